@@ -1,0 +1,26 @@
+// CertificateAuthority: the emulator's own TLS trust. On first use it creates, in a directory, a CA
+// (ca.pem, ca-key.pem) and a server certificate signed by it (server.pem, server-key.pem) valid for
+// "localhost", 127.0.0.1 and ::1; later uses load the same files. Clients trust the emulator by adding
+// ca.pem as an extra CA file.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace movra::backend {
+
+class CertificateAuthority {
+public:
+    /// Loads the files from `directory` (created with mode 0700 when missing), creating any that are
+    /// missing or unreadable. nullopt with `error` set when that fails.
+    static std::optional<CertificateAuthority> loadOrCreate(const std::string& directory, std::string* error);
+
+    const std::string& caCertificatePath() const { return caCert_; }
+    const std::string& serverCertificatePath() const { return serverCert_; }
+    const std::string& serverKeyPath() const { return serverKey_; }
+
+private:
+    std::string caCert_, caKey_, serverCert_, serverKey_;
+};
+
+}  // namespace movra::backend

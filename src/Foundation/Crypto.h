@@ -1,0 +1,19 @@
+// Base64, MD5 and random identifiers (OpenSSL underneath).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace movra {
+
+/// Standard Base64 with padding, no line breaks.
+std::string base64Encode(std::string_view bytes);
+/// nullopt for text that is not standard Base64.
+std::optional<std::string> base64Decode(std::string_view text);
+/// Lower-case hexadecimal MD5 digest.
+std::string md5Hex(std::string_view bytes);
+/// A random (version 4) UUID in its standard upper-case text form, 8-4-4-4-12.
+std::string makeUUIDString();
+
+}  // namespace movra

@@ -1,0 +1,24 @@
+// Dynamic values: dictionaries from XML, JSON and the client's own dictionaries are ordered JSON.
+// JSON null stands for the null marker; a missing key is "absent".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+namespace movra {
+
+using Json = nlohmann::ordered_json;
+
+/// The emptiness test used everywhere: null, a zero-length string or an empty collection.
+bool isEmpty(const Json& value);
+/// Same test for a dictionary entry, where a missing key (or a dictionary that is not an object) is empty.
+bool isEmpty(const Json& dictionary, std::string_view key);
+bool isEmpty(const std::optional<std::string>& value);
+
+/// The string under `key`, or nullopt when absent or not a string.
+std::optional<std::string> stringValue(const Json& dictionary, std::string_view key);
+
+}  // namespace movra

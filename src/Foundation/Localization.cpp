@@ -1,0 +1,23 @@
+#include "Foundation/Localization.h"
+
+#include <mutex>
+
+namespace movra {
+
+namespace {
+std::mutex gMutex;
+Json gTable = Json::object();
+}  // namespace
+
+std::string MVLocalizedString(std::string_view key) {
+    std::lock_guard lock(gMutex);
+    if (auto it = gTable.find(key); it != gTable.end() && it->is_string()) return it->get<std::string>();
+    return std::string(key);
+}
+
+void setLocalizationTable(Json table) {
+    std::lock_guard lock(gMutex);
+    gTable = table.is_object() ? std::move(table) : Json::object();
+}
+
+}  // namespace movra

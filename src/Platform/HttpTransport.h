@@ -1,0 +1,43 @@
+// HttpTransport: one URL session (its own connection pool and task list).
+//
+// Thread contract: dataTask(), tasks() and invalidateAndCancel() may be called from any thread. Each
+// completion runs exactly once, on the transport's own thread; callers move to the main queue themselves.
+// Transport failures are errors (kURLErrorDomain: -999 cancelled, -1001 timed out, -1009 offline, ...);
+// an HTTP error status is not: it arrives as a response with its body.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Foundation/Error.h"
+#include "Platform/HttpTask.h"
+
+namespace movra {
+
+struct HttpTransportOptions {
+    /// Extra PEM file of trusted certificate authorities, on top of the system's.
+    std::string caFile;
+    /// Applies when a request carries no timeout of its own.
+    double defaultTimeoutSeconds = 60.0;
+};
+
+class HttpTransport {
+public:
+    using Completion = std::function<void(const HttpTaskPtr& task, std::shared_ptr<const HttpResponse> response,
+                                          std::string body, ErrorPtr error)>;
+    virtual ~HttpTransport() = default;
+
+    /// Starts the request at once and returns its task.
+    virtual HttpTaskPtr dataTask(HttpRequest request, Completion completion) = 0;
+    /// Tasks whose completion has not run yet.
+    virtual std::vector<HttpTaskPtr> tasks() const = 0;
+    /// Cancels every task; later dataTask() calls complete with -999 at once.
+    virtual void invalidateAndCancel() = 0;
+};
+
+/// Makes transports (a new session each call) with the deployment's options.
+using HttpTransportFactory = std::function<std::shared_ptr<HttpTransport>()>;
+
+}  // namespace movra

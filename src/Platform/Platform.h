@@ -1,0 +1,113 @@
+// Platform: the one context object of a process (or of a test). It owns the main queue, the background
+// queues, the notification centre and every platform service, and it is the registry of the client's
+// singletons (the dependency injector: an object per class). Tests install a fresh Platform and tear it
+// down, so no state leaks between them.
+//
+// Thread contract: install()/uninstall() on the main thread while nothing else runs; the accessors may be
+// called from any thread while a platform is installed.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <typeindex>
+#include <unordered_map>
+
+#include "Foundation/Clock.h"
+#include "Foundation/DispatchQueue.h"
+#include "Foundation/NotificationCenter.h"
+#include "Foundation/RunLoop.h"
+#include "Platform/AnalyticsTracker.h"
+#include "Platform/Configuration.h"
+#include "Platform/CrashReporter.h"
+#include "Platform/CredentialStore.h"
+#include "Platform/DefaultsStore.h"
+#include "Platform/DeviceInfo.h"
+#include "Platform/HttpTransport.h"
+#include "Platform/Locale.h"
+#include "Platform/PlaybackQualityClient.h"
+#include "Platform/Reachability.h"
+#include "Platform/UiHost.h"
+
+namespace movra {
+
+class Platform {
+public:
+    /// Every service; the builder of a platform fills all of them.
+    struct Services {
+        std::shared_ptr<Clock> clock;
+        std::shared_ptr<DispatchQueue> globalQueue;
+        std::shared_ptr<HttpTransport> sharedTransport;
+        HttpTransportFactory transportFactory;
+        std::shared_ptr<CredentialStore> credentials;
+        std::shared_ptr<DefaultsStore> defaults;
+        std::shared_ptr<DeviceInfo> device;
+        std::shared_ptr<Locale> locale;
+        std::shared_ptr<Reachability> reachability;
+        std::shared_ptr<UiHost> uiHost;
+        std::shared_ptr<CrashReporter> crashReporter;
+        std::shared_ptr<AnalyticsTracker> analytics;
+        std::shared_ptr<PlaybackQualityClient> playbackQuality;
+        Configuration configuration;
+    };
+
+    explicit Platform(Services services);
+    ~Platform();
+
+    static Platform& current();
+    static bool isInstalled();
+    static void install(std::shared_ptr<Platform> platform);
+    /// Drops the installed platform (its singletons first, then its services).
+    static void uninstall();
+
+    RunLoop& mainQueue() { return *mainQueue_; }
+    DispatchQueue& globalQueue() { return *services_.globalQueue; }
+    Clock& clock() { return *services_.clock; }
+    NotificationCenter& notificationCenter() { return notifications_; }
+    /// The shared session (image downloads).
+    HttpTransport& sharedTransport() { return *services_.sharedTransport; }
+    /// A new session of its own (each API client makes one).
+    std::shared_ptr<HttpTransport> makeTransport() { return services_.transportFactory(); }
+    CredentialStore& credentials() { return *services_.credentials; }
+    DefaultsStore& defaults() { return *services_.defaults; }
+    DeviceInfo& device() { return *services_.device; }
+    Locale& locale() { return *services_.locale; }
+    Reachability& reachability() { return *services_.reachability; }
+    UiHost& uiHost() { return *services_.uiHost; }
+    CrashReporter& crashReporter() { return *services_.crashReporter; }
+    AnalyticsTracker& analytics() { return *services_.analytics; }
+    PlaybackQualityClient& playbackQuality() { return *services_.playbackQuality; }
+    const Configuration& configuration() const { return services_.configuration; }
+    Configuration& mutableConfiguration() { return services_.configuration; }
+
+    /// The registered object of class T, or nullptr.
+    template <class T>
+    std::shared_ptr<T> object() const {
+        std::lock_guard lock(registryMutex_);
+        auto it = registry_.find(std::type_index(typeid(T)));
+        return it == registry_.end() ? nullptr : std::static_pointer_cast<T>(it->second);
+    }
+    /// Registers (or with nullptr removes) the object of class T.
+    template <class T>
+    void setObject(std::shared_ptr<T> object) {
+        std::shared_ptr<void> old;
+        {
+            std::lock_guard lock(registryMutex_);
+            auto key = std::type_index(typeid(T));
+            if (auto it = registry_.find(key); it != registry_.end()) old = std::move(it->second);
+            if (object)
+                registry_[key] = std::move(object);
+            else
+                registry_.erase(key);
+        }
+        // `old` is released here, outside the lock: its destructor may use the registry.
+    }
+
+private:
+    Services services_;
+    std::unique_ptr<RunLoop> mainQueue_;
+    NotificationCenter notifications_;
+    mutable std::mutex registryMutex_;
+    std::unordered_map<std::type_index, std::shared_ptr<void>> registry_;
+};
+
+}  // namespace movra

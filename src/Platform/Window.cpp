@@ -1,0 +1,67 @@
+#include "Platform/Window.h"
+
+#include "Platform/UiHost.h"
+
+namespace movra {
+
+Window::Window(UiHost& host, std::string name) : host_(host), name_(std::move(name)) {}
+
+Window::~Window() {
+    host_.windowWillClose(*this);
+    host_.forget(this);
+}
+
+void Window::setRootViewController(ViewControllerPtr root) {
+    if (root_ == root) return;
+    if (root_) root_->window_.reset();
+    root_ = std::move(root);
+    if (root_) {
+        root_->window_ = weak_from_this();
+        root_->loadViewIfNeeded();
+    }
+    changed();
+}
+
+void Window::setAlpha(double alpha) {
+    alpha_ = alpha < 0 ? 0 : (alpha > 1 ? 1 : alpha);
+    changed();
+}
+
+void Window::setWindowLevel(double level) {
+    level_ = level;
+    changed();
+}
+
+void Window::setTransform(double scale, double translationX, double translationY) {
+    scale_ = scale;
+    tx_ = translationX;
+    ty_ = translationY;
+    changed();
+}
+
+void Window::setHidden(bool hidden) {
+    hidden_ = hidden;
+    changed();
+}
+
+bool Window::isKeyWindow() const { return host_.keyWindow().get() == this; }
+
+void Window::makeKeyAndVisible() {
+    hidden_ = false;
+    host_.setKeyWindow(this);
+    changed();
+}
+
+void Window::resignKeyWindow() {
+    if (isKeyWindow()) host_.setKeyWindow(nullptr);
+    changed();
+}
+
+void Window::setShowsSnapshot(bool snapshot) {
+    snapshot_ = snapshot;
+    changed();
+}
+
+void Window::changed() { host_.windowDidChange(*this); }
+
+}  // namespace movra

@@ -1,0 +1,25 @@
+// In-memory user defaults that count synchronize() calls.
+#pragma once
+
+#include <map>
+#include <mutex>
+
+#include "Platform/DefaultsStore.h"
+
+namespace movra::test {
+
+class MemoryDefaultsStore final : public DefaultsStore {
+public:
+    std::optional<Json> object(std::string_view key) const override;
+    void setObject(std::string_view key, Json value) override;
+    void removeObject(std::string_view key) override;
+    bool synchronize() override;
+    int synchronizeCount() const { return syncs_; }
+
+private:
+    mutable std::mutex mutex_;
+    std::map<std::string, Json, std::less<>> values_;
+    int syncs_ = 0;
+};
+
+}  // namespace movra::test

@@ -1,0 +1,41 @@
+#include "support/RecordingUiHost.h"
+
+namespace movra::test {
+
+void RecordingUiHost::didPresent(const ViewController& presenter, const ViewController& presented) {
+    this->presented.push_back(presented.className() == "UIAlertController" ? presented.describe()
+                                                                          : presented.className());
+    if (auto* alert = dynamic_cast<const AlertController*>(&presented)) {
+        alerts_.push_back(std::static_pointer_cast<AlertController>(
+            std::const_pointer_cast<ViewController>(alert->shared_from_this())));
+    }
+}
+
+void RecordingUiHost::didDismiss(const ViewController& presented) {
+    std::erase_if(alerts_, [&](const std::weak_ptr<AlertController>& a) {
+        auto s = a.lock();
+        return !s || s.get() == &presented;
+    });
+}
+
+void RecordingUiHost::windowWillClose(const Window& window) { closedWindows.push_back(window.name()); }
+
+std::vector<std::shared_ptr<AlertController>> RecordingUiHost::visibleAlerts() const {
+    std::vector<std::shared_ptr<AlertController>> out;
+    for (const auto& a : alerts_)
+        if (auto s = a.lock()) out.push_back(s);
+    return out;
+}
+
+std::shared_ptr<AlertController> RecordingUiHost::lastAlert() const {
+    auto all = visibleAlerts();
+    return all.empty() ? nullptr : all.back();
+}
+
+WindowPtr RecordingUiHost::window(const std::string& name) const {
+    for (const auto& w : windows())
+        if (w->name() == name) return w;
+    return nullptr;
+}
+
+}  // namespace movra::test

@@ -1,0 +1,53 @@
+// A transport that answers from a script instead of the network and records every request. Answers are
+// delivered on the global queue, as a real transport delivers on its own thread. A held request stays
+// running until it is cancelled.
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "Platform/HttpTransport.h"
+
+namespace movra::test {
+
+struct ScriptedReply {
+    int status = 200;
+    std::vector<std::pair<std::string, std::string>> headers = {{"Content-Type", "application/xml"}};
+    std::string body;
+    /// A transport failure instead of a response.
+    ErrorPtr error;
+    /// Never answer; only cancellation completes the task.
+    bool hold = false;
+};
+
+class ScriptedHttpTransport final : public HttpTransport {
+public:
+    using Script = std::function<ScriptedReply(const HttpRequest&)>;
+
+    explicit ScriptedHttpTransport(Script script = nullptr);
+    void setScript(Script script);
+
+    HttpTaskPtr dataTask(HttpRequest request, Completion completion) override;
+    std::vector<HttpTaskPtr> tasks() const override;
+    void invalidateAndCancel() override;
+
+    std::vector<HttpRequest> requests() const;
+    std::size_t requestCount() const;
+
+private:
+    struct Running {
+        HttpTaskPtr task;
+        Completion completion;
+    };
+    void finish(const HttpTaskPtr& task, std::shared_ptr<const HttpResponse> response, std::string body, ErrorPtr error);
+
+    mutable std::mutex mutex_;
+    Script script_;
+    std::vector<HttpRequest> requests_;
+    std::vector<Running> running_;
+    std::uint64_t nextId_ = 1;
+    bool invalidated_ = false;
+};
+
+}  // namespace movra::test

@@ -1,0 +1,42 @@
+// Device, locale and reachability whose answers tests set.
+#pragma once
+
+#include <atomic>
+
+#include "Platform/DeviceInfo.h"
+#include "Platform/Locale.h"
+#include "Platform/Reachability.h"
+
+namespace movra::test {
+
+class SettableDevice final : public DeviceInfo {
+public:
+    UserInterfaceIdiom idiom() const override { return idiom_; }
+    std::string localizedModel() const override { return model_; }
+    std::string name() const override { return name_; }
+    std::string systemName() const override { return "iOS"; }
+    std::string systemVersion() const override { return "17.0"; }
+    std::string appShortVersion() const override { return "2.4.1"; }
+    std::string appBuildNumber() const override { return "311"; }
+
+    UserInterfaceIdiom idiom_ = UserInterfaceIdiom::Phone;
+    std::string model_ = "iPhone";
+    std::string name_ = "Test Phone";
+};
+
+class SettableLocale final : public Locale {
+public:
+    std::string languageCode() const override { return languageCode_; }
+    std::vector<std::string> preferredLanguages() const override { return preferred_; }
+
+    std::string languageCode_ = "sv";
+    std::vector<std::string> preferred_ = {"sv-SE", "en"};
+};
+
+class SettableReachability final : public Reachability {
+public:
+    bool isReachable() const override { return reachable_; }
+    std::atomic<bool> reachable_{true};
+};
+
+}  // namespace movra::test

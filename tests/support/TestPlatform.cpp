@@ -1,0 +1,66 @@
+#include "support/TestPlatform.h"
+
+#include "Foundation/SystemClock.h"
+
+namespace movra::test {
+
+TestPlatform::TestPlatform() : TestPlatform(Options{}) {}
+
+TestPlatform::TestPlatform(Options options) {
+    Platform::Services s;
+    if (options.realClock) {
+        s.clock = std::make_shared<SystemClock>();
+    } else {
+        manualClock = std::make_shared<ManualClock>();
+        s.clock = manualClock;
+    }
+    globalQueue = std::make_shared<ThreadPoolQueue>("global", 2);
+    s.globalQueue = globalQueue;
+    network = std::make_shared<ScriptedHttpTransport>();
+    if (options.transportFactory) {
+        s.transportFactory = options.transportFactory;
+        s.sharedTransport = options.transportFactory();
+    } else {
+        // Every session shares the one script, so a test scripts "the network" once.
+        auto net = network;
+        s.transportFactory = [net] { return net; };
+        s.sharedTransport = network;
+    }
+    credentials = std::make_shared<MemoryCredentialStore>();
+    s.credentials = credentials;
+    defaults = std::make_shared<MemoryDefaultsStore>();
+    s.defaults = defaults;
+    device = std::make_shared<SettableDevice>();
+    s.device = device;
+    locale = std::make_shared<SettableLocale>();
+    s.locale = locale;
+    reachability = std::make_shared<SettableReachability>();
+    s.reachability = reachability;
+    ui = std::make_shared<RecordingUiHost>();
+    s.uiHost = ui;
+    crashReporter = std::make_shared<RecordingCrashReporter>();
+    s.crashReporter = crashReporter;
+    analytics = std::make_shared<RecordingAnalyticsTracker>();
+    s.analytics = analytics;
+    playbackQuality = std::make_shared<RecordingPlaybackQualityClient>();
+    s.playbackQuality = playbackQuality;
+    s.configuration = options.configuration;
+    Platform::install(std::make_shared<Platform>(std::move(s)));
+}
+
+TestPlatform::~TestPlatform() {
+    // Let background work finish before the world it reports to goes away.
+    globalQueue->drain();
+    Platform::current().mainQueue().runPending();
+    Platform::uninstall();
+}
+
+bool TestPlatform::runUntil(const std::function<bool()>& predicate, double timeoutSeconds) {
+    return main().runUntil(predicate, timeoutSeconds);
+}
+
+void TestPlatform::advance(double seconds) {
+    if (manualClock) manualClock->advance(seconds);
+}
+
+}  // namespace movra::test

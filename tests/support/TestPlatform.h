@@ -1,0 +1,56 @@
+// TestPlatform: installs a fresh Platform for one test (virtual time, in-memory stores, recording UI and
+// services, scripted network) and removes it again at the end.
+#pragma once
+
+#include <memory>
+
+#include "Foundation/ManualClock.h"
+#include "Foundation/ThreadPoolQueue.h"
+#include "Platform/Platform.h"
+#include "support/MemoryCredentialStore.h"
+#include "support/MemoryDefaultsStore.h"
+#include "support/RecordingServices.h"
+#include "support/RecordingUiHost.h"
+#include "support/ScriptedHttpTransport.h"
+#include "support/SettableDevice.h"
+
+namespace movra::test {
+
+class TestPlatform {
+public:
+    struct Options {
+        /// Real time instead of a ManualClock (tests against a real server with real timeouts).
+        bool realClock = false;
+        /// Transports come from this factory instead of the scripted transport.
+        HttpTransportFactory transportFactory;
+        Configuration configuration;
+    };
+
+    TestPlatform();
+    explicit TestPlatform(Options options);
+    ~TestPlatform();
+    TestPlatform(const TestPlatform&) = delete;
+    TestPlatform& operator=(const TestPlatform&) = delete;
+
+    Platform& platform() { return Platform::current(); }
+    RunLoop& main() { return Platform::current().mainQueue(); }
+    /// Runs the main queue until `predicate` holds (true) or `timeoutSeconds` of real time pass (false).
+    bool runUntil(const std::function<bool()>& predicate, double timeoutSeconds = 10);
+    /// Advances virtual time (ManualClock only), running due timers.
+    void advance(double seconds);
+
+    std::shared_ptr<ManualClock> manualClock;
+    std::shared_ptr<ThreadPoolQueue> globalQueue;
+    std::shared_ptr<ScriptedHttpTransport> network;
+    std::shared_ptr<MemoryCredentialStore> credentials;
+    std::shared_ptr<MemoryDefaultsStore> defaults;
+    std::shared_ptr<SettableDevice> device;
+    std::shared_ptr<SettableLocale> locale;
+    std::shared_ptr<SettableReachability> reachability;
+    std::shared_ptr<RecordingUiHost> ui;
+    std::shared_ptr<RecordingCrashReporter> crashReporter;
+    std::shared_ptr<RecordingAnalyticsTracker> analytics;
+    std::shared_ptr<RecordingPlaybackQualityClient> playbackQuality;
+};
+
+}  // namespace movra::test
