@@ -10,6 +10,16 @@ std::shared_ptr<const HttpResponse> HttpTask::response() const {
     return response_;
 }
 
+std::shared_ptr<const std::string> HttpTask::responseBody() const {
+    std::lock_guard lock(mutex_);
+    return body_;
+}
+
+void HttpTask::setResponseBody(std::shared_ptr<const std::string> body) {
+    std::lock_guard lock(mutex_);
+    body_ = std::move(body);
+}
+
 void HttpTask::cancel() {
     State expected = State::Running;
     if (!state_.compare_exchange_strong(expected, State::Canceling)) return;

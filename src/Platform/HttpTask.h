@@ -30,11 +30,15 @@ public:
     State state() const { return state_.load(); }
     /// The response head once known (always set when completed with a response).
     std::shared_ptr<const HttpResponse> response() const;
+    /// The body received, once the task completed with a response (kept by the API client for callers
+    /// that show the raw answer).
+    std::shared_ptr<const std::string> responseBody() const;
     void cancel();
 
     // For transports.
     void setCancelHandler(std::function<void()> handler);
     void setResponse(std::shared_ptr<const HttpResponse> response);
+    void setResponseBody(std::shared_ptr<const std::string> body);
     /// Marks the task completed; false when it was already completed (a completion must not run twice).
     bool markCompleted();
 
@@ -44,6 +48,7 @@ private:
     std::atomic<State> state_{State::Running};
     mutable std::mutex mutex_;
     std::shared_ptr<const HttpResponse> response_;
+    std::shared_ptr<const std::string> body_;
     std::function<void()> cancelHandler_;
 };
 
