@@ -1,0 +1,59 @@
+#include "Platform/PlatformFactory.h"
+
+#include "Foundation/SystemClock.h"
+#include "Foundation/ThreadPoolQueue.h"
+#include "Platform/AtomicFile.h"
+#include "Platform/CurlHttpTransport.h"
+#include "Platform/FileCrashReporter.h"
+#include "Platform/FileCredentialStore.h"
+#include "Platform/JsonDefaultsStore.h"
+#include "Platform/LoggingAnalyticsTracker.h"
+#include "Platform/LoggingPlaybackQualityClient.h"
+#include "Platform/SystemDeviceInfo.h"
+#include "Platform/SystemLocale.h"
+#include "Platform/TransportReachability.h"
+
+#include <cstdlib>
+
+namespace movra {
+
+namespace {
+
+// The XDG data home, as desktop programs on this system expect.
+std::string defaultDataDirectory() {
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return std::string(xdg) + "/movra";
+    if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.local/share/movra";
+    return ".movra";
+}
+
+}  // namespace
+
+std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::shared_ptr<UiHost> uiHost,
+                                             LogLevel consoleLevel) {
+    if (configuration.dataDirectory.empty()) configuration.dataDirectory = defaultDataDirectory();
+    const std::string& dataDirectory = configuration.dataDirectory;
+    auto folderError = AtomicFile::makePrivateDirectory(dataDirectory);
+    Log::setup(folderError ? std::string() : dataDirectory + "/movra.log", consoleLevel);
+    if (folderError) Log::error("No data directory: {}", folderError->summary());
+
+    Platform::Services s;
+    s.clock = std::make_shared<SystemClock>();
+    s.globalQueue = std::make_shared<ThreadPoolQueue>("global", 4);
+    s.transportFactory = [options = HttpTransportOptions{.caFile = configuration.caFile}] {
+        return std::make_shared<CurlHttpTransport>(options);
+    };
+    s.sharedTransport = s.transportFactory();
+    s.credentials = std::make_shared<FileCredentialStore>(dataDirectory + "/keychain");
+    s.defaults = std::make_shared<JsonDefaultsStore>(dataDirectory + "/defaults.json");
+    s.device = std::make_shared<SystemDeviceInfo>(configuration);
+    s.locale = std::make_shared<SystemLocale>(configuration.language);
+    s.reachability = std::make_shared<TransportReachability>();
+    s.uiHost = std::move(uiHost);
+    s.crashReporter = std::make_shared<FileCrashReporter>(dataDirectory + "/crashes");
+    s.analytics = std::make_shared<LoggingAnalyticsTracker>();
+    s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
+    s.configuration = std::move(configuration);
+    return std::make_shared<Platform>(std::move(s));
+}
+
+}  // namespace movra
