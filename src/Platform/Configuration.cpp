@@ -24,6 +24,7 @@ ErrorPtr Configuration::apply(const Json& json) {
     const std::pair<const char*, std::string*> strings[] = {
         {"discriminatorHost", &discriminatorHost},
         {"apiHost", &apiHostOverride},
+        {"tenant", &tenant},
         {"defaultApiHost", &defaultApiHost},
         {"caFile", &caFile},
         {"analyticsTrackingId", &analyticsTrackingId},
@@ -62,6 +63,7 @@ Json Configuration::toJson() const {
     Json j = Json::object();
     j["discriminatorHost"] = discriminatorHost;
     j["apiHost"] = apiHostOverride;
+    j["tenant"] = tenant;
     j["defaultApiHost"] = defaultApiHost;
     j["caFile"] = caFile;
     j["analyticsTrackingId"] = analyticsTrackingId;

@@ -17,6 +17,8 @@ struct Configuration {
     std::string discriminatorHost = "discriminator.movratavik.com";
     /// When set, the client talks to this API host and skips the discriminator (the QA endpoint override).
     std::string apiHostOverride;
+    /// Tenant answered for the API host override ("MVTK", "MVSL" or a tenant name); empty: the stored one.
+    std::string tenant;
     /// API host used when the discriminator cannot be asked and no host has answered before.
     std::string defaultApiHost = "api.movratavik.com";
     /// Extra PEM file of trusted certificate authorities.

@@ -4,11 +4,17 @@
 
 namespace movra::test {
 
-ScriptedHttpTransport::ScriptedHttpTransport(Script script) : script_(std::move(script)) {}
+ScriptedHttpTransport::ScriptedHttpTransport(Script script) : network_(std::make_shared<Network>()) {
+    network_->script = std::move(script);
+}
 
 void ScriptedHttpTransport::setScript(Script script) {
-    std::lock_guard lock(mutex_);
-    script_ = std::move(script);
+    std::lock_guard lock(network_->mutex);
+    network_->script = std::move(script);
+}
+
+std::shared_ptr<ScriptedHttpTransport> ScriptedHttpTransport::session() {
+    return std::shared_ptr<ScriptedHttpTransport>(new ScriptedHttpTransport(network_));
 }
 
 HttpTaskPtr ScriptedHttpTransport::dataTask(HttpRequest request, Completion completion) {
@@ -16,19 +22,25 @@ HttpTaskPtr ScriptedHttpTransport::dataTask(HttpRequest request, Completion comp
     Script script;
     bool invalidated;
     {
+        std::lock_guard lock(network_->mutex);
+        network_->requests.push_back(request);
+        script = network_->script;
+    }
+    {
         std::lock_guard lock(mutex_);
         task = std::make_shared<HttpTask>(nextId_++, request);
-        requests_.push_back(request);
         running_.push_back({task, std::move(completion)});
-        script = script_;
         invalidated = invalidated_;
     }
     std::weak_ptr<HttpTask> weak = task;
-    task->setCancelHandler([this, weak] {
-        if (auto t = weak.lock())
-            Platform::current().globalQueue().async([this, t] {
-                finish(t, nullptr, {}, makeError(kURLErrorDomain, kURLErrorCancelled, "cancelled"));
-            });
+    std::weak_ptr<ScriptedHttpTransport> weakSelf = weak_from_this();
+    task->setCancelHandler([weakSelf, weak] {
+        auto self = weakSelf.lock();
+        auto t = weak.lock();
+        if (!self || !t) return;
+        Platform::current().globalQueue().async([self, t] {
+            self->finish(t, nullptr, {}, makeError(kURLErrorDomain, kURLErrorCancelled, "cancelled"));
+        });
     });
     if (invalidated) {
         task->cancel();
@@ -36,16 +48,16 @@ HttpTaskPtr ScriptedHttpTransport::dataTask(HttpRequest request, Completion comp
     }
     ScriptedReply reply = script ? script(request) : ScriptedReply{404, {}, "", nullptr, false};
     if (reply.hold) return task;
-    Platform::current().globalQueue().async([this, task, reply] {
+    Platform::current().globalQueue().async([self = shared_from_this(), task, reply] {
         if (reply.error) {
-            finish(task, nullptr, {}, reply.error);
+            self->finish(task, nullptr, {}, reply.error);
             return;
         }
         auto response = std::make_shared<HttpResponse>();
         response->statusCode = reply.status;
         response->url = task->request().url;
         response->headers = reply.headers;
-        finish(task, response, reply.body, nullptr);
+        self->finish(task, response, reply.body, nullptr);
     });
     return task;
 }
@@ -86,13 +98,13 @@ void ScriptedHttpTransport::invalidateAndCancel() {
 }
 
 std::vector<HttpRequest> ScriptedHttpTransport::requests() const {
-    std::lock_guard lock(mutex_);
-    return requests_;
+    std::lock_guard lock(network_->mutex);
+    return network_->requests;
 }
 
 std::size_t ScriptedHttpTransport::requestCount() const {
-    std::lock_guard lock(mutex_);
-    return requests_.size();
+    std::lock_guard lock(network_->mutex);
+    return network_->requests.size();
 }
 
 }  // namespace movra::test

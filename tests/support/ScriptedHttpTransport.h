@@ -1,6 +1,7 @@
 // A transport that answers from a script instead of the network and records every request. Answers are
 // delivered on the global queue, as a real transport delivers on its own thread. A held request stays
-// running until it is cancelled.
+// running until it is cancelled. Sessions made by session() share the script and the request log, as
+// sessions share one network, but each has its own tasks and can be invalidated alone.
 #pragma once
 
 #include <functional>
@@ -21,12 +22,14 @@ struct ScriptedReply {
     bool hold = false;
 };
 
-class ScriptedHttpTransport final : public HttpTransport {
+class ScriptedHttpTransport final : public HttpTransport, public std::enable_shared_from_this<ScriptedHttpTransport> {
 public:
     using Script = std::function<ScriptedReply(const HttpRequest&)>;
 
     explicit ScriptedHttpTransport(Script script = nullptr);
     void setScript(Script script);
+    /// A new session on the same network.
+    std::shared_ptr<ScriptedHttpTransport> session();
 
     HttpTaskPtr dataTask(HttpRequest request, Completion completion) override;
     std::vector<HttpTaskPtr> tasks() const override;
@@ -42,9 +45,15 @@ private:
     };
     void finish(const HttpTaskPtr& task, std::shared_ptr<const HttpResponse> response, std::string body, ErrorPtr error);
 
+    struct Network {
+        std::mutex mutex;
+        Script script;
+        std::vector<HttpRequest> requests;
+    };
+    explicit ScriptedHttpTransport(std::shared_ptr<Network> network) : network_(std::move(network)) {}
+
+    std::shared_ptr<Network> network_;
     mutable std::mutex mutex_;
-    Script script_;
-    std::vector<HttpRequest> requests_;
     std::vector<Running> running_;
     std::uint64_t nextId_ = 1;
     bool invalidated_ = false;

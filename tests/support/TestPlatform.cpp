@@ -23,8 +23,8 @@ TestPlatform::TestPlatform(Options options) {
     } else {
         // Every session shares the one script, so a test scripts "the network" once.
         auto net = network;
-        s.transportFactory = [net] { return net; };
-        s.sharedTransport = network;
+        s.transportFactory = [net] { return net->session(); };
+        s.sharedTransport = network->session();
     }
     credentials = std::make_shared<MemoryCredentialStore>();
     s.credentials = credentials;

@@ -1,0 +1,406 @@
+#include "API/MVHTTPClient.h"
+
+#include <cstdio>
+
+#include "API/MVHTTPClientGlobalErrorHandler.h"
+#include "App/MVTavikLocale.h"
+#include "App/SecurityManager.h"
+#include "Foundation/Crypto.h"
+#include "Foundation/Localization.h"
+#include "Foundation/Log.h"
+#include "Foundation/Strings.h"
+#include "Platform/Platform.h"
+#include "Utilities/AFKissXMLResponseSerializer.h"
+#include "Utilities/MTLXMLAdapter.h"
+#include "Utilities/MVAccount.h"
+#include "Utilities/MVErrorResponse.h"
+
+namespace movra {
+
+namespace {
+
+ErrorPtr serviceError(std::int64_t code) { return makeError(kMovraErrorDomain, code); }
+
+int statusCodeOf(const HttpTaskPtr& task) {
+    auto response = task ? task->response() : nullptr;
+    return response ? response->statusCode : 0;
+}
+
+/// 1005 or 1009 for the geo-block and maintenance codes of an error document, else nullptr.
+ErrorPtr serviceWideError(const std::optional<std::string>& errorCode) {
+    if (errorCode == "ST1005") return serviceError(kErrorGeoBlocked);
+    if (errorCode == "ST1009") return serviceError(kErrorMaintenance);
+    return nullptr;
+}
+
+std::string acceptLanguageHeader() {
+    auto languages = Platform::current().locale().preferredLanguages();
+    std::vector<std::string> parts;
+    for (std::size_t i = 0; i < languages.size() && i < 6; ++i) {
+        char q[16];
+        std::snprintf(q, sizeof q, "%0.1g", 1.0 - 0.1 * static_cast<double>(i));
+        parts.push_back(languages[i] + ";q=" + q);
+    }
+    return join(parts, ", ");
+}
+
+std::string userAgentHeader() {
+    auto& device = Platform::current().device();
+    return "Movra/" + device.appShortVersion() + " (" + device.localizedModel() + "; iOS " + device.systemVersion() +
+           "; Scale/2.00)";
+}
+
+}  // namespace
+
+// ---- shared client ----
+
+std::optional<Url> MVHTTPClient::baseURLForHost(const std::string& host) {
+    const std::string prefix = std::string(kClientPath) + kPlatformSegment;
+    auto url = Url::parse(startsWith(host, "http") ? host + prefix : "https://" + host + prefix);
+    if (!url || !url->hasAuthority() || url->host().empty()) return std::nullopt;
+    // The session manager gives a base URL with a path a terminal "/", so relative paths land below it.
+    if (!url->path().empty() && !endsWith(url->path(), "/")) url->setPath(url->path() + "/");
+    return url;
+}
+
+std::shared_ptr<MVHTTPClient> MVHTTPClient::initSharedClientWithHost(const std::optional<std::string>& host) {
+    auto& platform = Platform::current();
+    if (auto old = sharedClient()) old->session_->invalidateAndCancel();
+    std::string effective;
+    if (host && !host->empty()) {
+        effective = *host;
+        platform.defaults().setObject(kLastAPIHostKey, effective);
+        platform.defaults().synchronize();
+    } else {
+        // Without a host, keep talking to the last host that was named rather than to no host at all.
+        effective = platform.defaults().stringForKey(kLastAPIHostKey).value_or(platform.configuration().defaultApiHost);
+    }
+    auto client = std::make_shared<MVHTTPClient>(baseURLForHost(effective));
+    platform.setObject(client);
+    return client;
+}
+
+std::shared_ptr<MVHTTPClient> MVHTTPClient::sharedClient() { return Platform::current().object<MVHTTPClient>(); }
+
+MVHTTPClient::MVHTTPClient(std::optional<Url> baseURL) : baseURL_(std::move(baseURL)) {
+    auto& platform = Platform::current();
+    session_ = platform.makeTransport();
+    auto& keychain = platform.credentials();
+    deviceToken_ = keychain.password(SecurityManager::kPasswordServiceName, SecurityManager::kDeviceTokenAccountName);
+    identityGuid_ = keychain.password(SecurityManager::kPasswordServiceName, SecurityManager::kIdentityGuidName);
+    accountGuid_ = keychain.password(SecurityManager::kPasswordServiceName, SecurityManager::kAccountGuidName);
+    userName_ = keychain.password(SecurityManager::kPasswordServiceName, SecurityManager::kUserNameAccountName);
+    auto& center = platform.notificationCenter();
+    logOutObserver_ = ScopedObserver(
+        center, center.addObserver(MVNotificationLogOut, [this](const Notification& n) { loggedOut(n); }));
+}
+
+MVHTTPClient::~MVHTTPClient() = default;
+
+// ---- requests ----
+
+std::optional<HttpRequest> MVHTTPClient::requestWithMethod(const std::string& method, const std::string& path,
+                                                           const Json& parameters) const {
+    if (!baseURL_) return std::nullopt;
+    auto url = Url::resolve(path, *baseURL_);
+    if (!url || !url->hasAuthority()) return std::nullopt;
+    HttpRequest request;
+    request.method = method;
+    // Parameters go into the query for every method.
+    auto query = queryStringFromParameters(parameters);
+    request.url = url->absoluteString();
+    if (!query.empty()) request.url += (url->query() ? "&" : "?") + query;
+    request.timeoutSeconds = requestTimeoutInterval_;
+    request.setHeader("Accept-Language", acceptLanguageHeader());
+    request.setHeader("User-Agent", userAgentHeader());
+    return request;
+}
+
+HttpTaskPtr MVHTTPClient::commonRequestWithMethod(const std::string& method, const std::string& path,
+                                                  const Json& parameters, bool ignoreCache, Success success,
+                                                  Failure failure) {
+    Json params = parameters.is_object() ? parameters : Json::object();
+    // The tenant-qualified language always replaces one the caller gave.
+    if (auto language = MVTavikLocale::mvtk_preferredLanguageString(); !language.empty()) params["language"] = language;
+    auto request = requestWithMethod(method, path, params);
+    if (!request) {
+        auto error = makeError(kURLErrorDomain, kURLErrorBadURL, MVLocalizedString("unsupported URL"),
+                               "No valid URL for path \"" + path + "\"");
+        auto task = std::make_shared<HttpTask>(0, HttpRequest{method, path, {}, {}, requestTimeoutInterval_});
+        task->markCompleted();
+        Platform::current().mainQueue().post([task, failure, error] {
+            if (failure) failure(task, nullptr, error);
+        });
+        return task;
+    }
+    setAuthHeadersForRequest(*request);
+    return dataTaskWithRequest(std::move(*request), std::move(success), std::move(failure));
+}
+
+HttpTaskPtr MVHTTPClient::getPath(const std::string& path, const Json& parameters, bool ignoreCache, Success success,
+                                  Failure failure) {
+    return commonRequestWithMethod("GET", path, parameters, ignoreCache, std::move(success), std::move(failure));
+}
+
+HttpTaskPtr MVHTTPClient::postPath(const std::string& path, const Json& parameters, bool ignoreCache, Success success,
+                                   Failure failure) {
+    return commonRequestWithMethod("POST", path, parameters, ignoreCache, std::move(success), std::move(failure));
+}
+
+HttpTaskPtr MVHTTPClient::dataTaskWithRequest(HttpRequest request, Success success, Failure failure) {
+    // The blocks hold nothing of the client: a replaced client's blocks still run.
+    return session_->dataTask(std::move(request), [success, failure](const HttpTaskPtr& task,
+                                                                     std::shared_ptr<const HttpResponse> response,
+                                                                     std::string body, ErrorPtr error) {
+        auto& platform = Platform::current();
+        platform.reachability().noteTransportOutcome(response != nullptr,
+                                                     error && error->is(kURLErrorDomain, kURLErrorNotConnectedToInternet));
+        XMLDocumentPtr document;
+        if (!error && response) {
+            // Parsing happens here, off the main queue; only the callbacks move there.
+            ErrorPtr validation;
+            document = AFKissXMLResponseSerializer().responseObjectForResponse(response.get(), body, &validation);
+            error = validation;
+        }
+        if (response) task->setResponseBody(std::make_shared<const std::string>(std::move(body)));
+        platform.mainQueue().post([task, document, error, success, failure] {
+            if (error) {
+                if (failure) failure(task, document, error);
+            } else if (success) {
+                success(task, document);
+            }
+        });
+    });
+}
+
+void MVHTTPClient::setAuthHeadersForRequest(HttpRequest& request) {
+    if (const auto& id = deviceId(); !id.empty()) request.setHeader("X-Stravo-DeviceId", id);
+    if (deviceToken_ && !deviceToken_->empty()) request.setHeader("X-Stravo-DeviceToken", *deviceToken_);
+    auto& device = Platform::current().device();
+    request.setHeader("X-Client-Version", device.appShortVersion() + "." + device.appBuildNumber());
+    request.setHeader("X-Client-Name", "iOS");
+}
+
+// ---- answers ----
+
+MVHTTPClient::Success MVHTTPClient::onSuccess(Completion completion) {
+    std::weak_ptr<MVHTTPClient> weak = weak_from_this();
+    return [weak, completion](const HttpTaskPtr&, const XMLDocumentPtr& responseObject) {
+        if (auto self = weak.lock()) {
+            self->handleXMLResponse(responseObject, 0, /*clearExistingData=*/false, completion);
+        } else if (completion) {
+            completion(nullptr, responseObject);
+        }
+    };
+}
+
+MVHTTPClient::Failure MVHTTPClient::onFailure(Completion completion) {
+    std::weak_ptr<MVHTTPClient> weak = weak_from_this();
+    return [weak, completion](const HttpTaskPtr& task, const XMLDocumentPtr& responseObject, const ErrorPtr& error) {
+        auto self = weak.lock();
+        auto handler = self ? self->globalErrorHandler() : nullptr;
+        const int status = statusCodeOf(task);
+        if (responseObject) {
+            ErrorPtr mappingError;
+            auto errorResponse = MTLXMLAdapter::modelOfClass<MVErrorResponse>(responseObject->documentNode(), &mappingError);
+            if (errorResponse && !mappingError) {
+                if (auto serviceWide = serviceWideError(errorResponse->errorCode()); serviceWide && handler)
+                    handler->globalNetworkErrorOccurred(serviceWide);
+            }
+        } else if (status == 403 && handler) {
+            handler->globalNetworkErrorOccurred(serviceError(kErrorGeoBlocked));
+        }
+        if (completion) completion(error, responseObject);
+        if (status == 401) {
+            if (self)
+                self->clearStoredCredentials();
+            else
+                deleteStoredCredentials();
+            Platform::current().notificationCenter().post(MVNotificationAuthenticationRequired);
+        }
+    };
+}
+
+void MVHTTPClient::deleteStoredCredentials() {
+    auto& keychain = Platform::current().credentials();
+    for (const char* account : {SecurityManager::kDeviceTokenAccountName, SecurityManager::kIdentityGuidName,
+                                SecurityManager::kAccountGuidName, SecurityManager::kUserNameAccountName})
+        keychain.deletePassword(SecurityManager::kPasswordServiceName, account);
+}
+
+void MVHTTPClient::clearStoredCredentials() {
+    deleteStoredCredentials();
+    deviceToken_.reset();
+    identityGuid_.reset();
+    accountGuid_.reset();
+    userName_.reset();
+}
+
+ErrorPtr MVHTTPClient::parseStravoErrorFromDocument(const XMLDocumentPtr& document) {
+    if (!document) return nullptr;
+    auto root = document->rootElement();
+    if (!root) return nullptr;
+    auto status = root.firstChildElement("status");
+    if (!status || status.stringValue() != "Failure") return nullptr;
+    auto text = [&root](const char* name) {
+        auto node = root.firstChildElement(name);
+        return node ? node.stringValue() : std::string();
+    };
+    const auto code = integerValue(replaceAll(text("errorCode"), "ST", ""));
+    return makeError(kMovraErrorDomain, code, text("userMessage"), text("systemMessage"));
+}
+
+HttpTaskPtr MVHTTPClient::checkErrorStatusWithCompletion(Completion completion) {
+    return getPath(
+        "browse", Json::object(), /*ignoreCache=*/true,
+        [completion](const HttpTaskPtr&, const XMLDocumentPtr& responseObject) {
+            ErrorPtr error;
+            if (responseObject) {
+                auto errorResponse =
+                    MTLXMLAdapter::modelOfClass<MVErrorResponse>(responseObject->documentNode(), &error);
+                if (!error && errorResponse) error = serviceWideError(errorResponse->errorCode());
+            }
+            if (completion) completion(error, responseObject);
+        },
+        [completion](const HttpTaskPtr& task, const XMLDocumentPtr&, const ErrorPtr& error) {
+            ErrorPtr reported = statusCodeOf(task) == 403 ? serviceError(kErrorGeoBlocked) : error;
+            if (completion) completion(reported, nullptr);
+        });
+}
+
+void MVHTTPClient::cancelTasksWithCompletion(std::function<void()> completion) {
+    if (!session_) {
+        if (completion) completion();
+        return;
+    }
+    for (const auto& task : session_->tasks())
+        if (task->state() == HttpTask::State::Running) task->cancel();
+    if (completion) Platform::current().mainQueue().post(std::move(completion));
+}
+
+void MVHTTPClient::handleXMLResponse(const XMLDocumentPtr& responseObject, std::optional<unsigned long> startingOffset,
+                                     bool clearExistingData, Completion completion) {
+    std::weak_ptr<MVHTTPClient> weak = weak_from_this();
+    Platform::current().globalQueue().async([weak, responseObject, completion] {
+        auto& platform = Platform::current();
+        auto deliver = [&platform, completion](ErrorPtr error, XMLDocumentPtr result) {
+            platform.mainQueue().post([completion, error, result] {
+                if (completion) completion(error, result);
+            });
+        };
+        if (!responseObject) {
+            deliver(nullptr, nullptr);
+            return;
+        }
+        auto root = responseObject->rootElement();
+        auto channel = root ? root.firstChildElement("channel") : XMLNode();
+        auto guid = channel ? channel.firstChildElement("guid") : XMLNode();
+        if (guid && !guid.stringValue().empty()) {
+            deliver(nullptr, responseObject);
+            return;
+        }
+        // A document without a channel guid is read as an error document.
+        ErrorPtr error;
+        ErrorPtr mappingError;
+        auto errorResponse = MTLXMLAdapter::modelOfClass<MVErrorResponse>(responseObject->documentNode(), &mappingError);
+        if (errorResponse && !mappingError) {
+            const auto code = errorResponse->errorCode().value_or("");
+            if (auto serviceWide = serviceWideError(code))
+                error = serviceWide;
+            else if (!code.empty())
+                error = serviceError(integerValue(code.size() > 2 ? std::string_view(code).substr(2) : std::string_view{}));
+        }
+        if (error) {
+            auto self = weak.lock();
+            if (auto handler = self ? self->globalErrorHandler() : nullptr) handler->globalNetworkErrorOccurred(error);
+        }
+        deliver(error, responseObject);
+    });
+}
+
+// ---- account and device ----
+
+HttpTaskPtr MVHTTPClient::logoutWithCompletion(Completion completion) {
+    return commonRequestWithMethod("DELETE", std::string(kClientPath) + "/device/logout", Json::object(),
+                                   /*ignoreCache=*/true, onSuccess(completion),
+                                   [completion](const HttpTaskPtr&, const XMLDocumentPtr& responseObject,
+                                                const ErrorPtr& error) {
+                                       if (completion) completion(error, responseObject);
+                                   });
+}
+
+HttpTaskPtr MVHTTPClient::getAccountWithCompletion(
+    std::function<void(ErrorPtr, std::shared_ptr<MVAccount>)> completion) {
+    return getPath(
+        std::string(kClientPath) + "/account", Json::object(), /*ignoreCache=*/false,
+        [completion](const HttpTaskPtr&, const XMLDocumentPtr& responseObject) {
+            if (!responseObject) {
+                if (completion) completion(nullptr, nullptr);
+                return;
+            }
+            ErrorPtr error;
+            auto errorResponse = MTLXMLAdapter::modelOfClass<MVErrorResponse>(responseObject->documentNode(), &error);
+            if (errorResponse) {
+                if (auto serviceWide = serviceWideError(errorResponse->errorCode())) error = serviceWide;
+            }
+            ErrorPtr accountError;
+            auto account = MTLXMLAdapter::modelOfClass<MVAccount>(responseObject->documentNode(), &accountError);
+            if (accountError) error = accountError;
+            if (completion) completion(error, account);
+        },
+        [completion](const HttpTaskPtr& task, const XMLDocumentPtr&, const ErrorPtr& error) {
+            ErrorPtr reported = statusCodeOf(task) == 403 ? serviceError(kErrorGeoBlocked) : error;
+            if (completion) completion(reported, nullptr);
+        });
+}
+
+// ---- URL utilities ----
+
+std::string MVHTTPClient::absolutePathWithoutQuery(const Url& url) {
+    Url copy = url;
+    copy.setQuery(std::nullopt);
+    return copy.absoluteString();
+}
+
+Json MVHTTPClient::getParametersFromURL(const Url& url) {
+    Json parameters = Json::object();
+    if (!url.query()) return parameters;
+    for (const auto& part : split(*url.query(), "&")) {
+        auto pieces = split(part, "=");
+        if (pieces.size() == 2) parameters[pieces[0]] = pieces[1];
+    }
+    return parameters;
+}
+
+// ---- credentials ----
+
+const std::string& MVHTTPClient::deviceId() {
+    if (!deviceId_.empty()) return deviceId_;
+    auto& keychain = Platform::current().credentials();
+    auto stored = keychain.password(SecurityManager::kPasswordServiceName, SecurityManager::kDeviceIdAccountName);
+    if (stored && stored->find('-') != std::string::npos) {
+        deviceId_ = *stored;
+        return deviceId_;
+    }
+    // A stored value without "-" is not an identifier we made: replace it.
+    deviceId_ = generateDeviceId();
+    if (keychain.setPassword(deviceId_, SecurityManager::kPasswordServiceName, SecurityManager::kDeviceIdAccountName))
+        Log::error("Unable to store device identifier.");
+    return deviceId_;
+}
+
+std::string MVHTTPClient::generateDeviceId() { return makeUUIDString(); }
+
+void MVHTTPClient::loggedOut(const Notification&) {
+    clearStoredCredentials();
+    MVAccount::clearCache();
+}
+
+MVHTTPClient::ChallengeAnswer MVHTTPClient::answerAuthenticationChallenge(bool hasProtectionSpace,
+                                                                          const std::string& method) {
+    if (hasProtectionSpace && method == "NSURLAuthenticationMethodDefault")
+        return {ChallengeDisposition::UseCredential, std::nullopt};
+    return {ChallengeDisposition::PerformDefaultHandling, std::nullopt};
+}
+
+}  // namespace movra

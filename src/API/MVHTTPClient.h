@@ -1,0 +1,149 @@
+// MVHTTPClient: the one gateway to the back end's XML client API. One shared instance exists at a time;
+// it is re-created for every API host the region check names. Every operation returns its started task.
+//
+// Thread contract: create, configure and call it on the main queue. Responses are parsed on the
+// transport's thread; success and failure blocks and completions run on the main queue. Blocks of a
+// replaced client still run (with error -999 when its tasks were cancelled at the swap).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Foundation/Error.h"
+#include "Foundation/Json.h"
+#include "Foundation/NotificationCenter.h"
+#include "Foundation/Url.h"
+#include "Platform/HttpTransport.h"
+#include "Utilities/XMLDocument.h"
+
+namespace movra {
+
+class MVHTTPClientGlobalErrorHandler;
+class MVAccount;
+
+inline constexpr const char* MVNotificationLogOut = "MVNotificationLogOut";
+inline constexpr const char* MVNotificationLogIn = "MVNotificationLogIn";
+inline constexpr const char* MVNotificationAuthenticationRequired = "MVNotificationAuthenticationRequired";
+
+class MVHTTPClient : public std::enable_shared_from_this<MVHTTPClient> {
+public:
+    using Success = std::function<void(const HttpTaskPtr& task, const XMLDocumentPtr& responseObject)>;
+    using Failure =
+        std::function<void(const HttpTaskPtr& task, const XMLDocumentPtr& responseObject, const ErrorPtr& error)>;
+    /// (error, response object): error first, as every completion of the client.
+    using Completion = std::function<void(ErrorPtr error, XMLDocumentPtr responseObject)>;
+
+    /// The path prefix of the client API and its platform segment.
+    static constexpr const char* kClientPath = "/stoffice/client";
+    static constexpr const char* kPlatformSegment = "/ios";
+    /// Defaults key of the last API host the client was created for.
+    static constexpr const char* kLastAPIHostKey = "MVTKLastAPIHostKey";
+
+    /// Replaces the shared client (the old one's tasks are cancelled) with one for `host`. Without a host
+    /// the last API host named before (or the configured default host) is used.
+    static std::shared_ptr<MVHTTPClient> initSharedClientWithHost(const std::optional<std::string>& host);
+    static std::shared_ptr<MVHTTPClient> sharedClient();
+    /// The base URL for a host: "https://" + host unless the host already begins with "http", then the
+    /// client path, the platform segment and a terminal "/".
+    static std::optional<Url> baseURLForHost(const std::string& host);
+
+    /// initWithBaseURL: loads the stored credentials and starts observing sign-out.
+    explicit MVHTTPClient(std::optional<Url> baseURL);
+    ~MVHTTPClient();
+    MVHTTPClient(const MVHTTPClient&) = delete;
+    MVHTTPClient& operator=(const MVHTTPClient&) = delete;
+
+    const std::optional<Url>& baseURL() const { return baseURL_; }
+    double requestTimeoutInterval() const { return requestTimeoutInterval_; }
+    void setRequestTimeoutInterval(double seconds) { requestTimeoutInterval_ = seconds; }
+    std::shared_ptr<MVHTTPClientGlobalErrorHandler> globalErrorHandler() const { return globalErrorHandler_.lock(); }
+    void setGlobalErrorHandler(std::weak_ptr<MVHTTPClientGlobalErrorHandler> handler) {
+        globalErrorHandler_ = std::move(handler);
+    }
+
+    // Requests.
+    HttpTaskPtr commonRequestWithMethod(const std::string& method, const std::string& path, const Json& parameters,
+                                        bool ignoreCache, Success success, Failure failure);
+    HttpTaskPtr getPath(const std::string& path, const Json& parameters, bool ignoreCache, Success success,
+                        Failure failure);
+    HttpTaskPtr postPath(const std::string& path, const Json& parameters, bool ignoreCache, Success success,
+                         Failure failure);
+    /// Builds a request for `path` resolved against the base URL with `parameters` in its query and the
+    /// serializer's default headers; nullopt when the path gives no valid URL.
+    std::optional<HttpRequest> requestWithMethod(const std::string& method, const std::string& path,
+                                                 const Json& parameters) const;
+    /// Runs `request` on the client's session, parsing the answer as XML.
+    HttpTaskPtr dataTaskWithRequest(HttpRequest request, Success success, Failure failure);
+    void setAuthHeadersForRequest(HttpRequest& request);
+
+    /// Hands the document to the catalogue import, which calls `completion`.
+    Success onSuccess(Completion completion);
+    /// The standard failure path: service-wide errors to the global handler, the completion, then 401 handling.
+    Failure onFailure(Completion completion);
+    /// The error of a back-end error document ("status" exactly "Failure"), else nullptr.
+    static ErrorPtr parseStravoErrorFromDocument(const XMLDocumentPtr& document);
+    /// The service status check (GET "browse").
+    HttpTaskPtr checkErrorStatusWithCompletion(Completion completion);
+    /// Cancels every running data task; `completion` runs once afterwards, on the main queue.
+    void cancelTasksWithCompletion(std::function<void()> completion);
+    /// Imports a received document into the catalogue (only the error path exists so far: a catalogue
+    /// document is handed back unchanged).
+    void handleXMLResponse(const XMLDocumentPtr& responseObject, std::optional<unsigned long> startingOffset,
+                           bool clearExistingData, Completion completion);
+
+    // Account and device.
+    /// Signs the device out of the back end (local credentials are cleared by the sign-out notification).
+    HttpTaskPtr logoutWithCompletion(Completion completion);
+    HttpTaskPtr getAccountWithCompletion(std::function<void(ErrorPtr, std::shared_ptr<MVAccount>)> completion);
+
+    // URL utilities.
+    static std::string absolutePathWithoutQuery(const Url& url);
+    /// Query parameters as written (no percent-decoding); later keys win; parts without exactly one "=" are skipped.
+    static Json getParametersFromURL(const Url& url);
+
+    // Credentials: in-memory copies of the keychain entries.
+    /// The device identifier, created and stored on first use.
+    const std::string& deviceId();
+    void setDeviceId(std::string deviceId) { deviceId_ = std::move(deviceId); }
+    static std::string generateDeviceId();
+    const std::optional<std::string>& deviceToken() const { return deviceToken_; }
+    void setDeviceToken(std::optional<std::string> value) { deviceToken_ = std::move(value); }
+    const std::optional<std::string>& identityGuid() const { return identityGuid_; }
+    void setIdentityGuid(std::optional<std::string> value) { identityGuid_ = std::move(value); }
+    const std::optional<std::string>& accountGuid() const { return accountGuid_; }
+    void setAccountGuid(std::optional<std::string> value) { accountGuid_ = std::move(value); }
+    const std::optional<std::string>& userName() const { return userName_; }
+    void setUserName(std::optional<std::string> value) { userName_ = std::move(value); }
+    /// The "MVNotificationLogOut" handler: forgets the signed-in credentials (not the device identifier).
+    void loggedOut(const Notification& notification);
+
+    /// What the session does with an authentication challenge.
+    enum class ChallengeDisposition { UseCredential, PerformDefaultHandling, CancelChallenge };
+    struct ChallengeAnswer {
+        ChallengeDisposition disposition;
+        std::optional<std::string> credential;
+    };
+    /// The session-level challenge rules: no protection space or a non-default method continues without a
+    /// credential; the default method answers "use credential" with none. No credential storage exists and
+    /// libcurl verifies server trust itself, so with libcurl these rules amount to its default behaviour.
+    static ChallengeAnswer answerAuthenticationChallenge(bool hasProtectionSpace, const std::string& method);
+
+    /// The session (tests).
+    const std::shared_ptr<HttpTransport>& session() const { return session_; }
+
+private:
+    void clearStoredCredentials();
+    static void deleteStoredCredentials();
+
+    std::optional<Url> baseURL_;
+    double requestTimeoutInterval_ = 60.0;
+    std::shared_ptr<HttpTransport> session_;
+    std::weak_ptr<MVHTTPClientGlobalErrorHandler> globalErrorHandler_;
+    std::string deviceId_;
+    std::optional<std::string> deviceToken_, identityGuid_, accountGuid_, userName_;
+    ScopedObserver logOutObserver_;
+};
+
+}  // namespace movra

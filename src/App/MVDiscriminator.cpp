@@ -1,0 +1,124 @@
+#include "App/MVDiscriminator.h"
+
+#include <algorithm>
+
+#include "API/MVHTTPClient.h"
+#include "Foundation/Strings.h"
+#include "Platform/Platform.h"
+#include "Utilities/MVAccount.h"
+
+namespace movra {
+
+namespace {
+constexpr const char* kCurrentTenantKey = "currentTenant";
+}
+
+MVDiscriminator::MVDiscriminator(const Json& json) {
+    if (auto url = stringValue(json, "url")) url_ = replaceAll(replaceAll(*url, "http://", ""), "https://", "");
+    if (auto cc = json.is_object() ? json.find("cc") : json.end();
+        cc != json.end() && cc->is_array() && !cc->empty() && cc->front().is_string())
+        countryCode_ = cc->front().get<std::string>();
+    currentTenant_ = regionTenantForString(stringValue(json, "name"));
+    currentTenantChanged_ = changeCurrentTenantIfNeededToNewTenant(currentTenant_);
+}
+
+std::shared_ptr<MVDiscriminator> MVDiscriminator::sharedDiscriminator() {
+    return Platform::current().object<MVDiscriminator>();
+}
+
+std::shared_ptr<MVDiscriminator> MVDiscriminator::initSharedDiscriminatorWithJSON(const Json& json) {
+    auto discriminator = std::make_shared<MVDiscriminator>(json);
+    Platform::current().setObject(discriminator);
+    return discriminator;
+}
+
+const std::vector<std::string>& MVDiscriminator::SolaraRegionCountryCodes() {
+    static const std::vector<std::string> codes = {"ES"};
+    return codes;
+}
+
+const std::vector<std::string>& MVDiscriminator::TavikRegionCountryCodes() {
+    static const std::vector<std::string> codes = {"SE", "FI", "NO", "DK"};
+    return codes;
+}
+
+MVRegionTenant MVDiscriminator::regionTenantForString(const std::optional<std::string>& string) {
+    if (!string) return MVRegionTenantNone;
+    const auto upper = toUpper(*string);
+    auto in = [&upper](const std::vector<std::string>& codes) {
+        return std::find(codes.begin(), codes.end(), upper) != codes.end();
+    };
+    if (*string == "Movra Solara" || *string == "MVSL" || in(SolaraRegionCountryCodes())) return MVRegionTenantSolara;
+    if (*string == "Movra Tavik" || *string == "MVTK" || in(TavikRegionCountryCodes())) return MVRegionTenantTavik;
+    return MVRegionTenantNone;
+}
+
+std::optional<std::string> MVDiscriminator::stringForRegionTenant(MVRegionTenant tenant) {
+    switch (tenant) {
+        case MVRegionTenantSolara: return "Movra Solara";
+        case MVRegionTenantTavik: return "Movra Tavik";
+        default: return std::nullopt;
+    }
+}
+
+std::optional<std::string> MVDiscriminator::analyticsStringForRegionTenant(MVRegionTenant tenant) {
+    switch (tenant) {
+        case MVRegionTenantSolara: return "Spain";
+        case MVRegionTenantTavik: return "Tavik";
+        default: return std::nullopt;
+    }
+}
+
+std::optional<std::string> MVDiscriminator::stringForCurrentTenant() {
+    auto shared = sharedDiscriminator();
+    return stringForRegionTenant(shared ? shared->currentTenant() : MVRegionTenantNone);
+}
+
+std::optional<std::string> MVDiscriminator::analyticsStringForCurrentTenant() {
+    auto shared = sharedDiscriminator();
+    return analyticsStringForRegionTenant(shared ? shared->currentTenant() : MVRegionTenantNone);
+}
+
+std::string MVDiscriminator::languageCodeForCurrentTenant(const std::string& code) {
+    auto shared = sharedDiscriminator();
+    switch (shared ? shared->currentTenant() : MVRegionTenantNone) {
+        case MVRegionTenantSolara: return code + "_movrasolara";
+        case MVRegionTenantTavik: return code + "_mvtk";
+        default: return code;
+    }
+}
+
+bool MVDiscriminator::changeCurrentTenantIfNeededToNewTenant(MVRegionTenant tenant) {
+    auto& defaults = Platform::current().defaults();
+    const auto stored = regionTenantForString(defaults.stringForKey(kCurrentTenantKey));
+    if (stored != tenant && tenant != MVRegionTenantNone) {
+        defaults.setObject(kCurrentTenantKey, *stringForRegionTenant(tenant));
+        defaults.synchronize();
+    }
+    return stored != tenant;
+}
+
+void MVDiscriminator::setupHomeTenantWithSuccess(std::function<void()> success,
+                                                 std::function<void(ErrorPtr)> failure) {
+    auto client = MVHTTPClient::sharedClient();
+    if (!client) {
+        if (failure) failure(nullptr);
+        return;
+    }
+    std::weak_ptr<MVDiscriminator> weak = weak_from_this();
+    client->getAccountWithCompletion([weak, success, failure](ErrorPtr error, std::shared_ptr<MVAccount> account) {
+        auto self = weak.lock();
+        if (error) {
+            if (failure) failure(error);
+            return;
+        }
+        if (!account) {
+            if (failure) failure(nullptr);
+            return;
+        }
+        if (self) self->homeTenant_ = regionTenantForString(account->country());
+        if (success) success();
+    });
+}
+
+}  // namespace movra

@@ -1,0 +1,56 @@
+// MVDiscriminator: the region tenant answer shared by the whole client. A new shared instance replaces
+// the old one at every region check.
+//
+// Thread contract: main queue, except the class operations on strings, which any thread may call.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "App/MVRegionTenant.h"
+#include "Foundation/Error.h"
+#include "Foundation/Json.h"
+
+namespace movra {
+
+class MVDiscriminator : public std::enable_shared_from_this<MVDiscriminator> {
+public:
+    /// initWithJSON: reads "url", "cc" and "name", and records whether the tenant changed.
+    explicit MVDiscriminator(const Json& json);
+
+    static std::shared_ptr<MVDiscriminator> sharedDiscriminator();
+    static std::shared_ptr<MVDiscriminator> initSharedDiscriminatorWithJSON(const Json& json);
+
+    static MVRegionTenant regionTenantForString(const std::optional<std::string>& string);
+    static std::optional<std::string> stringForRegionTenant(MVRegionTenant tenant);
+    static std::optional<std::string> stringForCurrentTenant();
+    static std::optional<std::string> analyticsStringForRegionTenant(MVRegionTenant tenant);
+    static std::optional<std::string> analyticsStringForCurrentTenant();
+    /// `code` with the current tenant's language suffix ("sv" -> "sv_mvtk"); unchanged without a tenant.
+    static std::string languageCodeForCurrentTenant(const std::string& code);
+    /// Stores a recognised new tenant under "currentTenant"; true when it differs from the stored one.
+    static bool changeCurrentTenantIfNeededToNewTenant(MVRegionTenant tenant);
+    static const std::vector<std::string>& SolaraRegionCountryCodes();
+    static const std::vector<std::string>& TavikRegionCountryCodes();
+
+    const std::string& url() const { return url_; }
+    const std::optional<std::string>& countryCode() const { return countryCode_; }
+    MVRegionTenant currentTenant() const { return currentTenant_; }
+    bool currentTenantChanged() const { return currentTenantChanged_; }
+    MVRegionTenant homeTenant() const { return homeTenant_; }
+
+    /// Reads the account and takes its country as the home tenant.
+    void setupHomeTenantWithSuccess(std::function<void()> success, std::function<void(ErrorPtr)> failure);
+
+private:
+    std::string url_;
+    std::optional<std::string> countryCode_;
+    MVRegionTenant currentTenant_ = MVRegionTenantNone;
+    bool currentTenantChanged_ = false;
+    MVRegionTenant homeTenant_ = MVRegionTenantNone;
+};
+
+}  // namespace movra

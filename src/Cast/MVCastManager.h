@@ -1,0 +1,33 @@
+// MVCastManager: discovery of cast receivers. So far it scans for receivers of the service's receiver
+// application; connection and media control come with the cast sender.
+//
+// Thread contract: main queue.
+#pragma once
+
+#include <string>
+
+namespace movra {
+
+inline constexpr const char* MVTKCastNoDevicesAvailable = "MVTKCastNoDevicesAvailable";
+
+class MVCastManager {
+public:
+    /// The built-in receiver application identifier.
+    static constexpr const char* kMVTKReceiverAppId = "4F8A21C7";
+
+    MVCastManager() = default;
+
+    const std::string& castApplicationId() const { return castApplicationId_; }
+    void setCastApplicationId(std::string id) { castApplicationId_ = std::move(id); }
+    bool isScanning() const { return scanning_; }
+    /// Starts scanning; says so when no receiver is known.
+    void startScanning();
+    void stopScanning();
+    std::size_t knownDeviceCount() const { return 0; }
+
+private:
+    std::string castApplicationId_ = kMVTKReceiverAppId;
+    bool scanning_ = false;
+};
+
+}  // namespace movra

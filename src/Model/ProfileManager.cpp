@@ -1,0 +1,67 @@
+#include "Model/ProfileManager.h"
+
+#include "Platform/Platform.h"
+
+namespace movra {
+
+namespace {
+
+/// Launch profile state; lives on the platform so that each test starts afresh.
+struct LaunchProfileState {
+    bool initialised = false;
+    ProfileType profile = ProfileTypeNone;
+};
+
+std::shared_ptr<LaunchProfileState> launchState() {
+    auto& platform = Platform::current();
+    auto state = platform.object<LaunchProfileState>();
+    if (!state) {
+        state = std::make_shared<LaunchProfileState>();
+        platform.setObject(state);
+    }
+    return state;
+}
+
+}  // namespace
+
+ProfileType ProfileManager::activeProfile() {
+    auto value = Platform::current().defaults().object(InKidsModeUserDefaultKey);
+    if (!value || !value->is_boolean()) return ProfileTypeNone;
+    return value->get<bool>() ? ProfileTypeKids : ProfileTypeAdult;
+}
+
+void ProfileManager::setActiveProfile(ProfileType profile) {
+    const auto old = activeProfile();
+    auto& defaults = Platform::current().defaults();
+    if (profile == ProfileTypeNone)
+        defaults.removeObject(InKidsModeUserDefaultKey);
+    else
+        defaults.setObject(InKidsModeUserDefaultKey, profile == ProfileTypeKids);
+    if (old != profile) {
+        Notification n;
+        n.name = ActiveProfileChangedNotification;
+        n.userInfo = {{"oldValue", static_cast<int>(old)}, {"newValue", static_cast<int>(profile)}};
+        Platform::current().notificationCenter().post(n);
+    }
+}
+
+ProfileType ProfileManager::launchProfile() {
+    auto state = launchState();
+    if (!state->initialised) {
+        state->initialised = true;
+        state->profile = activeProfile();
+    }
+    return state->profile;
+}
+
+void ProfileManager::setLaunchProfile(ProfileType profile) {
+    auto state = launchState();
+    state->initialised = true;
+    state->profile = profile;
+}
+
+std::string ProfileManager::analyticsStringForActiveProfile() {
+    return activeProfile() == ProfileTypeKids ? "Family" : "Standard";
+}
+
+}  // namespace movra
