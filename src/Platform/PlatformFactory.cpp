@@ -17,16 +17,11 @@
 
 namespace movra {
 
-namespace {
-
-// The XDG data home, as desktop programs on this system expect.
 std::string defaultDataDirectory() {
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return std::string(xdg) + "/movra";
     if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.local/share/movra";
     return ".movra";
 }
-
-}  // namespace
 
 std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::shared_ptr<UiHost> uiHost,
                                              LogLevel consoleLevel) {

@@ -10,6 +10,9 @@
 
 namespace movra {
 
+/// "$XDG_DATA_HOME/movra", else "~/.local/share/movra", as desktop programs on this system expect.
+std::string defaultDataDirectory();
+
 /// The front end decides how screens are shown, so it passes its `uiHost`. An empty data directory means
 /// "$XDG_DATA_HOME/movra" (else "~/.local/share/movra"); it is created when missing, and logging (console
 /// at `consoleLevel`) is set up before anything else logs.
