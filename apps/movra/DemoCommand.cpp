@@ -1,0 +1,113 @@
+#include "movra/DemoCommand.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "App/MVAppDelegate.h"
+#include "App/MVDiscriminator.h"
+#include "Platform/Platform.h"
+#include "Platform/PlatformFactory.h"
+#include "Root/MVStackViewController.h"
+#include "movra-backend/BackendServer.h"
+#include "movra/TextUiHost.h"
+
+namespace movra::cli {
+
+namespace {
+
+/// A scratch directory removed when the demo ends, so each demo starts as a fresh installation.
+class ScratchDirectory {
+public:
+    ScratchDirectory() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "movra-demo-XXXXXX").string();
+        if (mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~ScratchDirectory() {
+        std::error_code ec;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
+int DemoCommand::run(const GlobalOptions& options) const {
+    ScratchDirectory scratch;
+    const std::string root = options.dataDir.empty() ? scratch.path() : options.dataDir;
+    if (root.empty()) {
+        std::cerr << "movra: cannot create a scratch directory for the demo" << std::endl;
+        return 1;
+    }
+
+    std::cout << "Movra demo" << std::endl;
+    backend::BackendServer::Options serverOptions;
+    serverOptions.dataDir = root + "/emulator";
+    backend::BackendServer server(serverOptions);
+    if (auto error = server.start()) {
+        std::cerr << "movra: the service emulator did not start: " << *error << std::endl;
+        return 1;
+    }
+    std::cout << "Service emulator listening on https://" << server.baseHost() << " (CA file " << server.caFile()
+              << ")" << std::endl;
+
+    Configuration configuration;
+    GlobalOptions clientOptions = options;
+    clientOptions.dataDir = root + "/client";
+    if (auto error = clientOptions.makeConfiguration(configuration)) {
+        std::cerr << "movra: " << error->localizedDescription << std::endl;
+        return 2;
+    }
+    configuration.discriminatorHost = server.baseHost();
+    configuration.caFile = server.caFile();
+    configuration.apiHostOverride.clear();
+
+    auto ui = std::make_shared<TextUiHost>(std::cout);
+    Platform::install(makeSystemPlatform(configuration, ui, options.consoleLevel()));
+    auto& platform = Platform::current();
+    auto app = std::make_shared<MVAppDelegate>();
+    MVAppDelegate::setSharedAppDelegate(app);
+
+    std::cout << "Launching the client (region check at " << configuration.discriminatorHost << ")" << std::endl;
+    app->applicationDidFinishLaunchingWithOptions(std::nullopt);
+    app->applicationDidBecomeActive();
+
+    // The launch ends at a route (the sign-in window or the main screens) or at a service-wide error.
+    auto signInShown = [&] {
+        auto w = app->loginWindow();
+        return w && w->isKeyWindow() && w->alpha() >= 1;
+    };
+    auto mainShown = [&] {
+        auto w = app->window();
+        return w && w->isKeyWindow() && std::dynamic_pointer_cast<MVStackViewController>(w->rootViewController());
+    };
+    auto errorShown = [&] { return app->fullScreenErrorWindow() != nullptr; };
+    const bool settled = platform.mainQueue().runUntil(
+        [&] { return signInShown() || mainShown() || errorShown(); }, stepTimeoutSeconds);
+
+    int status = 0;
+    if (auto discriminator = MVDiscriminator::sharedDiscriminator()) {
+        std::cout << "Region: " << MVDiscriminator::stringForCurrentTenant().value_or("unknown") << " (country "
+                  << discriminator->countryCode().value_or("?") << "), API host " << discriminator->url()
+                  << std::endl;
+    }
+    if (!settled) {
+        std::cout << "The client did not reach a screen within " << stepTimeoutSeconds << " seconds" << std::endl;
+        status = 1;
+    } else if (errorShown()) {
+        status = 1;
+    }
+    std::cout << "Now showing: " << ui->scene() << std::endl;
+
+    app->applicationWillResignActive();
+    app->applicationWillTerminate();
+    MVAppDelegate::setSharedAppDelegate(nullptr);
+    Platform::uninstall();
+    server.stop();
+    return status;
+}
+
+}  // namespace movra::cli

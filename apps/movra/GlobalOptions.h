@@ -1,0 +1,26 @@
+// The options every `movra` command takes, and what they make of the configuration.
+#pragma once
+
+#include <string>
+
+#include "Foundation/Error.h"
+#include "Foundation/Log.h"
+#include "Platform/Configuration.h"
+
+namespace movra::cli {
+
+struct GlobalOptions {
+    std::string dataDir;
+    std::string discriminatorHost;
+    std::string apiHost;
+    std::string caFile;
+    std::string tenant;
+    bool json = false;
+    int verbosity = 0;
+
+    /// The data directory's config.json with the command-line values over it.
+    ErrorPtr makeConfiguration(Configuration& configuration) const;
+    LogLevel consoleLevel() const;
+};
+
+}  // namespace movra::cli

@@ -1,0 +1,38 @@
+// movra: the Movra client for people and scripts.
+#include <CLI/CLI.hpp>
+
+#include "movra/ApiCommand.h"
+#include "movra/DemoCommand.h"
+#include "movra/GlobalOptions.h"
+
+int main(int argc, char** argv) {
+    using namespace movra::cli;
+
+    CLI::App app{"Movra client: browse, play and cast the Movra Tavik catalogue"};
+    app.require_subcommand(1);
+    GlobalOptions options;
+    app.add_option("--data-dir", options.dataDir, "Where the client keeps its data (default $XDG_DATA_HOME/movra)");
+    app.add_option("--discriminator-host", options.discriminatorHost, "Tenant discriminator HOST[:PORT]");
+    app.add_option("--api-host", options.apiHost, "Talk to this API HOST[:PORT] and skip the discriminator");
+    app.add_option("--tenant", options.tenant, "Tenant for --api-host: MVTK (Tavik) or MVSL (Solara)")
+        ->check(CLI::IsMember({"MVTK", "MVSL", "Movra Tavik", "Movra Solara"}));
+    app.add_option("--ca-file", options.caFile, "Extra trusted CA certificates (PEM)");
+    app.add_flag("--json", options.json, "Print JSON");
+    app.add_flag("-v", options.verbosity, "More log output (repeat for more)");
+
+    int status = 0;
+    DemoCommand demo;
+    app.add_subcommand("demo", "Start the service emulator and run the client against it")->callback([&] {
+        status = demo.run(options);
+    });
+
+    ApiCommand api;
+    auto* apiCommand = app.add_subcommand("api", "Send one request through the API client");
+    apiCommand->add_option("METHOD", api.method, "GET, POST, PUT or DELETE")->required();
+    apiCommand->add_option("PATH", api.path, "Path below the client API base (\"browse\") or absolute")->required();
+    apiCommand->add_option("-p,--param", api.parameters, "Query parameter KEY=VALUE (repeatable)");
+    apiCommand->callback([&] { status = api.run(options); });
+
+    CLI11_PARSE(app, argc, argv);
+    return status;
+}
