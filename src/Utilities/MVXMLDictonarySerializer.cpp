@@ -1,0 +1,141 @@
+// MVXMLDictonarySerializer: the dictionary mapping of XML nodes.
+#include "Utilities/MVXMLDictonarySerializer.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "Foundation/Localization.h"
+#include "Foundation/Log.h"
+#include "Foundation/Strings.h"
+
+namespace movra {
+
+namespace {
+
+// Matched nodes, or nullopt with *error. A prefix the document does not declare cannot match anything in
+// it (a feed may leave out a namespace it does not use), so that is no match rather than a failure.
+std::optional<std::vector<XMLNode>> match(const XMLNode& node, const std::string& xpath, ErrorPtr* error) {
+    ErrorPtr xpathError;
+    auto nodes = node.nodesForXPath(xpath, &xpathError);
+    if (nodes) return nodes;
+    if (xpathError->is(kXMLErrorDomain, kXMLErrorUndefinedNamespacePrefix)) return std::vector<XMLNode>{};
+    if (error) *error = xpathError;
+    return std::nullopt;
+}
+
+ErrorPtr exceptionError(const std::string& description, const std::string& keyPath, const XMLNode& node) {
+    Log::error("*** Caught exception {} parsing XML key path \"{}\" from: {}", description, keyPath,
+               node.xmlString());
+    return makeError(kMVXMLDictionarySerializerErrorDomain, MVXMLDictionarySerializerErrorThrownException,
+                     description, description,
+                     Json{{kMVXMLDictionarySerializerThrownExceptionErrorKey, description}});
+}
+
+}  // namespace
+
+std::optional<Json> MVXMLDictonarySerializer::dictionaryFromNode(const XMLNode& node, const XMLModelClass& modelClass,
+                                                                 ErrorPtr* error) {
+    if (!node) return std::nullopt;
+    const XMLModelClass* cls = &modelClass;
+    if (cls->classForParsingXML) cls = cls->classForParsingXML(node);
+    if (!cls) {
+        if (error)
+            *error = makeError(kMVXMLDictionarySerializerErrorDomain, MVXMLDictionarySerializerErrorNoModelClass,
+                               MVLocalizedString("Could not parse XML"),
+                               MVLocalizedString("No model class could be found to parse XML."));
+        return std::nullopt;
+    }
+
+    auto element = match(node, trim(cls->XPathPrefix, "/"), error);
+    if (!element || element->empty()) return std::nullopt;
+
+    Json dictionary = Json::object();
+    for (const auto& [property, keyPath] : cls->XMLKeyPathsByPropertyKey) {
+        if (!keyPath) continue;
+        try {
+            auto nodes = match(node, cls->XPathPrefix + *keyPath, error);
+            if (!nodes) return std::nullopt;
+            if (nodes->empty()) continue;
+            if (auto transformer = XMLTransformerForKey(property, *cls)) {
+                auto value = transformer(*nodes);
+                dictionary[property] = value ? std::move(*value) : Json(nullptr);
+            } else {
+                dictionary[property] = nodes->front().stringValue();
+            }
+        } catch (const std::exception& e) {
+            if (error) *error = exceptionError(e.what(), *keyPath, node);
+            return std::nullopt;
+        } catch (...) {
+            if (error) *error = exceptionError("unknown exception", *keyPath, node);
+            return std::nullopt;
+        }
+    }
+
+    if (cls->updateCalculatedValuesFromDictionary)
+        dictionary = cls->updateCalculatedValuesFromDictionary(std::move(dictionary));
+    return dictionary;
+}
+
+XMLTransformer MVXMLDictonarySerializer::XMLTransformerForKey(const std::string& key,
+                                                              const XMLModelClass& modelClass) {
+    if (auto it = modelClass.propertyTransformers.find(key); it != modelClass.propertyTransformers.end())
+        return it->second;
+    if (modelClass.XMLTransformerForKey) return modelClass.XMLTransformerForKey(key);
+    return nullptr;
+}
+
+XMLTransformer MVXMLDictonarySerializer::XMLTransformerForInteger() {
+    return [](const std::vector<XMLNode>& nodes) -> std::optional<Json> {
+        if (nodes.empty()) return std::nullopt;
+        auto text = nodes.front().stringValue();
+        if (text.empty()) return std::nullopt;
+        return Json(integerValue(text));
+    };
+}
+
+XMLTransformer MVXMLDictonarySerializer::XMLTransformerForURL() {
+    return [](const std::vector<XMLNode>& nodes) -> std::optional<Json> {
+        if (nodes.empty()) return std::nullopt;
+        auto text = nodes.front().stringValue();
+        // The platform's URL parser refuses empty text and text with spaces or control characters.
+        bool usable = !text.empty() && std::none_of(text.begin(), text.end(), [](char c) {
+            return static_cast<unsigned char>(c) <= 0x20 || c == 0x7f;
+        });
+        if (!usable) return std::nullopt;
+        return Json(std::move(text));
+    };
+}
+
+XMLTransformer MVXMLDictonarySerializer::XMLTransformerWithModelClass(const XMLModelClass& modelClass) {
+    return [cls = &modelClass](const std::vector<XMLNode>& nodes) -> std::optional<Json> {
+        if (nodes.empty()) return std::nullopt;
+        return dictionaryFromNode(nodes.front(), *cls);
+    };
+}
+
+XMLTransformer MVXMLDictonarySerializer::XMLArrayTransformerWithModelClass(const XMLModelClass& modelClass) {
+    return [cls = &modelClass](const std::vector<XMLNode>& nodes) -> std::optional<Json> {
+        Json array = Json::array();
+        for (const auto& node : nodes) {
+            if (!node.isElement()) continue;
+            if (auto dictionary = dictionaryFromNode(node, *cls)) array.push_back(std::move(*dictionary));
+        }
+        return array;
+    };
+}
+
+XMLTransformer MVXMLDictonarySerializer::XMLNonUniformObjectArrayTransformerWithModelClass(
+    const XMLModelClass& baseClass) {
+    return [base = &baseClass](const std::vector<XMLNode>& nodes) -> std::optional<Json> {
+        if (nodes.empty()) return std::nullopt;
+        Json array = Json::array();
+        for (const auto& node : nodes) {
+            const XMLModelClass* cls = base->classForParsingXML ? base->classForParsingXML(node) : base;
+            if (!cls) continue;
+            if (auto dictionary = dictionaryFromNode(node, *cls)) array.push_back(std::move(*dictionary));
+        }
+        return array;
+    };
+}
+
+}  // namespace movra

@@ -1,0 +1,51 @@
+// XMLDocument: a parsed XML document (libxml2 tree) shared by every XMLNode handle that points into it.
+//
+// Thread contract: a document is immutable once parse() returns; it and its nodes may be read from
+// several threads at once.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Foundation/Error.h"
+#include "Utilities/XMLNode.h"
+
+struct _xmlDoc;
+struct _xmlNs;
+
+namespace movra {
+
+class XMLDocument : public std::enable_shared_from_this<XMLDocument> {
+    struct Token {};
+
+public:
+    /// Parses with the default options (no network access, no entity substitution, libxml2's safe size
+    /// and depth limits). nullptr, and *error set (domain kXMLErrorDomain), when the data is not well-formed.
+    static std::shared_ptr<const XMLDocument> parse(std::string_view data, ErrorPtr* error = nullptr);
+
+    XMLDocument(Token, _xmlDoc* doc);
+    ~XMLDocument();
+    XMLDocument(const XMLDocument&) = delete;
+    XMLDocument& operator=(const XMLDocument&) = delete;
+
+    /// The document itself as a node: the XPath context "/".
+    XMLNode documentNode() const;
+    /// The root element, or a null node when the document has none.
+    XMLNode rootElement() const;
+    /// The serialised document.
+    std::string xmlString() const;
+
+private:
+    friend class XMLNode;
+
+    _xmlDoc* doc_;
+    /// Every xmlns:prefix declaration of the document, the first one of each prefix: the bindings of the
+    /// prefixes in XPath expressions.
+    std::vector<_xmlNs*> namespaces_;
+};
+
+using XMLDocumentPtr = std::shared_ptr<const XMLDocument>;
+
+}  // namespace movra
