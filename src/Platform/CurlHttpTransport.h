@@ -1,0 +1,39 @@
+// CurlHttpTransport: the real HttpTransport, on one libcurl multi handle driven by its own thread.
+//
+// Thread contract: dataTask(), tasks(), invalidateAndCancel() and connectionsOpened() may be called from
+// any thread; HttpTask::cancel() too. Every completion runs exactly once, on the transport's thread, one
+// at a time. Destroying the transport cancels what is still pending (those completions run with -999
+// before the destructor returns) and joins the thread. When the last reference goes away inside one of
+// its own completions, the thread is not joined but winds down by itself after that completion returns.
+//
+// TLS is verified (peer and host name) against the system's authorities plus options.caFile. Connections
+// are kept alive and reused across the transport's requests. Redirects are not followed.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "Platform/HttpTransport.h"
+
+namespace movra {
+
+class CurlHttpTransport final : public HttpTransport {
+public:
+    explicit CurlHttpTransport(HttpTransportOptions options = {});
+    ~CurlHttpTransport() override;
+    CurlHttpTransport(const CurlHttpTransport&) = delete;
+    CurlHttpTransport& operator=(const CurlHttpTransport&) = delete;
+
+    HttpTaskPtr dataTask(HttpRequest request, Completion completion) override;
+    std::vector<HttpTaskPtr> tasks() const override;
+    void invalidateAndCancel() override;
+
+    /// Connections opened so far by the transport's requests (a reused connection counts once).
+    long connectionsOpened() const;
+
+private:
+    class Impl;
+    std::shared_ptr<Impl> impl_;
+};
+
+}  // namespace movra
