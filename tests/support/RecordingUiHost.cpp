@@ -2,19 +2,18 @@
 
 namespace movra::test {
 
-void RecordingUiHost::didPresent(const ViewController& presenter, const ViewController& presented) {
-    this->presented.push_back(presented.className() == "UIAlertController" ? presented.describe()
-                                                                          : presented.className());
-    if (auto* alert = dynamic_cast<const AlertController*>(&presented)) {
+void RecordingUiHost::didPresent(const ViewController& presenter, const ViewController& controller) {
+    presented.push_back(controller.className() == "UIAlertController" ? controller.describe() : controller.className());
+    if (auto* alert = dynamic_cast<const AlertController*>(&controller)) {
         alerts_.push_back(std::static_pointer_cast<AlertController>(
             std::const_pointer_cast<ViewController>(alert->shared_from_this())));
     }
 }
 
-void RecordingUiHost::didDismiss(const ViewController& presented) {
+void RecordingUiHost::didDismiss(const ViewController& controller) {
     std::erase_if(alerts_, [&](const std::weak_ptr<AlertController>& a) {
         auto s = a.lock();
-        return !s || s.get() == &presented;
+        return !s || s.get() == &controller;
     });
 }
 
