@@ -23,6 +23,11 @@ std::optional<std::string> base64Decode(std::string_view text) {
     for (char c : text) {
         if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '/' || c == '=')) return std::nullopt;
     }
+    // Padding may only close the text ("xx==", "xxx="); EVP_DecodeBlock would decode "=" elsewhere as data.
+    if (auto pad = text.find('=');
+        pad != std::string_view::npos &&
+        (text.size() - pad > 2 || text.find_first_not_of('=', pad) != std::string_view::npos))
+        return std::nullopt;
     std::string out(3 * text.size() / 4, '\0');
     int n = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(out.data()),
                             reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));

@@ -1,0 +1,163 @@
+// Ordering of the main queue in virtual and real time: posts, delayed tasks, timers, cancellation and
+// wake-ups from other threads.
+#include "Foundation/ManualClock.h"
+#include "Foundation/RunLoop.h"
+#include "Foundation/SystemClock.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace movra {
+namespace {
+
+class RunLoopTest : public ::testing::Test {
+  protected:
+    // Each entry records the virtual time it ran at: "name@seconds".
+    void note(const std::string& name) {
+        if (!trace.empty()) trace += " ";
+        std::ostringstream at;
+        at << clock->monotonicSeconds();
+        trace += name + "@" + at.str();
+    }
+
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
+    RunLoop loop{clock};
+    std::string trace;
+};
+
+TEST_F(RunLoopTest, PostsRunInOrderAndDueDelayedTasksJoinBehindThem) {
+    loop.post([&] {
+        note("a");
+        loop.post([&] { note("nested"); });
+    });
+    loop.postAfter(0, [&] { note("zero-delay"); });
+    loop.postAfter(1, [&] { note("later"); });
+    loop.post([&] { note("b"); });
+
+    EXPECT_EQ(loop.runPending(), 4u);
+    EXPECT_EQ(trace, "a@0 b@0 zero-delay@0 nested@0");
+    EXPECT_EQ(loop.pendingCount(), 0u);
+}
+
+TEST_F(RunLoopTest, AdvanceFiresTimersAndDelayedTasksInDeadlineOrderAtTheirOwnTime) {
+    auto late = loop.scheduleTimer(3, /*repeats=*/false, [&](Timer&) { note("timer3"); });
+    loop.postAfter(1, [&] {
+        note("delayed1");
+        // Scheduled while time moves: still fires within this advance, at its own deadline.
+        loop.postAfter(1.5, [&] { note("delayed2.5"); });
+    });
+    auto early = loop.scheduleTimer(2, /*repeats=*/false, [&](Timer&) { note("timer2"); });
+
+    clock->advance(5);
+    EXPECT_EQ(trace, "delayed1@1 timer2@2 delayed2.5@2.5 timer3@3");
+    EXPECT_FALSE(early->isValid());
+    EXPECT_DOUBLE_EQ(clock->monotonicSeconds(), 5);
+}
+
+TEST_F(RunLoopTest, RepeatingTimerFiresEveryIntervalUntilInvalidated) {
+    int fired = 0;
+    auto timer = loop.scheduleTimer(2, /*repeats=*/true, [&](Timer& t) {
+        note("tick");
+        if (++fired == 3) t.invalidate();
+    });
+    clock->advance(7);
+    EXPECT_EQ(trace, "tick@2 tick@4 tick@6");
+    clock->advance(10);
+    EXPECT_EQ(fired, 3);
+    EXPECT_FALSE(timer->isValid());
+}
+
+TEST_F(RunLoopTest, InvalidateBeforeFiringAndSetFireDatePushingBack) {
+    auto cancelled = loop.scheduleTimer(1, /*repeats=*/false, [&](Timer&) { note("cancelled"); });
+    auto pushed = loop.scheduleTimer(5, /*repeats=*/false, [&](Timer&) { note("pushed"); });
+    cancelled->invalidate();
+
+    clock->advance(3);
+    pushed->setFireDate(clock->monotonicSeconds() + 5);
+    clock->advance(4);  // t = 7: the original deadline (5) has passed
+    EXPECT_EQ(trace, "");
+    clock->advance(1);
+    EXPECT_EQ(trace, "pushed@8");
+    clock->advance(10);
+    EXPECT_EQ(trace, "pushed@8");
+}
+
+TEST_F(RunLoopTest, RepeatingTimerPushedBackKeepsItsIntervalFromTheNewDate) {
+    auto timer = loop.scheduleTimer(2, /*repeats=*/true, [&](Timer&) { note("tick"); });
+    clock->advance(1);
+    timer->setFireDate(5);
+    clock->advance(6);  // t = 7
+    EXPECT_EQ(trace, "tick@5 tick@7");
+    timer->invalidate();
+}
+
+TEST_F(RunLoopTest, CancelledDelayedTaskNeverRunsAndCancelAfterRunIsHarmless) {
+    auto cancelled = loop.postAfter(2, [&] { note("cancelled"); });
+    auto kept = loop.postAfter(2, [&] { note("kept"); });
+    EXPECT_TRUE(cancelled.isPending());
+    cancelled.cancel();
+    EXPECT_FALSE(cancelled.isPending());
+
+    clock->advance(2);
+    EXPECT_EQ(trace, "kept@2");
+    EXPECT_FALSE(kept.isPending());
+    kept.cancel();
+    DelayedTask{}.cancel();  // a default handle belongs to no loop
+}
+
+TEST_F(RunLoopTest, DelayedTaskHandleOutlivingItsLoopIsInert) {
+    DelayedTask handle;
+    {
+        RunLoop shortLived(clock);
+        handle = shortLived.postAfter(1, [] {});
+    }
+    EXPECT_FALSE(handle.isPending());
+    handle.cancel();
+}
+
+TEST_F(RunLoopTest, PostFromAnotherThreadWakesRun) {
+    std::thread poster([&] {
+        // Give run() a chance to block first; the test also passes when the post comes earlier.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        loop.post([&] {
+            note("from thread");
+            loop.stop();
+        });
+    });
+    loop.run();
+    poster.join();
+    EXPECT_EQ(trace, "from thread@0");
+}
+
+TEST_F(RunLoopTest, RunUntilReturnsWhenThePredicateHoldsOrTheTimeoutPasses) {
+    bool done = false;
+    std::thread poster([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        loop.post([&] { done = true; });
+    });
+    EXPECT_TRUE(loop.runUntil([&] { return done; }, 10));
+    poster.join();
+
+    // Virtual time does not move by itself: a delayed task is not due, so the real timeout ends the wait.
+    loop.postAfter(1, [&] { note("never"); });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(loop.runUntil([] { return false; }, 0.05));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+    EXPECT_EQ(trace, "");
+}
+
+TEST(RunLoopRealTime, DelayedTaskWakesRunUntilOnTime) {
+    RunLoop loop(std::make_shared<SystemClock>());
+    bool done = false;
+    loop.postAfter(0.02, [&] { done = true; });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(loop.runUntil([&] { return done; }, 5));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+}  // namespace
+}  // namespace movra

@@ -1,0 +1,120 @@
+// URL parsing, reference resolution and the request serializer's query encoding.
+#include "Foundation/Url.h"
+
+#include <gtest/gtest.h>
+
+namespace movra {
+namespace {
+
+TEST(Url, ResolvesApiPathsAgainstTheClientBase) {
+    auto base = Url::parse("https://api.example:8443/stoffice/client/ios/");
+    ASSERT_TRUE(base);
+    const std::pair<const char*, const char*> cases[] = {
+        {"browse", "https://api.example:8443/stoffice/client/ios/browse"},
+        {"browse?path=/menu&offset=0", "https://api.example:8443/stoffice/client/ios/browse?path=/menu&offset=0"},
+        {"/stoffice/client/device/logout", "https://api.example:8443/stoffice/client/device/logout"},
+        {"../device/logout", "https://api.example:8443/stoffice/client/device/logout"},
+        {"https://other/x?y", "https://other/x?y"},
+    };
+    for (const auto& [reference, expected] : cases) {
+        auto url = Url::resolve(reference, *base);
+        ASSERT_TRUE(url) << reference;
+        EXPECT_EQ(url->absoluteString(), expected) << reference;
+    }
+}
+
+// The reference resolution examples of RFC 3986, section 5.4.
+TEST(Url, ResolvesTheStandardExamples) {
+    auto base = Url::parse("http://a/b/c/d;p?q");
+    ASSERT_TRUE(base);
+    const std::pair<const char*, const char*> cases[] = {
+        {"g:h", "g:h"},
+        {"g", "http://a/b/c/g"},
+        {"./g", "http://a/b/c/g"},
+        {"g/", "http://a/b/c/g/"},
+        {"/g", "http://a/g"},
+        {"//g", "http://g"},
+        {"?y", "http://a/b/c/d;p?y"},
+        {"g?y", "http://a/b/c/g?y"},
+        {"#s", "http://a/b/c/d;p?q#s"},
+        {"g?y#s", "http://a/b/c/g?y#s"},
+        {";x", "http://a/b/c/;x"},
+        {"", "http://a/b/c/d;p?q"},
+        {".", "http://a/b/c/"},
+        {"./", "http://a/b/c/"},
+        {"..", "http://a/b/"},
+        {"../g", "http://a/b/g"},
+        {"../..", "http://a/"},
+        {"../../g", "http://a/g"},
+        {"../../../g", "http://a/g"},
+        {"/./g", "http://a/g"},
+        {"/../g", "http://a/g"},
+        {"g.", "http://a/b/c/g."},
+        {".g", "http://a/b/c/.g"},
+        {"g..", "http://a/b/c/g.."},
+        {"..g", "http://a/b/c/..g"},
+        {"./../g", "http://a/b/g"},
+        {"./g/.", "http://a/b/c/g/"},
+        {"g/./h", "http://a/b/c/g/h"},
+        {"g/../h", "http://a/b/c/h"},
+        {"g;x=1/../y", "http://a/b/c/y"},
+        {"g?y/../x", "http://a/b/c/g?y/../x"},
+        {"g#s/../x", "http://a/b/c/g#s/../x"},
+    };
+    for (const auto& [reference, expected] : cases) {
+        auto url = Url::resolve(reference, *base);
+        ASSERT_TRUE(url) << reference;
+        EXPECT_EQ(url->absoluteString(), expected) << "reference \"" << reference << "\"";
+    }
+}
+
+TEST(Url, ParsesPartsWithoutDecodingAndRejectsBadText) {
+    auto url = Url::parse("HTTPS://user@[::1]:8443/a%2Fb?q=%20x#frag");
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->scheme(), "https");
+    EXPECT_EQ(url->host(), "[::1]");
+    EXPECT_EQ(url->port(), 8443);
+    EXPECT_EQ(url->path(), "/a%2Fb");
+    EXPECT_EQ(url->query(), "q=%20x");
+    EXPECT_EQ(url->fragment(), "frag");
+
+    auto plain = Url::parse("https://host.example/");
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->host(), "host.example");
+    EXPECT_EQ(plain->port(), std::nullopt);
+    EXPECT_EQ(plain->query(), std::nullopt);
+    EXPECT_EQ(Url::parse("https://h/?")->query(), "");
+
+    for (const char* bad : {"", "no-scheme", "/relative/path", "1http://h", "https://h/a b", "https://h/\n"})
+        EXPECT_FALSE(Url::parse(bad)) << bad;
+    EXPECT_FALSE(Url::resolve("a b", *plain));
+}
+
+TEST(Url, PercentEscapesQueryComponents) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"AZaz09-._~/?", "AZaz09-._~/?"},
+        {"a b&c=d+e", "a%20b%26c%3Dd%2Be"},
+        {"sv_mvtk#", "sv_mvtk%23"},
+        {"\xC3\xA5", "%C3%A5"},
+        {"%", "%25"},
+    };
+    for (const auto& [raw, escaped] : cases) EXPECT_EQ(percentEscapeQueryComponent(raw), escaped) << raw;
+}
+
+TEST(Url, QueryStringSortsKeysAndWritesNullNumbersAndBooleans) {
+    Json parameters = Json::object();
+    parameters["offset"] = 20;
+    parameters["language"] = "sv_mvtk";
+    parameters["ignoreCache"] = true;
+    parameters["ascending"] = false;
+    parameters["flag"] = nullptr;
+    parameters["Path"] = "/menu/a b";
+    parameters["ratio"] = 1.5;
+    EXPECT_EQ(queryStringFromParameters(parameters),
+              "Path=/menu/a%20b&ascending=0&flag&ignoreCache=1&language=sv_mvtk&offset=20&ratio=1.5");
+    EXPECT_EQ(queryStringFromParameters(Json::object()), "");
+    EXPECT_EQ(queryStringFromParameters(Json::array({1})), "");
+}
+
+}  // namespace
+}  // namespace movra
