@@ -104,7 +104,9 @@ int DemoCommand::run(const GlobalOptions& options) const {
 
     app->applicationWillResignActive();
     app->applicationWillTerminate();
+    // Everything of the client goes before the platform it lives on.
     MVAppDelegate::setSharedAppDelegate(nullptr);
+    app.reset();
     Platform::uninstall();
     server.stop();
     return status;

@@ -403,11 +403,11 @@ void MVAppDelegate::showLoginView() {
                     loginWindow->setAlpha(1);
                 },
                 [weak, loginWindow](bool) {
-                    auto self = weak.lock();
-                    if (!self) return;
+                    auto owner = weak.lock();
+                    if (!owner) return;
                     loginWindow->setWindowLevel(kWindowLevelNormal);
-                    self->window_.reset();
-                    self->loggingOut_ = false;
+                    owner->window_.reset();
+                    owner->loggingOut_ = false;
                 });
         });
     };

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "Foundation/Error.h"
+#include "Foundation/Json.h"
 #include "Foundation/NotificationCenter.h"
 #include "Platform/Window.h"
 #include "Sections/SignIn/MVLoginViewController.h"
