@@ -10,16 +10,12 @@
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "Platform/AtomicFile.h"
 
 namespace movra::backend {
 
@@ -54,40 +50,6 @@ std::string openSslError(std::string_view what) {
     }
     ERR_clear_error();
     return message;
-}
-
-std::string systemError(std::string_view what, const std::string& path) {
-    return std::string(what) + " " + path + ": " + std::strerror(errno);
-}
-
-/// Writes `contents` to `path` through a temporary file in the same directory and a rename, so a reader
-/// sees either the old file or the whole new one.
-bool writeFileAtomically(const std::string& path, const std::string& contents, mode_t mode, std::string* error) {
-    std::string temp = path + ".tmp-XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        *error = systemError("cannot create", temp);
-        return false;
-    }
-    bool ok = fchmod(fd, mode) == 0;
-    for (std::size_t written = 0; ok && written < contents.size();) {
-        ssize_t n = ::write(fd, contents.data() + written, contents.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) written += static_cast<std::size_t>(n);
-    }
-    ok = ok && fsync(fd) == 0;
-    if (!ok) *error = systemError("cannot write", temp);
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        *error = systemError("cannot write", temp);
-    }
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        *error = systemError("cannot replace", path);
-    }
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
 }
 
 CertPtr readCertificate(const std::string& path) {
@@ -192,7 +154,13 @@ bool writePair(X509* cert, EVP_PKEY* key, const std::string& certPath, const std
         *error = openSslError("cannot encode certificate");
         return false;
     }
-    return writeFileAtomically(keyPath, keyPem, 0600, error) && writeFileAtomically(certPath, certPem, 0644, error);
+    for (const auto& [path, pem] : {std::pair{&keyPath, &keyPem}, std::pair{&certPath, &certPem}}) {
+        if (ErrorPtr failure = AtomicFile::write(*path, *pem)) {
+            *error = failure->localizedDescription;
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -201,21 +169,13 @@ std::optional<CertificateAuthority> CertificateAuthority::loadOrCreate(const std
                                                                        std::string* error) {
     std::string ignored;
     if (!error) error = &ignored;
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (!fs::is_directory(directory, ec)) {
-        if (!fs::create_directories(directory, ec)) {
-            *error = "cannot create " + directory + ": " + ec.message();
-            return std::nullopt;
-        }
-        if (::chmod(directory.c_str(), 0700) != 0) {
-            *error = systemError("cannot restrict", directory);
-            return std::nullopt;
-        }
+    if (ErrorPtr failure = AtomicFile::makePrivateDirectory(directory)) {
+        *error = failure->localizedDescription;
+        return std::nullopt;
     }
 
     CertificateAuthority ca;
-    const fs::path dir(directory);
+    const std::filesystem::path dir(directory);
     ca.caCert_ = (dir / "ca.pem").string();
     ca.caKey_ = (dir / "ca-key.pem").string();
     ca.serverCert_ = (dir / "server.pem").string();

@@ -36,6 +36,7 @@ using X509Ptr = std::unique_ptr<X509, X509Free>;
 
 // Longer than this to set up a connection means the host is not going to answer.
 constexpr long kMaxConnectTimeoutMs = 30'000;
+constexpr long kMaxConnectionsPerHost = 6;
 
 /// One request in flight, owned by the transport thread once it has left the inbox.
 struct Transfer {
@@ -178,6 +179,9 @@ public:
         static const bool initialized = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
         if (!initialized) Log::error("libcurl could not be initialised");
         multi_ = curl_multi_init();
+        // As the platform's URL session does: further requests to a busy host wait for a free connection
+        // instead of opening ever more of them.
+        curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS, kMaxConnectionsPerHost);
     }
 
     ~Impl() { curl_multi_cleanup(multi_); }

@@ -1,0 +1,392 @@
+// The libcurl transport against a real TLS server on loopback, trusted through the emulator's CA.
+#include "Platform/CurlHttpTransport.h"
+#include "movra-backend/CertificateAuthority.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <future>
+#include <mutex>
+#include <netinet/in.h>
+#include <set>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace movra {
+namespace {
+
+constexpr auto kWait = std::chrono::seconds(20);
+
+struct Outcome {
+    HttpTaskPtr task;
+    std::shared_ptr<const HttpResponse> response;
+    std::string body;
+    ErrorPtr error;
+};
+
+/// Collects the completions of a transport's requests and counts every call.
+class Completions {
+  public:
+    HttpTransport::Completion handler() {
+        return [this](const HttpTaskPtr& task, std::shared_ptr<const HttpResponse> response, std::string body,
+                      ErrorPtr error) {
+            std::lock_guard lock(mutex_);
+            outcomes_.push_back({task, std::move(response), std::move(body), std::move(error)});
+            changed_.notify_all();
+        };
+    }
+    /// Waits until `count` completions arrived; false after the generous timeout.
+    bool waitFor(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, kWait, [&] { return outcomes_.size() >= count; });
+    }
+    std::vector<Outcome> outcomes() {
+        std::lock_guard lock(mutex_);
+        return outcomes_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Outcome> outcomes_;
+};
+
+class CurlHttpTransportTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        // A peer that went away must not kill the test server with SIGPIPE.
+        std::signal(SIGPIPE, SIG_IGN);
+        std::string pattern = (std::filesystem::temp_directory_path() / "movra-transport-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        directory_ = pattern;
+        std::string error;
+        authority_ = backend::CertificateAuthority::loadOrCreate(directory_ + "/tls", &error);
+        ASSERT_TRUE(authority_) << error;
+    }
+    static void TearDownTestSuite() { std::filesystem::remove_all(directory_); }
+
+    void SetUp() override {
+        server_ = std::make_unique<httplib::SSLServer>(authority_->serverCertificatePath().c_str(),
+                                                       authority_->serverKeyPath().c_str());
+        ASSERT_TRUE(server_->is_valid());
+        server_->set_keep_alive_max_count(1000);
+        server_->set_tcp_nodelay(true);
+        auto echo = [this](const httplib::Request& req, httplib::Response& res) {
+            {
+                std::lock_guard lock(mutex_);
+                received_ = req;
+            }
+            res.set_content(req.method + " " + req.body, "text/plain");
+        };
+        server_->Get("/echo", echo).Post("/echo", echo).Put("/echo", echo).Delete("/echo", echo);
+        server_->Patch("/echo", echo);
+        server_->Get("/failure", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 500;
+            res.set_header("X-Trace", "first");
+            res.set_header("X-Trace", "second");
+            res.set_content("<error>boom</error>", "text/xml; charset=utf-8");
+        });
+        server_->Get("/number", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content(req.get_param_value("n"), "text/plain");
+        });
+        server_->Get("/hold", [this](const httplib::Request&, httplib::Response& res) {
+            std::unique_lock lock(mutex_);
+            ++held_;
+            changed_.notify_all();
+            changed_.wait_for(lock, kWait, [&] { return released_; });
+            res.set_content("late", "text/plain");
+        });
+        port_ = server_->bind_to_any_port("127.0.0.1");
+        ASSERT_GT(port_, 0);
+        serverThread_ = std::thread([this] { server_->listen_after_bind(); });
+        auto deadline = std::chrono::steady_clock::now() + kWait;
+        while (!server_->is_running() && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+        ASSERT_TRUE(server_->is_running());
+    }
+
+    void TearDown() override {
+        {
+            std::lock_guard lock(mutex_);
+            released_ = true;
+        }
+        changed_.notify_all();
+        if (server_) server_->stop();
+        if (serverThread_.joinable()) serverThread_.join();
+    }
+
+    std::string url(const std::string& path) const { return "https://127.0.0.1:" + std::to_string(port_) + path; }
+
+    std::unique_ptr<CurlHttpTransport> trustingTransport() {
+        HttpTransportOptions options;
+        options.caFile = authority_->caCertificatePath();
+        return std::make_unique<CurlHttpTransport>(options);
+    }
+
+    static HttpRequest get(std::string url, double timeoutSeconds = 60) {
+        HttpRequest request;
+        request.url = std::move(url);
+        request.timeoutSeconds = timeoutSeconds;
+        return request;
+    }
+
+    Outcome perform(HttpTransport& transport, HttpRequest request) {
+        std::promise<Outcome> done;
+        auto future = done.get_future();
+        transport.dataTask(std::move(request), [&done](const HttpTaskPtr& task, std::shared_ptr<const HttpResponse> r,
+                                                       std::string body, ErrorPtr error) {
+            done.set_value({task, std::move(r), std::move(body), std::move(error)});
+        });
+        EXPECT_EQ(future.wait_for(kWait), std::future_status::ready);
+        return future.get();
+    }
+
+    /// Waits until the server holds `count` requests in /hold.
+    bool waitForHeld(int count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, kWait, [&] { return held_ >= count; });
+    }
+
+    httplib::Request lastRequest() {
+        std::lock_guard lock(mutex_);
+        return received_;
+    }
+
+    static inline std::string directory_;
+    static inline std::optional<backend::CertificateAuthority> authority_;
+    std::unique_ptr<httplib::SSLServer> server_;
+    std::thread serverThread_;
+    int port_ = 0;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    httplib::Request received_;
+    int held_ = 0;
+    bool released_ = false;
+};
+
+TEST_F(CurlHttpTransportTest, RequestsArriveIntactWithOnlyTheCallersHeaders) {
+    struct Case {
+        std::string method;
+        std::string body;
+    };
+    // 2 MB is past the size at which curl would otherwise announce "Expect: 100-continue".
+    const std::string large(2 * 1024 * 1024, 'x');
+    const std::vector<Case> cases = {
+        {"GET", ""},     {"POST", "a=1&b=%20"}, {"POST", large},    {"POST", ""},
+        {"PUT", "<x/>"}, {"DELETE", ""},        {"PATCH", "patch"},
+    };
+    auto transport = trustingTransport();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.method + " with " + std::to_string(c.body.size()) + " bytes");
+        HttpRequest request = get(url("/echo?language=en_mvtk&x=%2F"));
+        request.method = c.method;
+        request.body = c.body;
+        request.headers = {{"X-Stravo-DeviceId", "device-1"},
+                           {"X-Repeat", "one"},
+                           {"X-Repeat", "two"},
+                           {"X-Empty", ""},
+                           {"Authorization", "Basic dTpw"}};
+        Outcome outcome = perform(*transport, request);
+        ASSERT_EQ(outcome.error, nullptr) << outcome.error->summary();
+        EXPECT_EQ(outcome.response->statusCode, 200);
+        EXPECT_EQ(outcome.body, c.method + " " + c.body);
+
+        httplib::Request received = lastRequest();
+        EXPECT_EQ(received.method, c.method);
+        EXPECT_EQ(received.body, c.body);
+        EXPECT_EQ(received.get_param_value("language"), "en_mvtk");
+        EXPECT_EQ(received.get_header_value("X-Stravo-DeviceId"), "device-1");
+        EXPECT_EQ(received.get_header_value("X-Repeat", 0), "one");
+        EXPECT_EQ(received.get_header_value("X-Repeat", 1), "two");
+        EXPECT_EQ(received.get_header_value("Authorization"), "Basic dTpw");
+        for (const char* unasked : {"Accept", "Expect", "Content-Type", "User-Agent", "Transfer-Encoding"})
+            EXPECT_FALSE(received.has_header(unasked)) << unasked;
+    }
+}
+
+TEST_F(CurlHttpTransportTest, HttpErrorStatusIsAResponseWithHeadersInOrder) {
+    auto transport = trustingTransport();
+    Outcome outcome = perform(*transport, get(url("/failure")));
+    ASSERT_EQ(outcome.error, nullptr);
+    ASSERT_NE(outcome.response, nullptr);
+    EXPECT_EQ(outcome.response->statusCode, 500);
+    EXPECT_EQ(outcome.response->url, url("/failure"));
+    EXPECT_EQ(outcome.response->mimeType(), "text/xml");
+    EXPECT_EQ(outcome.body, "<error>boom</error>");
+    std::vector<std::string> traces;
+    for (const auto& [name, value] : outcome.response->headers)
+        if (name == "X-Trace") traces.push_back(value);
+    EXPECT_EQ(traces, (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(outcome.response->header("content-length"), "19");
+    EXPECT_EQ(outcome.task->response(), outcome.response);
+    EXPECT_EQ(outcome.task->state(), HttpTask::State::Completed);
+}
+
+TEST_F(CurlHttpTransportTest, SequentialRequestsReuseOneConnection) {
+    auto transport = trustingTransport();
+    for (int i = 0; i < 25; ++i) {
+        Outcome outcome = perform(*transport, get(url("/number?n=" + std::to_string(i))));
+        ASSERT_EQ(outcome.error, nullptr) << outcome.error->summary();
+        ASSERT_EQ(outcome.body, std::to_string(i));
+    }
+    EXPECT_EQ(transport->connectionsOpened(), 1);
+}
+
+TEST_F(CurlHttpTransportTest, ConcurrentRequestsFromManyThreadsEachCompleteOnce) {
+    constexpr int kThreads = 4, kPerThread = 25;
+    auto transport = trustingTransport();
+    Completions completions;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kPerThread; ++i)
+                transport->dataTask(get(url("/number?n=" + std::to_string(t * kPerThread + i))), completions.handler());
+        });
+    for (auto& thread : threads) thread.join();
+    ASSERT_TRUE(completions.waitFor(kThreads * kPerThread));
+    transport.reset();  // joins the transport thread: no completion can still be on its way
+
+    auto outcomes = completions.outcomes();
+    ASSERT_EQ(outcomes.size(), std::size_t{kThreads * kPerThread});
+    std::set<std::uint64_t> tasks;
+    for (const auto& outcome : outcomes) {
+        ASSERT_EQ(outcome.error, nullptr) << outcome.error->summary();
+        EXPECT_EQ(outcome.body, outcome.task->request().url.substr(outcome.task->request().url.find("n=") + 2));
+        tasks.insert(outcome.task->identifier());
+    }
+    EXPECT_EQ(tasks.size(), outcomes.size());
+}
+
+TEST_F(CurlHttpTransportTest, CancelRemovesTheRunningTransferAndCompletesOnceWithCancelled) {
+    auto transport = trustingTransport();
+    Completions completions;
+    HttpTaskPtr task = transport->dataTask(get(url("/hold")), completions.handler());
+    ASSERT_TRUE(waitForHeld(1));
+    EXPECT_EQ(transport->tasks(), std::vector<HttpTaskPtr>{task});
+
+    std::thread([task] { task->cancel(); }).join();
+    task->cancel();  // a second cancel changes nothing
+    ASSERT_TRUE(completions.waitFor(1));
+    EXPECT_TRUE(transport->tasks().empty());
+    transport.reset();
+
+    auto outcomes = completions.outcomes();
+    ASSERT_EQ(outcomes.size(), 1u);
+    ASSERT_NE(outcomes[0].error, nullptr);
+    EXPECT_TRUE(outcomes[0].error->is(kURLErrorDomain, kURLErrorCancelled));
+    EXPECT_EQ(outcomes[0].response, nullptr);
+    EXPECT_EQ(task->state(), HttpTask::State::Completed);
+}
+
+TEST_F(CurlHttpTransportTest, ShortTimeoutTimesOut) {
+    auto transport = trustingTransport();
+    auto started = std::chrono::steady_clock::now();
+    Outcome outcome = perform(*transport, get(url("/hold"), /*timeoutSeconds=*/0.3));
+    ASSERT_NE(outcome.error, nullptr);
+    EXPECT_TRUE(outcome.error->is(kURLErrorDomain, kURLErrorTimedOut)) << outcome.error->summary();
+    EXPECT_EQ(outcome.error->localizedDescription, "The request timed out.");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
+TEST_F(CurlHttpTransportTest, TransportFailuresMapToUrlErrors) {
+    // Bound but not listening: connecting is refused at once.
+    int closedSocket = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(closedSocket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(getsockname(closedSocket, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string refused = "https://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+
+    struct Case {
+        std::string name;
+        std::string url;
+        bool trustCa;
+        std::int64_t code;
+    };
+    const std::vector<Case> cases = {
+        {"untrusted certificate", url("/echo"), false, kURLErrorServerCertificateUntrusted},
+        {"refused port", refused, true, kURLErrorCannotConnectToHost},
+        {"unsupported scheme", "ftp://127.0.0.1/file", true, kURLErrorUnsupportedURL},
+        {"malformed URL", "https://127.0.0.1/with space", true, kURLErrorBadURL},
+        {"no scheme", "127.0.0.1/echo", true, kURLErrorBadURL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto transport = c.trustCa ? trustingTransport() : std::make_unique<CurlHttpTransport>();
+        Outcome outcome = perform(*transport, get(c.url));
+        ASSERT_NE(outcome.error, nullptr);
+        EXPECT_EQ(outcome.error->domain, kURLErrorDomain);
+        EXPECT_EQ(outcome.error->code, c.code) << outcome.error->summary();
+        EXPECT_FALSE(outcome.error->localizedDescription.empty());
+        EXPECT_EQ(outcome.response, nullptr);
+        EXPECT_EQ(outcome.task->response(), nullptr);
+    }
+    close(closedSocket);
+}
+
+TEST_F(CurlHttpTransportTest, InvalidateAndCancelCancelsAllAndEveryLaterTask) {
+    auto transport = trustingTransport();
+    Completions completions;
+    transport->dataTask(get(url("/hold")), completions.handler());
+    transport->dataTask(get(url("/hold")), completions.handler());
+    ASSERT_TRUE(waitForHeld(2));
+    ASSERT_EQ(transport->tasks().size(), 2u);
+
+    transport->invalidateAndCancel();
+    ASSERT_TRUE(completions.waitFor(2));
+    HttpTaskPtr late = transport->dataTask(get(url("/echo")), completions.handler());
+    ASSERT_TRUE(completions.waitFor(3));
+    EXPECT_TRUE(transport->tasks().empty());
+    transport.reset();
+
+    auto outcomes = completions.outcomes();
+    ASSERT_EQ(outcomes.size(), 3u);
+    for (const auto& outcome : outcomes) {
+        ASSERT_NE(outcome.error, nullptr);
+        EXPECT_TRUE(outcome.error->is(kURLErrorDomain, kURLErrorCancelled)) << outcome.error->summary();
+    }
+    EXPECT_EQ(outcomes[2].task, late);
+}
+
+TEST_F(CurlHttpTransportTest, DestroyingTheTransportCompletesPendingTasksAsCancelled) {
+    auto transport = trustingTransport();
+    Completions completions;
+    transport->dataTask(get(url("/hold")), completions.handler());
+    ASSERT_TRUE(waitForHeld(1));
+    transport.reset();
+    auto outcomes = completions.outcomes();
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_TRUE(outcomes[0].error->is(kURLErrorDomain, kURLErrorCancelled));
+}
+
+TEST_F(CurlHttpTransportTest, LastReferenceReleasedInsideACompletionDoesNotDeadlock) {
+    std::shared_ptr<CurlHttpTransport> transport = trustingTransport();
+    std::weak_ptr<CurlHttpTransport> weak = transport;
+    std::promise<void> done;
+    transport->dataTask(get(url("/hold")),
+                        [&done, keep = transport](const HttpTaskPtr&, auto, std::string, ErrorPtr) mutable {
+                            keep.reset();  // destroys the transport on its own thread
+                            done.set_value();
+                        });
+    ASSERT_TRUE(waitForHeld(1));
+    transport.reset();
+    {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+    }
+    changed_.notify_all();
+    ASSERT_EQ(done.get_future().wait_for(kWait), std::future_status::ready);
+    EXPECT_TRUE(weak.expired());
+}
+
+}  // namespace
+}  // namespace movra
