@@ -1,0 +1,244 @@
+// The emulator's HTTPS server: routing, faults, request log, discriminator and control endpoints.
+#include "movra-backend/BackendServer.h"
+
+#include "Foundation/Log.h"
+#include "Foundation/Strings.h"
+#include "movra-backend/CertificateAuthority.h"
+
+#include <httplib.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <sys/socket.h>
+
+namespace movra::backend {
+
+namespace {
+
+constexpr const char* kJson = "application/json";
+
+void respondJson(httplib::Response& response, int status, const Json& body) {
+    response.status = status;
+    // Logged bodies may hold any bytes; the control answers must still be valid JSON.
+    response.set_content(body.dump(2, ' ', false, Json::error_handler_t::replace), kJson);
+}
+
+// Query parameters in request-line order; httplib's own map is sorted by name.
+RequestLog::Pairs queryPairs(const std::string& target) {
+    RequestLog::Pairs pairs;
+    const auto mark = target.find('?');
+    if (mark == std::string::npos) return pairs;
+    for (const std::string& part : split(std::string_view(target).substr(mark + 1), "&")) {
+        if (part.empty()) continue;
+        const auto equals = part.find('=');
+        const std::string key = part.substr(0, equals);
+        const std::string value = equals == std::string::npos ? "" : part.substr(equals + 1);
+        pairs.emplace_back(httplib::detail::decode_url(key, true), httplib::detail::decode_url(value, true));
+    }
+    return pairs;
+}
+
+}  // namespace
+
+BackendServer::BackendServer(Options options)
+    : options_(std::move(options)),
+      clientApi_([this] { return tenant(); }, catalogue_),
+      tenant_(options_.tenant),
+      countryCode_(options_.countryCode) {
+    addControlRoutes();
+    addDiscriminatorRoutes();
+    clientApi_.addRoutes(router_);
+}
+
+BackendServer::~BackendServer() { stop(); }
+
+std::optional<std::string> BackendServer::start() {
+    if (server_) return "the emulator is already running";
+
+    std::error_code ec;
+    std::filesystem::create_directories(options_.dataDir, ec);
+    if (ec || options_.dataDir.empty()) {
+        return "cannot use the data directory \"" + options_.dataDir + "\": " + (ec ? ec.message() : "no path given");
+    }
+    std::string error;
+    auto authority = CertificateAuthority::loadOrCreate(options_.dataDir + "/tls", &error);
+    if (!authority) return "cannot set up TLS in " + options_.dataDir + "/tls: " + error;
+
+    auto server = std::make_unique<httplib::SSLServer>(authority->serverCertificatePath().c_str(),
+                                                       authority->serverKeyPath().c_str());
+    if (!server->is_valid()) return "cannot load the TLS certificate " + authority->serverCertificatePath();
+
+    auto dispatcher = [this](const httplib::Request& request, httplib::Response& response) {
+        dispatch(request, response);
+    };
+    // Catch-all routes rather than a pre-routing handler, so that request bodies are read first.
+    server->Get(".*", dispatcher);
+    server->Post(".*", dispatcher);
+    server->Put(".*", dispatcher);
+    server->Delete(".*", dispatcher);
+    server->Patch(".*", dispatcher);
+    server->Options(".*", dispatcher);
+
+    // httplib's default also sets SO_REUSEPORT, which lets a second emulator bind a port already in use.
+    server->set_socket_options([](socket_t socket) {
+        int on = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+    });
+
+    int port = options_.port;
+    if (port == 0) {
+        port = server->bind_to_any_port(options_.host);
+    } else if (!server->bind_to_port(options_.host, port)) {
+        port = -1;
+    }
+    if (port < 0) {
+        return "cannot listen on " + options_.host + ":" + std::to_string(options_.port) +
+               " (the port is in use or the address is not available)";
+    }
+
+    // httplib 0.11 has no wait_until_ready(): the socket already listens, so only wait for the accept loop,
+    // or stop() could come before it and leave the thread running.
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    thread_ = std::thread([s = server.get(), finished] {
+        s->listen_after_bind();
+        *finished = true;
+    });
+    while (!server->is_running() && !*finished) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+
+    server_ = std::move(server);
+    port_ = port;
+    caFile_ = authority->caCertificatePath();
+    Log::info("movra-backend listening on https://{}", baseHost());
+    return std::nullopt;
+}
+
+void BackendServer::stop() {
+    if (!server_) return;
+    server_->stop();
+    if (thread_.joinable()) thread_.join();
+    server_.reset();
+}
+
+bool BackendServer::isRunning() const { return server_ && server_->is_running(); }
+
+std::string BackendServer::baseHost() const { return options_.host + ":" + std::to_string(port_); }
+
+Tenant BackendServer::tenant() const {
+    std::lock_guard lock(tenantMutex_);
+    return tenant_;
+}
+
+std::string BackendServer::countryCode() const {
+    std::lock_guard lock(tenantMutex_);
+    return countryCode_.empty() ? tenant_.countryCodes().front() : countryCode_;
+}
+
+void BackendServer::setTenant(Tenant tenant, std::string countryCode) {
+    std::lock_guard lock(tenantMutex_);
+    tenant_ = std::move(tenant);
+    countryCode_ = std::move(countryCode);
+}
+
+RequestLog::Entry BackendServer::entryFor(const httplib::Request& request) {
+    RequestLog::Entry entry{request.method, request.path, queryPairs(request.target), {}, request.body};
+    for (const auto& [name, value] : request.headers) {
+        // httplib adds the peer addresses as pseudo-headers.
+        if (name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" || name == "LOCAL_PORT") continue;
+        entry.headers.emplace_back(name, value);
+    }
+    return entry;
+}
+
+void BackendServer::respondWithFailure(httplib::Response& response, Router::Face face, int status,
+                                       const ErrorDocument& document) {
+    if (face == Router::Face::Discriminator) {
+        respondJson(response, status,
+                    document.errorCode.empty() ? Json::object() : Json{{"errorCode", document.errorCode}});
+    } else {
+        document.respond(response, status);
+    }
+}
+
+void BackendServer::dispatch(const httplib::Request& request, httplib::Response& response) {
+    std::smatch match;
+    const Router::Route* route = router_.match(request.method, request.path, match);
+    if (route && route->face == Router::Face::Control) return route->handler(request, response, match);
+
+    requestLog_.record(entryFor(request));
+    Log::debug("movra-backend: {} {}", request.method, request.target);
+    if (auto delay = faults_.delay(); delay.count() > 0) std::this_thread::sleep_for(delay);
+
+    const Router::Face face = route ? route->face : Router::Face::ClientApi;
+    if (faults_.geoBlocked()) {
+        respondWithFailure(response, face, 403, ErrorDocument::geoBlocked());
+    } else if (faults_.maintenance()) {
+        respondWithFailure(response, face, 503, ErrorDocument::maintenance());
+    } else if (auto failure = faults_.takeFailure(request.path)) {
+        // An injected discriminator failure without a code stays a bare status, as a proxy would answer.
+        std::string code = failure->errorCode;
+        if (code.empty() && face != Router::Face::Discriminator) code = ErrorDocument::codeForStatus(failure->status);
+        respondWithFailure(response, face, failure->status,
+                           {code, "Something went wrong. Please try again later.",
+                            "Injected failure with HTTP status " + std::to_string(failure->status)});
+    } else if (!route) {
+        ErrorDocument{ErrorDocument::codeForStatus(404), "The requested content could not be found.",
+                      "No resource at " + request.method + " " + request.path}
+            .respond(response, 404);
+    } else {
+        route->handler(request, response, match);
+    }
+
+    if (faults_.takeTruncation(request.path)) response.body.resize(response.body.size() / 2);
+}
+
+void BackendServer::addDiscriminatorRoutes() {
+    router_.add(
+        "GET", "/Movra", Router::Face::Discriminator,
+        [this](const httplib::Request&, httplib::Response& response, const std::smatch&) {
+            // A name no client maps to a tenant, for the client's retry alert.
+            const std::string name = faults_.unknownTenant() ? "Movra Nowhere" : tenant().code();
+            respondJson(response, 200, {{"url", baseHost()}, {"cc", Json::array({countryCode()})}, {"name", name}});
+        });
+}
+
+void BackendServer::addControlRoutes() {
+    using Request = httplib::Request;
+    using Response = httplib::Response;
+    const auto control = Router::Face::Control;
+
+    router_.add("GET", "/_emulator/requests", control, [this](const Request&, Response& response, const std::smatch&) {
+        respondJson(response, 200, requestLog_.toJson());
+    });
+    router_.add("DELETE", "/_emulator/requests", control,
+                [this](const Request&, Response& response, const std::smatch&) {
+                    requestLog_.clear();
+                    response.status = 204;
+                });
+    router_.add("GET", "/_emulator/faults", control, [this](const Request&, Response& response, const std::smatch&) {
+        respondJson(response, 200, faults_.toJson());
+    });
+    router_.add("POST", "/_emulator/faults", control,
+                [this](const Request& request, Response& response, const std::smatch&) {
+                    const Json document = Json::parse(request.body, nullptr, /*allow_exceptions=*/false);
+                    if (document.is_discarded()) return respondJson(response, 400, {{"error", "the body is not JSON"}});
+                    if (auto error = faults_.apply(document)) return respondJson(response, 400, {{"error", *error}});
+                    respondJson(response, 200, faults_.toJson());
+                });
+    auto tenantJson = [this] { return Json{{"tenant", tenant().key()}, {"cc", countryCode()}}; };
+    router_.add("GET", "/_emulator/tenant", control,
+                [tenantJson](const Request&, Response& response, const std::smatch&) {
+                    respondJson(response, 200, tenantJson());
+                });
+    router_.add("POST", "/_emulator/tenant", control,
+                [this, tenantJson](const Request& request, Response& response, const std::smatch&) {
+                    const Json document = Json::parse(request.body, nullptr, /*allow_exceptions=*/false);
+                    auto name = stringValue(document, "tenant");
+                    auto tenant = name ? Tenant::named(*name) : std::nullopt;
+                    if (!tenant) return respondJson(response, 400, {{"error", "\"tenant\" must be tavik or solara"}});
+                    setTenant(*tenant, stringValue(document, "cc").value_or(""));
+                    respondJson(response, 200, tenantJson());
+                });
+}
+
+}  // namespace movra::backend

@@ -1,0 +1,98 @@
+// BackendServer: the service emulator as a library. It serves, over HTTPS on a loopback port, the tenant
+// discriminator (GET /Movra), the XML client API (/stoffice/client/ios/...) and the emulator's own control
+// endpoints (/_emulator/...), with switchable faults and a log of every request it received.
+//
+// Thread contract: start(), stop() and destruction belong to the owner's thread. The server answers on
+// its own threads; faults(), requestLog() and setTenant() may be used from any thread while it runs.
+#pragma once
+
+#include "movra-backend/Catalogue.h"
+#include "movra-backend/ClientApi.h"
+#include "movra-backend/ErrorDocument.h"
+#include "movra-backend/FaultInjector.h"
+#include "movra-backend/RequestLog.h"
+#include "movra-backend/Router.h"
+#include "movra-backend/Tenant.h"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace httplib {
+class Server;
+}  // namespace httplib
+
+namespace movra::backend {
+
+class BackendServer {
+  public:
+    struct Options {
+        std::string host = "127.0.0.1";
+        /// 0 picks a free port.
+        int port = 0;
+        /// Holds the TLS files (<dataDir>/tls) and whatever state the emulator keeps; created when missing.
+        std::string dataDir;
+        /// Tenant the discriminator answers and whose language suffix the client API requires.
+        Tenant tenant = Tenant::tavik();
+        /// Country the discriminator answers; empty means the tenant's first.
+        std::string countryCode;
+    };
+
+    explicit BackendServer(Options options);
+    /// Stops the server.
+    ~BackendServer();
+    BackendServer(const BackendServer&) = delete;
+    BackendServer& operator=(const BackendServer&) = delete;
+
+    /// Creates or loads the TLS certificates, binds and starts serving. Returns a message saying what
+    /// failed (data directory, certificates, port), or nullopt once the server accepts requests.
+    std::optional<std::string> start();
+    /// Stops serving and joins the server thread; nothing happens when it is not running.
+    void stop();
+    bool isRunning() const;
+
+    /// The bound port (meaningful after a successful start()).
+    int port() const { return port_; }
+    /// "host:port", as the discriminator answers it.
+    std::string baseHost() const;
+    /// The CA certificate clients must trust (after a successful start()).
+    const std::string& caFile() const { return caFile_; }
+
+    FaultInjector& faults() { return faults_; }
+    RequestLog& requestLog() { return requestLog_; }
+
+    Tenant tenant() const;
+    /// The country answered by the discriminator.
+    std::string countryCode() const;
+    /// Switches the tenant answered from now on; an empty country code means the tenant's first.
+    void setTenant(Tenant tenant, std::string countryCode = {});
+
+  private:
+    void addControlRoutes();
+    void addDiscriminatorRoutes();
+    /// Entry point of every request: logging, faults, routing, truncation.
+    void dispatch(const httplib::Request& request, httplib::Response& response);
+    /// A failure in the form of the service face the request went to.
+    static void respondWithFailure(httplib::Response& response, Router::Face face, int status,
+                                   const ErrorDocument& document);
+    static RequestLog::Entry entryFor(const httplib::Request& request);
+
+    Options options_;
+    Catalogue catalogue_;
+    FaultInjector faults_;
+    RequestLog requestLog_;
+    Router router_;
+    ClientApi clientApi_;
+    mutable std::mutex tenantMutex_;
+    Tenant tenant_;
+    std::string countryCode_;
+
+    std::unique_ptr<httplib::Server> server_;
+    std::thread thread_;
+    int port_ = 0;
+    std::string caFile_;
+};
+
+}  // namespace movra::backend

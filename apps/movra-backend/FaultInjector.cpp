@@ -1,0 +1,173 @@
+// Switchable faults of the emulator and their JSON control form.
+#include "movra-backend/FaultInjector.h"
+
+#include "Foundation/Strings.h"
+
+namespace movra::backend {
+
+void FaultInjector::setGeoBlocked(bool on) {
+    std::lock_guard lock(mutex_);
+    geoBlocked_ = on;
+}
+
+bool FaultInjector::geoBlocked() const {
+    std::lock_guard lock(mutex_);
+    return geoBlocked_;
+}
+
+void FaultInjector::setMaintenance(bool on) {
+    std::lock_guard lock(mutex_);
+    maintenance_ = on;
+}
+
+bool FaultInjector::maintenance() const {
+    std::lock_guard lock(mutex_);
+    return maintenance_;
+}
+
+void FaultInjector::setUnknownTenant(bool on) {
+    std::lock_guard lock(mutex_);
+    unknownTenant_ = on;
+}
+
+bool FaultInjector::unknownTenant() const {
+    std::lock_guard lock(mutex_);
+    return unknownTenant_;
+}
+
+void FaultInjector::setDelay(std::chrono::milliseconds delay) {
+    std::lock_guard lock(mutex_);
+    delay_ = delay;
+}
+
+std::chrono::milliseconds FaultInjector::delay() const {
+    std::lock_guard lock(mutex_);
+    return delay_;
+}
+
+void FaultInjector::failNext(int count, int status, std::string errorCode, std::string pathPrefix) {
+    if (count <= 0) return;
+    std::lock_guard lock(mutex_);
+    failures_.push_back({count, std::move(pathPrefix), {status, std::move(errorCode)}});
+}
+
+void FaultInjector::truncateNext(int count, std::string pathPrefix) {
+    if (count <= 0) return;
+    std::lock_guard lock(mutex_);
+    truncations_.push_back({count, std::move(pathPrefix), {}});
+}
+
+void FaultInjector::reset() {
+    std::lock_guard lock(mutex_);
+    geoBlocked_ = maintenance_ = unknownTenant_ = false;
+    delay_ = std::chrono::milliseconds(0);
+    failures_.clear();
+    truncations_.clear();
+}
+
+bool FaultInjector::takeFrom(std::deque<Queued>& queue, const std::string& path, Failure* taken) {
+    for (auto it = queue.begin(); it != queue.end(); ++it) {
+        if (!startsWith(path, it->pathPrefix)) continue;
+        if (taken) *taken = it->failure;
+        if (--it->remaining == 0) queue.erase(it);
+        return true;
+    }
+    return false;
+}
+
+std::optional<FaultInjector::Failure> FaultInjector::takeFailure(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    Failure failure;
+    if (!takeFrom(failures_, path, &failure)) return std::nullopt;
+    return failure;
+}
+
+bool FaultInjector::takeTruncation(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    return takeFrom(truncations_, path, nullptr);
+}
+
+Json FaultInjector::toJson() const {
+    std::lock_guard lock(mutex_);
+    Json failures = Json::array();
+    for (const Queued& q : failures_) {
+        failures.push_back({{"count", q.remaining},
+                            {"status", q.failure.status},
+                            {"errorCode", q.failure.errorCode},
+                            {"path", q.pathPrefix}});
+    }
+    Json truncations = Json::array();
+    for (const Queued& q : truncations_) truncations.push_back({{"count", q.remaining}, {"path", q.pathPrefix}});
+    return {{"geoBlocked", geoBlocked_}, {"maintenance", maintenance_},     {"unknownTenant", unknownTenant_},
+            {"delayMs", delay_.count()}, {"failNext", std::move(failures)}, {"truncateNext", std::move(truncations)}};
+}
+
+namespace {
+
+// Reads an optional member of the expected kind; false (with `error` set) when it has another kind.
+template <class T>
+bool readMember(const Json& object, const char* key, std::optional<T>& out, std::string& error) {
+    auto it = object.find(key);
+    if (it == object.end()) return true;
+    auto refuse = [&](const char* expected) {
+        error = std::string("\"") + key + "\" must be " + expected;
+        return false;
+    };
+    if constexpr (std::is_same_v<T, bool>) {
+        if (!it->is_boolean()) return refuse("true or false");
+    } else if constexpr (std::is_same_v<T, std::string>) {
+        if (!it->is_string()) return refuse("a string");
+    } else {
+        if (!it->is_number_integer() || it->template get<long long>() < 0) return refuse("a non-negative integer");
+    }
+    out = it->template get<T>();
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::string> FaultInjector::apply(const Json& document) {
+    if (!document.is_object()) return "the faults document must be a JSON object";
+    std::string error;
+    std::optional<bool> reset, geoBlocked, maintenance, unknownTenant;
+    std::optional<long long> delayMs;
+    if (!readMember(document, "reset", reset, error) || !readMember(document, "geoBlocked", geoBlocked, error) ||
+        !readMember(document, "maintenance", maintenance, error) ||
+        !readMember(document, "unknownTenant", unknownTenant, error) ||
+        !readMember(document, "delayMs", delayMs, error)) {
+        return error;
+    }
+
+    std::optional<Queued> failure, truncation;
+    for (const char* key : {"failNext", "truncateNext"}) {
+        auto it = document.find(key);
+        if (it == document.end()) continue;
+        if (!it->is_object()) return std::string("\"") + key + "\" must be an object";
+        std::optional<long long> count, status;
+        std::optional<std::string> errorCode, path;
+        if (!readMember(*it, "count", count, error) || !readMember(*it, "path", path, error)) return error;
+        Queued queued{static_cast<int>(count.value_or(1)), path.value_or(""), {}};
+        if (std::string(key) == "failNext") {
+            if (!readMember(*it, "status", status, error) || !readMember(*it, "errorCode", errorCode, error)) {
+                return error;
+            }
+            if (!status || *status < 100 || *status > 599) return "\"failNext\" needs a \"status\" from 100 to 599";
+            queued.failure = {static_cast<int>(*status), errorCode.value_or("")};
+            failure = queued;
+        } else {
+            truncation = queued;
+        }
+    }
+
+    if (reset.value_or(false)) this->reset();
+    std::lock_guard lock(mutex_);
+    if (geoBlocked) geoBlocked_ = *geoBlocked;
+    if (maintenance) maintenance_ = *maintenance;
+    if (unknownTenant) unknownTenant_ = *unknownTenant;
+    if (delayMs) delay_ = std::chrono::milliseconds(*delayMs);
+    if (failure && failure->remaining > 0) failures_.push_back(*failure);
+    if (truncation && truncation->remaining > 0) truncations_.push_back(*truncation);
+    return std::nullopt;
+}
+
+}  // namespace movra::backend

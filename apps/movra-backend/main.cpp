@@ -1,0 +1,51 @@
+// movra-backend: runs the service emulator on its own until SIGINT or SIGTERM.
+#include "movra-backend/BackendServer.h"
+
+#include <CLI/CLI.hpp>
+
+#include <csignal>
+#include <iostream>
+
+int main(int argc, char** argv) {
+    using movra::backend::BackendServer;
+    using movra::backend::Tenant;
+
+    CLI::App app{"Movra service emulator: tenant discriminator and client API over HTTPS"};
+    BackendServer::Options options;
+    std::string region = "tavik";
+    bool geoBlocked = false;
+    bool maintenance = false;
+    app.add_option("--port", options.port, "Port to listen on (0 picks a free one)")->capture_default_str();
+    app.add_option("--host", options.host, "Address to listen on")->capture_default_str();
+    app.add_option("--data-dir", options.dataDir, "Directory for the TLS files and the emulator's state")->required();
+    app.add_option("--region", region, "Tenant the discriminator answers")
+        ->check(CLI::IsMember({"tavik", "solara"}, CLI::ignore_case))
+        ->capture_default_str();
+    app.add_option("--country", options.countryCode, "Country code the discriminator answers (default: the region's)");
+    app.add_flag("--geo-blocked", geoBlocked, "Start geo-blocked (ST1005)");
+    app.add_flag("--maintenance", maintenance, "Start in maintenance (ST1009)");
+    CLI11_PARSE(app, argc, argv);
+    options.tenant = *Tenant::named(region);
+
+    // Block the stop signals before the server threads exist, so that only sigwait() below sees them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    BackendServer server(options);
+    server.faults().setGeoBlocked(geoBlocked);
+    server.faults().setMaintenance(maintenance);
+    if (auto error = server.start()) {
+        std::cerr << "movra-backend: " << *error << std::endl;
+        return 1;
+    }
+    std::cout << "listening on https://" << server.baseHost() << "\n"
+              << "CA file: " << server.caFile() << std::endl;
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    server.stop();
+    return 0;
+}
