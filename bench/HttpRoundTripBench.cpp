@@ -1,0 +1,148 @@
+// 1,000 sequential GETs of a small document through MVHTTPClient to the emulator over one kept-alive TLS
+// connection, against the same 1,000 GETs with a bare libcurl easy handle in the same run.
+#include <benchmark/benchmark.h>
+#include <curl/curl.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+
+#include "API/MVHTTPClient.h"
+#include "App/MVDiscriminator.h"
+#include "Platform/Platform.h"
+#include "Platform/PlatformFactory.h"
+#include "movra-backend/BackendServer.h"
+
+namespace {
+
+constexpr int kRequests = 1000;
+
+struct World {
+    std::string directory;
+    std::unique_ptr<movra::backend::BackendServer> server;
+    std::string url;
+    std::vector<std::string> headers;
+
+    World() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "movra-bench-XXXXXX").string();
+        directory = mkdtemp(pattern.data());
+        movra::backend::BackendServer::Options options;
+        options.dataDir = directory + "/emulator";
+        server = std::make_unique<movra::backend::BackendServer>(options);
+        if (auto error = server->start()) {
+            std::cerr << "emulator: " << *error << std::endl;
+            std::exit(1);
+        }
+        movra::Configuration configuration;
+        configuration.dataDirectory = directory + "/client";
+        configuration.caFile = server->caFile();
+        movra::Platform::install(
+            movra::makeSystemPlatform(configuration, std::make_shared<movra::UiHost>(), movra::LogLevel::Error));
+        movra::MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", server->baseHost()}, {"name", "MVTK"}});
+        auto client = movra::MVHTTPClient::initSharedClientWithHost(server->baseHost());
+        // The bare handle sends exactly what the client sends.
+        auto request = *client->requestWithMethod("GET", "browse", {{"language", "en_mvtk"}});
+        client->setAuthHeadersForRequest(request);
+        url = request.url;
+        for (const auto& [name, value] : request.headers) headers.push_back(name + ": " + value);
+    }
+    ~World() {
+        movra::Platform::uninstall();
+        server->stop();
+        std::error_code ec;
+        std::filesystem::remove_all(directory, ec);
+    }
+};
+
+World& world() {
+    static World w;
+    return w;
+}
+
+void BM_MVHTTPClient1000Gets(benchmark::State& state) {
+    auto& w = world();
+    auto client = movra::MVHTTPClient::sharedClient();
+    auto& loop = movra::Platform::current().mainQueue();
+    for (auto _ : state) {
+        for (int i = 0; i < kRequests; ++i) {
+            bool done = false;
+            bool ok = false;
+            client->getPath(
+                "browse", movra::Json::object(), false,
+                [&](const movra::HttpTaskPtr&, const movra::XMLDocumentPtr& doc) { ok = doc != nullptr, done = true; },
+                [&](const movra::HttpTaskPtr&, const movra::XMLDocumentPtr&, const movra::ErrorPtr&) { done = true; });
+            loop.runUntil([&] { return done; }, 30);
+            if (!ok) {
+                state.SkipWithError("request failed");
+                return;
+            }
+        }
+    }
+    (void)w;
+}
+
+size_t collect(char* data, size_t size, size_t count, void* out) {
+    static_cast<std::string*>(out)->append(data, size * count);
+    return size * count;
+}
+
+void BM_BareCurl1000Gets(benchmark::State& state) {
+    auto& w = world();
+    CURL* easy = curl_easy_init();
+    curl_slist* headers = nullptr;
+    for (const auto& h : w.headers) headers = curl_slist_append(headers, h.c_str());
+    std::string body;
+    curl_easy_setopt(easy, CURLOPT_URL, w.url.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(easy, CURLOPT_CAINFO, w.server->caFile().c_str());
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, collect);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
+    for (auto _ : state) {
+        for (int i = 0; i < kRequests; ++i) {
+            body.clear();
+            long status = 0;
+            if (curl_easy_perform(easy) != CURLE_OK ||
+                (curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status), status != 200)) {
+                state.SkipWithError("request failed");
+                break;
+            }
+        }
+    }
+    curl_slist_free_all(headers);
+    curl_easy_cleanup(easy);
+}
+
+BENCHMARK(BM_MVHTTPClient1000Gets)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_BareCurl1000Gets)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+/// Keeps the medians (or single runs) so that the ratio can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs) {
+            if (run.error_occurred) continue;
+            const auto name = run.run_name.function_name;
+            if (run.aggregate_name == "median" || (run.aggregate_name.empty() && !medians.count(name)))
+                medians[name] = run.GetAdjustedRealTime();
+        }
+    }
+    std::map<std::string, double> medians;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto& m = reporter.medians;
+    if (m.count("BM_MVHTTPClient1000Gets") && m.count("BM_BareCurl1000Gets")) {
+        const double client = m["BM_MVHTTPClient1000Gets"], bare = m["BM_BareCurl1000Gets"];
+        std::printf("1000 GETs: MVHTTPClient %.1f ms, bare libcurl %.1f ms, ratio %.2f (target <= 1.30)\n", client,
+                    bare, client / bare);
+    }
+    benchmark::Shutdown();
+    return 0;
+}
