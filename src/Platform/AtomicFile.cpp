@@ -42,7 +42,7 @@ ErrorPtr AtomicFile::systemError(const std::string& what, const std::string& pat
 AtomicFile::ReadResult AtomicFile::read(const std::string& path) {
     int fd = openRetrying(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENOENT) return {};
+        if (errno == ENOENT || errno == ENOTDIR) return {};  // no such file
         return {std::nullopt, systemError("open", path, errno)};
     }
     std::string contents;

@@ -20,7 +20,7 @@ inline constexpr const char* kPOSIXErrorDomain = "NSPOSIXErrorDomain";
 class AtomicFile {
   public:
     struct ReadResult {
-        /// The contents; nullopt when the file does not exist or could not be read.
+        /// The contents; nullopt when the file (or its folder) does not exist or could not be read.
         std::optional<std::string> contents;
         /// Set when the file exists but could not be read.
         ErrorPtr error;

@@ -1,0 +1,83 @@
+// Crash and non-fatal reports on disk.
+#include "Platform/FileCrashReporter.h"
+#include "support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace movra {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string utcNow() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    gmtime_r(&now, &tm);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    return buffer;
+}
+
+TEST(FileCrashReporter, NonFatalReportsAreOneJsonObjectPerLine) {
+    test::TemporaryDirectory temp;
+    FileCrashReporter reporter(temp.file("crashes"));
+    const auto before = utcNow();
+    reporter.notifyNonFatal("MVHTTPClient", "Unexpected answer", Json{{"code", 99999}, {"path", "browse"}});
+    reporter.notifyNonFatal("Bad \"text\"", "\xff not UTF-8\nsecond line", Json::object());
+    const auto after = utcNow();
+
+    std::ifstream in(temp.file("crashes/nonfatal.jsonl"));
+    std::vector<Json> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(Json::parse(line));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]["name"], "MVHTTPClient");
+    EXPECT_EQ(lines[0]["reason"], "Unexpected answer");
+    EXPECT_EQ(lines[0]["metadata"], (Json{{"code", 99999}, {"path", "browse"}}));
+    const auto time = lines[0]["time"].get<std::string>();
+    EXPECT_TRUE(time == before || time == after) << time << " not within " << before << " .. " << after;
+    EXPECT_EQ(lines[1]["name"], "Bad \"text\"");
+}
+
+TEST(FileCrashReporterDeathTest, CrashWritesAReportAndStillKillsTheProcess) {
+    // "fast" forks at the statement, so the child writes into this test's folder.
+    GTEST_FLAG_SET(death_test_style, "fast");
+    test::TemporaryDirectory temp;
+    const auto folder = temp.file("crashes");
+    const auto before = utcNow();
+    EXPECT_EXIT(
+        {
+            FileCrashReporter reporter(folder);
+            reporter.start("key");
+            std::raise(SIGFPE);
+        },
+        ::testing::KilledBySignal(SIGFPE), "");
+    const auto after = utcNow();
+
+    std::vector<fs::path> reports;
+    for (const auto& entry : fs::directory_iterator(folder)) reports.push_back(entry.path());
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(std::regex_match(reports[0].filename().string(), std::regex(R"(crash-\d{8}T\d{6}Z-\d+\.txt)")))
+        << reports[0];
+    std::ifstream in(reports[0]);
+    std::string signalLine, timeLine, pidLine, backtraceLine, firstFrame;
+    std::getline(in, signalLine);
+    std::getline(in, timeLine);
+    std::getline(in, pidLine);
+    std::getline(in, backtraceLine);
+    std::getline(in, firstFrame);
+    EXPECT_EQ(signalLine, "signal: SIGFPE (" + std::to_string(SIGFPE) + ")");
+    EXPECT_TRUE(timeLine == "time: " + before || timeLine == "time: " + after) << timeLine << " vs " << before;
+    EXPECT_TRUE(std::regex_match(pidLine, std::regex(R"(pid: \d+)"))) << pidLine;
+    EXPECT_EQ(backtraceLine, "backtrace:");
+    EXPECT_FALSE(firstFrame.empty());
+}
+
+}  // namespace
+}  // namespace movra

@@ -1,0 +1,55 @@
+// Device description and reachability of a real process.
+#include "Platform/SystemDeviceInfo.h"
+#include "Platform/TransportReachability.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+namespace movra {
+namespace {
+
+TEST(SystemDeviceInfo, ConfiguredValuesWithSystemFallbacks) {
+    Configuration configuration;
+    configuration.deviceIdiom = "pad";
+    configuration.deviceModel = "iPad";
+    configuration.deviceName = "Living room";
+    SystemDeviceInfo pad(configuration);
+    EXPECT_EQ(pad.idiom(), UserInterfaceIdiom::Pad);
+    EXPECT_EQ(pad.localizedModel(), "iPad");
+    EXPECT_EQ(pad.name(), "Living room");
+
+    configuration.deviceIdiom = "phone";
+    configuration.deviceName.clear();
+    SystemDeviceInfo phone(configuration);
+    char host[256] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    EXPECT_EQ(phone.idiom(), UserInterfaceIdiom::Phone);
+    EXPECT_EQ(phone.name(), host);
+
+    struct utsname system {};
+    ASSERT_EQ(::uname(&system), 0);
+    EXPECT_EQ(phone.systemName(), system.sysname);
+    EXPECT_EQ(phone.systemVersion(), system.release);
+    EXPECT_TRUE(std::regex_match(phone.appShortVersion(), std::regex(R"(\d+\.\d+\.\d+)"))) << phone.appShortVersion();
+    EXPECT_FALSE(phone.appBuildNumber().empty());
+}
+
+TEST(TransportReachability, FollowsTheLastConclusiveOutcome) {
+    TransportReachability reachability;
+    EXPECT_TRUE(reachability.isReachable());
+    const std::tuple<bool, bool, bool> steps[] = {
+        // reachedServer, notConnected, reachable afterwards
+        {false, true, false}, {false, false, false},  // a time-out proves nothing either way
+        {true, false, true},  {false, false, true},  {false, true, false},
+    };
+    for (const auto& [reached, notConnected, reachable] : steps) {
+        reachability.noteTransportOutcome(reached, notConnected);
+        EXPECT_EQ(reachability.isReachable(), reachable) << reached << notConnected;
+    }
+}
+
+}  // namespace
+}  // namespace movra
