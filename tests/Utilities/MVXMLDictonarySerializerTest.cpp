@@ -1,0 +1,204 @@
+#include "Utilities/MVXMLDictonarySerializer.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "Utilities/XMLDocument.h"
+
+namespace movra {
+namespace {
+
+using S = MVXMLDictonarySerializer;
+
+// A feed shaped like the catalogue's, with a "stravo" URI other than the service's usual one.
+constexpr const char* kFeed = R"(<rss xmlns:stravo="urn:not-the-usual-uri" xmlns:media="urn:media">
+<channel><guid>ch1</guid><stravo:totalResults>2</stravo:totalResults>
+  <item><guid>a</guid><title>A</title><stravo:itemType>FOLDER</stravo:itemType><stravo:bookmark></stravo:bookmark>
+    <media:group><media:content url="u1" medium="video"/><media:content url="u2" medium="audio"/></media:group>
+    <media:thumbnail url="t1" profile="P"/>text<media:thumbnail url="t2"/></item>
+  <item><guid>b</guid><title/><stravo:bookmark>754</stravo:bookmark><link> </link></item>
+</channel></rss>)";
+
+struct Classes {
+    XMLModelClass content, group, thumbnail, item, channel;
+    Classes() {
+        content = {.name = "MVMediaContent", .XPathPrefix = "self::media:content/",
+                   .XMLKeyPathsByPropertyKey = {{"url", "@url"}, {"medium", "@medium"}}};
+        group = {.name = "MVMediaGroup", .XPathPrefix = "self::media:group/",
+                 .XMLKeyPathsByPropertyKey = {{"content", "media:content"}},
+                 .propertyTransformers = {{"content", S::XMLArrayTransformerWithModelClass(content)}}};
+        thumbnail = {.name = "MVThumbnail", .XPathPrefix = "self::media:thumbnail/",
+                     .XMLKeyPathsByPropertyKey = {{"url", "@url"}, {"profile", "@profile"}}};
+        item = {.name = "MVItem", .XPathPrefix = "self::item/",
+                .XMLKeyPathsByPropertyKey = {{"guid", "guid"}, {"title", "title"}, {"itemType", "stravo:itemType"},
+                                             {"bookmark", "stravo:bookmark"}, {"groupData", "media:group"},
+                                             {"thumbnailsData", "media:thumbnail"}, {"link", "link"},
+                                             {"houseId", "houseId"}, {"excluded", std::nullopt}},
+                .propertyTransformers = {{"groupData", S::XMLTransformerWithModelClass(group)},
+                                         {"thumbnailsData", S::XMLArrayTransformerWithModelClass(thumbnail)}},
+                .XMLTransformerForKey = [](const std::string& key) -> XMLTransformer {
+                    if (key == "bookmark") return S::XMLTransformerForInteger();
+                    if (key == "link") return S::XMLTransformerForURL();
+                    if (key != "itemType") return nullptr;
+                    return [](const std::vector<XMLNode>& nodes) -> std::optional<Json> {
+                        return nodes.front().stringValue() == "FOLDER" ? 1 : 0;
+                    };
+                }};
+        channel = {.name = "MVChannel", .XPathPrefix = "./rss/channel/",
+                   .XMLKeyPathsByPropertyKey = {{"guid", "guid"}, {"totalResults", "stravo:totalResults"},
+                                                {"items", "item"}},
+                   .propertyTransformers = {{"items", S::XMLArrayTransformerWithModelClass(item)}},
+                   .updateCalculatedValuesFromDictionary = [](Json d) {
+                       for (auto& i : d["items"]) i["itemID"] = d["guid"].get<std::string>() + "-" + i["guid"].get<std::string>();
+                       return d;
+                   }};
+    }
+};
+
+TEST(MVXMLDictonarySerializerTest, MapsAFeedWithNamespacesTransformersAndSubRecords) {
+    Classes c;
+    auto doc = XMLDocument::parse(kFeed);
+    ASSERT_TRUE(doc);
+    ErrorPtr error;
+    auto channel = S::dictionaryFromNode(doc->documentNode(), c.channel, &error);
+    ASSERT_TRUE(channel) << (error ? error->summary() : "no error");
+    EXPECT_FALSE(error);
+    EXPECT_EQ((*channel)["totalResults"], "2");
+    ASSERT_EQ((*channel)["items"].size(), 2u);
+    const Json& a = (*channel)["items"][0];
+    const Json& b = (*channel)["items"][1];
+    EXPECT_EQ(a["itemID"], "ch1-a");
+    EXPECT_EQ(a["itemType"], 1);
+    EXPECT_FALSE(b.contains("itemType"));  // no element: absent, not null
+    EXPECT_TRUE(a["bookmark"].is_null());  // empty element: no value, and not 0
+    EXPECT_EQ(b["bookmark"], 754);
+    EXPECT_EQ(b["title"], "");
+    EXPECT_TRUE(b["link"].is_null());
+    EXPECT_FALSE(a.contains("excluded"));
+    EXPECT_FALSE(a.contains("houseId"));
+    EXPECT_EQ(a["groupData"]["content"], Json::parse(R"([{"url":"u1","medium":"video"},{"url":"u2","medium":"audio"}])"));
+    EXPECT_EQ(a["thumbnailsData"], Json::parse(R"([{"url":"t1","profile":"P"},{"url":"t2"}])"));
+    // Keys come out in the class's order.
+    EXPECT_EQ(a.begin().key(), "guid");
+}
+
+TEST(MVXMLDictonarySerializerTest, NilAndErrorCases) {
+    Classes c;
+    auto doc = XMLDocument::parse(kFeed);
+    ASSERT_TRUE(doc);
+    auto item = doc->documentNode().nodesForXPath("//item")->front();
+
+    XMLModelClass badKeyPath = c.item;
+    badKeyPath.XMLKeyPathsByPropertyKey.push_back({"broken", "title[["});
+    XMLModelClass badPrefix = c.item;
+    badPrefix.XPathPrefix = "self::item[/";
+    XMLModelClass noClass = c.item;
+    noClass.classForParsingXML = [](const XMLNode&) -> const XMLModelClass* { return nullptr; };
+    XMLModelClass throwing = c.item;
+    throwing.propertyTransformers["title"] = [](const std::vector<XMLNode>&) -> std::optional<Json> {
+        throw std::runtime_error("boom");
+    };
+    XMLModelClass undeclaredPrefix = c.item;
+    undeclaredPrefix.XMLKeyPathsByPropertyKey = {{"x", "dcterms:valid"}, {"guid", "guid"}};
+
+    struct Case {
+        const char* name;
+        const XMLModelClass& cls;
+        XMLNode node;
+        bool dictionary;
+        const char* domain;  // nullptr: no error
+        std::int64_t code;
+    };
+    const Case cases[] = {
+        {"null node", c.item, XMLNode(), false, nullptr, 0},
+        {"prefix does not match", c.channel, item, false, nullptr, 0},
+        {"invalid key path", badKeyPath, item, false, kXMLErrorDomain, 0},
+        {"invalid prefix", badPrefix, item, false, kXMLErrorDomain, 0},
+        {"no model class", noClass, item, false, kMVXMLDictionarySerializerErrorDomain, 2},
+        {"exception in a transformer", throwing, item, false, kMVXMLDictionarySerializerErrorDomain, 1},
+        {"prefix the document does not declare", undeclaredPrefix, item, true, nullptr, 0},
+    };
+    for (const auto& k : cases) {
+        ErrorPtr error;
+        auto d = S::dictionaryFromNode(k.node, k.cls, &error);
+        EXPECT_EQ(bool(d), k.dictionary) << k.name;
+        if (!k.domain) {
+            EXPECT_FALSE(error) << k.name;
+            continue;
+        }
+        ASSERT_TRUE(error) << k.name;
+        EXPECT_EQ(error->domain, k.domain) << k.name;
+        if (k.code) {
+            EXPECT_EQ(error->code, k.code) << k.name;
+        }
+    }
+
+    ErrorPtr error;
+    S::dictionaryFromNode(item, noClass, &error);
+    EXPECT_EQ(error->localizedDescription, "Could not parse XML");
+    EXPECT_EQ(error->failureReason, "No model class could be found to parse XML.");
+    S::dictionaryFromNode(item, throwing, &error);
+    EXPECT_EQ(error->localizedDescription, "boom");
+    EXPECT_EQ(error->userInfo[kMVXMLDictionarySerializerThrownExceptionErrorKey], "boom");
+}
+
+TEST(MVXMLDictonarySerializerTest, ReadyMadeTransformersOnEdgeInput) {
+    auto doc = XMLDocument::parse("<r><n> 42x</n><n/><u>https://a/b?c=d</u><u>has space</u><u></u></r>");
+    ASSERT_TRUE(doc);
+    auto n = doc->rootElement().nodesForXPath("n").value();
+    auto u = doc->rootElement().nodesForXPath("u").value();
+    auto integer = S::XMLTransformerForInteger();
+    auto url = S::XMLTransformerForURL();
+    EXPECT_EQ(integer(n), Json(42));
+    EXPECT_EQ(integer({n[1]}), std::nullopt);
+    EXPECT_EQ(integer({}), std::nullopt);
+    EXPECT_EQ(url(u), Json("https://a/b?c=d"));
+    EXPECT_EQ(url({u[1]}), std::nullopt);
+    EXPECT_EQ(url({u[2]}), std::nullopt);
+    EXPECT_EQ(url({}), std::nullopt);
+
+    XMLModelClass named{.name = "N", .XPathPrefix = "self::n/", .XMLKeyPathsByPropertyKey = {{"text", "text()"}}};
+    EXPECT_EQ(S::XMLArrayTransformerWithModelClass(named)({}), Json::array());
+    EXPECT_EQ(S::XMLTransformerWithModelClass(named)({}), std::nullopt);
+    // Text nodes are skipped; an element without text gives a dictionary without the key.
+    auto mixed = doc->rootElement().nodesForXPath("n | n/text()").value();
+    EXPECT_EQ(S::XMLArrayTransformerWithModelClass(named)(mixed), Json::parse(R"([{"text":" 42x"},{}])"));
+}
+
+TEST(MVXMLDictonarySerializerTest, NonUniformArraysChooseAClassPerNode) {
+    auto doc = XMLDocument::parse("<r><movie id='1'/><series id='2'/><ad/></r>");
+    ASSERT_TRUE(doc);
+    XMLModelClass movie{.name = "Movie", .XPathPrefix = "self::movie/", .XMLKeyPathsByPropertyKey = {{"id", "@id"}},
+                        .updateCalculatedValuesFromDictionary = [](Json d) { d["kind"] = "movie"; return d; }};
+    XMLModelClass series{.name = "Series", .XPathPrefix = "self::series/", .XMLKeyPathsByPropertyKey = {{"id", "@id"}}};
+    XMLModelClass base{.name = "Base",
+                       .classForParsingXML = [&](const XMLNode& node) -> const XMLModelClass* {
+                           if (node.name() == "movie") return &movie;
+                           return node.name() == "series" ? &series : nullptr;
+                       }};
+    auto transformer = S::XMLNonUniformObjectArrayTransformerWithModelClass(base);
+    EXPECT_EQ(transformer(doc->rootElement().childElements()),
+              Json::parse(R"([{"id":"1","kind":"movie"},{"id":"2"}])"));
+    EXPECT_EQ(transformer({}), std::nullopt);
+    EXPECT_EQ(S::XMLTransformerForKey("id", base), nullptr);
+}
+
+TEST(MVXMLDictonarySerializerTest, DeepAndLargeDocumentsDoNotCrash) {
+    std::string deep;
+    for (int i = 0; i < 200; ++i) deep.insert(0, "<d>").append("</d>");
+    std::string xml = "<result><status>" + std::string(4 * 1024 * 1024, 's') + "</status>" + deep + "</result>";
+    auto doc = XMLDocument::parse(xml);
+    ASSERT_TRUE(doc);
+    XMLModelClass cls{.name = "R", .XPathPrefix = "result/",
+                      .XMLKeyPathsByPropertyKey = {{"status", "status"}, {"deep", "d"}, {"all", ".//d"}}};
+    ErrorPtr error;
+    auto d = S::dictionaryFromNode(doc->documentNode(), cls, &error);
+    ASSERT_TRUE(d) << (error ? error->summary() : "");
+    EXPECT_EQ((*d)["status"].get<std::string>().size(), 4u * 1024 * 1024);
+    EXPECT_EQ((*d)["deep"], "");
+    EXPECT_EQ((*d)["all"], "");
+}
+
+}  // namespace
+}  // namespace movra

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "support/TestPlatform.h"
+#include "Utilities/MTLXMLAdapter.h"
+#include "Utilities/MVAccount.h"
+#include "Utilities/MVErrorResponse.h"
+#include "Utilities/MVLoginResponse.h"
+#include "Utilities/MVSettingsResponse.h"
+#include "Utilities/XMLDocument.h"
+
+namespace movra {
+namespace {
+
+XMLNode documentNode(const std::string& xml) {
+    auto doc = XMLDocument::parse(xml);
+    EXPECT_TRUE(doc) << xml;
+    return doc ? doc->documentNode() : XMLNode();
+}
+
+TEST(ResponseRecordsTest, ErrorDocumentKeepsTextsAndAbsenceAsWritten) {
+    ErrorPtr error;
+    auto record = MTLXMLAdapter::modelOfClass<MVErrorResponse>(
+        documentNode("<result><status>failure</status><errorCode>ST2002</errorCode><userMessage/></result>"), &error);
+    ASSERT_TRUE(record);
+    EXPECT_FALSE(error);
+    EXPECT_EQ(record->status(), "failure");
+    EXPECT_EQ(record->errorCode(), "ST2002");
+    EXPECT_EQ(record->userMessage(), "");
+    EXPECT_EQ(record->systemMessage(), std::nullopt);
+}
+
+TEST(ResponseRecordsTest, DocumentOfAnotherKind) {
+    test::TestPlatform platform;
+    auto feed = documentNode("<rss><channel><status>Failure</status></channel></rss>");
+    ErrorPtr error;
+    // Every answer is probed for an error document: a feed is simply not one.
+    EXPECT_FALSE(MTLXMLAdapter::modelOfClass<MVErrorResponse>(feed, &error));
+    EXPECT_FALSE(error);
+    EXPECT_FALSE(MTLXMLAdapter::modelOfClass<MVLoginResponse>(feed, &error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->domain, kMTLXMLAdapterErrorDomain);
+    error = nullptr;
+    EXPECT_FALSE(MTLXMLAdapter::modelOfClass<MVSettingsResponse>(feed, &error));
+    EXPECT_TRUE(error);
+    error = nullptr;
+    EXPECT_FALSE(MTLXMLAdapter::modelOfClass<MVAccount>(feed, &error));
+    EXPECT_TRUE(error);
+    EXPECT_FALSE(MVAccount::cachedAccount());
+}
+
+TEST(ResponseRecordsTest, LoginReadsPropertiesByTheirOwnNames) {
+    auto login = MTLXMLAdapter::modelOfClass<MVLoginResponse>(documentNode(
+        "<result><status>Success</status><token>t</token><accountGuid>g</accountGuid><other>x</other></result>"));
+    ASSERT_TRUE(login);
+    EXPECT_EQ(login->status(), "Success");
+    EXPECT_EQ(login->token(), "t");
+    EXPECT_EQ(login->identityGuid(), std::nullopt);
+    EXPECT_EQ(login->accountGuid(), "g");
+}
+
+TEST(ResponseRecordsTest, SettingWithNameFindsTheFirstExactMatch) {
+    auto settings = MTLXMLAdapter::modelOfClass<MVSettingsResponse>(documentNode(R"(<result><status>success</status>
+        <settings>
+          <setting><name>kidsModePIN</name><value>1234</value></setting>
+          <setting><name>kidsModePIN</name><value>9999</value></setting>
+          <setting><name>subtitle</name></setting>
+          <setting><name>KidsModeIgnore</name><value>true</value></setting>
+        </settings></result>)"));
+    ASSERT_TRUE(settings);
+    ASSERT_EQ(settings->settings().size(), 4u);
+    EXPECT_EQ(settings->settingWithName("kidsModePIN"), "1234");
+    EXPECT_EQ(settings->settingWithName("subtitle"), std::nullopt);
+    EXPECT_EQ(settings->settingWithName("kidsModeIgnore"), std::nullopt);
+    EXPECT_EQ(settings->settingWithName("missing"), std::nullopt);
+
+    auto empty = MTLXMLAdapter::modelOfClass<MVSettingsResponse>(documentNode("<result><status>success</status></result>"));
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->settings().empty());
+}
+
+TEST(ResponseRecordsTest, AccountCacheAndStoredFirstName) {
+    test::TestPlatform platform;
+    const std::string account = "<result><status>success</status><account><guid>g1</guid><firstName>Ada</firstName>"
+                                "<country>Solara</country></account></result>";
+    auto first = MTLXMLAdapter::modelOfClass<MVAccount>(documentNode(account));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->country(), "Solara");
+    EXPECT_EQ(first->lastName(), std::nullopt);
+    EXPECT_EQ(MVAccount::cachedAccount(), first);
+    EXPECT_EQ(platform.defaults->stringForKey("MVTKCachedUserAccountNameKey"), "Ada");
+
+    // A later account without a first name replaces both.
+    auto second = MTLXMLAdapter::modelOfClass<MVAccount>(documentNode("<result><account><guid>g2</guid></account></result>"));
+    ASSERT_TRUE(second);
+    EXPECT_EQ(MVAccount::cachedAccount(), second);
+    EXPECT_EQ(MVAccount::cachedAccountName(), std::nullopt);
+
+    MTLXMLAdapter::modelOfClass<MVAccount>(documentNode(account));
+    MVAccount::clearCache();
+    EXPECT_FALSE(MVAccount::cachedAccount());
+    EXPECT_FALSE(platform.defaults->object("MVTKCachedUserAccountNameKey"));
+}
+
+}  // namespace
+}  // namespace movra

@@ -1,0 +1,136 @@
+#include "Utilities/XMLDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace movra {
+namespace {
+
+constexpr const char* kFeed = R"(<?xml version="1.0" encoding="UTF-8"?>
+<rss xmlns:stravo="urn:example:other-stravo-uri" xmlns:media="http://search.yahoo.com/mrss/">
+  <channel>
+    <item><title>One</title><stravo:itemType>media</stravo:itemType>
+      <media:content url="https://cdn/1.m3u8" media:status="ok"/></item>
+    <item xmlns:stravo="urn:example:second-binding"><title>Two</title><stravo:itemType>folder</stravo:itemType></item>
+  </channel>
+</rss>)";
+
+TEST(XMLDocumentTest, NodeAccessAndQualifiedNames) {
+    ErrorPtr error;
+    auto doc = XMLDocument::parse(kFeed, &error);
+    ASSERT_TRUE(doc) << error->summary();
+    auto root = doc->rootElement();
+    EXPECT_EQ(root.name(), "rss");
+    EXPECT_FALSE(doc->documentNode().isElement());
+    EXPECT_EQ(doc->documentNode().childElements().front(), root);
+
+    auto item = root.firstChildElement("channel").firstChildElement("item");
+    EXPECT_EQ(item.firstChildElement("stravo:itemType").stringValue(), "media");
+    EXPECT_FALSE(item.firstChildElement("itemType"));
+    auto content = item.firstChildElement("media:content");
+    EXPECT_EQ(content.attribute("url"), "https://cdn/1.m3u8");
+    EXPECT_EQ(content.attribute("media:status"), "ok");
+    EXPECT_EQ(content.attribute("status"), std::nullopt);
+    EXPECT_EQ(item.stringValue().find("One"), 0u);
+    EXPECT_EQ(XMLNode().name(), "");
+    EXPECT_TRUE(XMLNode().childElements().empty());
+}
+
+TEST(XMLDocumentTest, XPathUsesTheDocumentsOwnPrefixesFirstDeclarationWins) {
+    auto doc = XMLDocument::parse(kFeed);
+    ASSERT_TRUE(doc);
+    auto types = doc->documentNode().nodesForXPath("/rss/channel/item/stravo:itemType");
+    ASSERT_TRUE(types);
+    // The second item rebinds "stravo" to another URI; the first binding is the one XPath knows.
+    ASSERT_EQ(types->size(), 1u);
+    EXPECT_EQ(types->front().stringValue(), "media");
+
+    auto item = doc->rootElement().firstChildElement("channel").firstChildElement("item");
+    auto attributes = item.nodesForXPath("self::item/media:content/@media:status");
+    ASSERT_TRUE(attributes && attributes->size() == 1);
+    EXPECT_EQ(attributes->front().name(), "media:status");
+    EXPECT_EQ(attributes->front().stringValue(), "ok");
+    auto count = item.nodesForXPath("count(*)");
+    EXPECT_TRUE(count && count->empty());
+}
+
+TEST(XMLDocumentTest, XPathErrorsAreErrorsNotCrashes) {
+    auto doc = XMLDocument::parse(kFeed);
+    ASSERT_TRUE(doc);
+    for (const char* xpath : {"result/[", "", "///", "foo(", "unknown:element"}) {
+        ErrorPtr error;
+        EXPECT_FALSE(doc->documentNode().nodesForXPath(xpath, &error)) << xpath;
+        ASSERT_TRUE(error) << xpath;
+        EXPECT_EQ(error->domain, kXMLErrorDomain);
+    }
+    ErrorPtr error;
+    doc->documentNode().nodesForXPath("unknown:element", &error);
+    EXPECT_EQ(error->code, kXMLErrorUndefinedNamespacePrefix);
+}
+
+TEST(XMLDocumentTest, MalformedInputGivesAnError) {
+    const std::string truncated = std::string(kFeed).substr(0, 200);
+    std::string deep;
+    for (int i = 0; i < 5000; ++i) deep.insert(0, "<a>").append("</a>");
+    const std::string laughs = R"(<?xml version="1.0"?><!DOCTYPE r [<!ENTITY a "aaaaaaaaaa">)"
+                               R"(<!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;"><!ENTITY c "&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;">)"
+                               R"(<!ENTITY d "&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;"><!ENTITY e "&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;">)"
+                               R"(<!ENTITY f "&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;"><!ENTITY g "&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;">)"
+                               R"(<!ENTITY h "&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;"><!ENTITY i "&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;">)"
+                               R"(]><r>&i;&i;&i;&i;&i;&i;&i;&i;&i;&i;</r>)";
+    const std::string external = R"(<?xml version="1.0"?><!DOCTYPE r [<!ENTITY x SYSTEM "http://127.0.0.1:1/x">]><r>&x;</r>)";
+    struct Case {
+        const char* name;
+        std::string data;
+    };
+    for (const Case& c : {Case{"empty", ""}, Case{"truncated", truncated}, Case{"html", "<html><br></html>"},
+                          Case{"two roots", "<a/><b/>"}, Case{"deep", deep},
+                          Case{"entity amplification", laughs}}) {
+        ErrorPtr error;
+        EXPECT_FALSE(XMLDocument::parse(c.data, &error)) << c.name;
+        ASSERT_TRUE(error) << c.name;
+        EXPECT_EQ(error->domain, kXMLErrorDomain) << c.name;
+        EXPECT_FALSE(error->failureReason.empty()) << c.name;
+    }
+    // An external entity is never fetched; its reference stays unexpanded.
+    auto doc = XMLDocument::parse(external);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->rootElement().stringValue(), "");
+}
+
+TEST(XMLDocumentTest, ConcurrentReadersOfOneDocument) {
+    std::string xml = R"(<result xmlns:s="urn:x"><settings>)";
+    for (int i = 0; i < 200; ++i) xml += "<setting><name>n" + std::to_string(i) + "</name><s:v>1</s:v></setting>";
+    xml += "</settings></result>";
+    auto doc = XMLDocument::parse(xml);
+    ASSERT_TRUE(doc);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([node = doc->documentNode(), &failures] {
+            for (int i = 0; i < 50; ++i) {
+                auto names = node.nodesForXPath("result/settings/setting[s:v = '1']/name");
+                if (!names || names->size() != 200 || (*names)[199].stringValue() != "n199") ++failures;
+            }
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(failures, 0);
+}
+
+TEST(XMLDocumentTest, NodesKeepTheirDocumentAlive) {
+    XMLNode status;
+    {
+        auto doc = XMLDocument::parse("<result><status>Failure</status></result>");
+        status = doc->rootElement().firstChildElement("status");
+    }
+    EXPECT_EQ(status.stringValue(), "Failure");
+    EXPECT_EQ(status.xmlString(), "<status>Failure</status>");
+    EXPECT_NE(status.document()->xmlString().find("<result><status>Failure</status></result>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace movra
