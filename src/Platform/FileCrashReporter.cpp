@@ -2,8 +2,7 @@
 
 #include "Foundation/Log.h"
 #include "Platform/AtomicFile.h"
-
-#include <climits>
+#include "Platform/SignalSafeWriter.h"
 
 #include <atomic>
 #include <cerrno>
@@ -12,6 +11,7 @@
 #include <ctime>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <unistd.h>
 
 namespace movra {
@@ -26,65 +26,6 @@ char gReportPrefix[PATH_MAX];  // "<directory>/crash-", set before the handlers 
 std::atomic<bool> gCrashing{false};
 // A stack overflow leaves no stack for the handler; it runs on this one instead.
 alignas(16) char gAlternateStack[64 * 1024];
-
-class FixedWriter {
-  public:
-    FixedWriter(char* buffer, std::size_t size) : begin_(buffer), p_(buffer), end_(buffer + size - 1) { *p_ = 0; }
-    void text(const char* s) {
-        while (*s && p_ < end_) *p_++ = *s++;
-        *p_ = 0;
-    }
-    void number(unsigned long long value, int width = 1) {
-        char digits[24];
-        int n = 0;
-        do digits[n++] = static_cast<char>('0' + value % 10);
-        while ((value /= 10) != 0 && n < 24);
-        while (n < width && n < 24) digits[n++] = '0';
-        while (n > 0 && p_ < end_) *p_++ = digits[--n];
-        *p_ = 0;
-    }
-    const char* data() const { return begin_; }
-    std::size_t size() const { return static_cast<std::size_t>(p_ - begin_); }
-
-  private:
-    char* begin_;
-    char* p_;
-    char* end_;
-};
-
-// Calendar arithmetic by hand: gmtime_r() is not async-signal-safe.
-void writeUtc(FixedWriter& out, std::time_t time, bool compact) {
-    long long seconds = time;
-    long long days = seconds / 86400;
-    long long rest = seconds % 86400;
-    if (rest < 0) {
-        rest += 86400;
-        --days;
-    }
-    // Days since 1970-01-01 to a civil date (proleptic Gregorian).
-    days += 719468;
-    const long long era = (days >= 0 ? days : days - 146096) / 146097;
-    const long long dayOfEra = days - era * 146097;
-    const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const long long mp = (5 * dayOfYear + 2) / 153;
-    const long long day = dayOfYear - (153 * mp + 2) / 5 + 1;
-    const long long month = mp < 10 ? mp + 3 : mp - 9;
-    const long long year = yearOfEra + era * 400 + (month <= 2);
-
-    out.number(static_cast<unsigned long long>(year), 4);
-    if (!compact) out.text("-");
-    out.number(static_cast<unsigned long long>(month), 2);
-    if (!compact) out.text("-");
-    out.number(static_cast<unsigned long long>(day), 2);
-    out.text("T");
-    out.number(static_cast<unsigned long long>(rest / 3600), 2);
-    if (!compact) out.text(":");
-    out.number(static_cast<unsigned long long>(rest / 60 % 60), 2);
-    if (!compact) out.text(":");
-    out.number(static_cast<unsigned long long>(rest % 60), 2);
-    out.text("Z");
-}
 
 const char* signalName(int signal) {
     switch (signal) {
@@ -105,9 +46,9 @@ const char* signalName(int signal) {
 void writeCrashReport(int signal) {
     const std::time_t now = std::time(nullptr);
     char pathBuffer[PATH_MAX + 64];
-    FixedWriter path(pathBuffer, sizeof pathBuffer);
+    SignalSafeWriter path(pathBuffer, sizeof pathBuffer);
     path.text(gReportPrefix);
-    writeUtc(path, now, /*compact=*/true);
+    path.utc(now, /*compact=*/true);
     path.text("-");
     path.number(static_cast<unsigned long long>(::getpid()));
     path.text(".txt");
@@ -115,13 +56,13 @@ void writeCrashReport(int signal) {
     if (fd < 0) return;
 
     char headerBuffer[256];
-    FixedWriter header(headerBuffer, sizeof headerBuffer);
+    SignalSafeWriter header(headerBuffer, sizeof headerBuffer);
     header.text("signal: ");
     header.text(signalName(signal));
     header.text(" (");
     header.number(static_cast<unsigned long long>(signal));
     header.text(")\ntime: ");
-    writeUtc(header, now, /*compact=*/false);
+    header.utc(now, /*compact=*/false);
     header.text("\npid: ");
     header.number(static_cast<unsigned long long>(::getpid()));
     header.text("\nbacktrace:\n");
@@ -175,8 +116,8 @@ void FileCrashReporter::start(const std::string& apiKey) {
 
 void FileCrashReporter::notifyNonFatal(const std::string& name, const std::string& reason, const Json& metadata) {
     char timeBuffer[32];
-    FixedWriter time(timeBuffer, sizeof timeBuffer);
-    writeUtc(time, std::time(nullptr), /*compact=*/false);
+    SignalSafeWriter time(timeBuffer, sizeof timeBuffer);
+    time.utc(std::time(nullptr), /*compact=*/false);
     Json line = Json::object();
     line["time"] = time.data();
     line["name"] = name;

@@ -2,11 +2,9 @@
 
 #include "Foundation/Log.h"
 #include "Platform/AtomicFile.h"
+#include "Platform/FileLock.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace movra {
 
@@ -20,32 +18,6 @@ bool isSafeFileNameByte(unsigned char c, bool first) {
 ErrorPtr corruptFileError(const std::string& path, const std::string& why) {
     return makeError(kPOSIXErrorDomain, EBADMSG, "Keychain file " + path + " is damaged: " + why);
 }
-
-// Holds an exclusive flock() on a lock file for its lifetime.
-class FileLock {
-  public:
-    explicit FileLock(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ < 0) {
-            error_ = AtomicFile::systemError("open lock file", path, errno);
-            return;
-        }
-        int rc;
-        do rc = ::flock(fd_, LOCK_EX);
-        while (rc != 0 && errno == EINTR);
-        if (rc != 0) error_ = AtomicFile::systemError("lock", path, errno);
-    }
-    ~FileLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    const ErrorPtr& error() const { return error_; }
-
-  private:
-    int fd_ = -1;
-    ErrorPtr error_;
-};
 
 }  // namespace
 

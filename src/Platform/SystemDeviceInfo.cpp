@@ -1,7 +1,6 @@
 #include "Platform/SystemDeviceInfo.h"
 
-#include <climits>
-
+#include <limits.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
