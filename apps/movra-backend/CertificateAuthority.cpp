@@ -2,6 +2,8 @@
 // server certificate for the loopback names, kept as PEM files that are replaced atomically.
 #include "movra-backend/CertificateAuthority.h"
 
+#include "Platform/AtomicFile.h"
+
 #include <openssl/bio.h>
 #include <openssl/bn.h>
 #include <openssl/err.h>
@@ -14,8 +16,6 @@
 #include <filesystem>
 #include <memory>
 #include <string_view>
-
-#include "Platform/AtomicFile.h"
 
 namespace movra::backend {
 
@@ -118,8 +118,7 @@ CertPtr makeCertificate(EVP_PKEY* key, const char* commonName, long validitySeco
         X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, cn, -1, -1, 0) != 1)
         return nullptr;
     X509* signer = issuer ? issuer : cert.get();
-    if (X509_set_issuer_name(cert.get(), X509_get_subject_name(signer)) != 1 ||
-        X509_set_pubkey(cert.get(), key) != 1)
+    if (X509_set_issuer_name(cert.get(), X509_get_subject_name(signer)) != 1 || X509_set_pubkey(cert.get(), key) != 1)
         return nullptr;
     for (const auto& [nid, value] : extensions)
         if (!addExtension(cert.get(), signer, nid, value)) return nullptr;
@@ -147,8 +146,7 @@ CertPtr makeServerCertificate(EVP_PKEY* key, X509* ca, EVP_PKEY* caKey) {
 
 /// Writes the key first: a crash between the two writes leaves a pair that fails the match check on the
 /// next start and is made again.
-bool writePair(X509* cert, EVP_PKEY* key, const std::string& certPath, const std::string& keyPath,
-               std::string* error) {
+bool writePair(X509* cert, EVP_PKEY* key, const std::string& certPath, const std::string& keyPath, std::string* error) {
     std::string certPem = pemOf(cert), keyPem = pemOf(key);
     if (certPem.empty() || keyPem.empty()) {
         *error = openSslError("cannot encode certificate");

@@ -3,6 +3,10 @@
 // call, so libcurl itself is never touched from two threads.
 #include "Platform/CurlHttpTransport.h"
 
+#include "Foundation/Log.h"
+#include "Foundation/Strings.h"
+#include "Foundation/Url.h"
+
 #include <curl/curl.h>
 #include <openssl/err.h>
 #include <openssl/pem.h>
@@ -20,10 +24,6 @@
 #include <netinet/in.h>
 #include <thread>
 #include <unordered_map>
-
-#include "Foundation/Log.h"
-#include "Foundation/Strings.h"
-#include "Foundation/Url.h"
 
 namespace movra {
 
@@ -94,18 +94,28 @@ bool hasNetworkInterfaceUp() {
 
 std::string describe(std::int64_t code) {
     switch (code) {
-        case kURLErrorCancelled: return "The request was cancelled.";
-        case kURLErrorBadURL: return "The URL is not valid.";
-        case kURLErrorTimedOut: return "The request timed out.";
-        case kURLErrorUnsupportedURL: return "The URL's scheme is not supported.";
-        case kURLErrorCannotFindHost: return "A server with the specified hostname could not be found.";
-        case kURLErrorCannotConnectToHost: return "Could not connect to the server.";
-        case kURLErrorNetworkConnectionLost: return "The network connection was lost.";
-        case kURLErrorNotConnectedToInternet: return "The Internet connection appears to be offline.";
+        case kURLErrorCancelled:
+            return "The request was cancelled.";
+        case kURLErrorBadURL:
+            return "The URL is not valid.";
+        case kURLErrorTimedOut:
+            return "The request timed out.";
+        case kURLErrorUnsupportedURL:
+            return "The URL's scheme is not supported.";
+        case kURLErrorCannotFindHost:
+            return "A server with the specified hostname could not be found.";
+        case kURLErrorCannotConnectToHost:
+            return "Could not connect to the server.";
+        case kURLErrorNetworkConnectionLost:
+            return "The network connection was lost.";
+        case kURLErrorNotConnectedToInternet:
+            return "The Internet connection appears to be offline.";
         case kURLErrorSecureConnectionFailed:
             return "A TLS error has occurred and a secure connection to the server cannot be made.";
-        case kURLErrorServerCertificateUntrusted: return "The certificate for this server is invalid.";
-        default: return "An unknown network error occurred.";
+        case kURLErrorServerCertificateUntrusted:
+            return "The certificate for this server is invalid.";
+        default:
+            return "An unknown network error occurred.";
     }
 }
 
@@ -115,9 +125,12 @@ ErrorPtr urlError(std::int64_t code, std::string reason = {}) {
 
 std::int64_t urlErrorCode(CURLcode code, const std::string& url) {
     switch (code) {
-        case CURLE_UNSUPPORTED_PROTOCOL: return kURLErrorUnsupportedURL;
-        case CURLE_URL_MALFORMAT: return kURLErrorBadURL;
-        case CURLE_OPERATION_TIMEDOUT: return kURLErrorTimedOut;
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return kURLErrorUnsupportedURL;
+        case CURLE_URL_MALFORMAT:
+            return kURLErrorBadURL;
+        case CURLE_OPERATION_TIMEDOUT:
+            return kURLErrorTimedOut;
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY:
         case CURLE_COULDNT_CONNECT: {
@@ -131,8 +144,10 @@ std::int64_t urlErrorCode(CURLcode code, const std::string& url) {
         case CURLE_RECV_ERROR:
         case CURLE_PARTIAL_FILE:
         case CURLE_HTTP2:
-        case CURLE_HTTP2_STREAM: return kURLErrorNetworkConnectionLost;
-        case CURLE_PEER_FAILED_VERIFICATION: return kURLErrorServerCertificateUntrusted;
+        case CURLE_HTTP2_STREAM:
+            return kURLErrorNetworkConnectionLost;
+        case CURLE_PEER_FAILED_VERIFICATION:
+            return kURLErrorServerCertificateUntrusted;
         case CURLE_SSL_CONNECT_ERROR:
         case CURLE_SSL_ENGINE_NOTFOUND:
         case CURLE_SSL_ENGINE_SETFAILED:
@@ -146,8 +161,10 @@ std::int64_t urlErrorCode(CURLcode code, const std::string& url) {
         case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
         case CURLE_SSL_INVALIDCERTSTATUS:
         case CURLE_SSL_CLIENTCERT:
-        case CURLE_USE_SSL_FAILED: return kURLErrorSecureConnectionFailed;
-        default: return kURLErrorUnknown;
+        case CURLE_USE_SSL_FAILED:
+            return kURLErrorSecureConnectionFailed;
+        default:
+            return kURLErrorUnknown;
     }
 }
 
@@ -173,7 +190,7 @@ std::size_t onBodyData(char* data, std::size_t size, std::size_t count, void* us
 }  // namespace
 
 class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
-public:
+  public:
     explicit Impl(const HttpTransportOptions& options)
         : defaultTimeoutSeconds_(options.defaultTimeoutSeconds), authorities_(loadAuthorities(options.caFile)) {
         static const bool initialized = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
@@ -241,7 +258,7 @@ public:
 
     long connectionsOpened() const { return connections_.load(); }
 
-private:
+  private:
     void cancel(std::uint64_t id) {
         {
             std::lock_guard lock(mutex_);
@@ -348,8 +365,8 @@ private:
 
         for (const auto& [name, value] : request.headers)
             // "Name:" would make curl drop the header; "Name;" sends it with an empty value.
-            transfer->headers = curl_slist_append(transfer->headers,
-                                                  (value.empty() ? name + ";" : name + ": " + value).c_str());
+            transfer->headers =
+                curl_slist_append(transfer->headers, (value.empty() ? name + ";" : name + ": " + value).c_str());
         // Curl's own defaults are left out unless the caller asked for them.
         for (const char* name : {"Accept", "Content-Type", "Expect"})
             if (!request.header(name))
@@ -370,14 +387,19 @@ private:
 
     /// Removes a running transfer and completes it as cancelled.
     void abort(Transfer& transfer) {
+        countConnections(transfer);
         curl_multi_remove_handle(multi_, transfer.easy);
         complete(transfer, nullptr, {}, urlError(kURLErrorCancelled));
     }
 
-    void finish(Transfer& transfer, CURLcode result) {
+    void countConnections(Transfer& transfer) {
         long connects = 0;
         curl_easy_getinfo(transfer.easy, CURLINFO_NUM_CONNECTS, &connects);
         connections_ += connects;
+    }
+
+    void finish(Transfer& transfer, CURLcode result) {
+        countConnections(transfer);
         // A cancel that raced with the last bytes still wins: the caller was promised -999.
         if (transfer.task->state() == HttpTask::State::Canceling)
             return complete(transfer, nullptr, {}, urlError(kURLErrorCancelled));
@@ -395,8 +417,7 @@ private:
         complete(transfer, std::move(response), std::move(transfer.body), nullptr);
     }
 
-    void complete(Transfer& transfer, std::shared_ptr<const HttpResponse> response, std::string body,
-                  ErrorPtr error) {
+    void complete(Transfer& transfer, std::shared_ptr<const HttpResponse> response, std::string body, ErrorPtr error) {
         {
             std::lock_guard lock(mutex_);
             pending_.erase(transfer.task->identifier());

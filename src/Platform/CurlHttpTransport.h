@@ -7,18 +7,19 @@
 // its own completions, the thread is not joined but winds down by itself after that completion returns.
 //
 // TLS is verified (peer and host name) against the system's authorities plus options.caFile. Connections
-// are kept alive and reused across the transport's requests. Redirects are not followed.
+// are kept alive and reused across the transport's requests, at most six at a time per host. Redirects are
+// not followed. Only the caller's headers are sent, besides Host and Content-Length.
 #pragma once
+
+#include "Platform/HttpTransport.h"
 
 #include <memory>
 #include <vector>
 
-#include "Platform/HttpTransport.h"
-
 namespace movra {
 
 class CurlHttpTransport final : public HttpTransport {
-public:
+  public:
     explicit CurlHttpTransport(HttpTransportOptions options = {});
     ~CurlHttpTransport() override;
     CurlHttpTransport(const CurlHttpTransport&) = delete;
@@ -31,7 +32,7 @@ public:
     /// Connections opened so far by the transport's requests (a reused connection counts once).
     long connectionsOpened() const;
 
-private:
+  private:
     class Impl;
     std::shared_ptr<Impl> impl_;
 };
