@@ -46,6 +46,8 @@ BackendServer::BackendServer(Options options)
       clientApi_([this] { return tenant(); }, catalogue_),
       tenant_(options_.tenant),
       countryCode_(options_.countryCode) {
+    faults_.setGeoBlocked(options_.geoBlocked);
+    faults_.setMaintenance(options_.maintenance);
     addControlRoutes();
     addDiscriminatorRoutes();
     clientApi_.addRoutes(router_);
@@ -56,11 +58,10 @@ BackendServer::~BackendServer() { stop(); }
 std::optional<std::string> BackendServer::start() {
     if (server_) return "the emulator is already running";
 
+    if (options_.dataDir.empty()) return "no data directory given";
     std::error_code ec;
     std::filesystem::create_directories(options_.dataDir, ec);
-    if (ec || options_.dataDir.empty()) {
-        return "cannot use the data directory \"" + options_.dataDir + "\": " + (ec ? ec.message() : "no path given");
-    }
+    if (ec) return "cannot use the data directory \"" + options_.dataDir + "\": " + ec.message();
     std::string error;
     auto authority = CertificateAuthority::loadOrCreate(options_.dataDir + "/tls", &error);
     if (!authority) return "cannot set up TLS in " + options_.dataDir + "/tls: " + error;
@@ -97,6 +98,10 @@ std::optional<std::string> BackendServer::start() {
                " (the port is in use or the address is not available)";
     }
 
+    // Set before the first request can ask for them.
+    port_ = port;
+    caFile_ = authority->caCertificatePath();
+
     // httplib 0.11 has no wait_until_ready(): the socket already listens, so only wait for the accept loop,
     // or stop() could come before it and leave the thread running.
     auto finished = std::make_shared<std::atomic<bool>>(false);
@@ -107,8 +112,6 @@ std::optional<std::string> BackendServer::start() {
     while (!server->is_running() && !*finished) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 
     server_ = std::move(server);
-    port_ = port;
-    caFile_ = authority->caCertificatePath();
     Log::info("movra-backend listening on https://{}", baseHost());
     return std::nullopt;
 }

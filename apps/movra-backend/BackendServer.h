@@ -38,6 +38,9 @@ class BackendServer {
         Tenant tenant = Tenant::tavik();
         /// Country the discriminator answers; empty means the tenant's first.
         std::string countryCode;
+        /// Initial fault switches; faults() changes them at run time.
+        bool geoBlocked = false;
+        bool maintenance = false;
     };
 
     explicit BackendServer(Options options);

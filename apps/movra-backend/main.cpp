@@ -13,8 +13,6 @@ int main(int argc, char** argv) {
     CLI::App app{"Movra service emulator: tenant discriminator and client API over HTTPS"};
     BackendServer::Options options;
     std::string region = "tavik";
-    bool geoBlocked = false;
-    bool maintenance = false;
     app.add_option("--port", options.port, "Port to listen on (0 picks a free one)")->capture_default_str();
     app.add_option("--host", options.host, "Address to listen on")->capture_default_str();
     app.add_option("--data-dir", options.dataDir, "Directory for the TLS files and the emulator's state")->required();
@@ -22,8 +20,8 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"tavik", "solara"}, CLI::ignore_case))
         ->capture_default_str();
     app.add_option("--country", options.countryCode, "Country code the discriminator answers (default: the region's)");
-    app.add_flag("--geo-blocked", geoBlocked, "Start geo-blocked (ST1005)");
-    app.add_flag("--maintenance", maintenance, "Start in maintenance (ST1009)");
+    app.add_flag("--geo-blocked", options.geoBlocked, "Start geo-blocked (ST1005)");
+    app.add_flag("--maintenance", options.maintenance, "Start in maintenance (ST1009)");
     CLI11_PARSE(app, argc, argv);
     options.tenant = *Tenant::named(region);
 
@@ -35,8 +33,6 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     BackendServer server(options);
-    server.faults().setGeoBlocked(geoBlocked);
-    server.faults().setMaintenance(maintenance);
     if (auto error = server.start()) {
         std::cerr << "movra-backend: " << *error << std::endl;
         return 1;
