@@ -24,7 +24,7 @@ constexpr int kCrashSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
 
 char gReportPrefix[PATH_MAX];  // "<directory>/crash-", set before the handlers are installed
 std::atomic<bool> gCrashing{false};
-// A stack overflow leaves no stack for the handler; it runs on this one instead.
+// A stack overflow leaves no stack for the handler; on the thread that started reporting it runs on this one.
 alignas(16) char gAlternateStack[64 * 1024];
 
 const char* signalName(int signal) {

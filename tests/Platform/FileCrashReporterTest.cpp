@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 
 namespace movra {
 namespace {
@@ -65,18 +64,10 @@ TEST(FileCrashReporterDeathTest, CrashWritesAReportAndStillKillsTheProcess) {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(std::regex_match(reports[0].filename().string(), std::regex(R"(crash-\d{8}T\d{6}Z-\d+\.txt)")))
         << reports[0];
-    std::ifstream in(reports[0]);
-    std::string signalLine, timeLine, pidLine, backtraceLine, firstFrame;
-    std::getline(in, signalLine);
-    std::getline(in, timeLine);
-    std::getline(in, pidLine);
-    std::getline(in, backtraceLine);
-    std::getline(in, firstFrame);
-    EXPECT_EQ(signalLine, "signal: SIGFPE (" + std::to_string(SIGFPE) + ")");
-    EXPECT_TRUE(timeLine == "time: " + before || timeLine == "time: " + after) << timeLine << " vs " << before;
-    EXPECT_TRUE(std::regex_match(pidLine, std::regex(R"(pid: \d+)"))) << pidLine;
-    EXPECT_EQ(backtraceLine, "backtrace:");
-    EXPECT_FALSE(firstFrame.empty());
+    const auto report = temp.read("crashes/" + reports[0].filename().string());
+    const std::string expected = "signal: SIGFPE \\(" + std::to_string(SIGFPE) + "\\)\ntime: (" + before + "|" + after +
+                                 ")\npid: \\d+\nbacktrace:\n[\\s\\S]+";
+    EXPECT_TRUE(std::regex_match(report, std::regex(expected))) << report;
 }
 
 }  // namespace

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 #include <vector>
@@ -16,17 +14,6 @@ namespace movra {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::string& path, const std::string& contents) {
-    std::ofstream(path, std::ios::binary) << contents;
-}
 
 unsigned modeOf(const std::string& path) {
     struct stat st {};
@@ -41,33 +28,27 @@ class FileCredentialStoreTest : public ::testing::Test {
     FileCredentialStore store{folder};
 };
 
-TEST_F(FileCredentialStoreTest, StoresReplacesAndDeletesValues) {
-    EXPECT_EQ(store.password("movratavik", "token"), std::nullopt);
+TEST_F(FileCredentialStoreTest, StoresReplacesAndDeletesValuesInPrivateFiles) {
+    const mode_t oldMask = ::umask(0);                                // the modes must not depend on the caller's umask
     EXPECT_EQ(store.deletePassword("movratavik", "token"), nullptr);  // nothing to delete is no error
-
     ASSERT_EQ(store.setPassword("", "movratavik", "token"), nullptr);
+    ::umask(oldMask);
     EXPECT_EQ(store.password("movratavik", "token"), "");  // an empty value is still a value
     ASSERT_EQ(store.setPassword("t-1", "movratavik", "token"), nullptr);
     ASSERT_EQ(store.setPassword("ABC-DEF", "movratavik", "id"), nullptr);
     ASSERT_EQ(store.setPassword("other", "second", "token"), nullptr);
-    EXPECT_EQ(store.password("movratavik", "token"), "t-1");
-    EXPECT_EQ(store.password("second", "token"), "other");
-
     ASSERT_EQ(store.deletePassword("movratavik", "token"), nullptr);
-    EXPECT_EQ(store.password("movratavik", "token"), std::nullopt);
-    EXPECT_EQ(store.password("movratavik", "id"), "ABC-DEF");
-    // A second instance (a later run) sees the same entries.
-    EXPECT_EQ(FileCredentialStore(folder).password("movratavik", "id"), "ABC-DEF");
-}
 
-TEST_F(FileCredentialStoreTest, FolderAndFilesArePrivateWhateverTheUmask) {
-    const mode_t old = ::umask(0);
-    auto error = store.setPassword("secret", "movratavik", "token");
-    ::umask(old);
-    ASSERT_EQ(error, nullptr);
+    FileCredentialStore later(folder);
+    EXPECT_EQ(later.password("movratavik", "token"), std::nullopt);
+    EXPECT_EQ(later.password("movratavik", "id"), "ABC-DEF");
+    EXPECT_EQ(later.password("second", "token"), "other");
     EXPECT_EQ(modeOf(folder), 0700u);
     EXPECT_EQ(modeOf(store.pathForService("movratavik")), 0600u);
     EXPECT_EQ(modeOf(folder + "/.lock"), 0600u);
+    // Accounts and values must be UTF-8 to fit the file.
+    EXPECT_NE(store.setPassword("\xff\xfe", "movratavik", "id"), nullptr);
+    EXPECT_NE(store.setPassword("v", "movratavik", "\xc3"), nullptr);
 }
 
 TEST_F(FileCredentialStoreTest, ServiceNamesBecomeDistinctFilesInsideTheFolder) {
@@ -82,18 +63,16 @@ TEST_F(FileCredentialStoreTest, ServiceNamesBecomeDistinctFilesInsideTheFolder) 
     };
     std::set<std::string> paths;
     for (const auto& [service, file] : cases) {
-        const auto path = store.pathForService(service);
-        EXPECT_EQ(path, folder + "/" + file) << service;
-        paths.insert(path);
+        EXPECT_EQ(store.pathForService(service), folder + "/" + file) << service;
+        paths.insert(store.pathForService(service));
         ASSERT_EQ(store.setPassword(service, service, "account"), nullptr) << service;
     }
     EXPECT_EQ(paths.size(), std::size(cases));
     for (const auto& [service, file] : cases) EXPECT_EQ(store.password(service, "account"), service);
-    // Nothing was written outside the keychain folder.
-    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 1);  // only the folder
 }
 
-TEST_F(FileCredentialStoreTest, DamagedFileIsNeverOverwritten) {
+TEST_F(FileCredentialStoreTest, DamagedOrUnreadableFileIsNeverOverwritten) {
     const std::pair<const char*, std::string> damages[] = {
         {"truncated", "{\"token\": \"abc"},
         {"not an object", "[\"token\"]"},
@@ -101,43 +80,32 @@ TEST_F(FileCredentialStoreTest, DamagedFileIsNeverOverwritten) {
         {"binary", std::string("\0\x01\x02", 3)},
     };
     ASSERT_EQ(store.setPassword("x", "movratavik", "token"), nullptr);
-    const auto path = store.pathForService("movratavik");
     for (const auto& [what, contents] : damages) {
-        writeFile(path, contents);
+        temp.write("keychain/movratavik.json", contents);
         EXPECT_EQ(store.password("movratavik", "token"), std::nullopt) << what;
         EXPECT_NE(store.setPassword("new", "movratavik", "token"), nullptr) << what;
         EXPECT_NE(store.deletePassword("movratavik", "token"), nullptr) << what;
-        EXPECT_EQ(readFile(path), contents) << what;
+        EXPECT_EQ(temp.read("keychain/movratavik.json"), contents) << what;
     }
+    fs::create_directories(store.pathForService("unreadable"));  // open() works, read() fails
+    EXPECT_EQ(store.password("unreadable", "token"), std::nullopt);
+    EXPECT_NE(store.setPassword("new", "unreadable", "token"), nullptr);
     // Other services are unaffected.
     EXPECT_EQ(store.setPassword("v", "second", "a"), nullptr);
     EXPECT_EQ(store.password("second", "a"), "v");
 }
 
-TEST_F(FileCredentialStoreTest, UnreadableFileIsAnErrorNotAnEmptyKeychain) {
-    fs::create_directories(store.pathForService("movratavik"));  // open() works, read() fails
-    EXPECT_EQ(store.password("movratavik", "token"), std::nullopt);
-    EXPECT_NE(store.setPassword("new", "movratavik", "token"), nullptr);
-}
-
 TEST_F(FileCredentialStoreTest, LeftoversOfAnInterruptedWriteChangeNothing) {
     ASSERT_EQ(store.setPassword("old", "movratavik", "token"), nullptr);
     // A crash before the rename leaves the temporary file beside the intact old one.
-    writeFile(folder + "/.movratavik.json.tmp-Ab12Cd", "{\"token\": \"ne");
+    temp.write("keychain/.movratavik.json.tmp-Ab12Cd", "{\"token\": \"ne");
     EXPECT_EQ(store.password("movratavik", "token"), "old");
     ASSERT_EQ(store.setPassword("new", "movratavik", "token"), nullptr);
     EXPECT_EQ(FileCredentialStore(folder).password("movratavik", "token"), "new");
-    // A completed write leaves no temporary file of its own.
-    std::size_t temporaries = 0;
+    std::size_t temporaries = 0;  // a completed write leaves none of its own
     for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().filename().string().find(".tmp-") != std::string::npos) ++temporaries;
+        temporaries += entry.path().filename().string().find(".tmp-") != std::string::npos;
     EXPECT_EQ(temporaries, 1u);
-}
-
-TEST_F(FileCredentialStoreTest, ValuesThatAreNotUtf8AreRefused) {
-    EXPECT_NE(store.setPassword("\xff\xfe", "movratavik", "token"), nullptr);
-    EXPECT_NE(store.setPassword("v", "movratavik", "\xc3"), nullptr);
-    EXPECT_EQ(store.password("movratavik", "token"), std::nullopt);
 }
 
 // Two stores on one folder stand in for two processes: they share no mutex, only the lock file.
@@ -145,24 +113,20 @@ TEST_F(FileCredentialStoreTest, ConcurrentWritersLoseNoUpdate) {
     FileCredentialStore otherProcess(folder);
     constexpr int kThreads = 4;
     constexpr int kWrites = 25;
+    auto account = [](int t, int i) { return "t" + std::to_string(t) + "-" + std::to_string(i); };
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
             CredentialStore& s = t % 2 ? static_cast<CredentialStore&>(otherProcess) : store;
             for (int i = 0; i < kWrites; ++i) {
-                const auto account = "t" + std::to_string(t) + "-" + std::to_string(i);
-                EXPECT_EQ(s.setPassword(account, "movratavik", account), nullptr);
-                // Readers never see a half-written file.
-                EXPECT_EQ(s.password("movratavik", account), account);
+                EXPECT_EQ(s.setPassword(account(t, i), "movratavik", account(t, i)), nullptr);
+                EXPECT_EQ(s.password("movratavik", account(t, i)), account(t, i));  // never a half-written file
             }
         });
     }
     for (auto& t : threads) t.join();
     for (int t = 0; t < kThreads; ++t)
-        for (int i = 0; i < kWrites; ++i) {
-            const auto account = "t" + std::to_string(t) + "-" + std::to_string(i);
-            EXPECT_EQ(store.password("movratavik", account), account);
-        }
+        for (int i = 0; i < kWrites; ++i) EXPECT_EQ(store.password("movratavik", account(t, i)), account(t, i));
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -42,20 +41,6 @@ TEST_F(PlatformFactoryTest, ServicesKeepTheirFilesInThePrivateDataDirectory) {
     EXPECT_EQ(platform->device().name(), "Living room");
     EXPECT_TRUE(platform->reachability().isReachable());
     EXPECT_NE(platform->makeTransport().get(), &platform->sharedTransport());
-}
-
-TEST_F(PlatformFactoryTest, EmptyDataDirectoryMeansTheXdgDataHome) {
-    const char* old = std::getenv("XDG_DATA_HOME");
-    const std::string saved = old ? old : "";
-    ::setenv("XDG_DATA_HOME", temp.path().c_str(), 1);
-    auto platform = makeSystemPlatform(Configuration{}, std::make_shared<UiHost>(), LogLevel::Error);
-    if (old)
-        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    else
-        ::unsetenv("XDG_DATA_HOME");
-
-    EXPECT_EQ(platform->configuration().dataDirectory, temp.file("movra"));
-    EXPECT_TRUE(fs::is_directory(temp.file("movra")));
 }
 
 }  // namespace

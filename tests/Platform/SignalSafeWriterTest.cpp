@@ -1,4 +1,4 @@
-// The allocation-free text builder of the crash handler: hand-made calendar dates and truncation.
+// The crash handler's hand-made calendar dates.
 #include "Platform/SignalSafeWriter.h"
 
 #include <gtest/gtest.h>
@@ -29,23 +29,6 @@ TEST(SignalSafeWriter, UtcMatchesTheCLibraryAcrossCenturiesAndLeapDays) {
         std::strftime(expected, sizeof expected, "%Y-%m-%dT%H:%M:%SZ", &tm);
         ASSERT_EQ(utc(time, false), expected) << t;
     }
-}
-
-TEST(SignalSafeWriter, CutsOffWhatDoesNotFit) {
-    char buffer[8];
-    SignalSafeWriter writer(buffer, sizeof buffer);
-    writer.text("pid: ");
-    writer.number(123456, 1);
-    EXPECT_STREQ(writer.data(), "pid: 12");
-    EXPECT_EQ(writer.size(), 7u);
-    writer.text("more");
-    EXPECT_STREQ(writer.data(), "pid: 12");
-
-    char padded[16];
-    SignalSafeWriter zeros(padded, sizeof padded);
-    zeros.number(7, 3);
-    zeros.number(0);
-    EXPECT_STREQ(zeros.data(), "0070");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// Device description and reachability of a real process.
+// The device description of a real process.
 #include "Platform/SystemDeviceInfo.h"
-#include "Platform/TransportReachability.h"
 
 #include <gtest/gtest.h>
 
@@ -35,20 +34,6 @@ TEST(SystemDeviceInfo, ConfiguredValuesWithSystemFallbacks) {
     EXPECT_EQ(phone.systemVersion(), system.release);
     EXPECT_TRUE(std::regex_match(phone.appShortVersion(), std::regex(R"(\d+\.\d+\.\d+)"))) << phone.appShortVersion();
     EXPECT_FALSE(phone.appBuildNumber().empty());
-}
-
-TEST(TransportReachability, FollowsTheLastConclusiveOutcome) {
-    TransportReachability reachability;
-    EXPECT_TRUE(reachability.isReachable());
-    const std::tuple<bool, bool, bool> steps[] = {
-        // reachedServer, notConnected, reachable afterwards
-        {false, true, false}, {false, false, false},  // a time-out proves nothing either way
-        {true, false, true},  {false, false, true},  {false, true, false},
-    };
-    for (const auto& [reached, notConnected, reachable] : steps) {
-        reachability.noteTransportOutcome(reached, notConnected);
-        EXPECT_EQ(reachability.isReachable(), reachable) << reached << notConnected;
-    }
 }
 
 }  // namespace

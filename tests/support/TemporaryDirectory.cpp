@@ -1,6 +1,8 @@
 #include "support/TemporaryDirectory.h"
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <stdlib.h>
 #include <vector>
@@ -18,6 +20,17 @@ TemporaryDirectory::TemporaryDirectory() {
 TemporaryDirectory::~TemporaryDirectory() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TemporaryDirectory::read(const std::string& name) const {
+    std::ifstream in(file(name), std::ios::binary);
+    std::stringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
+
+void TemporaryDirectory::write(const std::string& name, const std::string& contents) const {
+    std::ofstream(file(name), std::ios::binary) << contents;
 }
 
 }  // namespace movra::test

@@ -16,6 +16,10 @@ class TemporaryDirectory {
     const std::string& path() const { return path_; }
     /// `path()` + "/" + `name`.
     std::string file(const std::string& name) const { return path_ + "/" + name; }
+    /// The bytes of file `name` ("" when it cannot be read).
+    std::string read(const std::string& name) const;
+    /// Replaces file `name` with `contents`, without any of the care the code under test takes.
+    void write(const std::string& name, const std::string& contents) const;
 
   private:
     std::string path_;
