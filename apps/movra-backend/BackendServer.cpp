@@ -176,7 +176,9 @@ void BackendServer::dispatch(const httplib::Request& request, httplib::Response&
     if (faults_.geoBlocked()) {
         respondWithFailure(response, face, 403, ErrorDocument::geoBlocked());
     } else if (faults_.maintenance()) {
-        respondWithFailure(response, face, 503, ErrorDocument::maintenance());
+        // The client API announces maintenance in an answer that is otherwise successful: the client's
+        // status check reads "ST1009" only from a 2xx answer. The discriminator answers 503.
+        respondWithFailure(response, face, face == Router::Face::Discriminator ? 503 : 200, ErrorDocument::maintenance());
     } else if (auto failure = faults_.takeFailure(request.path)) {
         // An injected discriminator failure without a code stays a bare status, as a proxy would answer.
         std::string code = failure->errorCode;

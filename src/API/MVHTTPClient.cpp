@@ -10,6 +10,7 @@
 #include "Foundation/Log.h"
 #include "Foundation/Strings.h"
 #include "Platform/Platform.h"
+#include "Utilities/AFImageResponseSerializer.h"
 #include "Utilities/AFKissXMLResponseSerializer.h"
 #include "Utilities/MTLXMLAdapter.h"
 #include "Utilities/MVAccount.h"
@@ -316,6 +317,33 @@ void MVHTTPClient::handleXMLResponse(const XMLDocumentPtr& responseObject, std::
         }
         deliver(error, responseObject);
     });
+}
+
+// ---- images ----
+
+std::string MVHTTPClient::imageRequestURL(const Url& url) {
+    Url copy = url;
+    copy.setQuery("language=" + percentEscapeQueryComponent(MVTavikLocale::mvtk_preferredLanguageString()) +
+                  "&type=" + percentEscapeQueryComponent(std::string(kPlatformSegment).substr(1)) +
+                  "&deviceId=" + percentEscapeQueryComponent(deviceId()));
+    return copy.absoluteString();
+}
+
+HttpTaskPtr MVHTTPClient::downloadImageWithURL(const Url& url, std::function<void(ErrorPtr, ImagePtr)> completion) {
+    HttpRequest request;
+    request.url = imageRequestURL(url);
+    request.timeoutSeconds = requestTimeoutInterval_;
+    request.setHeader("Accept", "image/*");
+    auto& platform = Platform::current();
+    return platform.sharedTransport().dataTask(
+        std::move(request), [completion](const HttpTaskPtr&, std::shared_ptr<const HttpResponse> response,
+                                         std::string body, ErrorPtr error) {
+            ImagePtr image;
+            if (!error) image = AFImageResponseSerializer().responseObjectForResponse(response.get(), body, &error);
+            Platform::current().mainQueue().post([completion, error, image] {
+                if (completion) completion(error, image);
+            });
+        });
 }
 
 // ---- account and device ----

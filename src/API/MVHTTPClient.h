@@ -16,6 +16,7 @@
 #include "Foundation/NotificationCenter.h"
 #include "Foundation/Url.h"
 #include "Platform/HttpTransport.h"
+#include "Platform/Image.h"
 #include "Utilities/XMLDocument.h"
 
 namespace movra {
@@ -92,6 +93,12 @@ public:
     /// document is handed back unchanged).
     void handleXMLResponse(const XMLDocumentPtr& responseObject, std::optional<unsigned long> startingOffset,
                            bool clearExistingData, Completion completion);
+
+    /// Downloads a catalogue image on the shared session (not cancelled with the client's requests). The
+    /// URL's query is replaced by "language", "type" and "deviceId".
+    HttpTaskPtr downloadImageWithURL(const Url& url, std::function<void(ErrorPtr error, ImagePtr image)> completion);
+    /// The image URL as requested.
+    std::string imageRequestURL(const Url& url);
 
     // Account and device.
     /// Signs the device out of the back end (local credentials are cleared by the sign-out notification).

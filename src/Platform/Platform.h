@@ -23,6 +23,7 @@
 #include "Platform/DefaultsStore.h"
 #include "Platform/DeviceInfo.h"
 #include "Platform/HttpTransport.h"
+#include "Platform/ImageCodec.h"
 #include "Platform/Locale.h"
 #include "Platform/PlaybackQualityClient.h"
 #include "Platform/Reachability.h"
@@ -47,6 +48,7 @@ public:
         std::shared_ptr<CrashReporter> crashReporter;
         std::shared_ptr<AnalyticsTracker> analytics;
         std::shared_ptr<PlaybackQualityClient> playbackQuality;
+        std::shared_ptr<ImageCodec> imageCodec;
         Configuration configuration;
     };
 
@@ -76,6 +78,7 @@ public:
     CrashReporter& crashReporter() { return *services_.crashReporter; }
     AnalyticsTracker& analytics() { return *services_.analytics; }
     PlaybackQualityClient& playbackQuality() { return *services_.playbackQuality; }
+    ImageCodec& imageCodec() { return *services_.imageCodec; }
     const Configuration& configuration() const { return services_.configuration; }
     Configuration& mutableConfiguration() { return services_.configuration; }
 

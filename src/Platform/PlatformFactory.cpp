@@ -9,6 +9,7 @@
 #include "Platform/JsonDefaultsStore.h"
 #include "Platform/LoggingAnalyticsTracker.h"
 #include "Platform/LoggingPlaybackQualityClient.h"
+#include "Platform/StbImageCodec.h"
 #include "Platform/SystemDeviceInfo.h"
 #include "Platform/SystemLocale.h"
 #include "Platform/TransportReachability.h"
@@ -47,6 +48,7 @@ std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::s
     s.crashReporter = std::make_shared<FileCrashReporter>(dataDirectory + "/crashes");
     s.analytics = std::make_shared<LoggingAnalyticsTracker>();
     s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
+    s.imageCodec = std::make_shared<StbImageCodec>();
     s.configuration = std::move(configuration);
     return std::make_shared<Platform>(std::move(s));
 }

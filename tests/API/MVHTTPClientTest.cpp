@@ -1,6 +1,7 @@
 // The API client's request core against a scripted network: base URLs, request construction, headers,
 // the standard failure path, error documents, cancellation and the URL utilities.
 #include <gtest/gtest.h>
+#include <stb/stb_image_write.h>
 
 #include "API/MVHTTPClient.h"
 #include "API/MVHTTPClientGlobalErrorHandler.h"
@@ -371,6 +372,60 @@ TEST_F(MVHTTPClientTest, ImportOfNonCatalogueDocuments) {
         done = true;
     });
     EXPECT_TRUE(env.runUntil([&] { return done; }));
+}
+
+std::string pngOf(int width, int height) {
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3, 200);
+    std::string out;
+    stbi_write_png_to_func([](void* context, void* data, int size) {
+        static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
+    }, &out, width, height, 3, pixels.data(), width * 3);
+    return out;
+}
+
+TEST_F(MVHTTPClientTest, ImageDownload) {
+    struct Case {
+        std::string type, body;
+        bool decoded;
+    } cases[] = {
+        {"image/png", pngOf(2, 3), true},
+        {"text/html", "<html/>", false},
+        {"image/png", "not a picture", false},
+    };
+    auto c = client();
+    for (const auto& k : cases) {
+        env.network->setScript([&k](const HttpRequest&) {
+            return ScriptedReply{200, {{"Content-Type", k.type}}, k.body, nullptr, false};
+        });
+        bool done = false;
+        ErrorPtr error;
+        ImagePtr image;
+        c->downloadImageWithURL(*Url::parse("https://img.test/pic/1?w=300&language=xx"), [&](ErrorPtr e, ImagePtr i) {
+            error = e;
+            image = i;
+            done = true;
+        });
+        ASSERT_TRUE(env.runUntil([&] { return done; }));
+        EXPECT_EQ(image != nullptr, k.decoded) << k.type;
+        EXPECT_EQ(error == nullptr, k.decoded) << k.type;
+        if (image) {
+            EXPECT_EQ(std::make_pair(image->width, image->height), std::make_pair(2, 3));
+        }
+    }
+    const auto request = env.network->requests().back();
+    EXPECT_EQ(request.url, "https://img.test/pic/1?language=sv_mvtk&type=ios&deviceId=" + c->deviceId());
+    EXPECT_EQ(request.header("Accept"), "image/*");
+
+    // The shared session is not the client's: cancelling the client's requests leaves images alone.
+    env.network->setScript([](const HttpRequest&) { return ScriptedReply{200, {}, "", nullptr, /*hold=*/true}; });
+    bool imageDone = false;
+    auto task = c->downloadImageWithURL(*Url::parse("https://img.test/pic/2"), [&](ErrorPtr, ImagePtr) { imageDone = true; });
+    bool cancelled = false;
+    c->cancelTasksWithCompletion([&] { cancelled = true; });
+    ASSERT_TRUE(env.runUntil([&] { return cancelled; }));
+    EXPECT_EQ(task->state(), HttpTask::State::Running);
+    task->cancel();
+    EXPECT_TRUE(env.runUntil([&] { return imageDone; }));
 }
 
 TEST(MVHTTPClientURLUtilities, ParametersAndPaths) {

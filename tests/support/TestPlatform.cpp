@@ -1,6 +1,7 @@
 #include "support/TestPlatform.h"
 
 #include "Foundation/SystemClock.h"
+#include "Platform/StbImageCodec.h"
 
 namespace movra::test {
 
@@ -44,6 +45,7 @@ TestPlatform::TestPlatform(Options options) {
     s.analytics = analytics;
     playbackQuality = std::make_shared<RecordingPlaybackQualityClient>();
     s.playbackQuality = playbackQuality;
+    s.imageCodec = std::make_shared<StbImageCodec>();
     s.configuration = options.configuration;
     Platform::install(std::make_shared<Platform>(std::move(s)));
 }
