@@ -5,15 +5,7 @@
 namespace movra {
 
 std::shared_ptr<MVSharedBookmarkCache> MVSharedBookmarkCache::sharedCache() {
-    static std::mutex creation;
-    std::lock_guard lock(creation);
-    auto& platform = Platform::current();
-    auto cache = platform.object<MVSharedBookmarkCache>();
-    if (!cache) {
-        cache = std::make_shared<MVSharedBookmarkCache>();
-        platform.setObject(cache);
-    }
-    return cache;
+    return Platform::current().sharedObject<MVSharedBookmarkCache>();
 }
 
 void MVSharedBookmarkCache::resetCache() { sharedCache()->removeAll(); }

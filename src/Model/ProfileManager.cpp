@@ -12,15 +12,7 @@ struct LaunchProfileState {
     ProfileType profile = ProfileTypeNone;
 };
 
-std::shared_ptr<LaunchProfileState> launchState() {
-    auto& platform = Platform::current();
-    auto state = platform.object<LaunchProfileState>();
-    if (!state) {
-        state = std::make_shared<LaunchProfileState>();
-        platform.setObject(state);
-    }
-    return state;
-}
+std::shared_ptr<LaunchProfileState> launchState() { return Platform::current().sharedObject<LaunchProfileState>(); }
 
 }  // namespace
 

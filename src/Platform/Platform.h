@@ -89,6 +89,14 @@ public:
         auto it = registry_.find(std::type_index(typeid(T)));
         return it == registry_.end() ? nullptr : std::static_pointer_cast<T>(it->second);
     }
+    /// The registered object of class T, made (default-constructed) and registered on first use.
+    template <class T>
+    std::shared_ptr<T> sharedObject() {
+        std::lock_guard lock(registryMutex_);
+        auto& slot = registry_[std::type_index(typeid(T))];
+        if (!slot) slot = std::make_shared<T>();
+        return std::static_pointer_cast<T>(slot);
+    }
     /// Registers (or with nullptr removes) the object of class T.
     template <class T>
     void setObject(std::shared_ptr<T> object) {
