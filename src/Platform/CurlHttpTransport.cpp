@@ -36,7 +36,7 @@ using X509Ptr = std::unique_ptr<X509, X509Free>;
 
 // Longer than this to set up a connection means the host is not going to answer.
 constexpr long kMaxConnectTimeoutMs = 30'000;
-constexpr long kMaxConnectionsPerHost = 6;
+constexpr long kMaxConnectionsPerHost = 4;
 
 /// One request in flight, owned by the transport thread once it has left the inbox.
 struct Transfer {

@@ -7,7 +7,7 @@
 // its own completions, the thread is not joined but winds down by itself after that completion returns.
 //
 // TLS is verified (peer and host name) against the system's authorities plus options.caFile. Connections
-// are kept alive and reused across the transport's requests, at most six at a time per host. Redirects are
+// are kept alive and reused across the transport's requests, at most four at a time per host. Redirects are
 // not followed. Only the caller's headers are sent, besides Host and Content-Length.
 #pragma once
 

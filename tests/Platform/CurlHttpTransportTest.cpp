@@ -1,6 +1,8 @@
 // The libcurl transport against a real TLS server on loopback, trusted through the emulator's CA.
+#include "Foundation/Strings.h"
 #include "Platform/CurlHttpTransport.h"
 #include "movra-backend/CertificateAuthority.h"
+#include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -10,8 +12,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
-#include <cstdlib>
-#include <filesystem>
 #include <future>
 #include <mutex>
 #include <netinet/in.h>
@@ -64,14 +64,12 @@ class CurlHttpTransportTest : public ::testing::Test {
     static void SetUpTestSuite() {
         // A peer that went away must not kill the test server with SIGPIPE.
         std::signal(SIGPIPE, SIG_IGN);
-        std::string pattern = (std::filesystem::temp_directory_path() / "movra-transport-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
+        directory_ = std::make_unique<test::TemporaryDirectory>();
         std::string error;
-        authority_ = backend::CertificateAuthority::loadOrCreate(directory_ + "/tls", &error);
+        authority_ = backend::CertificateAuthority::loadOrCreate(directory_->file("tls"), &error);
         ASSERT_TRUE(authority_) << error;
     }
-    static void TearDownTestSuite() { std::filesystem::remove_all(directory_); }
+    static void TearDownTestSuite() { directory_.reset(); }
 
     void SetUp() override {
         server_ = std::make_unique<httplib::SSLServer>(authority_->serverCertificatePath().c_str(),
@@ -79,6 +77,9 @@ class CurlHttpTransportTest : public ::testing::Test {
         ASSERT_TRUE(server_->is_valid());
         server_->set_keep_alive_max_count(1000);
         server_->set_tcp_nodelay(true);
+        // Its 5-second defaults drop connections on a loaded machine (sanitizers, parallel builds).
+        server_->set_read_timeout(30, 0);
+        server_->set_keep_alive_timeout(30);
         auto echo = [this](const httplib::Request& req, httplib::Response& res) {
             {
                 std::lock_guard lock(mutex_);
@@ -137,15 +138,11 @@ class CurlHttpTransportTest : public ::testing::Test {
         return request;
     }
 
-    Outcome perform(HttpTransport& transport, HttpRequest request) {
-        std::promise<Outcome> done;
-        auto future = done.get_future();
-        transport.dataTask(std::move(request), [&done](const HttpTaskPtr& task, std::shared_ptr<const HttpResponse> r,
-                                                       std::string body, ErrorPtr error) {
-            done.set_value({task, std::move(r), std::move(body), std::move(error)});
-        });
-        EXPECT_EQ(future.wait_for(kWait), std::future_status::ready);
-        return future.get();
+    static Outcome perform(HttpTransport& transport, HttpRequest request) {
+        Completions completions;
+        transport.dataTask(std::move(request), completions.handler());
+        EXPECT_TRUE(completions.waitFor(1));
+        return completions.outcomes().at(0);
     }
 
     /// Waits until the server holds `count` requests in /hold.
@@ -159,7 +156,7 @@ class CurlHttpTransportTest : public ::testing::Test {
         return received_;
     }
 
-    static inline std::string directory_;
+    static inline std::unique_ptr<test::TemporaryDirectory> directory_;
     static inline std::optional<backend::CertificateAuthority> authority_;
     std::unique_ptr<httplib::SSLServer> server_;
     std::thread serverThread_;
@@ -217,16 +214,13 @@ TEST_F(CurlHttpTransportTest, HttpErrorStatusIsAResponseWithHeadersInOrder) {
     ASSERT_EQ(outcome.error, nullptr);
     ASSERT_NE(outcome.response, nullptr);
     EXPECT_EQ(outcome.response->statusCode, 500);
-    EXPECT_EQ(outcome.response->url, url("/failure"));
     EXPECT_EQ(outcome.response->mimeType(), "text/xml");
     EXPECT_EQ(outcome.body, "<error>boom</error>");
     std::vector<std::string> traces;
     for (const auto& [name, value] : outcome.response->headers)
         if (name == "X-Trace") traces.push_back(value);
     EXPECT_EQ(traces, (std::vector<std::string>{"first", "second"}));
-    EXPECT_EQ(outcome.response->header("content-length"), "19");
     EXPECT_EQ(outcome.task->response(), outcome.response);
-    EXPECT_EQ(outcome.task->state(), HttpTask::State::Completed);
 }
 
 TEST_F(CurlHttpTransportTest, SequentialRequestsReuseOneConnection) {
@@ -253,46 +247,36 @@ TEST_F(CurlHttpTransportTest, ConcurrentRequestsFromManyThreadsEachCompleteOnce)
     ASSERT_TRUE(completions.waitFor(kThreads * kPerThread));
     transport.reset();  // joins the transport thread: no completion can still be on its way
 
-    auto outcomes = completions.outcomes();
-    ASSERT_EQ(outcomes.size(), std::size_t{kThreads * kPerThread});
     std::set<std::uint64_t> tasks;
-    for (const auto& outcome : outcomes) {
+    for (const auto& outcome : completions.outcomes()) {
         ASSERT_EQ(outcome.error, nullptr) << outcome.error->summary();
-        EXPECT_EQ(outcome.body, outcome.task->request().url.substr(outcome.task->request().url.find("n=") + 2));
+        EXPECT_TRUE(endsWith(outcome.task->request().url, "n=" + outcome.body));
         tasks.insert(outcome.task->identifier());
     }
-    EXPECT_EQ(tasks.size(), outcomes.size());
+    EXPECT_EQ(tasks.size(), std::size_t{kThreads * kPerThread});
 }
 
-TEST_F(CurlHttpTransportTest, CancelRemovesTheRunningTransferAndCompletesOnceWithCancelled) {
-    auto transport = trustingTransport();
-    Completions completions;
-    HttpTaskPtr task = transport->dataTask(get(url("/hold")), completions.handler());
-    ASSERT_TRUE(waitForHeld(1));
-    EXPECT_EQ(transport->tasks(), std::vector<HttpTaskPtr>{task});
+TEST_F(CurlHttpTransportTest, CancelOrDestroyCompletesARunningTransferOnceWithCancelled) {
+    for (bool destroy : {false, true}) {
+        SCOPED_TRACE(destroy ? "transport destroyed" : "task cancelled");
+        auto transport = trustingTransport();
+        Completions completions;
+        HttpTaskPtr task = transport->dataTask(get(url("/hold")), completions.handler());
+        ASSERT_TRUE(waitForHeld(destroy ? 2 : 1));
+        EXPECT_EQ(transport->tasks(), std::vector<HttpTaskPtr>{task});
+        if (!destroy) {
+            std::thread([task] { task->cancel(); }).join();
+            task->cancel();  // a second cancel changes nothing
+            ASSERT_TRUE(completions.waitFor(1));
+            EXPECT_TRUE(transport->tasks().empty());
+        }
+        transport.reset();  // joins the transport thread: every completion has run
 
-    std::thread([task] { task->cancel(); }).join();
-    task->cancel();  // a second cancel changes nothing
-    ASSERT_TRUE(completions.waitFor(1));
-    EXPECT_TRUE(transport->tasks().empty());
-    transport.reset();
-
-    auto outcomes = completions.outcomes();
-    ASSERT_EQ(outcomes.size(), 1u);
-    ASSERT_NE(outcomes[0].error, nullptr);
-    EXPECT_TRUE(outcomes[0].error->is(kURLErrorDomain, kURLErrorCancelled));
-    EXPECT_EQ(outcomes[0].response, nullptr);
-    EXPECT_EQ(task->state(), HttpTask::State::Completed);
-}
-
-TEST_F(CurlHttpTransportTest, ShortTimeoutTimesOut) {
-    auto transport = trustingTransport();
-    auto started = std::chrono::steady_clock::now();
-    Outcome outcome = perform(*transport, get(url("/hold"), /*timeoutSeconds=*/0.3));
-    ASSERT_NE(outcome.error, nullptr);
-    EXPECT_TRUE(outcome.error->is(kURLErrorDomain, kURLErrorTimedOut)) << outcome.error->summary();
-    EXPECT_EQ(outcome.error->localizedDescription, "The request timed out.");
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+        auto outcomes = completions.outcomes();
+        ASSERT_EQ(outcomes.size(), 1u);
+        EXPECT_TRUE(outcomes[0].error->is(kURLErrorDomain, kURLErrorCancelled));
+        EXPECT_EQ(task->state(), HttpTask::State::Completed);
+    }
 }
 
 TEST_F(CurlHttpTransportTest, TransportFailuresMapToUrlErrors) {
@@ -311,9 +295,11 @@ TEST_F(CurlHttpTransportTest, TransportFailuresMapToUrlErrors) {
         std::string url;
         bool trustCa;
         std::int64_t code;
+        double timeoutSeconds = 60;
     };
     const std::vector<Case> cases = {
         {"untrusted certificate", url("/echo"), false, kURLErrorServerCertificateUntrusted},
+        {"short timeout", url("/hold"), true, kURLErrorTimedOut, 0.3},
         {"refused port", refused, true, kURLErrorCannotConnectToHost},
         {"unsupported scheme", "ftp://127.0.0.1/file", true, kURLErrorUnsupportedURL},
         {"malformed URL", "https://127.0.0.1/with space", true, kURLErrorBadURL},
@@ -322,13 +308,10 @@ TEST_F(CurlHttpTransportTest, TransportFailuresMapToUrlErrors) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         auto transport = c.trustCa ? trustingTransport() : std::make_unique<CurlHttpTransport>();
-        Outcome outcome = perform(*transport, get(c.url));
+        Outcome outcome = perform(*transport, get(c.url, c.timeoutSeconds));
         ASSERT_NE(outcome.error, nullptr);
-        EXPECT_EQ(outcome.error->domain, kURLErrorDomain);
-        EXPECT_EQ(outcome.error->code, c.code) << outcome.error->summary();
-        EXPECT_FALSE(outcome.error->localizedDescription.empty());
+        EXPECT_TRUE(outcome.error->is(kURLErrorDomain, c.code)) << outcome.error->summary();
         EXPECT_EQ(outcome.response, nullptr);
-        EXPECT_EQ(outcome.task->response(), nullptr);
     }
     close(closedSocket);
 }
@@ -355,17 +338,6 @@ TEST_F(CurlHttpTransportTest, InvalidateAndCancelCancelsAllAndEveryLaterTask) {
         EXPECT_TRUE(outcome.error->is(kURLErrorDomain, kURLErrorCancelled)) << outcome.error->summary();
     }
     EXPECT_EQ(outcomes[2].task, late);
-}
-
-TEST_F(CurlHttpTransportTest, DestroyingTheTransportCompletesPendingTasksAsCancelled) {
-    auto transport = trustingTransport();
-    Completions completions;
-    transport->dataTask(get(url("/hold")), completions.handler());
-    ASSERT_TRUE(waitForHeld(1));
-    transport.reset();
-    auto outcomes = completions.outcomes();
-    ASSERT_EQ(outcomes.size(), 1u);
-    EXPECT_TRUE(outcomes[0].error->is(kURLErrorDomain, kURLErrorCancelled));
 }
 
 TEST_F(CurlHttpTransportTest, LastReferenceReleasedInsideACompletionDoesNotDeadlock) {
