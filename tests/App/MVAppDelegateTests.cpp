@@ -1,0 +1,602 @@
+// The application core end to end against a scripted network: launch, routing, region checks, sign-out,
+// authentication loss and service-wide errors, on virtual time.
+#include "API/MVHTTPClient.h"
+#include "App/MVAppDelegate.h"
+#include "App/MVDiscriminator.h"
+#include "App/SecurityManager.h"
+#include "Cast/MVCastManager.h"
+#include "Model/MVSharedSearchCache.h"
+#include "Model/ProfileManager.h"
+#include "Root/MVNavigationController.h"
+#include "Root/MVStackViewController.h"
+#include "support/TemporaryDirectory.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace movra {
+namespace {
+
+using test::ScriptedReply;
+using test::TemporaryDirectory;
+using test::TestPlatform;
+
+constexpr const char* kGeneric = "A problem has occured and the service may be temporarily unavailable.";
+constexpr const char* kTavik = R"({"url":"https://api.test","cc":["SE"],"name":"MVTK"})";
+
+ScriptedReply reply(int status, std::string type, std::string body) {
+    return {status, {{"Content-Type", std::move(type)}}, std::move(body), nullptr, false};
+}
+ScriptedReply jsonReply(int status, std::string body) { return reply(status, "application/json", std::move(body)); }
+ScriptedReply xmlReply(int status, std::string body) { return reply(status, "application/xml", std::move(body)); }
+std::string accountXml(const std::string& country) {
+    return "<result><status>success</status><account><country>" + country + "</country></account></result>";
+}
+std::string errorXml(const std::string& code) {
+    return "<result><status>Failure</status><errorCode>" + code + "</errorCode><userMessage>x</userMessage></result>";
+}
+
+std::string rootClass(const WindowPtr& window) {
+    return window && window->rootViewController() ? window->rootViewController()->className() : "";
+}
+
+/// One installed world with an app delegate; the script answers from the reply members.
+struct App {
+    TemporaryDirectory dir;
+    std::unique_ptr<TestPlatform> tp;
+    std::shared_ptr<MVAppDelegate> app;
+    ScriptedReply discriminator = jsonReply(200, kTavik);
+    ScriptedReply account = xmlReply(200, accountXml("SE"));
+    ScriptedReply browse = xmlReply(200, "<rss><channel><guid>ROOT</guid><title>Root</title></channel></rss>");
+    ScriptedReply logout = xmlReply(200, "<result><status>success</status></result>");
+    int logIns = 0;
+    ScopedObserver logInObserver;
+
+    explicit App(UserInterfaceIdiom idiom = UserInterfaceIdiom::Phone) {
+        TestPlatform::Options o;
+        o.configuration.dataDirectory = dir.path();
+        o.configuration.discriminatorHost = "disc.test";
+        o.configuration.defaultApiHost = "default.test";
+        tp = std::make_unique<TestPlatform>(o);
+        tp->device->idiom_ = idiom;
+        tp->network->setScript([this](const HttpRequest& r) {
+            if (r.url.starts_with("https://disc.test/")) return discriminator;
+            if (r.url.find("/stoffice/client/account") != std::string::npos) return account;
+            if (r.url.find("/device/logout") != std::string::npos) return logout;
+            if (r.url.find("/browse") != std::string::npos) return browse;
+            return ScriptedReply{404, {}, "", nullptr, false};
+        });
+        auto& center = tp->platform().notificationCenter();
+        logInObserver =
+            ScopedObserver(center, center.addObserver(MVNotificationLogIn, [this](const Notification&) { ++logIns; }));
+        app = std::make_shared<MVAppDelegate>();
+        MVAppDelegate::setSharedAppDelegate(app);
+    }
+    ~App() {
+        logInObserver.reset();
+        MVAppDelegate::setSharedAppDelegate(nullptr);
+        app.reset();
+        tp.reset();
+    }
+
+    /// A signed-in device that has run before in the Tavik tenant with the current language.
+    void signedIn() {
+        tp->credentials->setPassword("tok", SecurityManager::kPasswordServiceName,
+                                     SecurityManager::kDeviceTokenAccountName);
+        tp->credentials->setPassword("anna", SecurityManager::kPasswordServiceName,
+                                     SecurityManager::kUserNameAccountName);
+        hasRunBefore();
+    }
+    void hasRunBefore() {
+        tp->defaults->setObject("CurrentInstall", "YES");
+        tp->defaults->setObject("currentTenant", "Movra Tavik");
+        tp->defaults->setObject("MVTKLastUserLanguageKey", "sv-SE");
+    }
+    /// Runs background answers and the main queue until nothing is left to do (no virtual time passes).
+    void settle() {
+        for (int i = 0; i < 100; ++i) {
+            tp->globalQueue->drain();
+            if (tp->main().runPending() == 0) return;
+        }
+    }
+    void launch() {
+        app->applicationDidFinishLaunchingWithOptions(std::nullopt);
+        settle();
+    }
+    bool showsMainScreens() const { return rootClass(app->window()) == "MVStackViewController"; }
+    std::optional<std::string> token() const {
+        return tp->credentials->password(SecurityManager::kPasswordServiceName,
+                                         SecurityManager::kDeviceTokenAccountName);
+    }
+    std::vector<HttpRequest> requests(const std::string& part) const {
+        std::vector<HttpRequest> out;
+        for (auto& r : tp->network->requests())
+            if (r.url.find(part) != std::string::npos) out.push_back(r);
+        return out;
+    }
+    std::vector<AnalyticsTracker::Parameters> regionChanges() const {
+        std::vector<AnalyticsTracker::Parameters> out;
+        for (auto& hit : tp->analytics->hits)
+            if (hit.count("&ea") && hit.at("&ea") == "SignIn_RegionChange") out.push_back(hit);
+        return out;
+    }
+    std::shared_ptr<AlertController> alert() const { return tp->ui->lastAlert(); }
+};
+
+TEST(MVAppDelegate, LaunchRoutesOnStoredCredentials) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> token, user, install;
+        bool mainScreens;
+    };
+    const Case cases[] = {
+        {"signed in", "tok", "anna", "YES", true},
+        {"token without user", "tok", std::nullopt, "YES", false},
+        {"user without token", std::nullopt, "anna", "YES", false},
+        {"empty token", "", "anna", "YES", false},
+        {"empty user", "tok", "", "YES", false},
+        {"reinstall", "tok", "anna", std::nullopt, false},
+        {"reinstall, empty marker", "tok", "anna", "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        App a;
+        auto& keychain = *a.tp->credentials;
+        if (c.token)
+            keychain.setPassword(*c.token, SecurityManager::kPasswordServiceName,
+                                 SecurityManager::kDeviceTokenAccountName);
+        if (c.user)
+            keychain.setPassword(*c.user, SecurityManager::kPasswordServiceName, SecurityManager::kUserNameAccountName);
+        if (c.install) a.tp->defaults->setObject("CurrentInstall", *c.install);
+        a.launch();
+
+        EXPECT_EQ(a.tp->defaults->stringForKey("CurrentInstall"), "YES");
+        EXPECT_EQ(a.showsMainScreens(), c.mainScreens);
+        ASSERT_TRUE(a.app->castManager());
+        EXPECT_TRUE(a.app->castManager()->isScanning());
+        if (c.mainScreens) {
+            EXPECT_FALSE(a.app->loginWindow());
+            EXPECT_TRUE(a.app->window()->isKeyWindow());
+            auto stack = std::dynamic_pointer_cast<MVStackViewController>(a.app->window()->rootViewController());
+            EXPECT_FALSE(stack->isLeftPanelOpen());
+            EXPECT_EQ(a.logIns, 0);  // only once the transition has ended
+            a.tp->advance(0.5);
+            EXPECT_EQ(a.logIns, 1);
+        } else {
+            auto login = a.app->loginWindow();
+            ASSERT_TRUE(login);
+            EXPECT_TRUE(login->isKeyWindow());
+            EXPECT_TRUE(login->isVisible());
+            EXPECT_DOUBLE_EQ(login->windowLevel(), kWindowLevelNormal + 0.1);
+            a.tp->advance(1);
+            EXPECT_EQ(a.logIns, 0);
+            // A reinstall drops the token only: the user name survives.
+            if (!c.install || c.install->empty()) {
+                EXPECT_FALSE(a.token());
+                EXPECT_EQ(
+                    keychain.password(SecurityManager::kPasswordServiceName, SecurityManager::kUserNameAccountName),
+                    c.user);
+            }
+        }
+    }
+}
+
+TEST(MVAppDelegate, SignInCompletionInstallsTheMainScreens) {
+    App a;
+    a.hasRunBefore();
+    a.launch();
+    auto login = a.app->loginWindow();
+    ASSERT_TRUE(login);
+    auto nav = std::dynamic_pointer_cast<MVNavigationController>(login->rootViewController());
+    ASSERT_TRUE(nav && nav->isNavigationBarHidden());
+    auto controller = std::dynamic_pointer_cast<MVLoginViewController>(nav->topViewController());
+    ASSERT_TRUE(controller);
+    ASSERT_EQ(controller->delegate(), std::static_pointer_cast<MVLoginViewControllerDelegate>(a.app));
+    controller->delegate()->loginComplete(*controller);
+    EXPECT_TRUE(a.showsMainScreens());
+    EXPECT_TRUE(a.app->window()->isKeyWindow());
+    a.tp->advance(0.5);
+    EXPECT_FALSE(a.app->loginWindow());
+    EXPECT_EQ(a.logIns, 1);
+    EXPECT_DOUBLE_EQ(a.app->window()->alpha(), 1);
+    EXPECT_TRUE(a.app->window()->isIdentityTransform());
+}
+
+TEST(MVAppDelegate, DeviceLanguageChangeEmptiesTheStoredCatalogue) {
+    struct Case {
+        std::optional<std::string> lastLanguage;
+        bool kept;
+    };
+    for (const auto& c : {Case{"sv-SE", true}, Case{"en-GB", false}, Case{std::nullopt, false}}) {
+        SCOPED_TRACE(c.lastLanguage.value_or("(none)"));
+        App a;
+        const auto file = a.dir.file("MovraTavik.sqlite");
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db,
+                               "CREATE TABLE Channel(guid TEXT); CREATE TABLE Item(guid TEXT);"
+                               "INSERT INTO Channel VALUES('ROOT'),('films'); INSERT INTO Item VALUES('a'),('b');",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+        a.hasRunBefore();
+        if (c.lastLanguage)
+            a.tp->defaults->setObject("MVTKLastUserLanguageKey", *c.lastLanguage);
+        else
+            a.tp->defaults->removeObject("MVTKLastUserLanguageKey");
+        a.launch();
+
+        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        auto count = [db](const char* sql) {
+            sqlite3_stmt* stmt = nullptr;
+            sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+            int n = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : -1;
+            sqlite3_finalize(stmt);
+            return n;
+        };
+        EXPECT_EQ(count("SELECT count(*) FROM Item"), c.kept ? 2 : 0);
+        EXPECT_EQ(count("SELECT count(*) FROM Channel"), c.kept ? 2 : 0);
+        sqlite3_close(db);
+        EXPECT_EQ(a.tp->defaults->stringForKey("MVTKLastUserLanguageKey"), "sv-SE");
+    }
+}
+
+TEST(MVAppDelegate, DiscriminatorFailureShowsTheErrorAndKeepsAUsableClient) {
+    struct Case {
+        const char* name;
+        ScriptedReply reply;
+        std::string errorScreen;  // empty: the generic alert
+        std::optional<std::string> lastHost;
+        std::string base;
+    };
+    const Case cases[] = {
+        {"403", reply(403, "text/html", "denied"), "MVGeoBlockViewController", std::nullopt,
+         "https://default.test/stoffice/client/ios/"},
+        {"ST1009", jsonReply(503, R"({"errorCode":"ST1009"})"), "MVFullScreenErrorViewController", std::nullopt,
+         "https://default.test/stoffice/client/ios/"},
+        {"500", jsonReply(500, "{}"), "", "api.test", "https://api.test/stoffice/client/ios/"},
+        {"offline",
+         {0, {}, "", makeError(kURLErrorDomain, kURLErrorNotConnectedToInternet), false},
+         "",
+         std::nullopt,
+         "https://default.test/stoffice/client/ios/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        App a;
+        a.hasRunBefore();
+        if (c.lastHost) a.tp->defaults->setObject(MVHTTPClient::kLastAPIHostKey, *c.lastHost);
+        a.discriminator = c.reply;
+        a.launch();
+
+        auto errorWindow = a.app->fullScreenErrorWindow();
+        if (c.errorScreen.empty()) {
+            EXPECT_FALSE(errorWindow);
+            ASSERT_TRUE(a.alert());
+            EXPECT_EQ(a.alert()->title(), "Error");
+            EXPECT_EQ(a.alert()->message(), kGeneric);
+        } else {
+            ASSERT_TRUE(errorWindow);
+            EXPECT_EQ(rootClass(errorWindow), c.errorScreen);
+            EXPECT_DOUBLE_EQ(errorWindow->windowLevel(), kWindowLevelAlert + 1);
+            EXPECT_TRUE(errorWindow->isVisible());
+            EXPECT_FALSE(a.alert());
+        }
+        // The launch still decides the route.
+        EXPECT_TRUE(a.app->loginWindow());
+
+        auto client = MVHTTPClient::sharedClient();
+        ASSERT_TRUE(client);
+        ASSERT_TRUE(client->baseURL());
+        EXPECT_EQ(client->baseURL()->absoluteString(), c.base);
+        bool answered = false;
+        client->checkErrorStatusWithCompletion([&](ErrorPtr, XMLDocumentPtr) { answered = true; });
+        ASSERT_TRUE(a.tp->runUntil([&] { return answered; }));
+        EXPECT_EQ(a.requests(c.base + "browse").size(), 1u);
+    }
+}
+
+TEST(MVAppDelegate, UnknownTenantRetriesTwoSecondsAfterOK) {
+    App a;
+    a.hasRunBefore();
+    a.discriminator = jsonReply(200, R"({"url":"https://api.test","cc":["GB"],"name":"GB"})");
+    a.launch();
+    ASSERT_TRUE(a.alert());
+    EXPECT_EQ(a.alert()->title(), "Error");
+    EXPECT_EQ(a.alert()->message(), kGeneric);
+    EXPECT_FALSE(a.app->loginWindow());
+    EXPECT_EQ(a.tp->defaults->stringForKey("currentTenant"), "Movra Tavik");
+
+    for (int round = 0; round < 2; ++round) {
+        const auto asked = a.requests("disc.test").size();
+        ASSERT_TRUE(a.alert()->tapButton("OK"));
+        a.settle();
+        a.tp->advance(1.9);
+        a.settle();
+        EXPECT_EQ(a.requests("disc.test").size(), asked);
+        if (round == 1) a.discriminator = jsonReply(200, kTavik);
+        a.tp->advance(0.1);
+        a.settle();
+        EXPECT_EQ(a.requests("disc.test").size(), asked + 1);
+    }
+    EXPECT_FALSE(a.alert());
+    EXPECT_TRUE(a.app->loginWindow());
+}
+
+TEST(MVAppDelegate, ReturningToTheForegroundRoutesOnlyOnATenantChange) {
+    struct Case {
+        const char* name;
+        const char* answer;
+        bool routes;
+    };
+    const Case cases[] = {
+        {"same tenant", kTavik, false},
+        {"same tenant by country", R"({"url":"https://api.test","cc":["SE"],"name":"se"})", false},
+        {"other tenant", R"({"url":"https://api.solara.test","cc":["ES"],"name":"MVSL"})", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        App a;
+        a.signedIn();
+        ProfileManager::setActiveProfile(ProfileTypeKids);
+        a.launch();
+        a.tp->advance(0.5);
+        ASSERT_EQ(a.logIns, 1);
+        ASSERT_TRUE(a.regionChanges().empty());
+        ProfileManager::setActiveProfile(ProfileTypeAdult);
+        auto stack = a.app->window()->rootViewController();
+
+        a.discriminator = jsonReply(200, c.answer);
+        a.app->applicationWillEnterForeground();
+        a.settle();
+        a.tp->advance(0.5);
+        EXPECT_EQ(ProfileManager::launchProfile(), ProfileTypeAdult);
+        EXPECT_EQ(a.requests("/stoffice/client/account").size(), 2u);  // home tenant asked again
+        EXPECT_EQ(a.logIns, c.routes ? 2 : 1);
+        EXPECT_EQ(a.app->window()->rootViewController() != stack, c.routes);
+        auto events = a.regionChanges();
+        if (c.routes) {
+            ASSERT_EQ(events.size(), 1u);
+            EXPECT_EQ(events[0]["&ec"], "SignIn");
+            EXPECT_EQ(events[0]["&el"], "Spain");
+            EXPECT_EQ(events[0]["&sc"], "start");
+            EXPECT_EQ(a.tp->defaults->stringForKey("currentTenant"), "Movra Solara");
+            EXPECT_EQ(MVHTTPClient::sharedClient()->baseURL()->absoluteString(),
+                      "https://api.solara.test/stoffice/client/ios/");
+        } else {
+            EXPECT_TRUE(events.empty());
+        }
+    }
+}
+
+TEST(MVAppDelegate, HomeTenantFailureDecidesBetweenErrorScreenAndRoute) {
+    struct Case {
+        const char* name;
+        ScriptedReply account;
+        std::string errorScreen;
+    };
+    const Case cases[] = {
+        {"geo-blocked", reply(403, "text/html", "no"), "MVGeoBlockViewController"},
+        {"other failure", xmlReply(500, "<result/>"), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        App a;
+        a.signedIn();
+        a.account = c.account;
+        a.launch();
+        EXPECT_EQ(rootClass(a.app->fullScreenErrorWindow()), c.errorScreen);
+        EXPECT_EQ(a.showsMainScreens(), c.errorScreen.empty());
+        EXPECT_FALSE(a.app->loginWindow());
+    }
+}
+
+// Known fault: the account mapping error (no "account" element) replaces the 1009 of the error document,
+// so the launch routes to the main screens instead of showing the maintenance screen.
+TEST(MVAppDelegate, DISABLED_MaintenanceDocumentOnTheAccountReadShowsMaintenance) {
+    App a;
+    a.signedIn();
+    a.account = xmlReply(200, errorXml("ST1009"));
+    a.launch();
+    EXPECT_EQ(rootClass(a.app->fullScreenErrorWindow()), "MVFullScreenErrorViewController");
+    EXPECT_FALSE(a.showsMainScreens());
+}
+
+TEST(MVAppDelegate, SignOutWithMaintenanceShowsBothScreensAndEndsSignedOut) {
+    App a;
+    a.signedIn();
+    a.launch();
+    a.tp->advance(0.5);
+    ASSERT_TRUE(a.showsMainScreens());
+    a.app->searchCache()->setLastSearchString("dune");
+
+    a.browse.hold = true;
+    ErrorPtr running;
+    MVHTTPClient::sharedClient()->checkErrorStatusWithCompletion([&](ErrorPtr e, XMLDocumentPtr) { running = e; });
+    a.tp->platform().notificationCenter().post(MVNotificationLogOut, nullptr, {{"error", 1009}});
+
+    EXPECT_TRUE(a.app->loggingOut());
+    EXPECT_EQ(rootClass(a.app->fullScreenErrorWindow()), "MVFullScreenErrorViewController");
+    a.settle();
+    ASSERT_TRUE(running);
+    EXPECT_EQ(running->code, kURLErrorCancelled);
+    ASSERT_EQ(a.requests("/device/logout").size(), 1u);
+    EXPECT_EQ(a.requests("/device/logout")[0].method, "DELETE");
+    EXPECT_TRUE(a.requests("/device/logout")[0].header("X-Stravo-DeviceId"));
+    EXPECT_FALSE(a.token());
+    EXPECT_EQ(a.app->searchCache()->lastSearchString(), "");
+
+    auto login = a.app->loginWindow();
+    ASSERT_TRUE(login);
+    EXPECT_TRUE(login->isKeyWindow());
+    // The maintenance screen stays above the sign-in window.
+    EXPECT_LT(login->windowLevel(), a.app->fullScreenErrorWindow()->windowLevel());
+    a.tp->advance(0.6);
+    EXPECT_FALSE(a.app->loggingOut());
+    EXPECT_FALSE(a.app->window());
+    EXPECT_EQ(a.app->loginWindow(), login);
+    EXPECT_DOUBLE_EQ(login->windowLevel(), kWindowLevelNormal);
+    EXPECT_DOUBLE_EQ(login->alpha(), 1);
+    EXPECT_TRUE(login->isIdentityTransform());
+    EXPECT_TRUE(a.app->fullScreenErrorWindow());
+}
+
+TEST(MVAppDelegate, AuthenticationRequiredShowsSignInOnce) {
+    const char* message = "Your subscription could not be authenticated for playback. Please sign in again.";
+    {
+        App a;
+        a.signedIn();
+        a.launch();
+        a.tp->advance(0.5);
+        auto& center = a.tp->platform().notificationCenter();
+        center.post(MVNotificationAuthenticationRequired);
+        auto login = a.app->loginWindow();
+        ASSERT_TRUE(login);
+        ASSERT_TRUE(a.alert());
+        EXPECT_EQ(a.alert()->title(), "Error");
+        EXPECT_EQ(a.alert()->message(), message);
+        EXPECT_FALSE(a.token());
+        a.tp->advance(0.5);
+        EXPECT_TRUE(login->isVisible());
+        EXPECT_TRUE(login->isKeyWindow());
+        EXPECT_DOUBLE_EQ(a.app->window()->alpha(), 0);
+
+        center.post(MVNotificationAuthenticationRequired);
+        EXPECT_EQ(a.app->loginWindow(), login);
+        EXPECT_EQ(a.tp->ui->visibleAlerts().size(), 1u);
+    }
+    {
+        App a;  // signed out: the sign-in window is already showing
+        a.hasRunBefore();
+        a.launch();
+        auto login = a.app->loginWindow();
+        a.tp->platform().notificationCenter().post(MVNotificationAuthenticationRequired);
+        EXPECT_EQ(a.app->loginWindow(), login);
+        EXPECT_FALSE(a.alert());
+    }
+}
+
+TEST(MVAppDelegate, CheckErrorStatus) {
+    struct Case {
+        const char* name;
+        ScriptedReply browse;
+        bool cancel;
+        bool errorShownBefore;
+        std::string errorScreenAfter;  // after the 0.5 s slide-out
+        bool alert;
+    };
+    const Case cases[] = {
+        {"cancelled", xmlReply(200, ""), true, false, "", false},
+        {"cancelled over an error", xmlReply(200, ""), true, true, "MVFullScreenErrorViewController", false},
+        {"healthy hides the error", xmlReply(200, "<rss><channel><guid>ROOT</guid></channel></rss>"), false, true, "",
+         false},
+        {"403", reply(403, "text/html", "no"), false, false, "MVGeoBlockViewController", false},
+        {"maintenance document", xmlReply(200, errorXml("ST1009")), false, false, "MVFullScreenErrorViewController",
+         false},
+        {"500", xmlReply(500, "<result/>"), false, false, "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        App a;
+        a.signedIn();
+        a.launch();
+        a.tp->advance(0.5);
+        if (c.errorShownBefore) a.app->showFullScreenErrorForCode(kErrorMaintenance);
+        auto before = a.app->fullScreenErrorWindow();
+        const auto presented = a.tp->ui->presented.size();
+
+        a.browse = c.browse;
+        a.browse.hold = c.cancel;
+        a.app->applicationDidBecomeActive();
+        if (c.cancel) MVHTTPClient::sharedClient()->cancelTasksWithCompletion(nullptr);
+        a.settle();
+        a.tp->advance(0.5);
+
+        EXPECT_EQ(rootClass(a.app->fullScreenErrorWindow()), c.errorScreenAfter);
+        if (before && c.errorScreenAfter.empty()) {
+            EXPECT_TRUE(before->isHidden());
+        }
+        EXPECT_EQ(a.tp->ui->presented.size(), presented + (c.alert ? 1 : 0));
+        if (c.cancel) {
+            EXPECT_EQ(a.app->fullScreenErrorWindow(), before);
+        }
+    }
+}
+
+TEST(MVAppDelegate, NoStatusCheckWhileSigningOut) {
+    App a;
+    a.signedIn();
+    a.launch();
+    a.app->showLoginView();
+    const auto before = a.requests("/browse").size();
+    a.app->applicationDidBecomeActive();
+    EXPECT_EQ(a.requests("/browse").size(), before);
+}
+
+TEST(MVAppDelegate, SavedSubtitleMigration) {
+    for (const auto& [name, code] : std::vector<std::pair<std::string, std::string>>{{"Suomi", "fi_mvtk"},
+                                                                                     {"Norsk", "nb_mvtk"},
+                                                                                     {"Svenska", "sv_mvtk"},
+                                                                                     {"Dansk", "da_mvtk"},
+                                                                                     {"svenska", ""},
+                                                                                     {"English", ""},
+                                                                                     {"", ""}})
+        EXPECT_EQ(MVAppDelegate::languageCodeForLanguageName(name), code) << name;
+
+    const std::vector<std::pair<std::optional<Json>, std::optional<Json>>> cases = {
+        {"Svenska", "sv_mvtk"},
+        {"sv_mvtk", "sv_mvtk"},
+        {"Klingon", ""},
+        {"", ""},
+        {std::nullopt, std::nullopt},
+        {42, 42},
+    };
+    for (const auto& [stored, migrated] : cases) {
+        App a;
+        if (stored) a.tp->defaults->setObject("MVLastSelectedSubtitleKey", *stored);
+        const int syncs = a.tp->defaults->synchronizeCount();
+        a.app->checkAndMigrateSavedSubtitle();
+        EXPECT_EQ(a.tp->defaults->object("MVLastSelectedSubtitleKey"), migrated) << (stored ? stored->dump() : "-");
+        EXPECT_EQ(a.tp->defaults->synchronizeCount(), syncs + 1);
+    }
+}
+
+TEST(MVAppDelegate, SupportedOrientations) {
+    struct Case {
+        UserInterfaceIdiom idiom;
+        bool allowLandscape;
+        bool allowLandscapeAfterSetup;
+        unsigned mask;
+    };
+    const Case cases[] = {
+        {UserInterfaceIdiom::Pad, false, false, InterfaceOrientationMaskAll},
+        {UserInterfaceIdiom::Pad, true, true, InterfaceOrientationMaskAll},
+        {UserInterfaceIdiom::Phone, true, false, InterfaceOrientationMaskAllButUpsideDown},
+        {UserInterfaceIdiom::Phone, false, false, InterfaceOrientationMaskPortrait},
+        {UserInterfaceIdiom::Unspecified, true, false, InterfaceOrientationMaskAllButUpsideDown},
+    };
+    for (const auto& c : cases) {
+        App a(c.idiom);
+        a.app->setAllowLandscape(c.allowLandscape);
+        EXPECT_EQ(a.app->applicationSupportedInterfaceOrientationsForWindow(nullptr), c.mask);
+        // Set-up forbids landscape on phones only; the player allows it again.
+        a.app->setupCacheAndForceClear(false);
+        EXPECT_EQ(a.app->allowLandscape(), c.allowLandscapeAfterSetup);
+    }
+}
+
+TEST(MVAppDelegate, ProfileChangeClearsTheSearchCache) {
+    App a;
+    a.hasRunBefore();
+    ProfileManager::setActiveProfile(ProfileTypeKids);
+    a.launch();
+    EXPECT_EQ(ProfileManager::launchProfile(), ProfileTypeKids);
+    a.app->searchCache()->setLastSearchString("dune");
+    ProfileManager::setActiveProfile(ProfileTypeAdult);
+    EXPECT_EQ(a.app->searchCache()->lastSearchString(), "");
+    EXPECT_EQ(ProfileManager::launchProfile(), ProfileTypeKids);
+}
+
+}  // namespace
+}  // namespace movra

@@ -1,0 +1,217 @@
+// Region tenant: string mapping, the discriminator answer, the stored tenant, the discriminator client's
+// error mapping and the home tenant.
+#include "API/MVHTTPClient.h"
+#include "App/MVDiscriminator.h"
+#include "App/MVDiscriminatorClient.h"
+#include "App/MVTavikLocale.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace movra {
+namespace {
+
+using test::ScriptedReply;
+using test::TestPlatform;
+
+TestPlatform::Options options() {
+    TestPlatform::Options o;
+    o.configuration.discriminatorHost = "disc.test";
+    return o;
+}
+
+ScriptedReply reply(int status, std::string type, std::string body) {
+    return {status, {{"Content-Type", std::move(type)}}, std::move(body), nullptr, false};
+}
+ScriptedReply json(int status, std::string body) { return reply(status, "application/json", std::move(body)); }
+
+TEST(MVDiscriminator, RegionTenantForString) {
+    TestPlatform platform;
+    // clang-format off
+    const std::vector<std::pair<std::optional<std::string>, MVRegionTenant>> cases = {
+        {"Movra Solara", MVRegionTenantSolara}, {"MVSL", MVRegionTenantSolara}, {"es", MVRegionTenantSolara},
+        {"ES", MVRegionTenantSolara}, {"Movra Tavik", MVRegionTenantTavik}, {"MVTK", MVRegionTenantTavik},
+        {"se", MVRegionTenantTavik}, {"Fi", MVRegionTenantTavik}, {"NO", MVRegionTenantTavik},
+        {"dk", MVRegionTenantTavik}, {"mvtk", MVRegionTenantNone}, {"movra tavik", MVRegionTenantNone},
+        {"SE ", MVRegionTenantNone}, {"GB", MVRegionTenantNone}, {"", MVRegionTenantNone},
+        {std::nullopt, MVRegionTenantNone},
+    };
+    // clang-format on
+    for (const auto& [string, tenant] : cases)
+        EXPECT_EQ(MVDiscriminator::regionTenantForString(string), tenant) << string.value_or("(nil)");
+}
+
+TEST(MVDiscriminator, TenantTextsAndLanguageSuffixFollowTheSharedAnswer) {
+    TestPlatform platform;
+    platform.locale->languageCode_ = "nb";
+    struct Case {
+        const char* name;
+        std::optional<std::string> string, analytics;
+        std::string language, backendLanguage;
+    };
+    const Case cases[] = {
+        {"XX", std::nullopt, std::nullopt, "sv", "no"},
+        {"MVSL", "Movra Solara", "Spain", "sv_movrasolara", "no_movrasolara"},
+        {"MVTK", "Movra Tavik", "Tavik", "sv_mvtk", "no_mvtk"},
+    };
+    for (const auto& c : cases) {
+        MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", c.name}});
+        EXPECT_EQ(MVDiscriminator::stringForCurrentTenant(), c.string) << c.name;
+        EXPECT_EQ(MVDiscriminator::analyticsStringForCurrentTenant(), c.analytics) << c.name;
+        EXPECT_EQ(MVDiscriminator::languageCodeForCurrentTenant("sv"), c.language) << c.name;
+        // Norwegian Bokmål goes to the back end as "no".
+        EXPECT_EQ(MVTavikLocale::mvtk_preferredLanguageString(), c.backendLanguage) << c.name;
+    }
+}
+
+TEST(MVDiscriminator, ReadsUrlWithoutSchemeAndFirstCountryCode) {
+    TestPlatform platform;
+    const std::vector<std::tuple<Json, std::string, std::optional<std::string>>> cases = {
+        {{{"url", "https://api.test"}, {"cc", {"SE", "FI"}}}, "api.test", "SE"},
+        {{{"url", "http://api.test/v2"}, {"cc", Json::array()}}, "api.test/v2", std::nullopt},
+        {{{"url", "api.test:8443"}, {"cc", {"ES"}}}, "api.test:8443", "ES"},
+        {{{"cc", "SE"}}, "", std::nullopt},
+        {Json(), "", std::nullopt},
+    };
+    for (const auto& [answer, url, countryCode] : cases) {
+        MVDiscriminator discriminator(answer);
+        EXPECT_EQ(discriminator.url(), url) << answer.dump();
+        EXPECT_EQ(discriminator.countryCode(), countryCode) << answer.dump();
+    }
+}
+
+TEST(MVDiscriminator, CurrentTenantChangedAgainstTheStoredTenant) {
+    struct Case {
+        std::optional<std::string> stored;
+        const char* name;
+        bool changed;
+        std::optional<std::string> storedAfter;
+    };
+    const Case cases[] = {
+        {std::nullopt, "MVTK", true, "Movra Tavik"},  // first run
+        {"Movra Tavik", "se", false, "Movra Tavik"},  //
+        {"Movra Tavik", "ES", true, "Movra Solara"},  //
+        {"Movra Tavik", "XX", true, "Movra Tavik"},   // unrecognised: a change, but not stored
+        {std::nullopt, "XX", false, std::nullopt},    //
+        {"garbage", "MVSL", true, "Movra Solara"},    //
+    };
+    for (const auto& c : cases) {
+        TestPlatform platform;
+        if (c.stored) platform.defaults->setObject("currentTenant", *c.stored);
+        auto discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", c.name}});
+        EXPECT_EQ(MVDiscriminator::sharedDiscriminator(), discriminator);
+        EXPECT_EQ(discriminator->currentTenantChanged(), c.changed) << c.stored.value_or("-") << " -> " << c.name;
+        EXPECT_EQ(platform.defaults->stringForKey("currentTenant"), c.storedAfter) << c.name;
+    }
+}
+
+TEST(MVDiscriminatorClient, MapsTheAnswerToServiceErrors) {
+    struct Case {
+        const char* name;
+        ScriptedReply reply;
+        std::string domain;  // empty: no error
+        std::int64_t code;
+        Json json;  // handed on in every case
+    };
+    const auto offline = makeError(kURLErrorDomain, kURLErrorNotConnectedToInternet, "offline");
+    const Case cases[] = {
+        {"ok",
+         json(200, R"({"url":"https://api.test","cc":["SE"],"name":"MVTK"})"),
+         "",
+         0,
+         {{"url", "https://api.test"}, {"cc", {"SE"}}, {"name", "MVTK"}}},
+        {"ST1005 body", json(200, R"({"errorCode":"ST1005"})"), kMovraErrorDomain, 1005, {{"errorCode", "ST1005"}}},
+        {"ST1005 on 500", json(500, R"({"errorCode":"ST1005"})"), kMovraErrorDomain, 1005, {{"errorCode", "ST1005"}}},
+        {"403 no code", json(403, R"({"message":"no"})"), kMovraErrorDomain, 1005, {{"message", "no"}}},
+        {"403 html", reply(403, "text/html", "<html/>"), kMovraErrorDomain, 1005, nullptr},
+        {"403 beats ST1009",
+         json(403, R"({"errorCode":"ST1009"})"),
+         kMovraErrorDomain,
+         1005,
+         {{"errorCode", "ST1009"}}},
+        {"ST1009", json(200, R"({"errorCode":"ST1009"})"), kMovraErrorDomain, 1009, {{"errorCode", "ST1009"}}},
+        {"ST1009 on 503", json(503, R"({"errorCode":"ST1009"})"), kMovraErrorDomain, 1009, {{"errorCode", "ST1009"}}},
+        {"500 no code",
+         json(500, R"({"message":"down"})"),
+         kResponseSerializationErrorDomain,
+         kURLErrorBadServerResponse,
+         {{"message", "down"}}},
+        {"other code", json(200, R"({"errorCode":"ST4711"})"), kMovraErrorDomain, 99999, {{"errorCode", "ST4711"}}},
+        {"null code", json(200, R"({"errorCode":null})"), kMovraErrorDomain, 99999, {{"errorCode", nullptr}}},
+        {"offline", {0, {}, "", offline, false}, kURLErrorDomain, kURLErrorNotConnectedToInternet, nullptr},
+        {"malformed", json(200, R"({"url": "https://api.te)"), kResponseSerializationErrorDomain,
+         kURLErrorCannotDecodeContentData, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestPlatform platform(options());
+        platform.network->setScript([&c](const HttpRequest&) { return c.reply; });
+        MVDiscriminatorClient client;
+        bool done = false;
+        ErrorPtr error;
+        Json answer;
+        client.getTenantDiscriminatorWithCompletion([&](ErrorPtr e, Json j) {
+            done = true;
+            error = e;
+            answer = j;
+        });
+        ASSERT_TRUE(platform.runUntil([&] { return done; }));
+        if (c.domain.empty()) {
+            EXPECT_FALSE(error) << error->summary();
+        } else {
+            ASSERT_TRUE(error);
+            EXPECT_EQ(error->domain, c.domain);
+            EXPECT_EQ(error->code, c.code);
+        }
+        EXPECT_EQ(answer, c.json);
+        ASSERT_EQ(platform.network->requestCount(), 1u);
+        const auto request = platform.network->requests()[0];
+        EXPECT_EQ(request.method, "GET");
+        EXPECT_EQ(request.url, "https://disc.test/Movra");
+        EXPECT_EQ(request.timeoutSeconds, 60.0);
+    }
+}
+
+TEST(MVDiscriminator, HomeTenantComesFromTheAccountCountry) {
+    struct Case {
+        const char* name;
+        ScriptedReply reply;
+        bool succeeds;
+        MVRegionTenant home;
+        std::int64_t failureCode;  // 0: failure without an error
+    };
+    const Case cases[] = {
+        {"Solara account",
+         reply(200, "application/xml",
+               "<result><status>success</status><account><country>ES</country></account></result>"),
+         true, MVRegionTenantSolara, 0},
+        {"Tavik account",
+         reply(200, "application/xml",
+               "<result><status>success</status><account><country>se</country></account></result>"),
+         true, MVRegionTenantTavik, 0},
+        {"403", reply(403, "text/html", "no"), false, MVRegionTenantNone, 1005},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestPlatform platform(options());
+        platform.network->setScript([&c](const HttpRequest&) { return c.reply; });
+        auto discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
+        MVHTTPClient::initSharedClientWithHost(discriminator->url());
+        std::optional<bool> succeeded;
+        ErrorPtr failure;
+        discriminator->setupHomeTenantWithSuccess([&] { succeeded = true; },
+                                                  [&](ErrorPtr e) {
+                                                      succeeded = false;
+                                                      failure = e;
+                                                  });
+        ASSERT_TRUE(platform.runUntil([&] { return succeeded.has_value(); }));
+        EXPECT_EQ(*succeeded, c.succeeds);
+        EXPECT_EQ(discriminator->homeTenant(), c.home);
+        EXPECT_EQ(failure ? failure->code : 0, c.failureCode);
+        EXPECT_NE(platform.network->requests().at(0).url.find("https://api.test/stoffice/client/account"),
+                  std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace movra
