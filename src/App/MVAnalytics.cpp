@@ -32,7 +32,8 @@ void send(AnalyticsTracker::Parameters hit, const std::optional<std::string>& sc
 
     auto& tracker = Platform::current().analytics();
     auto client = MVHTTPClient::sharedClient();
-    if (client && client->accountGuid()) tracker.set("&uid", *client->accountGuid());
+    // Signed out there is no guid: the tracker must forget the previous subscriber's.
+    tracker.set("&uid", client ? client->accountGuid() : std::nullopt);
     for (int i = 0; i < 6; ++i) tracker.set("&cd" + std::to_string(i + 1), kDimensionLabels[i]);
     if (screenName) tracker.set("&cd", *screenName);
     tracker.send(hit);

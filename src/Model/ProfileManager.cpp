@@ -17,9 +17,11 @@ std::shared_ptr<LaunchProfileState> launchState() { return Platform::current().s
 }  // namespace
 
 ProfileType ProfileManager::activeProfile() {
-    auto value = Platform::current().defaults().object(InKidsModeUserDefaultKey);
-    if (!value || !value->is_boolean()) return ProfileTypeNone;
-    return value->get<bool>() ? ProfileTypeKids : ProfileTypeAdult;
+    auto& defaults = Platform::current().defaults();
+    auto value = defaults.object(InKidsModeUserDefaultKey);
+    // Numbers and texts answer a boolean reading too; null, lists and dictionaries do not.
+    if (!value || !(value->is_boolean() || value->is_number() || value->is_string())) return ProfileTypeNone;
+    return defaults.boolForKey(InKidsModeUserDefaultKey) ? ProfileTypeKids : ProfileTypeAdult;
 }
 
 void ProfileManager::setActiveProfile(ProfileType profile) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 namespace movra {
@@ -13,8 +14,8 @@ public:
     virtual ~AnalyticsTracker() = default;
     /// Configures the tracker: tracking id, dispatch interval in seconds, uncaught-exception tracking.
     virtual void configure(const std::string& trackingId, double dispatchIntervalSeconds, bool trackUncaughtExceptions) = 0;
-    /// Sets a value carried by every later hit unless the hit sets its own.
-    virtual void set(const std::string& parameter, const std::string& value) = 0;
+    /// Sets a value carried by every later hit unless the hit sets its own; nullopt removes it.
+    virtual void set(const std::string& parameter, const std::optional<std::string>& value) = 0;
     virtual void send(const Parameters& hit) = 0;
 };
 

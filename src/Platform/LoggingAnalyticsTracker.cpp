@@ -13,9 +13,12 @@ void LoggingAnalyticsTracker::configure(const std::string& trackingId, double di
                dispatchIntervalSeconds, trackUncaughtExceptions ? "tracked" : "not tracked");
 }
 
-void LoggingAnalyticsTracker::set(const std::string& parameter, const std::string& value) {
+void LoggingAnalyticsTracker::set(const std::string& parameter, const std::optional<std::string>& value) {
     std::lock_guard lock(mutex_);
-    values_[parameter] = value;
+    if (value)
+        values_[parameter] = *value;
+    else
+        values_.erase(parameter);
 }
 
 void LoggingAnalyticsTracker::send(const Parameters& hit) {

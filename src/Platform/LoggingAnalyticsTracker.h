@@ -14,7 +14,7 @@ class LoggingAnalyticsTracker final : public AnalyticsTracker {
   public:
     void configure(const std::string& trackingId, double dispatchIntervalSeconds,
                    bool trackUncaughtExceptions) override;
-    void set(const std::string& parameter, const std::string& value) override;
+    void set(const std::string& parameter, const std::optional<std::string>& value) override;
     void send(const Parameters& hit) override;
 
   private:

@@ -143,7 +143,7 @@ TEST(MVAnalytics, SignedOutHitsCarryNoSubscriber) {
 
 // Known fault: with no account guid the tracker keeps the previous subscriber's "&uid", so hits sent after
 // sign-out are still attributed to them.
-TEST(MVAnalytics, DISABLED_TrackerForgetsThePreviousSubscriber) {
+TEST(MVAnalytics, TrackerForgetsThePreviousSubscriber) {
     TestPlatform p;
     store(p, SecurityManager::kAccountGuidName, "GUID-7");
     MVHTTPClient::initSharedClientWithHost("api.test");

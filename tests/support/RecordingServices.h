@@ -27,9 +27,12 @@ public:
         dispatchInterval = interval;
         trackUncaughtExceptions = uncaught;
     }
-    void set(const std::string& parameter, const std::string& value) override {
+    void set(const std::string& parameter, const std::optional<std::string>& value) override {
         std::lock_guard lock(mutex);
-        trackerValues[parameter] = value;
+        if (value)
+            trackerValues[parameter] = *value;
+        else
+            trackerValues.erase(parameter);
     }
     void send(const Parameters& hit) override {
         std::lock_guard lock(mutex);
