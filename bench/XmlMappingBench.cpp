@@ -1,13 +1,13 @@
 // Mapping a ~1 MB error-document-shaped answer with MVXMLDictonarySerializer, against bare libxml2 parsing of
 // the same bytes as the floor.
+#include "Utilities/MVXMLDictonarySerializer.h"
+#include "Utilities/XMLDocument.h"
+
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
 
 #include <chrono>
 #include <string>
-
-#include "Utilities/MVXMLDictonarySerializer.h"
-#include "Utilities/XMLDocument.h"
 
 namespace {
 
@@ -15,9 +15,10 @@ using namespace movra;
 
 const std::string& document() {
     static const std::string xml = [] {
-        std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<result><status>Failure</status>"
-                        "<errorCode>ST1009</errorCode><userMessage>The service is down for maintenance.</userMessage>"
-                        "<systemMessage>maintenance window</systemMessage><settings>";
+        std::string s =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<result><status>Failure</status>"
+            "<errorCode>ST1009</errorCode><userMessage>The service is down for maintenance.</userMessage>"
+            "<systemMessage>maintenance window</systemMessage><settings>";
         for (int i = 0; s.size() < 1024 * 1024; ++i)
             s += "<setting><name>setting" + std::to_string(i) + "</name><value>value &amp; text " +
                  std::to_string(i * 7) + "</value></setting>";
@@ -27,17 +28,23 @@ const std::string& document() {
 }
 
 const XMLModelClass& settingClass() {
-    static const XMLModelClass cls{.name = "MVSetting", .XPathPrefix = "self::setting/",
+    static const XMLModelClass cls{.name = "MVSetting",
+                                   .XPathPrefix = "self::setting/",
                                    .XMLKeyPathsByPropertyKey = {{"name", "name"}, {"value", "value"}}};
     return cls;
 }
 
 const XMLModelClass& responseClass() {
     static const XMLModelClass cls{
-        .name = "MVSettingsResponse", .XPathPrefix = "result/",
-        .XMLKeyPathsByPropertyKey = {{"status", "status"}, {"errorCode", "errorCode"}, {"userMessage", "userMessage"},
-                                     {"systemMessage", "systemMessage"}, {"settings", "settings/setting"}},
-        .propertyTransformers = {{"settings", MVXMLDictonarySerializer::XMLArrayTransformerWithModelClass(settingClass())}}};
+        .name = "MVSettingsResponse",
+        .XPathPrefix = "result/",
+        .XMLKeyPathsByPropertyKey = {{"status", "status"},
+                                     {"errorCode", "errorCode"},
+                                     {"userMessage", "userMessage"},
+                                     {"systemMessage", "systemMessage"},
+                                     {"settings", "settings/setting"}},
+        .propertyTransformers = {
+            {"settings", MVXMLDictonarySerializer::XMLArrayTransformerWithModelClass(settingClass())}}};
     return cls;
 }
 

@@ -3,54 +3,57 @@
 #include "Foundation/Localization.h"
 #include "Foundation/Strings.h"
 
+#include <map>
+
 namespace movra {
 
 namespace {
 
 // The platform's wording for status codes, which ends up in "Request failed: %@ (%ld)".
 std::string localizedStringForStatusCode(int code) {
-    switch (code) {
-        case 100: return "continue";
-        case 101: return "switching protocols";
-        case 200: return "no error";
-        case 201: return "created";
-        case 202: return "accepted";
-        case 203: return "non-authoritative information";
-        case 204: return "no content";
-        case 205: return "reset content";
-        case 206: return "partial content";
-        case 300: return "multiple choices";
-        case 301: return "moved permanently";
-        case 302: return "found";
-        case 303: return "see other";
-        case 304: return "not modified";
-        case 305: return "use proxy";
-        case 307: return "temporarily redirected";
-        case 400: return "bad request";
-        case 401: return "unauthorized";
-        case 402: return "payment required";
-        case 403: return "forbidden";
-        case 404: return "not found";
-        case 405: return "method not allowed";
-        case 406: return "unacceptable";
-        case 407: return "proxy authentication required";
-        case 408: return "request timed out";
-        case 409: return "conflict";
-        case 410: return "no longer exists";
-        case 411: return "length required";
-        case 412: return "precondition failed";
-        case 413: return "request too large";
-        case 414: return "requested URL too long";
-        case 415: return "unsupported media type";
-        case 416: return "requested range not satisfiable";
-        case 417: return "expectation failed";
-        case 500: return "internal server error";
-        case 501: return "unimplemented";
-        case 502: return "bad gateway";
-        case 503: return "service unavailable";
-        case 504: return "gateway timed out";
-        case 505: return "unsupported version";
-    }
+    static const std::map<int, const char*> phrases{
+        {100, "continue"},
+        {101, "switching protocols"},
+        {200, "no error"},
+        {201, "created"},
+        {202, "accepted"},
+        {203, "non-authoritative information"},
+        {204, "no content"},
+        {205, "reset content"},
+        {206, "partial content"},
+        {300, "multiple choices"},
+        {301, "moved permanently"},
+        {302, "found"},
+        {303, "see other"},
+        {304, "not modified"},
+        {305, "use proxy"},
+        {307, "temporarily redirected"},
+        {400, "bad request"},
+        {401, "unauthorized"},
+        {402, "payment required"},
+        {403, "forbidden"},
+        {404, "not found"},
+        {405, "method not allowed"},
+        {406, "unacceptable"},
+        {407, "proxy authentication required"},
+        {408, "request timed out"},
+        {409, "conflict"},
+        {410, "no longer exists"},
+        {411, "length required"},
+        {412, "precondition failed"},
+        {413, "request too large"},
+        {414, "requested URL too long"},
+        {415, "unsupported media type"},
+        {416, "requested range not satisfiable"},
+        {417, "expectation failed"},
+        {500, "internal server error"},
+        {501, "unimplemented"},
+        {502, "bad gateway"},
+        {503, "service unavailable"},
+        {504, "gateway timed out"},
+        {505, "unsupported version"},
+    };
+    if (auto it = phrases.find(code); it != phrases.end()) return it->second;
     if (code >= 100 && code < 200) return "informational";
     if (code >= 200 && code < 300) return "success";
     if (code >= 300 && code < 400) return "redirected";
@@ -72,10 +75,10 @@ bool AFKissXMLResponseSerializer::validateResponse(const HttpResponse* response,
     ErrorPtr validationError;
     auto mimeType = response->mimeType();
     if (!data.empty() && !acceptableContentTypes_.contains(mimeType)) {
-        validationError = makeError(
-            kResponseSerializationErrorDomain, kURLErrorCannotDecodeContentData,
-            replaceAll(MVLocalizedString("Request failed: unacceptable content-type: %@"), "%@", mimeType), {},
-            Json{{"NSErrorFailingURLKey", response->url}});
+        validationError =
+            makeError(kResponseSerializationErrorDomain, kURLErrorCannotDecodeContentData,
+                      replaceAll(MVLocalizedString("Request failed: unacceptable content-type: %@"), "%@", mimeType),
+                      {}, Json{{"NSErrorFailingURLKey", response->url}});
     }
     if (response->statusCode < 200 || response->statusCode > 299) {
         auto description = replaceAll(MVLocalizedString("Request failed: %@ (%ld)"), "%@",
@@ -94,7 +97,7 @@ bool AFKissXMLResponseSerializer::validateResponse(const HttpResponse* response,
 }
 
 XMLDocumentPtr AFKissXMLResponseSerializer::responseObjectForResponse(const HttpResponse* response,
-                                                                     std::string_view data, ErrorPtr* error) const {
+                                                                      std::string_view data, ErrorPtr* error) const {
     ErrorPtr validationError;
     bool valid = validateResponse(response, data, &validationError);
     if (error) *error = validationError;

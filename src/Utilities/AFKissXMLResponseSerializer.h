@@ -5,19 +5,19 @@
 // Thread contract: stateless after construction; any thread.
 #pragma once
 
+#include "Foundation/Error.h"
+#include "Platform/HttpResponse.h"
+#include "Utilities/XMLDocument.h"
+
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
 
-#include "Foundation/Error.h"
-#include "Platform/HttpResponse.h"
-#include "Utilities/XMLDocument.h"
-
 namespace movra {
 
 class AFKissXMLResponseSerializer {
-public:
+  public:
     static std::shared_ptr<AFKissXMLResponseSerializer> serializer();
 
     /// "application/xml", "text/xml", "application/rss+xml".
@@ -35,7 +35,7 @@ public:
     XMLDocumentPtr responseObjectForResponse(const HttpResponse* response, std::string_view data,
                                              ErrorPtr* error) const;
 
-private:
+  private:
     std::set<std::string, std::less<>> acceptableContentTypes_{"application/xml", "text/xml", "application/rss+xml"};
 };
 

@@ -1,9 +1,9 @@
 // MTLXMLAdapter: key-path completion of record classes and the adapter's reading rules.
 #include "Utilities/MTLXMLAdapter.h"
 
-#include <algorithm>
-
 #include "Foundation/Localization.h"
+
+#include <algorithm>
 
 namespace movra {
 
@@ -27,9 +27,9 @@ std::optional<Json> MTLXMLAdapter::dictionaryFromNode(const XMLNode& node, const
     auto dictionary = MVXMLDictonarySerializer::dictionaryFromNode(node, adapted, &mappingError);
     if (dictionary) return dictionary;
     if (!mappingError && adapted.missingElementIsError)
-        mappingError = makeError(kMTLXMLAdapterErrorDomain, kMTLXMLAdapterErrorNoElement,
-                                 MVLocalizedString("Could not parse XML"),
-                                 MVLocalizedString("The XML does not hold the expected element."));
+        mappingError =
+            makeError(kMTLXMLAdapterErrorDomain, kMTLXMLAdapterErrorNoElement, MVLocalizedString("Could not parse XML"),
+                      MVLocalizedString("The XML does not hold the expected element."));
     if (error) *error = mappingError;
     return std::nullopt;
 }

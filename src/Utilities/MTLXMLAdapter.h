@@ -10,14 +10,14 @@
 // Thread contract: as MVXMLDictonarySerializer; record creation may have its own rules (MVAccount).
 #pragma once
 
-#include <memory>
-#include <optional>
-
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
 #include "Utilities/MVXMLDictonarySerializer.h"
 #include "Utilities/XMLModelClass.h"
 #include "Utilities/XMLNode.h"
+
+#include <memory>
+#include <optional>
 
 namespace movra {
 
@@ -26,7 +26,7 @@ inline constexpr const char* kMTLXMLAdapterErrorDomain = "MTLXMLAdapterErrorDoma
 inline constexpr std::int64_t kMTLXMLAdapterErrorNoElement = 1;
 
 class MTLXMLAdapter {
-public:
+  public:
     /// The record read from `node`, or nullptr: with *error for a mapping error, and for a node without
     /// the record's element unless the class says missingElementIsError = false.
     template <class T>
@@ -48,7 +48,7 @@ public:
     /// The values of an adapted class read from `node`; see modelOfClass for nil and errors.
     static std::optional<Json> dictionaryFromNode(const XMLNode& node, const XMLModelClass& adapted, ErrorPtr* error);
 
-private:
+  private:
     template <class T>
     static const XMLModelClass& adaptedClass() {
         static const XMLModelClass adapted = adaptedClass(T::modelClass());

@@ -9,9 +9,9 @@ const XMLModelClass& MVAccount::modelClass() {
         XMLModelClass c;
         c.name = "MVAccount";
         c.XPathPrefix = "result/account/";
-        c.propertyKeys = {"guid",     "accountNumber", "accountState", "firstName", "middleName",
-                          "lastName", "address1",      "address2",     "city",      "state",
-                          "zip",      "country",       "homePhone",    "isTrialEligible", "affiliateCode"};
+        c.propertyKeys = {"guid",      "accountNumber",   "accountState", "firstName", "middleName", "lastName",
+                          "address1",  "address2",        "city",         "state",     "zip",        "country",
+                          "homePhone", "isTrialEligible", "affiliateCode"};
         return c;
     }();
     return cls;

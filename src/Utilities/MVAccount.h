@@ -5,20 +5,20 @@
 // Thread contract: any thread, while a Platform is installed.
 #pragma once
 
-#include <memory>
-#include <optional>
-#include <string>
-
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
 #include "Utilities/XMLModelClass.h"
+
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace movra {
 
 inline constexpr const char* kMVTKCachedUserAccountNameKey = "MVTKCachedUserAccountNameKey";
 
 class MVAccount {
-public:
+  public:
     static const XMLModelClass& modelClass();
     /// A new account, which also becomes the cached account.
     static std::shared_ptr<MVAccount> modelWithDictionary(const Json& dictionary, ErrorPtr* error = nullptr);
@@ -47,7 +47,7 @@ public:
     const std::optional<std::string>& isTrialEligible() const { return isTrialEligible_; }
     const std::optional<std::string>& affiliateCode() const { return affiliateCode_; }
 
-private:
+  private:
     std::optional<std::string> guid_;
     std::optional<std::string> accountNumber_;
     std::optional<std::string> accountState_;

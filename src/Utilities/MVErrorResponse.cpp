@@ -7,9 +7,10 @@ const XMLModelClass& MVErrorResponse::modelClass() {
         XMLModelClass c;
         c.name = "MVErrorResponse";
         c.XPathPrefix = "result/";
-        c.XMLKeyPathsByPropertyKey = {
-            {"status", "status"}, {"errorCode", "errorCode"}, {"userMessage", "userMessage"},
-            {"systemMessage", "systemMessage"}};
+        c.XMLKeyPathsByPropertyKey = {{"status", "status"},
+                                      {"errorCode", "errorCode"},
+                                      {"userMessage", "userMessage"},
+                                      {"systemMessage", "systemMessage"}};
         c.propertyKeys = {"status", "errorCode", "userMessage", "systemMessage"};
         c.missingElementIsError = false;
         return c;

@@ -3,18 +3,18 @@
 // not an error document and maps to nullptr without an error.
 #pragma once
 
-#include <memory>
-#include <optional>
-#include <string>
-
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
 #include "Utilities/XMLModelClass.h"
 
+#include <memory>
+#include <optional>
+#include <string>
+
 namespace movra {
 
 class MVErrorResponse {
-public:
+  public:
     static const XMLModelClass& modelClass();
     static std::shared_ptr<MVErrorResponse> modelWithDictionary(const Json& dictionary, ErrorPtr* error = nullptr);
 
@@ -25,7 +25,7 @@ public:
     const std::optional<std::string>& userMessage() const { return userMessage_; }
     const std::optional<std::string>& systemMessage() const { return systemMessage_; }
 
-private:
+  private:
     std::optional<std::string> status_;
     std::optional<std::string> errorCode_;
     std::optional<std::string> userMessage_;

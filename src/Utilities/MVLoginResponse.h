@@ -1,18 +1,18 @@
 // MVLoginResponse: the answer of the device sign-in ("result" with status, token and the guids).
 #pragma once
 
-#include <memory>
-#include <optional>
-#include <string>
-
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
 #include "Utilities/XMLModelClass.h"
 
+#include <memory>
+#include <optional>
+#include <string>
+
 namespace movra {
 
 class MVLoginResponse {
-public:
+  public:
     static const XMLModelClass& modelClass();
     static std::shared_ptr<MVLoginResponse> modelWithDictionary(const Json& dictionary, ErrorPtr* error = nullptr);
 
@@ -23,7 +23,7 @@ public:
     const std::optional<std::string>& identityGuid() const { return identityGuid_; }
     const std::optional<std::string>& accountGuid() const { return accountGuid_; }
 
-private:
+  private:
     std::optional<std::string> status_;
     std::optional<std::string> token_;
     std::optional<std::string> identityGuid_;

@@ -1,18 +1,18 @@
 // MVSetting: one name/value pair of the subscriber's settings ("setting" element).
 #pragma once
 
-#include <memory>
-#include <optional>
-#include <string>
-
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
 #include "Utilities/XMLModelClass.h"
 
+#include <memory>
+#include <optional>
+#include <string>
+
 namespace movra {
 
 class MVSetting {
-public:
+  public:
     static const XMLModelClass& modelClass();
     static std::shared_ptr<MVSetting> modelWithDictionary(const Json& dictionary, ErrorPtr* error = nullptr);
 
@@ -24,7 +24,7 @@ public:
     const std::optional<std::string>& value() const { return value_; }
     void setValue(std::optional<std::string> value) { value_ = std::move(value); }
 
-private:
+  private:
     std::optional<std::string> name_;
     std::optional<std::string> value_;
 };

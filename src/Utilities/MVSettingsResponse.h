@@ -1,24 +1,23 @@
 // MVSettingsResponse: the subscriber's settings ("result" with status and "settings/setting" elements).
 #pragma once
 
+#include "Foundation/Error.h"
+#include "Foundation/Json.h"
+#include "Utilities/MVSetting.h"
+#include "Utilities/XMLModelClass.h"
+
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "Foundation/Error.h"
-#include "Foundation/Json.h"
-#include "Utilities/MVSetting.h"
-#include "Utilities/XMLModelClass.h"
-
 namespace movra {
 
 class MVSettingsResponse {
-public:
+  public:
     static const XMLModelClass& modelClass();
-    static std::shared_ptr<MVSettingsResponse> modelWithDictionary(const Json& dictionary,
-                                                                   ErrorPtr* error = nullptr);
+    static std::shared_ptr<MVSettingsResponse> modelWithDictionary(const Json& dictionary, ErrorPtr* error = nullptr);
 
     explicit MVSettingsResponse(const Json& dictionary);
 
@@ -28,7 +27,7 @@ public:
     /// The value of the first setting whose name is exactly `name`, or nullopt.
     std::optional<std::string> settingWithName(std::string_view name) const;
 
-private:
+  private:
     std::optional<std::string> status_;
     std::vector<std::shared_ptr<MVSetting>> settings_;
 };

@@ -1,12 +1,12 @@
 // MVXMLDictonarySerializer: the dictionary mapping of XML nodes.
 #include "Utilities/MVXMLDictonarySerializer.h"
 
-#include <algorithm>
-#include <exception>
-
 #include "Foundation/Localization.h"
 #include "Foundation/Log.h"
 #include "Foundation/Strings.h"
+
+#include <algorithm>
+#include <exception>
 
 namespace movra {
 
@@ -24,11 +24,9 @@ std::optional<std::vector<XMLNode>> match(const XMLNode& node, const std::string
 }
 
 ErrorPtr exceptionError(const std::string& description, const std::string& keyPath, const XMLNode& node) {
-    Log::error("*** Caught exception {} parsing XML key path \"{}\" from: {}", description, keyPath,
-               node.xmlString());
-    return makeError(kMVXMLDictionarySerializerErrorDomain, MVXMLDictionarySerializerErrorThrownException,
-                     description, description,
-                     Json{{kMVXMLDictionarySerializerThrownExceptionErrorKey, description}});
+    Log::error("*** Caught exception {} parsing XML key path \"{}\" from: {}", description, keyPath, node.xmlString());
+    return makeError(kMVXMLDictionarySerializerErrorDomain, MVXMLDictionarySerializerErrorThrownException, description,
+                     description, Json{{kMVXMLDictionarySerializerThrownExceptionErrorKey, description}});
 }
 
 }  // namespace
@@ -76,8 +74,7 @@ std::optional<Json> MVXMLDictonarySerializer::dictionaryFromNode(const XMLNode& 
     return dictionary;
 }
 
-XMLTransformer MVXMLDictonarySerializer::XMLTransformerForKey(const std::string& key,
-                                                              const XMLModelClass& modelClass) {
+XMLTransformer MVXMLDictonarySerializer::XMLTransformerForKey(const std::string& key, const XMLModelClass& modelClass) {
     if (auto it = modelClass.propertyTransformers.find(key); it != modelClass.propertyTransformers.end())
         return it->second;
     if (modelClass.XMLTransformerForKey) return modelClass.XMLTransformerForKey(key);

@@ -5,15 +5,15 @@
 // concurrently.
 #pragma once
 
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
 #include "Utilities/XMLModelClass.h"
 #include "Utilities/XMLNode.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace movra {
 
@@ -28,7 +28,7 @@ enum MVXMLDictionarySerializerErrorCode : std::int64_t {
 };
 
 class MVXMLDictonarySerializer {
-public:
+  public:
     /// The dictionary of `node` read with `modelClass` (or the class its classForParsingXML chooses).
     /// nullopt without error when the node holds nothing at the class's XPathPrefix or when an XPath uses a
     /// prefix the document does not declare; nullopt with *error for an invalid XPath, a missing class or

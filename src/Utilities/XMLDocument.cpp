@@ -1,16 +1,16 @@
 // XMLDocument: parsing with libxml2 and the document-wide namespace bindings used by XPath.
 #include "Utilities/XMLDocument.h"
 
-#include <climits>
-#include <mutex>
-#include <unordered_set>
+#include "Foundation/Localization.h"
+#include "Foundation/Strings.h"
 
+#include <climits>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xpath.h>
 
-#include "Foundation/Localization.h"
-#include "Foundation/Strings.h"
+#include <mutex>
+#include <unordered_set>
 
 namespace movra {
 
@@ -52,8 +52,9 @@ std::shared_ptr<const XMLDocument> XMLDocument::parse(std::string_view data, Err
     std::call_once(initOnce, [] { xmlInitParser(); });
 
     if (data.size() > INT_MAX) {
-        if (error) *error = makeError(kXMLErrorDomain, XML_ERR_INTERNAL_ERROR,
-                                      MVLocalizedString("The XML document is not well-formed."));
+        if (error)
+            *error = makeError(kXMLErrorDomain, XML_ERR_INTERNAL_ERROR,
+                               MVLocalizedString("The XML document is not well-formed."));
         return nullptr;
     }
     xmlParserCtxtPtr ctxt = xmlNewParserCtxt();

@@ -4,13 +4,13 @@
 // several threads at once.
 #pragma once
 
+#include "Foundation/Error.h"
+#include "Utilities/XMLNode.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "Foundation/Error.h"
-#include "Utilities/XMLNode.h"
 
 struct _xmlDoc;
 struct _xmlNs;
@@ -20,7 +20,7 @@ namespace movra {
 class XMLDocument : public std::enable_shared_from_this<XMLDocument> {
     struct Token {};
 
-public:
+  public:
     /// Parses with the default options (no network access, no entity substitution, libxml2's safe size
     /// and depth limits). nullptr, and *error set (domain kXMLErrorDomain), when the data is not well-formed.
     static std::shared_ptr<const XMLDocument> parse(std::string_view data, ErrorPtr* error = nullptr);
@@ -37,7 +37,7 @@ public:
     /// The serialised document.
     std::string xmlString() const;
 
-private:
+  private:
     friend class XMLNode;
 
     _xmlDoc* doc_;

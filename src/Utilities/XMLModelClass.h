@@ -2,15 +2,15 @@
 // MTLXMLAdapter). C++ has no class operations, so a class is described by one static descriptor.
 #pragma once
 
+#include "Foundation/Json.h"
+#include "Utilities/XMLNode.h"
+
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "Foundation/Json.h"
-#include "Utilities/XMLNode.h"
 
 namespace movra {
 

@@ -1,14 +1,14 @@
 // XMLNode: node access and XPath evaluation over libxml2.
 #include "Utilities/XMLNode.h"
 
-#include <unordered_map>
+#include "Foundation/Localization.h"
+#include "Utilities/XMLDocument.h"
 
 #include <libxml/tree.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
-#include "Foundation/Localization.h"
-#include "Utilities/XMLDocument.h"
+#include <unordered_map>
 
 namespace movra {
 
@@ -36,7 +36,7 @@ void ignoreError(void*, xmlErrorPtr) {}
 // expression while evaluating it (function lookups are memoised in its steps), so compiled expressions are
 // not shared between threads; per-thread caches also need no lock.
 class ThreadXPath {
-public:
+  public:
     ThreadXPath() : context_(xmlXPathNewContext(nullptr)) {
         if (context_) context_->error = ignoreError;
     }
@@ -65,7 +65,7 @@ public:
         return result;
     }
 
-private:
+  private:
     // Enough for every key path of every record class; a caller building expressions from data must not
     // make the cache grow without bound.
     static constexpr std::size_t kMaxCompiled = 1024;
@@ -119,11 +119,15 @@ bool XMLNode::isElement() const { return node_ && node_->type == XML_ELEMENT_NOD
 std::string XMLNode::name() const {
     if (!node_) return {};
     switch (node_->type) {
-        case XML_ELEMENT_NODE: return qualifiedName(node_->name, node_->ns);
-        case XML_ATTRIBUTE_NODE: return qualifiedName(node_->name, reinterpret_cast<xmlAttrPtr>(node_)->ns);
+        case XML_ELEMENT_NODE:
+            return qualifiedName(node_->name, node_->ns);
+        case XML_ATTRIBUTE_NODE:
+            return qualifiedName(node_->name, reinterpret_cast<xmlAttrPtr>(node_)->ns);
         case XML_DOCUMENT_NODE:
-        case XML_HTML_DOCUMENT_NODE: return {};
-        default: return toString(node_->name);
+        case XML_HTML_DOCUMENT_NODE:
+            return {};
+        default:
+            return toString(node_->name);
     }
 }
 
@@ -156,8 +160,7 @@ XMLNode XMLNode::firstChildElement(std::string_view qualifiedName_) const {
 std::optional<std::vector<XMLNode>> XMLNode::nodesForXPath(std::string_view xpath, ErrorPtr* error) const {
     std::vector<XMLNode> nodes;
     if (!node_) return nodes;
-    xmlXPathObjectPtr result =
-        threadXPath().evaluate(xpath, document_->doc_, node_, document_->namespaces_, error);
+    xmlXPathObjectPtr result = threadXPath().evaluate(xpath, document_->doc_, node_, document_->namespaces_, error);
     if (!result) return std::nullopt;
     if (result->type == XPATH_NODESET && result->nodesetval) {
         nodes.reserve(static_cast<std::size_t>(result->nodesetval->nodeNr));

@@ -2,10 +2,13 @@
 // itself); it keeps its document alive. A default-constructed handle is the null node.
 //
 // XPath: prefixes in expressions resolve through the document's own xmlns declarations, so
-// "stravo:itemType" works whatever URI the feed binds to "stravo". Compiled expressions are cached.
+// "stravo:itemType" works whatever URI the feed binds to "stravo". Compiled expressions are cached per
+// thread.
 //
 // Thread contract: nodes may be read from any thread, concurrently.
 #pragma once
+
+#include "Foundation/Error.h"
 
 #include <cstdint>
 #include <memory>
@@ -13,8 +16,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "Foundation/Error.h"
 
 struct _xmlNode;
 
@@ -28,7 +29,7 @@ inline constexpr const char* kXMLErrorDomain = "MVXMLErrorDomain";
 inline constexpr std::int64_t kXMLErrorUndefinedNamespacePrefix = 1219;
 
 class XMLNode {
-public:
+  public:
     XMLNode() = default;
     XMLNode(std::shared_ptr<const XMLDocument> document, _xmlNode* node);
 
@@ -52,7 +53,7 @@ public:
 
     bool operator==(const XMLNode& other) const { return node_ == other.node_; }
 
-private:
+  private:
     std::shared_ptr<const XMLDocument> document_;
     _xmlNode* node_ = nullptr;
 };

@@ -1,10 +1,9 @@
 #include "Utilities/MVXMLDictonarySerializer.h"
+#include "Utilities/XMLDocument.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-
-#include "Utilities/XMLDocument.h"
 
 namespace movra {
 namespace {
@@ -23,18 +22,27 @@ constexpr const char* kFeed = R"(<rss xmlns:stravo="urn:not-the-usual-uri" xmlns
 struct Classes {
     XMLModelClass content, group, thumbnail, item, channel;
     Classes() {
-        content = {.name = "MVMediaContent", .XPathPrefix = "self::media:content/",
+        content = {.name = "MVMediaContent",
+                   .XPathPrefix = "self::media:content/",
                    .XMLKeyPathsByPropertyKey = {{"url", "@url"}, {"medium", "@medium"}}};
-        group = {.name = "MVMediaGroup", .XPathPrefix = "self::media:group/",
+        group = {.name = "MVMediaGroup",
+                 .XPathPrefix = "self::media:group/",
                  .XMLKeyPathsByPropertyKey = {{"content", "media:content"}},
                  .propertyTransformers = {{"content", S::XMLArrayTransformerWithModelClass(content)}}};
-        thumbnail = {.name = "MVThumbnail", .XPathPrefix = "self::media:thumbnail/",
+        thumbnail = {.name = "MVThumbnail",
+                     .XPathPrefix = "self::media:thumbnail/",
                      .XMLKeyPathsByPropertyKey = {{"url", "@url"}, {"profile", "@profile"}}};
-        item = {.name = "MVItem", .XPathPrefix = "self::item/",
-                .XMLKeyPathsByPropertyKey = {{"guid", "guid"}, {"title", "title"}, {"itemType", "stravo:itemType"},
-                                             {"bookmark", "stravo:bookmark"}, {"groupData", "media:group"},
-                                             {"thumbnailsData", "media:thumbnail"}, {"link", "link"},
-                                             {"houseId", "houseId"}, {"excluded", std::nullopt}},
+        item = {.name = "MVItem",
+                .XPathPrefix = "self::item/",
+                .XMLKeyPathsByPropertyKey = {{"guid", "guid"},
+                                             {"title", "title"},
+                                             {"itemType", "stravo:itemType"},
+                                             {"bookmark", "stravo:bookmark"},
+                                             {"groupData", "media:group"},
+                                             {"thumbnailsData", "media:thumbnail"},
+                                             {"link", "link"},
+                                             {"houseId", "houseId"},
+                                             {"excluded", std::nullopt}},
                 .propertyTransformers = {{"groupData", S::XMLTransformerWithModelClass(group)},
                                          {"thumbnailsData", S::XMLArrayTransformerWithModelClass(thumbnail)}},
                 .XMLTransformerForKey = [](const std::string& key) -> XMLTransformer {
@@ -45,14 +53,16 @@ struct Classes {
                         return nodes.front().stringValue() == "FOLDER" ? 1 : 0;
                     };
                 }};
-        channel = {.name = "MVChannel", .XPathPrefix = "./rss/channel/",
-                   .XMLKeyPathsByPropertyKey = {{"guid", "guid"}, {"totalResults", "stravo:totalResults"},
-                                                {"items", "item"}},
-                   .propertyTransformers = {{"items", S::XMLArrayTransformerWithModelClass(item)}},
-                   .updateCalculatedValuesFromDictionary = [](Json d) {
-                       for (auto& i : d["items"]) i["itemID"] = d["guid"].get<std::string>() + "-" + i["guid"].get<std::string>();
-                       return d;
-                   }};
+        channel = {
+            .name = "MVChannel",
+            .XPathPrefix = "./rss/channel/",
+            .XMLKeyPathsByPropertyKey = {{"guid", "guid"}, {"totalResults", "stravo:totalResults"}, {"items", "item"}},
+            .propertyTransformers = {{"items", S::XMLArrayTransformerWithModelClass(item)}},
+            .updateCalculatedValuesFromDictionary = [](Json d) {
+                for (auto& i : d["items"])
+                    i["itemID"] = d["guid"].get<std::string>() + "-" + i["guid"].get<std::string>();
+                return d;
+            }};
     }
 };
 
@@ -77,7 +87,8 @@ TEST(MVXMLDictonarySerializerTest, MapsAFeedWithNamespacesTransformersAndSubReco
     EXPECT_TRUE(b["link"].is_null());
     EXPECT_FALSE(a.contains("excluded"));
     EXPECT_FALSE(a.contains("houseId"));
-    EXPECT_EQ(a["groupData"]["content"], Json::parse(R"([{"url":"u1","medium":"video"},{"url":"u2","medium":"audio"}])"));
+    EXPECT_EQ(a["groupData"]["content"],
+              Json::parse(R"([{"url":"u1","medium":"video"},{"url":"u2","medium":"audio"}])"));
     EXPECT_EQ(a["thumbnailsData"], Json::parse(R"([{"url":"t1","profile":"P"},{"url":"t2"}])"));
     // Keys come out in the class's order.
     EXPECT_EQ(a.begin().key(), "guid");
@@ -169,11 +180,15 @@ TEST(MVXMLDictonarySerializerTest, ReadyMadeTransformersOnEdgeInput) {
 TEST(MVXMLDictonarySerializerTest, NonUniformArraysChooseAClassPerNode) {
     auto doc = XMLDocument::parse("<r><movie id='1'/><series id='2'/><ad/></r>");
     ASSERT_TRUE(doc);
-    XMLModelClass movie{.name = "Movie", .XPathPrefix = "self::movie/", .XMLKeyPathsByPropertyKey = {{"id", "@id"}},
-                        .updateCalculatedValuesFromDictionary = [](Json d) { d["kind"] = "movie"; return d; }};
+    XMLModelClass movie{.name = "Movie",
+                        .XPathPrefix = "self::movie/",
+                        .XMLKeyPathsByPropertyKey = {{"id", "@id"}},
+                        .updateCalculatedValuesFromDictionary = [](Json d) {
+                            d["kind"] = "movie";
+                            return d;
+                        }};
     XMLModelClass series{.name = "Series", .XPathPrefix = "self::series/", .XMLKeyPathsByPropertyKey = {{"id", "@id"}}};
-    XMLModelClass base{.name = "Base",
-                       .classForParsingXML = [&](const XMLNode& node) -> const XMLModelClass* {
+    XMLModelClass base{.name = "Base", .classForParsingXML = [&](const XMLNode& node) -> const XMLModelClass* {
                            if (node.name() == "movie") return &movie;
                            return node.name() == "series" ? &series : nullptr;
                        }};
@@ -190,7 +205,8 @@ TEST(MVXMLDictonarySerializerTest, DeepAndLargeDocumentsDoNotCrash) {
     std::string xml = "<result><status>" + std::string(4 * 1024 * 1024, 's') + "</status>" + deep + "</result>";
     auto doc = XMLDocument::parse(xml);
     ASSERT_TRUE(doc);
-    XMLModelClass cls{.name = "R", .XPathPrefix = "result/",
+    XMLModelClass cls{.name = "R",
+                      .XPathPrefix = "result/",
                       .XMLKeyPathsByPropertyKey = {{"status", "status"}, {"deep", "d"}, {"all", ".//d"}}};
     ErrorPtr error;
     auto d = S::dictionaryFromNode(doc->documentNode(), cls, &error);

@@ -1,12 +1,12 @@
-#include <gtest/gtest.h>
-
-#include "support/TestPlatform.h"
 #include "Utilities/MTLXMLAdapter.h"
 #include "Utilities/MVAccount.h"
 #include "Utilities/MVErrorResponse.h"
 #include "Utilities/MVLoginResponse.h"
 #include "Utilities/MVSettingsResponse.h"
 #include "Utilities/XMLDocument.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
 
 namespace movra {
 namespace {
@@ -73,15 +73,17 @@ TEST(ResponseRecordsTest, SettingWithNameFindsTheFirstExactMatch) {
     EXPECT_EQ(settings->settingWithName("kidsModeIgnore"), std::nullopt);
     EXPECT_EQ(settings->settingWithName("missing"), std::nullopt);
 
-    auto empty = MTLXMLAdapter::modelOfClass<MVSettingsResponse>(documentNode("<result><status>success</status></result>"));
+    auto empty =
+        MTLXMLAdapter::modelOfClass<MVSettingsResponse>(documentNode("<result><status>success</status></result>"));
     ASSERT_TRUE(empty);
     EXPECT_TRUE(empty->settings().empty());
 }
 
 TEST(ResponseRecordsTest, AccountCacheAndStoredFirstName) {
     test::TestPlatform platform;
-    const std::string account = "<result><status>success</status><account><guid>g1</guid><firstName>Ada</firstName>"
-                                "<country>Solara</country></account></result>";
+    const std::string account =
+        "<result><status>success</status><account><guid>g1</guid><firstName>Ada</firstName>"
+        "<country>Solara</country></account></result>";
     auto first = MTLXMLAdapter::modelOfClass<MVAccount>(documentNode(account));
     ASSERT_TRUE(first);
     EXPECT_EQ(first->country(), "Solara");
@@ -90,7 +92,8 @@ TEST(ResponseRecordsTest, AccountCacheAndStoredFirstName) {
     EXPECT_EQ(platform.defaults->stringForKey("MVTKCachedUserAccountNameKey"), "Ada");
 
     // A later account without a first name replaces both.
-    auto second = MTLXMLAdapter::modelOfClass<MVAccount>(documentNode("<result><account><guid>g2</guid></account></result>"));
+    auto second =
+        MTLXMLAdapter::modelOfClass<MVAccount>(documentNode("<result><account><guid>g2</guid></account></result>"));
     ASSERT_TRUE(second);
     EXPECT_EQ(MVAccount::cachedAccount(), second);
     EXPECT_EQ(MVAccount::cachedAccountName(), std::nullopt);
