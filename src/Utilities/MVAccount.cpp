@@ -9,6 +9,9 @@ const XMLModelClass& MVAccount::modelClass() {
         XMLModelClass c;
         c.name = "MVAccount";
         c.XPathPrefix = "result/account/";
+        // An error document read as an account is no account, not a mapping error: the account read
+        // must keep the maintenance or geo-block code the document carries.
+        c.missingElementIsError = false;
         c.propertyKeys = {"guid",      "accountNumber",   "accountState", "firstName", "middleName", "lastName",
                           "address1",  "address2",        "city",         "state",     "zip",        "country",
                           "homePhone", "isTrialEligible", "affiliateCode"};

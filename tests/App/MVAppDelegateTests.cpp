@@ -394,7 +394,7 @@ TEST(MVAppDelegate, HomeTenantFailureDecidesBetweenErrorScreenAndRoute) {
 
 // Known fault: the account mapping error (no "account" element) replaces the 1009 of the error document,
 // so the launch routes to the main screens instead of showing the maintenance screen.
-TEST(MVAppDelegate, DISABLED_MaintenanceDocumentOnTheAccountReadShowsMaintenance) {
+TEST(MVAppDelegate, MaintenanceDocumentOnTheAccountReadShowsMaintenance) {
     App a;
     a.signedIn();
     a.account = xmlReply(200, errorXml("ST1009"));

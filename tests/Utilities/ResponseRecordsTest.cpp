@@ -44,7 +44,7 @@ TEST(ResponseRecordsTest, DocumentOfAnotherKind) {
     EXPECT_TRUE(error);
     error = nullptr;
     EXPECT_FALSE(MTLXMLAdapter::modelOfClass<MVAccount>(feed, &error));
-    EXPECT_TRUE(error);
+    EXPECT_FALSE(error);
     EXPECT_FALSE(MVAccount::cachedAccount());
 }
 
