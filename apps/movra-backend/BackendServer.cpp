@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <sys/socket.h>
 
@@ -80,6 +81,14 @@ std::optional<std::string> BackendServer::start() {
     server->Delete(".*", dispatcher);
     server->Patch(".*", dispatcher);
     server->Options(".*", dispatcher);
+
+    // Without TCP_NODELAY every kept-alive answer waits for the peer's delayed ACK (tens of milliseconds).
+    server->set_tcp_nodelay(true);
+    server->set_keep_alive_max_count(100000);
+    server->set_read_timeout(30, 0);
+    server->set_keep_alive_timeout(30);
+    // A client that hangs up mid-answer must not kill the process.
+    std::signal(SIGPIPE, SIG_IGN);
 
     // httplib's default also sets SO_REUSEPORT, which lets a second emulator bind a port already in use.
     server->set_socket_options([](socket_t socket) {

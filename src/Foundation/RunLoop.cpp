@@ -68,11 +68,12 @@ TimerPtr RunLoop::scheduleTimer(double interval, bool repeats, Timer::Callback c
 }
 
 void RunLoop::scheduleTimerFiring(Timer& timer) {
-    // The firing holds the timer weakly: an invalidated or rescheduled timer's old firing does nothing.
-    std::weak_ptr<Timer> weak = timer.weak_from_this();
+    // Like a platform run loop, the loop keeps a scheduled timer alive until it fires for the last time or
+    // is invalidated; an invalidated or rescheduled timer's old firing does nothing.
+    auto strong = timer.shared_from_this();
     auto generation = timer.generation_;
-    addDelayed(timer.fireDate_, [weak, generation] {
-        if (auto t = weak.lock(); t && t->generation_ == generation) t->fire();
+    addDelayed(timer.fireDate_, [strong, generation] {
+        if (strong->generation_ == generation) strong->fire();
     });
 }
 
