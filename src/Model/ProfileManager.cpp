@@ -19,8 +19,8 @@ std::shared_ptr<LaunchProfileState> launchState() { return Platform::current().s
 ProfileType ProfileManager::activeProfile() {
     auto& defaults = Platform::current().defaults();
     auto value = defaults.object(InKidsModeUserDefaultKey);
-    // Numbers and texts answer a boolean reading too; null, lists and dictionaries do not.
-    if (!value || !(value->is_boolean() || value->is_number() || value->is_string())) return ProfileTypeNone;
+    // A stored 0 or 1 is a boolean to the defaults as well; texts, lists and dictionaries are not.
+    if (!value || !(value->is_boolean() || value->is_number())) return ProfileTypeNone;
     return defaults.boolForKey(InKidsModeUserDefaultKey) ? ProfileTypeKids : ProfileTypeAdult;
 }
 
