@@ -340,40 +340,6 @@ TEST_F(MVHTTPClientTest, ReplacingTheSharedClientCancelsTheOldOnesRequests) {
     EXPECT_EQ(fallback->baseURL()->absoluteString(), "https://new.test/stoffice/client/ios/");
 }
 
-TEST_F(MVHTTPClientTest, ImportOfNonCatalogueDocuments) {
-    struct Case {
-        std::string body;
-        std::optional<long long> code;
-    } cases[] = {
-        {errorDocument("Failure", "ST2002"), 2002},
-        {"<rss><channel><guid></guid></channel></rss>", std::nullopt},
-        {"<rss xmlns:x='u'><channel><guid/></channel></rss>", std::nullopt},
-        {"<result><status>Failure</status><errorCode>ST1005</errorCode></result>", 1005},
-        {"<result><status>Failure</status><errorCode></errorCode></result>", std::nullopt},
-    };
-    auto c = client();
-    for (const auto& k : cases) {
-        bool done = false;
-        ErrorPtr error;
-        XMLDocumentPtr result;
-        c->handleXMLResponse(XMLDocument::parse(k.body), 0, false, [&](ErrorPtr e, XMLDocumentPtr r) {
-            error = e;
-            result = r;
-            done = true;
-        });
-        ASSERT_TRUE(env.runUntil([&] { return done; }));
-        EXPECT_EQ(error ? std::optional<long long>(error->code) : std::nullopt, k.code) << k.body;
-        EXPECT_TRUE(result) << k.body;
-    }
-    bool done = false;
-    c->handleXMLResponse(nullptr, std::nullopt, true, [&](ErrorPtr e, XMLDocumentPtr r) {
-        EXPECT_FALSE(e);
-        EXPECT_FALSE(r);
-        done = true;
-    });
-    EXPECT_TRUE(env.runUntil([&] { return done; }));
-}
-
 std::string pngOf(int width, int height) {
     std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3, 200);
     std::string out;
@@ -435,16 +401,6 @@ TEST(MVHTTPClientURLUtilities, ParametersAndPaths) {
     EXPECT_EQ(MVHTTPClient::absolutePathWithoutQuery(url), "https://h.test/p/x");
     EXPECT_EQ(MVHTTPClient::absolutePathWithoutQuery(*Url::parse("https://h.test/p")), "https://h.test/p");
     EXPECT_TRUE(MVHTTPClient::getParametersFromURL(*Url::parse("https://h.test/p")).empty());
-}
-
-TEST(MVHTTPClientChallenges, Dispositions) {
-    using D = MVHTTPClient::ChallengeDisposition;
-    EXPECT_EQ(MVHTTPClient::answerAuthenticationChallenge(false, "NSURLAuthenticationMethodDefault").disposition,
-              D::PerformDefaultHandling);
-    EXPECT_EQ(MVHTTPClient::answerAuthenticationChallenge(true, "NSURLAuthenticationMethodDefault").disposition,
-              D::UseCredential);
-    EXPECT_EQ(MVHTTPClient::answerAuthenticationChallenge(true, "NSURLAuthenticationMethodServerTrust").disposition,
-              D::PerformDefaultHandling);
 }
 
 }  // namespace

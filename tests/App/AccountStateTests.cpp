@@ -14,41 +14,8 @@ namespace {
 
 using test::TestPlatform;
 
-std::optional<std::string> keychain(TestPlatform& p, const char* account) {
-    return p.credentials->password(SecurityManager::kPasswordServiceName, account);
-}
 void store(TestPlatform& p, const char* account, const std::string& value) {
     p.credentials->setPassword(value, SecurityManager::kPasswordServiceName, account);
-}
-
-TEST(SecurityManager, AuthenticationFollowsTheStoredToken) {
-    const std::vector<std::pair<std::optional<std::string>, bool>> cases = {
-        {std::nullopt, false}, {"", true}, {"tok", true}};
-    for (const auto& [token, authenticated] : cases) {
-        TestPlatform p;
-        if (token) store(p, SecurityManager::kDeviceTokenAccountName, *token);
-        store(p, SecurityManager::kDeviceIdAccountName, "DEV-1");
-        store(p, SecurityManager::kUserNameAccountName, "anna");
-        EXPECT_EQ(SecurityManager::isUserAuthenticated(), authenticated);
-        SecurityManager::logOutUser();
-        EXPECT_FALSE(SecurityManager::isUserAuthenticated());
-        // Signing out forgets the token only.
-        EXPECT_EQ(keychain(p, SecurityManager::kDeviceIdAccountName), "DEV-1");
-        EXPECT_EQ(keychain(p, SecurityManager::kUserNameAccountName), "anna");
-    }
-}
-
-TEST(SecurityManager, NewInstallDropsTheToken) {
-    const std::vector<std::pair<std::optional<Json>, bool>> cases = {
-        {std::nullopt, false}, {Json(nullptr), false}, {"YES", true}};
-    for (const auto& [marker, kept] : cases) {
-        TestPlatform p;
-        store(p, SecurityManager::kDeviceTokenAccountName, "tok");
-        if (marker) p.defaults->setObject("CurrentInstall", *marker);
-        SecurityManager::clearAuthenticationIfNewInstall();
-        EXPECT_EQ(SecurityManager::isUserAuthenticated(), kept) << (marker ? marker->dump() : "absent");
-        EXPECT_EQ(p.defaults->stringForKey("CurrentInstall"), "YES");
-    }
 }
 
 TEST(ProfileManager, ActiveProfileFromDefaults) {
@@ -68,20 +35,6 @@ TEST(ProfileManager, ActiveProfileFromDefaults) {
         p.defaults->setObject(ProfileManager::InKidsModeUserDefaultKey, profile != ProfileTypeKids);
         EXPECT_EQ(ProfileManager::launchProfile(), profile);
     }
-}
-
-TEST(ProfileManager, SettingTheProfileNotifiesOnlyChanges) {
-    TestPlatform p;
-    std::vector<std::pair<long long, long long>> changes;
-    auto& center = p.platform().notificationCenter();
-    ScopedObserver observer(
-        center, center.addObserver(ProfileManager::ActiveProfileChangedNotification, [&](const Notification& n) {
-            changes.emplace_back(*n.numberValue("oldValue"), *n.numberValue("newValue"));
-        }));
-    for (auto profile : {ProfileTypeKids, ProfileTypeKids, ProfileTypeAdult, ProfileTypeNone, ProfileTypeNone})
-        ProfileManager::setActiveProfile(profile);
-    EXPECT_EQ(changes, (std::vector<std::pair<long long, long long>>{{0, 2}, {2, 1}, {1, 0}}));
-    EXPECT_FALSE(p.defaults->object(ProfileManager::InKidsModeUserDefaultKey));
 }
 
 TEST(MVAnalytics, HitsCarryTheSubscriberTenantAndProfile) {
@@ -123,22 +76,6 @@ TEST(MVAnalytics, HitsCarryTheSubscriberTenantAndProfile) {
                                                                         {"&cd5", "Subscription Type"},
                                                                         {"&cd6", "Voucher"},
                                                                         {"&cd", "Home"}}));
-}
-
-TEST(MVAnalytics, SignedOutHitsCarryNoSubscriber) {
-    TestPlatform p;
-    store(p, SecurityManager::kAccountGuidName, "GUID-7");
-    MVHTTPClient::initSharedClientWithHost("api.test");
-    MVAccount::modelWithDictionary({{"accountNumber", "A-100"}});
-    MVTrackEvent("SignIn", "SignIn_Success", std::nullopt, 0);
-
-    p.platform().notificationCenter().post(MVNotificationLogOut);
-    MVTrackEvent("SignIn", "SignIn_Failure", std::nullopt, 0);
-    ASSERT_EQ(p.analytics->hits.size(), 2u);
-    const auto& hit = p.analytics->hits[1];
-    EXPECT_EQ(hit.count("&uid"), 0u);
-    EXPECT_EQ(hit.count("&cd1"), 0u);
-    EXPECT_EQ(hit.count("&cd2"), 0u);  // no tenant answer yet
 }
 
 // Known fault: with no account guid the tracker keeps the previous subscriber's "&uid", so hits sent after

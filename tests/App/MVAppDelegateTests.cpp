@@ -182,27 +182,6 @@ TEST(MVAppDelegate, LaunchRoutesOnStoredCredentials) {
     }
 }
 
-TEST(MVAppDelegate, SignInCompletionInstallsTheMainScreens) {
-    App a;
-    a.hasRunBefore();
-    a.launch();
-    auto login = a.app->loginWindow();
-    ASSERT_TRUE(login);
-    auto nav = std::dynamic_pointer_cast<MVNavigationController>(login->rootViewController());
-    ASSERT_TRUE(nav && nav->isNavigationBarHidden());
-    auto controller = std::dynamic_pointer_cast<MVLoginViewController>(nav->topViewController());
-    ASSERT_TRUE(controller);
-    ASSERT_EQ(controller->delegate(), std::static_pointer_cast<MVLoginViewControllerDelegate>(a.app));
-    controller->delegate()->loginComplete(*controller);
-    EXPECT_TRUE(a.showsMainScreens());
-    EXPECT_TRUE(a.app->window()->isKeyWindow());
-    a.tp->advance(0.5);
-    EXPECT_FALSE(a.app->loginWindow());
-    EXPECT_EQ(a.logIns, 1);
-    EXPECT_DOUBLE_EQ(a.app->window()->alpha(), 1);
-    EXPECT_TRUE(a.app->window()->isIdentityTransform());
-}
-
 TEST(MVAppDelegate, DeviceLanguageChangeEmptiesTheStoredCatalogue) {
     struct Case {
         std::optional<std::string> lastLanguage;
@@ -442,41 +421,6 @@ TEST(MVAppDelegate, SignOutWithMaintenanceShowsBothScreensAndEndsSignedOut) {
     EXPECT_TRUE(a.app->fullScreenErrorWindow());
 }
 
-TEST(MVAppDelegate, AuthenticationRequiredShowsSignInOnce) {
-    const char* message = "Your subscription could not be authenticated for playback. Please sign in again.";
-    {
-        App a;
-        a.signedIn();
-        a.launch();
-        a.tp->advance(0.5);
-        auto& center = a.tp->platform().notificationCenter();
-        center.post(MVNotificationAuthenticationRequired);
-        auto login = a.app->loginWindow();
-        ASSERT_TRUE(login);
-        ASSERT_TRUE(a.alert());
-        EXPECT_EQ(a.alert()->title(), "Error");
-        EXPECT_EQ(a.alert()->message(), message);
-        EXPECT_FALSE(a.token());
-        a.tp->advance(0.5);
-        EXPECT_TRUE(login->isVisible());
-        EXPECT_TRUE(login->isKeyWindow());
-        EXPECT_DOUBLE_EQ(a.app->window()->alpha(), 0);
-
-        center.post(MVNotificationAuthenticationRequired);
-        EXPECT_EQ(a.app->loginWindow(), login);
-        EXPECT_EQ(a.tp->ui->visibleAlerts().size(), 1u);
-    }
-    {
-        App a;  // signed out: the sign-in window is already showing
-        a.hasRunBefore();
-        a.launch();
-        auto login = a.app->loginWindow();
-        a.tp->platform().notificationCenter().post(MVNotificationAuthenticationRequired);
-        EXPECT_EQ(a.app->loginWindow(), login);
-        EXPECT_FALSE(a.alert());
-    }
-}
-
 TEST(MVAppDelegate, CheckErrorStatus) {
     struct Case {
         const char* name;
@@ -522,80 +466,6 @@ TEST(MVAppDelegate, CheckErrorStatus) {
             EXPECT_EQ(a.app->fullScreenErrorWindow(), before);
         }
     }
-}
-
-TEST(MVAppDelegate, NoStatusCheckWhileSigningOut) {
-    App a;
-    a.signedIn();
-    a.launch();
-    a.app->showLoginView();
-    const auto before = a.requests("/browse").size();
-    a.app->applicationDidBecomeActive();
-    EXPECT_EQ(a.requests("/browse").size(), before);
-}
-
-TEST(MVAppDelegate, SavedSubtitleMigration) {
-    for (const auto& [name, code] : std::vector<std::pair<std::string, std::string>>{{"Suomi", "fi_mvtk"},
-                                                                                     {"Norsk", "nb_mvtk"},
-                                                                                     {"Svenska", "sv_mvtk"},
-                                                                                     {"Dansk", "da_mvtk"},
-                                                                                     {"svenska", ""},
-                                                                                     {"English", ""},
-                                                                                     {"", ""}})
-        EXPECT_EQ(MVAppDelegate::languageCodeForLanguageName(name), code) << name;
-
-    const std::vector<std::pair<std::optional<Json>, std::optional<Json>>> cases = {
-        {"Svenska", "sv_mvtk"},
-        {"sv_mvtk", "sv_mvtk"},
-        {"Klingon", ""},
-        {"", ""},
-        {std::nullopt, std::nullopt},
-        {42, 42},
-    };
-    for (const auto& [stored, migrated] : cases) {
-        App a;
-        if (stored) a.tp->defaults->setObject("MVLastSelectedSubtitleKey", *stored);
-        const int syncs = a.tp->defaults->synchronizeCount();
-        a.app->checkAndMigrateSavedSubtitle();
-        EXPECT_EQ(a.tp->defaults->object("MVLastSelectedSubtitleKey"), migrated) << (stored ? stored->dump() : "-");
-        EXPECT_EQ(a.tp->defaults->synchronizeCount(), syncs + 1);
-    }
-}
-
-TEST(MVAppDelegate, SupportedOrientations) {
-    struct Case {
-        UserInterfaceIdiom idiom;
-        bool allowLandscape;
-        bool allowLandscapeAfterSetup;
-        unsigned mask;
-    };
-    const Case cases[] = {
-        {UserInterfaceIdiom::Pad, false, false, InterfaceOrientationMaskAll},
-        {UserInterfaceIdiom::Pad, true, true, InterfaceOrientationMaskAll},
-        {UserInterfaceIdiom::Phone, true, false, InterfaceOrientationMaskAllButUpsideDown},
-        {UserInterfaceIdiom::Phone, false, false, InterfaceOrientationMaskPortrait},
-        {UserInterfaceIdiom::Unspecified, true, false, InterfaceOrientationMaskAllButUpsideDown},
-    };
-    for (const auto& c : cases) {
-        App a(c.idiom);
-        a.app->setAllowLandscape(c.allowLandscape);
-        EXPECT_EQ(a.app->applicationSupportedInterfaceOrientationsForWindow(nullptr), c.mask);
-        // Set-up forbids landscape on phones only; the player allows it again.
-        a.app->setupCacheAndForceClear(false);
-        EXPECT_EQ(a.app->allowLandscape(), c.allowLandscapeAfterSetup);
-    }
-}
-
-TEST(MVAppDelegate, ProfileChangeClearsTheSearchCache) {
-    App a;
-    a.hasRunBefore();
-    ProfileManager::setActiveProfile(ProfileTypeKids);
-    a.launch();
-    EXPECT_EQ(ProfileManager::launchProfile(), ProfileTypeKids);
-    a.app->searchCache()->setLastSearchString("dune");
-    ProfileManager::setActiveProfile(ProfileTypeAdult);
-    EXPECT_EQ(a.app->searchCache()->lastSearchString(), "");
-    EXPECT_EQ(ProfileManager::launchProfile(), ProfileTypeKids);
 }
 
 }  // namespace

@@ -41,45 +41,6 @@ TEST(MVDiscriminator, RegionTenantForString) {
         EXPECT_EQ(MVDiscriminator::regionTenantForString(string), tenant) << string.value_or("(nil)");
 }
 
-TEST(MVDiscriminator, TenantTextsAndLanguageSuffixFollowTheSharedAnswer) {
-    TestPlatform platform;
-    platform.locale->languageCode_ = "nb";
-    struct Case {
-        const char* name;
-        std::optional<std::string> string, analytics;
-        std::string language, backendLanguage;
-    };
-    const Case cases[] = {
-        {"XX", std::nullopt, std::nullopt, "sv", "no"},
-        {"MVSL", "Movra Solara", "Spain", "sv_movrasolara", "no_movrasolara"},
-        {"MVTK", "Movra Tavik", "Tavik", "sv_mvtk", "no_mvtk"},
-    };
-    for (const auto& c : cases) {
-        MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", c.name}});
-        EXPECT_EQ(MVDiscriminator::stringForCurrentTenant(), c.string) << c.name;
-        EXPECT_EQ(MVDiscriminator::analyticsStringForCurrentTenant(), c.analytics) << c.name;
-        EXPECT_EQ(MVDiscriminator::languageCodeForCurrentTenant("sv"), c.language) << c.name;
-        // Norwegian Bokmål goes to the back end as "no".
-        EXPECT_EQ(MVTavikLocale::mvtk_preferredLanguageString(), c.backendLanguage) << c.name;
-    }
-}
-
-TEST(MVDiscriminator, ReadsUrlWithoutSchemeAndFirstCountryCode) {
-    TestPlatform platform;
-    const std::vector<std::tuple<Json, std::string, std::optional<std::string>>> cases = {
-        {{{"url", "https://api.test"}, {"cc", {"SE", "FI"}}}, "api.test", "SE"},
-        {{{"url", "http://api.test/v2"}, {"cc", Json::array()}}, "api.test/v2", std::nullopt},
-        {{{"url", "api.test:8443"}, {"cc", {"ES"}}}, "api.test:8443", "ES"},
-        {{{"cc", "SE"}}, "", std::nullopt},
-        {Json(), "", std::nullopt},
-    };
-    for (const auto& [answer, url, countryCode] : cases) {
-        MVDiscriminator discriminator(answer);
-        EXPECT_EQ(discriminator.url(), url) << answer.dump();
-        EXPECT_EQ(discriminator.countryCode(), countryCode) << answer.dump();
-    }
-}
-
 TEST(MVDiscriminator, CurrentTenantChangedAgainstTheStoredTenant) {
     struct Case {
         std::optional<std::string> stored;
@@ -169,47 +130,6 @@ TEST(MVDiscriminatorClient, MapsTheAnswerToServiceErrors) {
         EXPECT_EQ(request.method, "GET");
         EXPECT_EQ(request.url, "https://disc.test/Movra");
         EXPECT_EQ(request.timeoutSeconds, 60.0);
-    }
-}
-
-TEST(MVDiscriminator, HomeTenantComesFromTheAccountCountry) {
-    struct Case {
-        const char* name;
-        ScriptedReply reply;
-        bool succeeds;
-        MVRegionTenant home;
-        std::int64_t failureCode;  // 0: failure without an error
-    };
-    const Case cases[] = {
-        {"Solara account",
-         reply(200, "application/xml",
-               "<result><status>success</status><account><country>ES</country></account></result>"),
-         true, MVRegionTenantSolara, 0},
-        {"Tavik account",
-         reply(200, "application/xml",
-               "<result><status>success</status><account><country>se</country></account></result>"),
-         true, MVRegionTenantTavik, 0},
-        {"403", reply(403, "text/html", "no"), false, MVRegionTenantNone, 1005},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TestPlatform platform(options());
-        platform.network->setScript([&c](const HttpRequest&) { return c.reply; });
-        auto discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
-        MVHTTPClient::initSharedClientWithHost(discriminator->url());
-        std::optional<bool> succeeded;
-        ErrorPtr failure;
-        discriminator->setupHomeTenantWithSuccess([&] { succeeded = true; },
-                                                  [&](ErrorPtr e) {
-                                                      succeeded = false;
-                                                      failure = e;
-                                                  });
-        ASSERT_TRUE(platform.runUntil([&] { return succeeded.has_value(); }));
-        EXPECT_EQ(*succeeded, c.succeeds);
-        EXPECT_EQ(discriminator->homeTenant(), c.home);
-        EXPECT_EQ(failure ? failure->code : 0, c.failureCode);
-        EXPECT_NE(platform.network->requests().at(0).url.find("https://api.test/stoffice/client/account"),
-                  std::string::npos);
     }
 }
 

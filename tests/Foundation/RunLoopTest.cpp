@@ -86,39 +86,6 @@ TEST_F(RunLoopTest, InvalidateBeforeFiringAndSetFireDatePushingBack) {
     EXPECT_EQ(trace, "pushed@8");
 }
 
-TEST_F(RunLoopTest, RepeatingTimerPushedBackKeepsItsIntervalFromTheNewDate) {
-    auto timer = loop.scheduleTimer(2, /*repeats=*/true, [&](Timer&) { note("tick"); });
-    clock->advance(1);
-    timer->setFireDate(5);
-    clock->advance(6);  // t = 7
-    EXPECT_EQ(trace, "tick@5 tick@7");
-    timer->invalidate();
-}
-
-TEST_F(RunLoopTest, CancelledDelayedTaskNeverRunsAndCancelAfterRunIsHarmless) {
-    auto cancelled = loop.postAfter(2, [&] { note("cancelled"); });
-    auto kept = loop.postAfter(2, [&] { note("kept"); });
-    EXPECT_TRUE(cancelled.isPending());
-    cancelled.cancel();
-    EXPECT_FALSE(cancelled.isPending());
-
-    clock->advance(2);
-    EXPECT_EQ(trace, "kept@2");
-    EXPECT_FALSE(kept.isPending());
-    kept.cancel();
-    DelayedTask{}.cancel();  // a default handle belongs to no loop
-}
-
-TEST_F(RunLoopTest, DelayedTaskHandleOutlivingItsLoopIsInert) {
-    DelayedTask handle;
-    {
-        RunLoop shortLived(clock);
-        handle = shortLived.postAfter(1, [] {});
-    }
-    EXPECT_FALSE(handle.isPending());
-    handle.cancel();
-}
-
 TEST_F(RunLoopTest, PostFromAnotherThreadWakesRun) {
     std::thread poster([&] {
         // Give run() a chance to block first; the test also passes when the post comes earlier.

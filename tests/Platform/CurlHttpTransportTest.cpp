@@ -208,21 +208,6 @@ TEST_F(CurlHttpTransportTest, RequestsArriveIntactWithOnlyTheCallersHeaders) {
     }
 }
 
-TEST_F(CurlHttpTransportTest, HttpErrorStatusIsAResponseWithHeadersInOrder) {
-    auto transport = trustingTransport();
-    Outcome outcome = perform(*transport, get(url("/failure")));
-    ASSERT_EQ(outcome.error, nullptr);
-    ASSERT_NE(outcome.response, nullptr);
-    EXPECT_EQ(outcome.response->statusCode, 500);
-    EXPECT_EQ(outcome.response->mimeType(), "text/xml");
-    EXPECT_EQ(outcome.body, "<error>boom</error>");
-    std::vector<std::string> traces;
-    for (const auto& [name, value] : outcome.response->headers)
-        if (name == "X-Trace") traces.push_back(value);
-    EXPECT_EQ(traces, (std::vector<std::string>{"first", "second"}));
-    EXPECT_EQ(outcome.task->response(), outcome.response);
-}
-
 TEST_F(CurlHttpTransportTest, SequentialRequestsReuseOneConnection) {
     auto transport = trustingTransport();
     for (int i = 0; i < 25; ++i) {
@@ -231,29 +216,6 @@ TEST_F(CurlHttpTransportTest, SequentialRequestsReuseOneConnection) {
         ASSERT_EQ(outcome.body, std::to_string(i));
     }
     EXPECT_EQ(transport->connectionsOpened(), 1);
-}
-
-TEST_F(CurlHttpTransportTest, ConcurrentRequestsFromManyThreadsEachCompleteOnce) {
-    constexpr int kThreads = 4, kPerThread = 25;
-    auto transport = trustingTransport();
-    Completions completions;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < kPerThread; ++i)
-                transport->dataTask(get(url("/number?n=" + std::to_string(t * kPerThread + i))), completions.handler());
-        });
-    for (auto& thread : threads) thread.join();
-    ASSERT_TRUE(completions.waitFor(kThreads * kPerThread));
-    transport.reset();  // joins the transport thread: no completion can still be on its way
-
-    std::set<std::uint64_t> tasks;
-    for (const auto& outcome : completions.outcomes()) {
-        ASSERT_EQ(outcome.error, nullptr) << outcome.error->summary();
-        EXPECT_TRUE(endsWith(outcome.task->request().url, "n=" + outcome.body));
-        tasks.insert(outcome.task->identifier());
-    }
-    EXPECT_EQ(tasks.size(), std::size_t{kThreads * kPerThread});
 }
 
 TEST_F(CurlHttpTransportTest, CancelOrDestroyCompletesARunningTransferOnceWithCancelled) {
@@ -314,30 +276,6 @@ TEST_F(CurlHttpTransportTest, TransportFailuresMapToUrlErrors) {
         EXPECT_EQ(outcome.response, nullptr);
     }
     close(closedSocket);
-}
-
-TEST_F(CurlHttpTransportTest, InvalidateAndCancelCancelsAllAndEveryLaterTask) {
-    auto transport = trustingTransport();
-    Completions completions;
-    transport->dataTask(get(url("/hold")), completions.handler());
-    transport->dataTask(get(url("/hold")), completions.handler());
-    ASSERT_TRUE(waitForHeld(2));
-    ASSERT_EQ(transport->tasks().size(), 2u);
-
-    transport->invalidateAndCancel();
-    ASSERT_TRUE(completions.waitFor(2));
-    HttpTaskPtr late = transport->dataTask(get(url("/echo")), completions.handler());
-    ASSERT_TRUE(completions.waitFor(3));
-    EXPECT_TRUE(transport->tasks().empty());
-    transport.reset();
-
-    auto outcomes = completions.outcomes();
-    ASSERT_EQ(outcomes.size(), 3u);
-    for (const auto& outcome : outcomes) {
-        ASSERT_NE(outcome.error, nullptr);
-        EXPECT_TRUE(outcome.error->is(kURLErrorDomain, kURLErrorCancelled)) << outcome.error->summary();
-    }
-    EXPECT_EQ(outcomes[2].task, late);
 }
 
 TEST_F(CurlHttpTransportTest, LastReferenceReleasedInsideACompletionDoesNotDeadlock) {

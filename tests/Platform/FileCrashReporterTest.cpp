@@ -24,26 +24,6 @@ std::string utcNow() {
     return buffer;
 }
 
-TEST(FileCrashReporter, NonFatalReportsAreOneJsonObjectPerLine) {
-    test::TemporaryDirectory temp;
-    FileCrashReporter reporter(temp.file("crashes"));
-    const auto before = utcNow();
-    reporter.notifyNonFatal("MVHTTPClient", "Unexpected answer", Json{{"code", 99999}, {"path", "browse"}});
-    reporter.notifyNonFatal("Bad \"text\"", "\xff not UTF-8\nsecond line", Json::object());
-    const auto after = utcNow();
-
-    std::ifstream in(temp.file("crashes/nonfatal.jsonl"));
-    std::vector<Json> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(Json::parse(line));
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0]["name"], "MVHTTPClient");
-    EXPECT_EQ(lines[0]["reason"], "Unexpected answer");
-    EXPECT_EQ(lines[0]["metadata"], (Json{{"code", 99999}, {"path", "browse"}}));
-    const auto time = lines[0]["time"].get<std::string>();
-    EXPECT_TRUE(time == before || time == after) << time << " not within " << before << " .. " << after;
-    EXPECT_EQ(lines[1]["name"], "Bad \"text\"");
-}
-
 TEST(FileCrashReporterDeathTest, CrashWritesAReportAndStillKillsTheProcess) {
     // "fast" forks at the statement, so the child writes into this test's folder.
     GTEST_FLAG_SET(death_test_style, "fast");

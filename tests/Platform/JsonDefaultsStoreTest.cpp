@@ -58,14 +58,5 @@ TEST_F(JsonDefaultsStoreTest, DamagedFileIsMovedAsideAndTheStoreStartsEmpty) {
     }
 }
 
-TEST_F(JsonDefaultsStoreTest, FailedWriteReportsFalseAndKeepsTheChangesPending) {
-    temp.write("blocker", "a file where the folder should be");
-    JsonDefaultsStore defaults(temp.file("blocker/defaults.json"));
-    defaults.setObject("k", "v");
-    EXPECT_FALSE(defaults.synchronize());
-    EXPECT_FALSE(defaults.synchronize());  // still pending, still failing
-    EXPECT_EQ(defaults.stringForKey("k"), "v");
-}
-
 }  // namespace
 }  // namespace movra

@@ -54,19 +54,5 @@ TEST(AFKissXMLResponseSerializerTest, ValidationAndParsing) {
     }
 }
 
-TEST(AFKissXMLResponseSerializerTest, StatusErrorCarriesStatusAndKeepsTheDocument) {
-    HttpResponse response{500, "https://api.example/settings", {{"Content-Type", "text/xml"}}};
-    ErrorPtr error;
-    auto doc = AFKissXMLResponseSerializer().responseObjectForResponse(&response, kErrorBody, &error);
-    ASSERT_TRUE(doc && error);
-    EXPECT_EQ(error->userInfo[kErrorHTTPStatusCodeKey], 500);
-    EXPECT_EQ(doc->rootElement().firstChildElement("errorCode").stringValue(), "ST1009");
-
-    HttpResponse html{403, "https://api.example/x", {{"Content-Type", "text/html"}}};
-    EXPECT_FALSE(AFKissXMLResponseSerializer().responseObjectForResponse(&html, "<html/>", &error));
-    EXPECT_EQ(error->userInfo[kErrorHTTPStatusCodeKey], 403);
-    EXPECT_EQ(error->userInfo["NSUnderlyingError"]["code"], kURLErrorCannotDecodeContentData);
-}
-
 }  // namespace
 }  // namespace movra

@@ -199,22 +199,5 @@ TEST(MVXMLDictonarySerializerTest, NonUniformArraysChooseAClassPerNode) {
     EXPECT_EQ(S::XMLTransformerForKey("id", base), nullptr);
 }
 
-TEST(MVXMLDictonarySerializerTest, DeepAndLargeDocumentsDoNotCrash) {
-    std::string deep;
-    for (int i = 0; i < 200; ++i) deep.insert(0, "<d>").append("</d>");
-    std::string xml = "<result><status>" + std::string(4 * 1024 * 1024, 's') + "</status>" + deep + "</result>";
-    auto doc = XMLDocument::parse(xml);
-    ASSERT_TRUE(doc);
-    XMLModelClass cls{.name = "R",
-                      .XPathPrefix = "result/",
-                      .XMLKeyPathsByPropertyKey = {{"status", "status"}, {"deep", "d"}, {"all", ".//d"}}};
-    ErrorPtr error;
-    auto d = S::dictionaryFromNode(doc->documentNode(), cls, &error);
-    ASSERT_TRUE(d) << (error ? error->summary() : "");
-    EXPECT_EQ((*d)["status"].get<std::string>().size(), 4u * 1024 * 1024);
-    EXPECT_EQ((*d)["deep"], "");
-    EXPECT_EQ((*d)["all"], "");
-}
-
 }  // namespace
 }  // namespace movra

@@ -17,18 +17,6 @@ XMLNode documentNode(const std::string& xml) {
     return doc ? doc->documentNode() : XMLNode();
 }
 
-TEST(ResponseRecordsTest, ErrorDocumentKeepsTextsAndAbsenceAsWritten) {
-    ErrorPtr error;
-    auto record = MTLXMLAdapter::modelOfClass<MVErrorResponse>(
-        documentNode("<result><status>failure</status><errorCode>ST2002</errorCode><userMessage/></result>"), &error);
-    ASSERT_TRUE(record);
-    EXPECT_FALSE(error);
-    EXPECT_EQ(record->status(), "failure");
-    EXPECT_EQ(record->errorCode(), "ST2002");
-    EXPECT_EQ(record->userMessage(), "");
-    EXPECT_EQ(record->systemMessage(), std::nullopt);
-}
-
 TEST(ResponseRecordsTest, DocumentOfAnotherKind) {
     test::TestPlatform platform;
     auto feed = documentNode("<rss><channel><status>Failure</status></channel></rss>");
@@ -46,16 +34,6 @@ TEST(ResponseRecordsTest, DocumentOfAnotherKind) {
     EXPECT_FALSE(MTLXMLAdapter::modelOfClass<MVAccount>(feed, &error));
     EXPECT_FALSE(error);
     EXPECT_FALSE(MVAccount::cachedAccount());
-}
-
-TEST(ResponseRecordsTest, LoginReadsPropertiesByTheirOwnNames) {
-    auto login = MTLXMLAdapter::modelOfClass<MVLoginResponse>(documentNode(
-        "<result><status>Success</status><token>t</token><accountGuid>g</accountGuid><other>x</other></result>"));
-    ASSERT_TRUE(login);
-    EXPECT_EQ(login->status(), "Success");
-    EXPECT_EQ(login->token(), "t");
-    EXPECT_EQ(login->identityGuid(), std::nullopt);
-    EXPECT_EQ(login->accountGuid(), "g");
 }
 
 TEST(ResponseRecordsTest, SettingWithNameFindsTheFirstExactMatch) {
