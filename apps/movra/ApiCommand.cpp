@@ -30,14 +30,9 @@ struct Outcome {
 /// Finds the API host: the override, else the discriminator's answer. Empty with `error` set on failure.
 std::string resolveHost(ErrorPtr& error) {
     auto& platform = Platform::current();
-    const auto& configuration = platform.configuration();
-    if (!configuration.apiHostOverride.empty()) {
-        const auto tenant = configuration.tenant.empty()
-                                ? platform.defaults().stringForKey("currentTenant").value_or("Movra Tavik")
-                                : configuration.tenant;
-        MVDiscriminator::initSharedDiscriminatorWithJSON(
-            {{"url", configuration.apiHostOverride}, {"cc", Json::array()}, {"name", tenant}});
-        return configuration.apiHostOverride;
+    if (const auto& host = platform.configuration().apiHostOverride; !host.empty()) {
+        MVDiscriminator::initSharedDiscriminatorWithJSON(MVDiscriminator::answerForAPIHostOverride());
+        return host;
     }
     MVDiscriminatorClient client;
     bool done = false;

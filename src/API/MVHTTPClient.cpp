@@ -83,7 +83,8 @@ std::shared_ptr<MVHTTPClient> MVHTTPClient::initSharedClientWithHost(const std::
 
 std::shared_ptr<MVHTTPClient> MVHTTPClient::sharedClient() { return Platform::current().object<MVHTTPClient>(); }
 
-MVHTTPClient::MVHTTPClient(std::optional<Url> baseURL) : baseURL_(std::move(baseURL)) {
+MVHTTPClient::MVHTTPClient(std::optional<Url> baseURL)
+    : baseURL_(std::move(baseURL)), acceptLanguage_(acceptLanguageHeader()), userAgent_(userAgentHeader()) {
     auto& platform = Platform::current();
     session_ = platform.makeTransport();
     auto& keychain = platform.credentials();
@@ -112,8 +113,8 @@ std::optional<HttpRequest> MVHTTPClient::requestWithMethod(const std::string& me
     request.url = url->absoluteString();
     if (!query.empty()) request.url += (url->query() ? "&" : "?") + query;
     request.timeoutSeconds = requestTimeoutInterval_;
-    request.setHeader("Accept-Language", acceptLanguageHeader());
-    request.setHeader("User-Agent", userAgentHeader());
+    request.setHeader("Accept-Language", acceptLanguage_);
+    request.setHeader("User-Agent", userAgent_);
     return request;
 }
 

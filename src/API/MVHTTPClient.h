@@ -145,6 +145,9 @@ private:
     static void deleteStoredCredentials();
 
     std::optional<Url> baseURL_;
+    // The serializer's default headers, fixed for the life of the client.
+    std::string acceptLanguage_;
+    std::string userAgent_;
     double requestTimeoutInterval_ = 60.0;
     std::shared_ptr<HttpTransport> session_;
     std::weak_ptr<MVHTTPClientGlobalErrorHandler> globalErrorHandler_;

@@ -190,14 +190,9 @@ void MVAppDelegate::setupDiscriminatorForceHandleInitialRoute(bool force) { setu
 void MVAppDelegate::setupDiscriminatorWithHost(const std::optional<std::string>& host, bool force) {
     auto routeNeeded = std::make_shared<bool>(force);
     std::weak_ptr<MVAppDelegate> weak = weak_from_this();
-    const auto& configuration = Platform::current().configuration();
-    if (!configuration.apiHostOverride.empty()) {
-        // The QA endpoint override answers in place of the discriminator: the given host, the chosen tenant.
-        const auto tenant = configuration.tenant.empty()
-                                ? Platform::current().defaults().stringForKey("currentTenant").value_or("Movra Tavik")
-                                : configuration.tenant;
-        Json answer = {{"url", configuration.apiHostOverride}, {"cc", Json::array()}, {"name", tenant}};
-        Platform::current().mainQueue().post([weak, routeNeeded, force, answer] {
+    if (!Platform::current().configuration().apiHostOverride.empty()) {
+        // The QA endpoint override answers in place of the discriminator.
+        Platform::current().mainQueue().post([weak, routeNeeded, force, answer = MVDiscriminator::answerForAPIHostOverride()] {
             if (auto self = weak.lock()) self->handleDiscriminatorAnswer(routeNeeded, force, nullptr, answer);
         });
         return;

@@ -32,6 +32,15 @@ std::shared_ptr<MVDiscriminator> MVDiscriminator::initSharedDiscriminatorWithJSO
     return discriminator;
 }
 
+Json MVDiscriminator::answerForAPIHostOverride() {
+    auto& platform = Platform::current();
+    const auto& configuration = platform.configuration();
+    const auto tenant = configuration.tenant.empty()
+                            ? platform.defaults().stringForKey(kCurrentTenantKey).value_or("Movra Tavik")
+                            : configuration.tenant;
+    return {{"url", configuration.apiHostOverride}, {"cc", Json::array()}, {"name", tenant}};
+}
+
 const std::vector<std::string>& MVDiscriminator::SolaraRegionCountryCodes() {
     static const std::vector<std::string> codes = {"ES"};
     return codes;

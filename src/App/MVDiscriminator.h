@@ -33,6 +33,9 @@ public:
     static std::string languageCodeForCurrentTenant(const std::string& code);
     /// Stores a recognised new tenant under "currentTenant"; true when it differs from the stored one.
     static bool changeCurrentTenantIfNeededToNewTenant(MVRegionTenant tenant);
+    /// The answer that stands in for the discriminator when an API host override is configured: that host
+    /// and the configured tenant (else the stored one, else Tavik).
+    static Json answerForAPIHostOverride();
     static const std::vector<std::string>& SolaraRegionCountryCodes();
     static const std::vector<std::string>& TavikRegionCountryCodes();
 
