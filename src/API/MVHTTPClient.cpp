@@ -165,7 +165,8 @@ HttpTaskPtr MVHTTPClient::dataTaskWithRequest(HttpRequest request, Success succe
             error = validation;
         }
         if (response) task->setResponseBody(std::make_shared<const std::string>(std::move(body)));
-        platform.mainQueue().post([task, document, error, success, failure] {
+        // The document moves on whole: its last reference, and so its freeing, stays off the transport thread.
+        platform.mainQueue().post([task, document = std::move(document), error, success, failure] {
             if (error) {
                 if (failure) failure(task, document, error);
             } else if (success) {

@@ -24,6 +24,7 @@
 #include <netinet/in.h>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 
 namespace movra {
 
@@ -37,6 +38,9 @@ using X509Ptr = std::unique_ptr<X509, X509Free>;
 // Longer than this to set up a connection means the host is not going to answer.
 constexpr long kMaxConnectTimeoutMs = 30'000;
 constexpr long kMaxConnectionsPerHost = 4;
+// Easy handles kept for the next requests: setting one up costs more than the request itself on a
+// kept-alive connection.
+constexpr std::size_t kMaxIdleHandles = 8;
 
 /// One request in flight, owned by the transport thread once it has left the inbox.
 struct Transfer {
@@ -201,7 +205,10 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
         curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS, kMaxConnectionsPerHost);
     }
 
-    ~Impl() { curl_multi_cleanup(multi_); }
+    ~Impl() {
+        for (CURL* easy : idleHandles_) curl_easy_cleanup(easy);
+        curl_multi_cleanup(multi_);
+    }
 
     void start() {
         thread_ = std::thread([self = shared_from_this()] { self->run(); });
@@ -326,7 +333,13 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
         if (auto scheme = toLower(url->scheme()); scheme != "http" && scheme != "https")
             return complete(*transfer, nullptr, {}, urlError(kURLErrorUnsupportedURL, request.url));
 
-        CURL* easy = curl_easy_init();
+        CURL* easy = nullptr;
+        if (idleHandles_.empty()) {
+            easy = curl_easy_init();
+        } else {
+            easy = idleHandles_.back();
+            idleHandles_.pop_back();
+        }
         if (!easy) return complete(*transfer, nullptr, {}, urlError(kURLErrorUnknown, "curl_easy_init failed"));
         transfer->easy = easy;
         curl_easy_setopt(easy, CURLOPT_PRIVATE, transfer.get());
@@ -422,10 +435,23 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
             std::lock_guard lock(mutex_);
             pending_.erase(transfer.task->identifier());
         }
+        recycle(transfer);
         if (!transfer.task->markCompleted()) return;
         if (response) transfer.task->setResponse(response);
         if (transfer.completion)
             transfer.completion(transfer.task, std::move(response), std::move(body), std::move(error));
+    }
+
+    /// Takes back the transfer's easy handle (already out of the multi handle) for a later request.
+    void recycle(Transfer& transfer) {
+        CURL* easy = std::exchange(transfer.easy, nullptr);
+        if (!easy) return;
+        if (idleHandles_.size() < kMaxIdleHandles) {
+            curl_easy_reset(easy);
+            idleHandles_.push_back(easy);
+        } else {
+            curl_easy_cleanup(easy);
+        }
     }
 
     const double defaultTimeoutSeconds_;
@@ -444,6 +470,7 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
 
     // Transport thread only.
     std::unordered_map<std::uint64_t, std::unique_ptr<Transfer>> active_;
+    std::vector<CURL*> idleHandles_;
 };
 
 CurlHttpTransport::CurlHttpTransport(HttpTransportOptions options) : impl_(std::make_shared<Impl>(options)) {
