@@ -3,6 +3,7 @@
 #include "Foundation/Log.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -37,6 +38,13 @@ bool writeAll(int fd, std::string_view data) {
 
 ErrorPtr AtomicFile::systemError(const std::string& what, const std::string& path, int errorNumber) {
     return makeError(kPOSIXErrorDomain, errorNumber, "Cannot " + what + " " + path + ": " + std::strerror(errorNumber));
+}
+
+void AtomicFile::setAside(const std::string& path, const std::string& what, const std::string& why) {
+    const auto aside = path + ".corrupt";
+    Log::error("{} {} is unreadable ({}); moved to {}", what, path, why, aside);
+    if (std::rename(path.c_str(), aside.c_str()) != 0)
+        Log::error("Cannot move {} aside: {}", path, std::strerror(errno));
 }
 
 AtomicFile::ReadResult AtomicFile::read(const std::string& path) {

@@ -33,6 +33,9 @@ class AtomicFile {
     static ErrorPtr write(const std::string& path, std::string_view contents);
     /// Creates `path` (and missing parents) and gives it mode 0700 when this call created it.
     static ErrorPtr makePrivateDirectory(const std::string& path);
+    /// Moves a damaged file to "<path>.corrupt", kept for inspection, and logs `why` as an error; the caller
+    /// starts over without it. `what` names the file in the log ("Defaults file").
+    static void setAside(const std::string& path, const std::string& what, const std::string& why);
     /// A kPOSIXErrorDomain error "Cannot <what> <path>: <strerror>".
     static ErrorPtr systemError(const std::string& what, const std::string& path, int errorNumber);
 };

@@ -3,9 +3,6 @@
 #include "Foundation/Log.h"
 #include "Platform/AtomicFile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 namespace movra {
@@ -21,11 +18,7 @@ void JsonDefaultsStore::load() {
     if (read.contents) json = Json::parse(*read.contents, nullptr, /*allow_exceptions=*/false);
     if (read.error || json.is_discarded() || !json.is_object()) {
         // Keep the damaged file for inspection, and start over rather than fail every later write.
-        const auto aside = path_ + ".corrupt";
-        Log::error("Defaults file {} is unreadable ({}); moved to {}", path_,
-                   read.error ? read.error->summary() : "not a JSON object", aside);
-        if (std::rename(path_.c_str(), aside.c_str()) != 0)
-            Log::error("Cannot move {} aside: {}", path_, std::strerror(errno));
+        AtomicFile::setAside(path_, "Defaults file", read.error ? read.error->summary() : "not a JSON object");
         return;
     }
     values_ = std::move(json);
