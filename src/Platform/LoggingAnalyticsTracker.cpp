@@ -15,20 +15,14 @@ void LoggingAnalyticsTracker::configure(const std::string& trackingId, double di
 
 void LoggingAnalyticsTracker::set(const std::string& parameter, const std::optional<std::string>& value) {
     std::lock_guard lock(mutex_);
-    if (value)
-        values_[parameter] = *value;
-    else
-        values_.erase(parameter);
+    setParameter(values_, parameter, value);
 }
 
 void LoggingAnalyticsTracker::send(const Parameters& hit) {
-    Json merged = Json::object();
-    {
-        std::lock_guard lock(mutex_);
-        for (const auto& [key, value] : values_) merged[key] = value;
-    }
-    for (const auto& [key, value] : hit) merged[key] = value;
-    Log::debug("Analytics hit: {}", queryStringFromParameters(merged));
+    std::unique_lock lock(mutex_);
+    const Json parameters = merged(values_, hit);
+    lock.unlock();
+    Log::debug("Analytics hit: {}", queryStringFromParameters(parameters));
 }
 
 }  // namespace movra

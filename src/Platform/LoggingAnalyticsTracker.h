@@ -16,6 +16,9 @@ class LoggingAnalyticsTracker final : public AnalyticsTracker {
                    bool trackUncaughtExceptions) override;
     void set(const std::string& parameter, const std::optional<std::string>& value) override;
     void send(const Parameters& hit) override;
+    /// Hits are logged as they are sent: nothing ever waits.
+    void dispatch() override {}
+    bool flush(double /*timeoutSeconds*/) override { return true; }
 
   private:
     std::mutex mutex_;

@@ -29,15 +29,14 @@ public:
     }
     void set(const std::string& parameter, const std::optional<std::string>& value) override {
         std::lock_guard lock(mutex);
-        if (value)
-            trackerValues[parameter] = *value;
-        else
-            trackerValues.erase(parameter);
+        setParameter(trackerValues, parameter, value);
     }
     void send(const Parameters& hit) override {
         std::lock_guard lock(mutex);
         hits.push_back(hit);
     }
+    void dispatch() override {}
+    bool flush(double /*timeoutSeconds*/) override { return true; }
     std::mutex mutex;
     std::string trackingId;
     double dispatchInterval = 0;
