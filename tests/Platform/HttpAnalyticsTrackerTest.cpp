@@ -1,0 +1,176 @@
+// The collector tracker: wire format of a batch, batching, the pending file across restarts, failures.
+#include "Foundation/Strings.h"
+#include "Platform/HttpAnalyticsTracker.h"
+#include "support/TemporaryDirectory.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace movra {
+namespace {
+
+using test::ScriptedReply;
+
+ScriptedReply reply(int status, ErrorPtr error = nullptr) {
+    ScriptedReply r;
+    r.status = status;
+    r.error = std::move(error);
+    return r;
+}
+
+constexpr double kInterval = 20;
+
+class HttpAnalyticsTrackerTest : public ::testing::Test {
+  protected:
+    std::shared_ptr<HttpAnalyticsTracker> makeTracker(const std::string& directory,
+                                                      std::size_t maximumQueuedHits = 1000) {
+        auto tracker = std::make_shared<HttpAnalyticsTracker>(
+            HttpAnalyticsTracker::Options{.collectorUrl = "https://collector.test/mp",
+                                          .directory = directory,
+                                          .transport = t.network,
+                                          .clock = t.manualClock,
+                                          .maximumQueuedHits = maximumQueuedHits});
+        tracker->attach(t.main());
+        tracker->configure("UA-1-1", kInterval, /*trackUncaughtExceptions=*/true);
+        return tracker;
+    }
+    std::shared_ptr<HttpAnalyticsTracker> makeTracker() { return makeTracker(temp.file("analytics")); }
+    void answer(ScriptedReply reply) {
+        t.network->setScript([reply](const HttpRequest&) { return reply; });
+    }
+    /// Lets `seconds` of virtual time pass and waits for the answers they caused.
+    void advance(double seconds) {
+        t.advance(seconds);
+        t.globalQueue->drain();
+    }
+    static AnalyticsTracker::Parameters event(int value) {
+        return {{"&t", "event"}, {"&ec", "Home"}, {"&ea", "Home_CarouselSwipe"}, {"&ev", std::to_string(value)}};
+    }
+    std::vector<std::string> lines(std::size_t request) const {
+        return split(t.network->requests().at(request).body, "\n");
+    }
+    std::string clientId() const { return trim(temp.read("analytics/client-id")); }
+
+    test::TestPlatform t;
+    test::TemporaryDirectory temp;
+};
+
+TEST_F(HttpAnalyticsTrackerTest, BatchCarriesEachHitMergedAndEncodedOnItsOwnLine) {
+    answer(reply(200));
+    auto tracker = makeTracker();
+    tracker->set("&uid", "guid-1");
+    tracker->set("&cd1", "User ID");
+    tracker->set("&cd5", "Subscription Type");
+    tracker->set("&cd5", std::nullopt);
+    tracker->set("&cd", "Home");
+    tracker->send(
+        {{"&t", "event"}, {"&ec", "Sign In"}, {"&el", "a&b=c\nü/?"}, {"&uid", "123"}, {"&cd1", "123"}, {"&cd4", ""}});
+    advance(5);
+    tracker->send({{"&t", "screenview"}, {"&cd", "Search"}});
+    advance(14);
+    EXPECT_EQ(t.network->requestCount(), 0u);
+    advance(1);
+
+    ASSERT_EQ(t.network->requestCount(), 1u);
+    const auto request = t.network->requests()[0];
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.url, "https://collector.test/mp/batch");
+    EXPECT_EQ(request.header("Content-Type"), "text/plain");
+    const auto cid = clientId();
+    EXPECT_EQ(request.body, "cd=Home&cd1=123&cid=" + cid +
+                                "&ec=Sign%20In&el=a%26b%3Dc%0A%C3%BC/?&qt=20000&t=event&tid=UA-1-1&uid=123&v=1\n"
+                                "cd=Search&cd1=User%20ID&cid=" +
+                                cid + "&qt=15000&t=screenview&tid=UA-1-1&uid=guid-1&v=1");
+}
+
+TEST_F(HttpAnalyticsTrackerTest, PendingHitsAndTheClientIdSurviveARestart) {
+    answer(reply(503));
+    auto first = makeTracker();
+    first->send(event(1));
+    advance(kInterval);
+    first.reset();
+    const auto cid = clientId();
+
+    answer(reply(200));
+    auto restarted = makeTracker();
+    restarted->send(event(2));
+    advance(kInterval);
+    ASSERT_EQ(t.network->requestCount(), 2u);
+    const auto sent = lines(1);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_NE(sent[0].find("cid=" + cid + "&ea=Home_CarouselSwipe&ec=Home&ev=1&qt=40000&"), std::string::npos);
+    EXPECT_NE(sent[1].find("cid=" + cid + "&ea=Home_CarouselSwipe&ec=Home&ev=2&qt=20000&"), std::string::npos);
+    EXPECT_EQ(temp.read("analytics/pending.json"), "[]");
+}
+
+TEST_F(HttpAnalyticsTrackerTest, TransientFailuresKeepTheBatchOtherClientErrorsDropIt) {
+    const struct {
+        const char* name;
+        ScriptedReply reply;
+        bool kept;
+    } cases[] = {
+        {"500", reply(500), true},
+        {"408", reply(408), true},
+        {"429", reply(429), true},
+        {"offline", reply(0, makeError(kURLErrorDomain, kURLErrorNotConnectedToInternet)), true},
+        {"400", reply(400), false},
+        {"404", reply(404), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TemporaryDirectory folder;
+        auto tracker = makeTracker(folder.path());
+        tracker->send(event(7));
+        answer(c.reply);
+        const auto before = t.network->requestCount();
+        advance(kInterval);
+        answer(reply(204));
+        advance(kInterval);
+        EXPECT_EQ(t.network->requestCount() - before, c.kept ? 2u : 1u);
+        EXPECT_EQ(folder.read("pending.json"), "[]");
+    }
+}
+
+TEST_F(HttpAnalyticsTrackerTest, OneBatchAtATimeAndFlushSendsThemAllWithoutTheRunLoop) {
+    auto held = reply(200);
+    held.hold = true;
+    answer(held);
+    auto tracker = makeTracker(temp.path(), /*maximumQueuedHits=*/25);
+    for (int i = 0; i < 27; ++i) tracker->send(event(i));  // the first two are dropped
+    tracker->dispatch();
+    advance(kInterval);
+    EXPECT_EQ(t.network->requestCount(), 1u);
+    for (const auto& task : t.network->tasks()) task->cancel();
+    t.globalQueue->drain();
+
+    answer(reply(502));
+    EXPECT_FALSE(tracker->flush(/*timeoutSeconds=*/10));
+    answer(reply(200));
+    EXPECT_TRUE(tracker->flush(/*timeoutSeconds=*/10));
+    ASSERT_EQ(t.network->requestCount(), 4u);
+    EXPECT_EQ(lines(2).size(), 20u);
+    EXPECT_NE(lines(2)[0].find("&ev=2&"), std::string::npos);
+    EXPECT_EQ(lines(3).size(), 5u);
+}
+
+TEST_F(HttpAnalyticsTrackerTest, ADamagedPendingFileIsMovedAside) {
+    answer(reply(200));
+    std::filesystem::create_directories(temp.file("analytics"));
+    for (const std::string damaged : {"[{\"madeAt\": 1", "{}", "[{\"madeAt\": \"x\", \"parameters\": {}}]",
+                                      "[{\"madeAt\": 1, \"parameters\": {\"ev\": 1}}]"}) {
+        SCOPED_TRACE(damaged);
+        temp.write("analytics/pending.json", damaged);
+        temp.write("analytics/client-id", "not an id");
+        auto tracker = makeTracker();
+        EXPECT_EQ(temp.read("analytics/pending.json.corrupt"), damaged);
+        EXPECT_EQ(clientId().size(), 36u);
+        tracker->send(event(1));
+        EXPECT_TRUE(tracker->flush(/*timeoutSeconds=*/10));
+        EXPECT_EQ(lines(t.network->requestCount() - 1).size(), 1u);
+    }
+}
+
+}  // namespace
+}  // namespace movra
