@@ -6,6 +6,7 @@
 #include "Platform/CurlHttpTransport.h"
 #include "Platform/FileCrashReporter.h"
 #include "Platform/FileCredentialStore.h"
+#include "Platform/HttpAnalyticsTracker.h"
 #include "Platform/JsonDefaultsStore.h"
 #include "Platform/LoggingAnalyticsTracker.h"
 #include "Platform/LoggingPlaybackQualityClient.h"
@@ -46,11 +47,24 @@ std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::s
     s.reachability = std::make_shared<TransportReachability>();
     s.uiHost = std::move(uiHost);
     s.crashReporter = std::make_shared<FileCrashReporter>(dataDirectory + "/crashes");
-    s.analytics = std::make_shared<LoggingAnalyticsTracker>();
+    std::shared_ptr<HttpAnalyticsTracker> collector;
+    if (configuration.analyticsCollectorUrl.empty()) {
+        s.analytics = std::make_shared<LoggingAnalyticsTracker>();
+    } else {
+        collector = std::make_shared<HttpAnalyticsTracker>(
+            HttpAnalyticsTracker::Options{.collectorUrl = configuration.analyticsCollectorUrl,
+                                          .directory = dataDirectory + "/analytics",
+                                          .transport = s.sharedTransport,
+                                          .clock = s.clock});
+        s.analytics = collector;
+    }
     s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
     s.imageCodec = std::make_shared<StbImageCodec>();
     s.configuration = std::move(configuration);
-    return std::make_shared<Platform>(std::move(s));
+    auto platform = std::make_shared<Platform>(std::move(s));
+    // The periodic dispatch needs the main queue, which the platform creates.
+    if (collector) collector->attach(platform->mainQueue());
+    return platform;
 }
 
 }  // namespace movra
