@@ -3,23 +3,13 @@
 #include <iostream>
 
 #include "API/MVHTTPClient.h"
-#include "App/MVDiscriminator.h"
-#include "App/MVDiscriminatorClient.h"
 #include "Foundation/Strings.h"
-#include "Platform/Platform.h"
-#include "Platform/PlatformFactory.h"
+#include "movra/ClientSession.h"
+#include "movra/Output.h"
 
 namespace movra::cli {
 
 namespace {
-
-Json errorObject(const ErrorPtr& error) {
-    if (!error) return nullptr;
-    return Json{{"domain", error->domain},
-                {"code", error->code},
-                {"description", error->localizedDescription},
-                {"failureReason", error->failureReason}};
-}
 
 struct Outcome {
     bool done = false;
@@ -27,35 +17,9 @@ struct Outcome {
     ErrorPtr error;
 };
 
-/// Finds the API host: the override, else the discriminator's answer. Empty with `error` set on failure.
-std::string resolveHost(ErrorPtr& error) {
-    auto& platform = Platform::current();
-    if (const auto& host = platform.configuration().apiHostOverride; !host.empty()) {
-        MVDiscriminator::initSharedDiscriminatorWithJSON(MVDiscriminator::answerForAPIHostOverride());
-        return host;
-    }
-    MVDiscriminatorClient client;
-    bool done = false;
-    std::string host;
-    client.getTenantDiscriminatorWithCompletion([&](ErrorPtr e, Json json) {
-        done = true;
-        error = e;
-        if (!e) host = MVDiscriminator::initSharedDiscriminatorWithJSON(json)->url();
-    });
-    platform.mainQueue().runUntil([&] { return done; }, -1);
-    if (!error && host.empty())
-        error = makeError(kMovraErrorDomain, kErrorUnexpectedAnswer, "The discriminator named no API host");
-    return host;
-}
-
 }  // namespace
 
 int ApiCommand::run(const GlobalOptions& options) const {
-    Configuration configuration;
-    if (auto error = options.makeConfiguration(configuration)) {
-        std::cerr << "movra: " << error->localizedDescription << std::endl;
-        return 2;
-    }
     Json params = Json::object();
     for (const auto& p : parameters) {
         auto eq = p.find('=');
@@ -65,17 +29,18 @@ int ApiCommand::run(const GlobalOptions& options) const {
         }
         params[p.substr(0, eq)] = p.substr(eq + 1);
     }
-    Platform::install(makeSystemPlatform(configuration, std::make_shared<UiHost>(), options.consoleLevel()));
-    auto& platform = Platform::current();
+    ClientSession session(options);
+    if (auto error = session.open()) {
+        std::cerr << "movra: " << error->localizedDescription << std::endl;
+        return 2;
+    }
 
     Outcome outcome;
-    ErrorPtr hostError;
-    const auto host = resolveHost(hostError);
-    if (hostError) {
+    if (auto hostError = session.checkRegion()) {
         outcome.done = true;
         outcome.error = hostError;
     } else {
-        auto client = MVHTTPClient::initSharedClientWithHost(host);
+        auto client = session.client();
         auto record = [&outcome](const HttpTaskPtr& task, const XMLDocumentPtr& document, const ErrorPtr& error) {
             outcome.task = task;
             // An error document explains a failure better than the HTTP status does.
@@ -91,7 +56,7 @@ int ApiCommand::run(const GlobalOptions& options) const {
                 record(task, document, error);
                 standardFailure(task, document, error);
             });
-        platform.mainQueue().runUntil([&outcome] { return outcome.done; }, -1);
+        session.wait([&outcome] { return outcome.done; }, -1);
     }
 
     auto response = outcome.task ? outcome.task->response() : nullptr;
@@ -109,7 +74,6 @@ int ApiCommand::run(const GlobalOptions& options) const {
         if (body) std::cout << "\n" << *body << (endsWith(*body, "\n") ? "" : "\n");
         std::cout.flush();
     }
-    Platform::uninstall();
     return outcome.error ? 1 : 0;
 }
 

@@ -1,9 +1,14 @@
 // movra: the Movra client for people and scripts.
 #include <CLI/CLI.hpp>
 
+#include "movra/AccountCommand.h"
 #include "movra/ApiCommand.h"
 #include "movra/DemoCommand.h"
 #include "movra/GlobalOptions.h"
+#include "movra/LoginCommand.h"
+#include "movra/LogoutCommand.h"
+#include "movra/SettingsCommand.h"
+#include "movra/TenantCommand.h"
 
 int main(int argc, char** argv) {
     using namespace movra::cli;
@@ -32,6 +37,46 @@ int main(int argc, char** argv) {
     apiCommand->add_option("PATH", api.path, "Path below the client API base (\"browse\") or absolute")->required();
     apiCommand->add_option("-p,--param", api.parameters, "Query parameter KEY=VALUE (repeatable)");
     apiCommand->callback([&] { status = api.run(options); });
+
+    LoginCommand login;
+    auto* loginCommand = app.add_subcommand("login", "Sign in (the password never comes from an argument)");
+    loginCommand->add_option("USER", login.userName, "User name (e-mail address)")->required();
+    loginCommand->add_flag("--password-stdin", login.passwordFromStdin,
+                           "Read the password from standard input (else MOVRA_PASSWORD, else a prompt)");
+    loginCommand->callback([&] { status = login.run(options); });
+
+    LogoutCommand logout;
+    app.add_subcommand("logout", "Sign out; the device identifier stays")->callback([&] {
+        status = logout.run(options);
+    });
+
+    AccountCommand account;
+    app.add_subcommand("account", "Show the signed-in subscriber's account")->callback([&] {
+        status = account.run(options);
+    });
+
+    TenantCommand tenant;
+    app.add_subcommand("tenant", "Run the region check and show the tenants")->callback([&] {
+        status = tenant.run(options);
+    });
+
+    SettingsCommand settings;
+    auto* settingsCommand = app.add_subcommand("settings", "List the subscriber's settings");
+    settingsCommand->callback([&] {
+        if (settingsCommand->get_subcommands().empty()) status = settings.run(options);
+    });
+    auto* settingsSet = settingsCommand->add_subcommand("set", "Write settings");
+    settingsSet->add_option("NAME=VALUE", settings.arguments, "Settings to write")->required();
+    settingsSet->callback([&] {
+        settings.action = SettingsCommand::Action::Set;
+        status = settings.run(options);
+    });
+    auto* settingsClear = settingsCommand->add_subcommand("clear", "Remove settings");
+    settingsClear->add_option("NAME", settings.arguments, "Settings to remove")->required();
+    settingsClear->callback([&] {
+        settings.action = SettingsCommand::Action::Clear;
+        status = settings.run(options);
+    });
 
     CLI11_PARSE(app, argc, argv);
     return status;

@@ -15,6 +15,8 @@
 #include "Utilities/MTLXMLAdapter.h"
 #include "Utilities/MVAccount.h"
 #include "Utilities/MVErrorResponse.h"
+#include "Utilities/MVLoginResponse.h"
+#include "Utilities/MVSettingsResponse.h"
 
 namespace movra {
 
@@ -32,6 +34,46 @@ ErrorPtr serviceWideError(const std::optional<std::string>& errorCode) {
     if (errorCode == "ST1005") return serviceError(kErrorGeoBlocked);
     if (errorCode == "ST1009") return serviceError(kErrorMaintenance);
     return nullptr;
+}
+
+constexpr const char* kIncorrectPasswordMessage = "Incorrect Password. Note that passwords are case sensitive.";
+constexpr const char* kIncorrectCredentialsMessage =
+    "Incorrect Email or Password. Please try again. Note that passwords are case sensitive.";
+constexpr const char* kNoNetworkMessage = "Sorry, No network connection is available at the moment.";
+constexpr const char* kServiceUnavailableMessage = "A problem has occured and the service may be temporarily unavailable.";
+
+ErrorPtr clientError(std::int64_t code, const std::string& message) {
+    return makeError(kHTTPClientErrorDomain, code, MVLocalizedString(message));
+}
+
+std::shared_ptr<MVErrorResponse> errorResponseOf(const XMLDocumentPtr& document) {
+    if (!document) return nullptr;
+    ErrorPtr mappingError;
+    auto response = MTLXMLAdapter::modelOfClass<MVErrorResponse>(document->documentNode(), &mappingError);
+    return mappingError ? nullptr : response;
+}
+
+/// The message of a failed sign-in, chosen from the status and the error document the server sent.
+std::string signInFailureMessage(int status, bool cachedUserName, const XMLDocumentPtr& document) {
+    if (status == 401 && cachedUserName) return MVLocalizedString(kIncorrectPasswordMessage);
+    if (status == 401) {
+        // The service's own wording wins, except for its plain wrong-credentials code.
+        if (auto response = errorResponseOf(document)) {
+            const auto code = response->errorCode().value_or("");
+            const auto message = response->userMessage().value_or("");
+            if (!code.empty() && code != "ST3003" && !message.empty()) return message;
+        }
+        return MVLocalizedString(kIncorrectCredentialsMessage);
+    }
+    return MVLocalizedString(Platform::current().reachability().isReachable() ? kServiceUnavailableMessage
+                                                                               : kNoNetworkMessage);
+}
+
+/// A settings value as the body shows it: texts as they are, booleans as 1 and 0, numbers in decimal.
+std::string settingText(const Json& value) {
+    if (value.is_string()) return value.get<std::string>();
+    if (value.is_boolean()) return value.get<bool>() ? "1" : "0";
+    return value.dump();
 }
 
 std::string acceptLanguageHeader() {
@@ -350,6 +392,80 @@ HttpTaskPtr MVHTTPClient::downloadImageWithURL(const Url& url, std::function<voi
 
 // ---- account and device ----
 
+HttpTaskPtr MVHTTPClient::loginSubscriberWithUserName(const std::string& userName, const std::string& password,
+                                                      Completion completion) {
+    return loginSubscriberWithUserName(userName, /*cachedUserName=*/false, password, std::move(completion));
+}
+
+HttpTaskPtr MVHTTPClient::loginLastSubscriberWithPassword(const std::string& password, Completion completion) {
+    return loginSubscriberWithUserName(userName_.value_or(""), /*cachedUserName=*/true, password, std::move(completion));
+}
+
+HttpTaskPtr MVHTTPClient::loginSubscriberWithUserName(const std::string& userName, bool cachedUserName,
+                                                      const std::string& password, Completion completion) {
+    auto& device = Platform::current().device();
+    const std::string platform = std::string(kPlatformSegment).substr(1);
+    auto request = requestWithMethod("POST", std::string(kClientPath) + "/device/login",
+                                     {{"language", MVTavikLocale::mvtk_preferredLanguageString()}});
+    if (!request) {
+        auto task = std::make_shared<HttpTask>(0, HttpRequest{"POST", "device/login", {}, {}, requestTimeoutInterval_});
+        task->markCompleted();
+        Platform::current().mainQueue().post([completion] {
+            if (completion) completion(clientError(-1, signInFailureMessage(0, false, nullptr)), nullptr);
+        });
+        return task;
+    }
+    setAuthHeadersForRequest(*request);
+    // The service expects the Base64 of the password inside the Basic credentials, not the password itself.
+    request->setHeader("Authorization", "Basic " + base64Encode(userName + ":" + base64Encode(password)));
+    request->setHeader("Content-Type", "application/xml");
+    request->body = "<device><type>" + xmlEscape(platform) + "</type><deviceId>" + xmlEscape(deviceId()) +
+                    "</deviceId><deviceModel>" + xmlEscape(device.localizedModel()) + "</deviceModel><deviceName>" +
+                    xmlEscape(device.name()) + "</deviceName></device>";
+
+    std::weak_ptr<MVHTTPClient> weak = weak_from_this();
+    auto answer = [weak, userName, completion](ErrorPtr error, XMLDocumentPtr document) {
+        if (!completion) return;
+        if (error || !document) return completion(error, document);
+        ErrorPtr mappingError;
+        auto login = MTLXMLAdapter::modelOfClass<MVLoginResponse>(document->documentNode(), &mappingError);
+        if (mappingError || !login) return completion(clientError(0, "Failed to parse xml response"), nullptr);
+        if (!containsStringCaseInsensitive(login->status().value_or(""), "success"))
+            return completion(clientError(0, "Failed to authenticate"), nullptr);
+        ErrorPtr stored;
+        if (auto self = weak.lock())
+            stored = self->storeSignIn(login->token().value_or(""), login->identityGuid().value_or(""),
+                                       login->accountGuid().value_or(""), userName);
+        completion(stored, document);
+    };
+    return dataTaskWithRequest(
+        std::move(*request), onSuccess(answer),
+        [completion, cachedUserName](const HttpTaskPtr& task, const XMLDocumentPtr& responseObject, const ErrorPtr&) {
+            if (!completion) return;
+            completion(clientError(-1, signInFailureMessage(statusCodeOf(task), cachedUserName, responseObject)),
+                       responseObject);
+        });
+}
+
+ErrorPtr MVHTTPClient::storeSignIn(const std::string& token, const std::string& identityGuid,
+                                   const std::string& accountGuid, const std::string& userName) {
+    auto& keychain = Platform::current().credentials();
+    ErrorPtr latest;
+    auto store = [&](std::optional<std::string>& copy, const std::string& value, const char* account,
+                     const char* message) {
+        copy = value;
+        if (auto error = keychain.setPassword(value, SecurityManager::kPasswordServiceName, account)) {
+            Log::error("{}: {}", message, error->summary());
+            latest = error;
+        }
+    };
+    store(deviceToken_, token, SecurityManager::kDeviceTokenAccountName, "Unable to store device token");
+    store(identityGuid_, identityGuid, SecurityManager::kIdentityGuidName, "Unable to store identity guid");
+    store(accountGuid_, accountGuid, SecurityManager::kAccountGuidName, "Unable to store account guid");
+    store(userName_, userName, SecurityManager::kUserNameAccountName, "Unable to store username");
+    return latest;
+}
+
 HttpTaskPtr MVHTTPClient::logoutWithCompletion(Completion completion) {
     return commonRequestWithMethod("DELETE", std::string(kClientPath) + "/device/logout", Json::object(),
                                    /*ignoreCache=*/true, onSuccess(completion),
@@ -357,6 +473,72 @@ HttpTaskPtr MVHTTPClient::logoutWithCompletion(Completion completion) {
                                                 const ErrorPtr& error) {
                                        if (completion) completion(error, responseObject);
                                    });
+}
+
+HttpTaskPtr MVHTTPClient::forgotPasswordForUserName(const std::string& userName, ForgotPasswordCompletion completion) {
+    Json parameters = {{"userId", userName}, {"language", MVTavikLocale::mvtk_preferredLanguageString()}};
+    return commonRequestWithMethod(
+        "POST", std::string(kClientPath) + "/identities/forgotPassword", parameters, /*ignoreCache=*/true,
+        onSuccess([completion](ErrorPtr error, XMLDocumentPtr document) {
+            if (completion) completion(error, document, nullptr);
+        }),
+        [completion](const HttpTaskPtr&, const XMLDocumentPtr& responseObject, const ErrorPtr& error) {
+            if (!completion) return;
+            auto errorResponse = errorResponseOf(responseObject);
+            completion(error, errorResponse ? nullptr : responseObject, errorResponse);
+        });
+}
+
+HttpTaskPtr MVHTTPClient::getSettingsWithCompletion(
+    std::function<void(ErrorPtr, std::shared_ptr<MVSettingsResponse>)> completion) {
+    return getPath(
+        std::string(kClientPath) + "/settings", Json::object(), /*ignoreCache=*/false,
+        [completion](const HttpTaskPtr&, const XMLDocumentPtr& responseObject) {
+            Platform::current().globalQueue().async([completion, responseObject] {
+                if (!completion) return;
+                if (!responseObject)
+                    return completion(makeError(kMovraErrorDomain, kErrorUnexpectedAnswer,
+                                                MVLocalizedString(kServiceUnavailableMessage),
+                                                "The settings answer is not an XML document"),
+                                      nullptr);
+                ErrorPtr mappingError;
+                auto settings =
+                    MTLXMLAdapter::modelOfClass<MVSettingsResponse>(responseObject->documentNode(), &mappingError);
+                if (mappingError) return completion(mappingError, nullptr);
+                completion(nullptr, settings);
+            });
+        },
+        onFailure([completion](ErrorPtr error, XMLDocumentPtr) {
+            if (completion) completion(error, nullptr);
+        }));
+}
+
+HttpTaskPtr MVHTTPClient::updateSettings(const Json& settings, Completion completion) {
+    Json parameters = Json::object();
+    if (deviceToken_ && !deviceId().empty())
+        parameters["language"] = MVTavikLocale::mvtk_preferredLanguageString();
+    auto request = requestWithMethod("POST", std::string(kClientPath) + "/settings", parameters);
+    if (!request) {
+        auto task = std::make_shared<HttpTask>(0, HttpRequest{"POST", "settings", {}, {}, requestTimeoutInterval_});
+        task->markCompleted();
+        auto failure = onFailure(completion);
+        Platform::current().mainQueue().post([task, failure] {
+            failure(task, nullptr, makeError(kURLErrorDomain, kURLErrorBadURL, MVLocalizedString("unsupported URL")));
+        });
+        return task;
+    }
+    request->setHeader("Content-Type", "text/xml;charset=UTF-8");
+    setAuthHeadersForRequest(*request);
+    if (settings.is_object()) {
+        std::string elements;
+        for (const auto& [name, value] : settings.items()) {
+            elements += "<setting Name=\"" + xmlEscape(name) + "\">";
+            elements += value.is_null() ? "<null></null>" : xmlEscape(settingText(value));
+            elements += "</setting>";
+        }
+        request->body = "<request>" + elements + "</request>";
+    }
+    return dataTaskWithRequest(std::move(*request), onSuccess(completion), onFailure(completion));
 }
 
 HttpTaskPtr MVHTTPClient::getAccountWithCompletion(

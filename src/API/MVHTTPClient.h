@@ -23,6 +23,8 @@ namespace movra {
 
 class MVHTTPClientGlobalErrorHandler;
 class MVAccount;
+class MVErrorResponse;
+class MVSettingsResponse;
 
 inline constexpr const char* MVNotificationLogOut = "MVNotificationLogOut";
 inline constexpr const char* MVNotificationLogIn = "MVNotificationLogIn";
@@ -101,8 +103,25 @@ public:
     std::string imageRequestURL(const Url& url);
 
     // Account and device.
+    /// Signs in and registers the device; on success the token, guids and user name are stored. Failures
+    /// come as errors of the client's own domain whose description is the message to show.
+    HttpTaskPtr loginSubscriberWithUserName(const std::string& userName, const std::string& password,
+                                            Completion completion);
+    /// As above; `cachedUserName` says that the stored user is re-entering the password (another 401 text).
+    HttpTaskPtr loginSubscriberWithUserName(const std::string& userName, bool cachedUserName,
+                                            const std::string& password, Completion completion);
+    /// Re-verifies the stored user's password.
+    HttpTaskPtr loginLastSubscriberWithPassword(const std::string& password, Completion completion);
     /// Signs the device out of the back end (local credentials are cleared by the sign-out notification).
     HttpTaskPtr logoutWithCompletion(Completion completion);
+    /// (error, document on success, the error document on a failure that carried one).
+    using ForgotPasswordCompletion =
+        std::function<void(ErrorPtr error, XMLDocumentPtr document, std::shared_ptr<const MVErrorResponse> errorResponse)>;
+    HttpTaskPtr forgotPasswordForUserName(const std::string& userName, ForgotPasswordCompletion completion);
+    /// The completion runs on a background queue, not the main queue.
+    HttpTaskPtr getSettingsWithCompletion(std::function<void(ErrorPtr, std::shared_ptr<MVSettingsResponse>)> completion);
+    /// Writes settings (an object of name -> value; null clears a setting), in the object's key order.
+    HttpTaskPtr updateSettings(const Json& settings, Completion completion);
     HttpTaskPtr getAccountWithCompletion(std::function<void(ErrorPtr, std::shared_ptr<MVAccount>)> completion);
 
     // URL utilities.
@@ -141,6 +160,9 @@ public:
     const std::shared_ptr<HttpTransport>& session() const { return session_; }
 
 private:
+    /// Stores the credentials of a successful sign-in; the last keychain error, if any.
+    ErrorPtr storeSignIn(const std::string& token, const std::string& identityGuid, const std::string& accountGuid,
+                         const std::string& userName);
     void clearStoredCredentials();
     static void deleteStoredCredentials();
 

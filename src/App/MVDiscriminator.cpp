@@ -4,6 +4,8 @@
 
 #include "API/MVHTTPClient.h"
 #include "Foundation/Strings.h"
+#include "Model/MVDataManager.h"
+#include "Model/ProfileManager.h"
 #include "Platform/Platform.h"
 #include "Utilities/MVAccount.h"
 
@@ -90,7 +92,11 @@ std::optional<std::string> MVDiscriminator::analyticsStringForCurrentTenant() {
 
 std::string MVDiscriminator::languageCodeForCurrentTenant(const std::string& code) {
     auto shared = sharedDiscriminator();
-    switch (shared ? shared->currentTenant() : MVRegionTenantNone) {
+    return languageCodeForRegionTenant(code, shared ? shared->currentTenant() : MVRegionTenantNone);
+}
+
+std::string MVDiscriminator::languageCodeForRegionTenant(const std::string& code, MVRegionTenant tenant) {
+    switch (tenant) {
         case MVRegionTenantSolara: return code + "_movrasolara";
         case MVRegionTenantTavik: return code + "_mvtk";
         default: return code;
@@ -127,6 +133,88 @@ void MVDiscriminator::setupHomeTenantWithSuccess(std::function<void()> success,
         }
         if (self) self->homeTenant_ = regionTenantForString(account->country());
         if (success) success();
+    });
+}
+
+std::optional<std::string> MVDiscriminator::logoImageForCurrentTenant() {
+    auto shared = sharedDiscriminator();
+    const auto tenant = shared ? shared->currentTenant() : MVRegionTenantNone;
+    const std::string base =
+        Platform::current().device().idiom() == UserInterfaceIdiom::Pad ? "logo_geo_ipad" : "logo_geo_iphone";
+    switch (tenant) {
+        case MVRegionTenantNone: return base;
+        case MVRegionTenantSolara: return base + "_solara";
+        case MVRegionTenantTavik: return base + "_tavik";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> MVDiscriminator::navbarImageForCurrentTenant() {
+    if (ProfileManager::activeProfile() == ProfileTypeKids) return "logo_nav_family";
+    auto shared = sharedDiscriminator();
+    switch (shared ? shared->currentTenant() : MVRegionTenantNone) {
+        case MVRegionTenantSolara: return "logo_nav_solara";
+        case MVRegionTenantTavik: return "logo_nav_tavik";
+        default: return std::nullopt;
+    }
+}
+
+std::string MVDiscriminator::tenantUserURL() {
+    auto shared = sharedDiscriminator();
+    auto name = stringForRegionTenant(shared ? shared->homeTenant() : MVRegionTenantNone);
+    if (!name) return {};
+    const auto& domains = Platform::current().configuration().tenantWebDomains;
+    auto it = domains.find(*name);
+    return it == domains.end() ? std::string() : it->second;
+}
+
+void MVDiscriminator::allowsKidsMode(AllowedCompletion completion) {
+    if (allowsKidsMode_) {
+        if (completion) completion(*allowsKidsMode_, nullptr);
+        return;
+    }
+    std::weak_ptr<MVDiscriminator> weak = weak_from_this();
+    MVDataManager::loadRootMenuItemsWithCompletion([weak, completion](ErrorPtr error, XMLDocumentPtr rootMenu) {
+        if (error || !rootMenu) {
+            if (completion) completion(false, error);
+            return;
+        }
+        bool allowed = false;
+        for (const auto& keywords : MVDataManager::keywordsOfRootMenuItems(rootMenu)) {
+            if (containsStringCaseInsensitive(keywords, "lockable")) {
+                allowed = true;
+                break;
+            }
+        }
+        if (auto self = weak.lock()) self->allowsKidsMode_ = allowed;
+        if (completion) completion(allowed, nullptr);
+    });
+}
+
+void MVDiscriminator::allowsProfiles(AllowedCompletion completion) {
+    if (allowsProfiles_) {
+        if (completion) completion(*allowsProfiles_, nullptr);
+        return;
+    }
+    std::weak_ptr<MVDiscriminator> weak = weak_from_this();
+    allowsKidsMode([weak, completion](bool allowed, ErrorPtr error) {
+        if (!error)
+            if (auto self = weak.lock()) self->allowsProfiles_ = allowed;
+        if (completion) completion(allowed, error);
+    });
+}
+
+void MVDiscriminator::allowsProfilesAndKidsMode(std::function<void(bool, bool, ErrorPtr)> completion) {
+    std::weak_ptr<MVDiscriminator> weak = weak_from_this();
+    allowsProfiles([weak, completion](bool profiles, ErrorPtr error) {
+        auto self = weak.lock();
+        if (error || !self) {
+            if (completion) completion(false, false, error);
+            return;
+        }
+        self->allowsKidsMode([profiles, completion](bool kidsMode, ErrorPtr kidsError) {
+            if (completion) completion(profiles, kidsMode, kidsError);
+        });
     });
 }
 

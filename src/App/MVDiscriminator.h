@@ -31,6 +31,7 @@ public:
     static std::optional<std::string> analyticsStringForCurrentTenant();
     /// `code` with the current tenant's language suffix ("sv" -> "sv_mvtk"); unchanged without a tenant.
     static std::string languageCodeForCurrentTenant(const std::string& code);
+    static std::string languageCodeForRegionTenant(const std::string& code, MVRegionTenant tenant);
     /// Stores a recognised new tenant under "currentTenant"; true when it differs from the stored one.
     static bool changeCurrentTenantIfNeededToNewTenant(MVRegionTenant tenant);
     /// The answer that stands in for the discriminator when an API host override is configured: that host
@@ -45,8 +46,25 @@ public:
     bool currentTenantChanged() const { return currentTenantChanged_; }
     MVRegionTenant homeTenant() const { return homeTenant_; }
 
+    /// Asset name of the tenant logo for the device idiom; nullopt for an unknown tenant value.
+    static std::optional<std::string> logoImageForCurrentTenant();
+    /// Asset name of the navigation-bar logo: the family logo in the kids profile, else the tenant's.
+    static std::optional<std::string> navbarImageForCurrentTenant();
+    /// Web domain of the home tenant's service (a deployment setting); empty without a home tenant.
+    static std::string tenantUserURL();
+
     /// Reads the account and takes its country as the home tenant.
     void setupHomeTenantWithSuccess(std::function<void()> success, std::function<void(ErrorPtr)> failure);
+
+    using AllowedCompletion = std::function<void(bool allowed, ErrorPtr error)>;
+    /// Whether the root menu has a lockable (kids) entry; cached once known, not cached on failure.
+    void allowsKidsMode(AllowedCompletion completion);
+    /// Profiles are allowed exactly when kids mode is.
+    void allowsProfiles(AllowedCompletion completion);
+    void allowsProfilesAndKidsMode(std::function<void(bool profiles, bool kidsMode, ErrorPtr error)> completion);
+    /// The cached answers; nullopt while not yet known.
+    std::optional<bool> cachedAllowsKidsMode() const { return allowsKidsMode_; }
+    std::optional<bool> cachedAllowsProfiles() const { return allowsProfiles_; }
 
 private:
     std::string url_;
@@ -54,6 +72,7 @@ private:
     MVRegionTenant currentTenant_ = MVRegionTenantNone;
     bool currentTenantChanged_ = false;
     MVRegionTenant homeTenant_ = MVRegionTenantNone;
+    std::optional<bool> allowsProfiles_, allowsKidsMode_;
 };
 
 }  // namespace movra

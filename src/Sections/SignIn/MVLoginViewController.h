@@ -1,4 +1,6 @@
-// MVLoginViewController: the sign-in screen. It tells its delegate when sign-in has finished.
+// MVLoginViewController: the sign-in screen. It signs the subscriber in, restarts the catalogue store,
+// sets up the home tenant and tells its delegate when all that has finished; a failure is shown in an
+// "Error" alert.
 //
 // Thread contract: main queue.
 #pragma once
@@ -7,7 +9,9 @@
 #include <optional>
 #include <string>
 
+#include "Foundation/Error.h"
 #include "Platform/ViewController.h"
+#include "Utilities/XMLDocument.h"
 
 namespace movra {
 
@@ -22,6 +26,16 @@ public:
 
 class MVLoginViewController : public ViewController {
 public:
+    /// Defaults key of the finished profile selection; a new sign-in asks for a profile again.
+    static constexpr const char* kHasFinishedProfileSelectionKey = "MVTKHasFinishedProfileSelection";
+
+    enum class State {
+        Idle,       // waiting for the user
+        SigningIn,  // the sign-in request or the home-tenant set-up is under way
+        SignedIn,   // signed in; the delegate has been told
+        Failed,     // the last attempt failed; failureMessage() says why
+    };
+
     std::string className() const override { return "MVLoginViewController"; }
     std::string describe() const override;
 
@@ -35,9 +49,24 @@ public:
         protectionSpace_ = std::move(protectionSpace);
     }
 
+    /// The sign-in button. Ignored while an attempt is under way.
+    void signIn(const std::string& userName, const std::string& password);
+    State state() const { return state_; }
+    /// The message of the last failure's alert.
+    const std::string& failureMessage() const { return failureMessage_; }
+    /// The alert message for a failed sign-in: the client's own messages as they are, else the network
+    /// state, else the error document's user message or the generic text.
+    static std::string alertMessageForError(const ErrorPtr& error, const XMLDocumentPtr& document);
+
 private:
+    void signedIn();
+    void finish();
+    void fail(const ErrorPtr& error, const XMLDocumentPtr& document);
+
     std::weak_ptr<MVLoginViewControllerDelegate> delegate_;
     std::optional<std::string> challenge_, protectionSpace_;
+    State state_ = State::Idle;
+    std::string failureMessage_;
 };
 
 }  // namespace movra

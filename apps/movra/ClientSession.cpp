@@ -1,0 +1,65 @@
+#include "movra/ClientSession.h"
+
+#include "API/MVHTTPClient.h"
+#include "App/MVDiscriminator.h"
+#include "App/MVDiscriminatorClient.h"
+#include "Platform/Platform.h"
+#include "Platform/PlatformFactory.h"
+
+namespace movra::cli {
+
+ClientSession::ClientSession(const GlobalOptions& options) : options_(options) {}
+
+ClientSession::~ClientSession() {
+    if (!installed_) return;
+    // Hits that cannot be sent now stay queued in the data directory for the next run.
+    Platform::current().analytics().flush(kAnalyticsFlushSeconds);
+    Platform::uninstall();
+}
+
+ErrorPtr ClientSession::open(std::shared_ptr<UiHost> uiHost) {
+    Configuration configuration;
+    if (auto error = options_.makeConfiguration(configuration)) return error;
+    if (!uiHost) uiHost = std::make_shared<UiHost>();
+    Platform::install(makeSystemPlatform(configuration, std::move(uiHost), options_.consoleLevel()));
+    installed_ = true;
+    return nullptr;
+}
+
+ErrorPtr ClientSession::checkRegion() {
+    auto& platform = Platform::current();
+    ErrorPtr error;
+    if (!platform.configuration().apiHostOverride.empty()) {
+        answer_ = MVDiscriminator::answerForAPIHostOverride();
+    } else {
+        MVDiscriminatorClient discriminator;
+        bool done = false;
+        discriminator.getTenantDiscriminatorWithCompletion([&](ErrorPtr e, Json json) {
+            error = e;
+            answer_ = std::move(json);
+            done = true;
+        });
+        if (!wait([&] { return done; }, discriminator.requestTimeoutInterval() + 5))
+            error = makeError(kURLErrorDomain, kURLErrorTimedOut, "The region check did not answer");
+    }
+    std::optional<std::string> host;
+    if (!error) {
+        auto shared = MVDiscriminator::initSharedDiscriminatorWithJSON(answer_);
+        if (shared->currentTenant() == MVRegionTenantNone)
+            error = makeError(kMovraErrorDomain, kErrorUnexpectedAnswer, "The region check named no known tenant");
+        else if (shared->url().empty())
+            error = makeError(kMovraErrorDomain, kErrorUnexpectedAnswer, "The region check named no API host");
+        else
+            host = shared->url();
+    }
+    MVHTTPClient::initSharedClientWithHost(host);
+    return error;
+}
+
+std::shared_ptr<MVHTTPClient> ClientSession::client() const { return MVHTTPClient::sharedClient(); }
+
+bool ClientSession::wait(const std::function<bool()>& done, double timeoutSeconds) {
+    return Platform::current().mainQueue().runUntil(done, timeoutSeconds);
+}
+
+}  // namespace movra::cli

@@ -1,0 +1,56 @@
+// ClientSession: what every command that talks to the service needs: the platform over the data
+// directory, the region check (or the API host override in its place) and the shared API client.
+//
+// Thread contract: the main thread of the program, which also turns the main queue while waiting.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "Foundation/Error.h"
+#include "Foundation/Json.h"
+#include "movra/GlobalOptions.h"
+
+namespace movra {
+class MVHTTPClient;
+class UiHost;
+}  // namespace movra
+
+namespace movra::cli {
+
+class ClientSession {
+public:
+    /// Seconds a command waits for an answer before giving up.
+    static constexpr double kAnswerTimeoutSeconds = 120;
+    /// Seconds the end of a command waits for queued analytics to go out.
+    static constexpr double kAnalyticsFlushSeconds = 5;
+
+    explicit ClientSession(const GlobalOptions& options);
+    /// Sends what analytics is still queued, then tears the platform down.
+    ~ClientSession();
+    ClientSession(const ClientSession&) = delete;
+    ClientSession& operator=(const ClientSession&) = delete;
+
+    /// Reads the configuration and installs the platform. An error here is a usage error (exit status 2).
+    ErrorPtr open(std::shared_ptr<UiHost> uiHost = nullptr);
+    /// Runs the region check (or takes the override's answer), shares the discriminator and creates the
+    /// shared client for its host. On failure the shared client still exists, for the last host that
+    /// answered, and the error says why the check failed.
+    ErrorPtr checkRegion();
+    /// The discriminator's answer (or the override's), null before checkRegion().
+    const Json& discriminatorAnswer() const { return answer_; }
+    std::shared_ptr<MVHTTPClient> client() const;
+
+    /// Turns the main queue until `done` holds; false when it timed out.
+    bool wait(const std::function<bool()>& done, double timeoutSeconds = kAnswerTimeoutSeconds);
+
+    const GlobalOptions& options() const { return options_; }
+
+private:
+    const GlobalOptions& options_;
+    bool installed_ = false;
+    Json answer_;
+};
+
+}  // namespace movra::cli

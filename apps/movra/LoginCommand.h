@@ -1,0 +1,23 @@
+// `movra login USER [--password-stdin]`: signs in through the sign-in screen. The password comes from
+// stdin, the MOVRA_PASSWORD environment variable or a prompt that does not echo; never from an argument.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "movra/GlobalOptions.h"
+
+namespace movra::cli {
+
+struct LoginCommand {
+    std::string userName;
+    bool passwordFromStdin = false;
+
+    int run(const GlobalOptions& options) const;
+
+private:
+    /// The password, or nullopt with `problem` set.
+    std::optional<std::string> readPassword(std::string& problem) const;
+};
+
+}  // namespace movra::cli

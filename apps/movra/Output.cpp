@@ -1,0 +1,65 @@
+#include "movra/Output.h"
+
+#include <iostream>
+
+#include "Foundation/Strings.h"
+#include "Utilities/MVAccount.h"
+
+namespace movra::cli {
+
+Json errorObject(const ErrorPtr& error) {
+    if (!error) return nullptr;
+    return Json{{"domain", error->domain},
+                {"code", error->code},
+                {"description", error->localizedDescription},
+                {"failureReason", error->failureReason}};
+}
+
+Json accountObject(const MVAccount& account) {
+    Json json = Json::object();
+    auto put = [&json](const char* key, const std::optional<std::string>& value) {
+        if (value) json[key] = *value;
+    };
+    put("guid", account.guid());
+    put("accountNumber", account.accountNumber());
+    put("accountState", account.accountState());
+    put("firstName", account.firstName());
+    put("middleName", account.middleName());
+    put("lastName", account.lastName());
+    put("address1", account.address1());
+    put("address2", account.address2());
+    put("city", account.city());
+    put("state", account.state());
+    put("zip", account.zip());
+    put("country", account.country());
+    put("homePhone", account.homePhone());
+    put("isTrialEligible", account.isTrialEligible());
+    put("affiliateCode", account.affiliateCode());
+    return json;
+}
+
+std::string accountText(const MVAccount& account) {
+    std::vector<std::string> names;
+    for (const auto& part : {account.firstName(), account.middleName(), account.lastName()})
+        if (part && !part->empty()) names.push_back(*part);
+    return "Account " + account.accountNumber().value_or("?") + " (" + account.accountState().value_or("?") +
+           "): " + join(names, " ") + ", country " + account.country().value_or("?");
+}
+
+void printResult(const GlobalOptions& options, const Json& json, const std::string& text) {
+    if (options.json)
+        std::cout << json.dump(2, ' ', false, Json::error_handler_t::replace) << std::endl;
+    else
+        std::cout << text << (endsWith(text, "\n") ? "" : "\n") << std::flush;
+}
+
+void printFailure(const GlobalOptions& options, const std::string& message, const ErrorPtr& error) {
+    if (options.json)
+        std::cout << Json{{"error", errorObject(error)}, {"message", message}}.dump(2, ' ', false,
+                                                                                   Json::error_handler_t::replace)
+                  << std::endl;
+    else
+        std::cerr << "movra: " << message << std::endl;
+}
+
+}  // namespace movra::cli

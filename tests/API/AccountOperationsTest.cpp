@@ -1,0 +1,277 @@
+// Sign-in, settings, forgotten password and account reads against a scripted network: what goes on the
+// wire, what is stored, and which message a failure carries.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "API/MVHTTPClient.h"
+#include "App/MVDiscriminator.h"
+#include "App/SecurityManager.h"
+#include "Foundation/Crypto.h"
+#include "Foundation/Strings.h"
+#include "Utilities/MVErrorResponse.h"
+#include "Utilities/MVSettingsResponse.h"
+#include "Utilities/XMLNode.h"
+#include "support/TestPlatform.h"
+
+namespace movra {
+namespace {
+
+using test::ScriptedReply;
+
+constexpr const char* kService = SecurityManager::kPasswordServiceName;
+constexpr const char* kCredentialsMessage =
+    "Incorrect Email or Password. Please try again. Note that passwords are case sensitive.";
+
+ScriptedReply xml(int status, std::string body) {
+    return ScriptedReply{status, {{"Content-Type", "application/xml"}}, std::move(body), nullptr, false};
+}
+
+std::string errorDocument(const std::string& code, const std::string& userMessage) {
+    return "<result><status>Failure</status><errorCode>" + code + "</errorCode><userMessage>" + userMessage +
+           "</userMessage><systemMessage>s</systemMessage></result>";
+}
+
+std::string loginRecord(const std::string& status) {
+    return "<result><status>" + status +
+           "</status><token>TOKEN-1</token><identityGuid>IDENTITY-1</identityGuid><accountGuid>ACCOUNT-1</accountGuid>"
+           "</result>";
+}
+
+class AccountOperationsTest : public ::testing::Test {
+protected:
+    AccountOperationsTest() {
+        MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"cc", {"SE"}}, {"name", "MVTK"}});
+        client = MVHTTPClient::initSharedClientWithHost("api.test");
+    }
+
+    struct Answer {
+        ErrorPtr error;
+        XMLDocumentPtr document;
+    };
+    Answer login(const std::string& user, const std::string& password, bool cachedUserName = false) {
+        bool done = false;
+        Answer answer;
+        client->loginSubscriberWithUserName(user, cachedUserName, password, [&](ErrorPtr e, XMLDocumentPtr d) {
+            answer = {e, d};
+            done = true;
+        });
+        EXPECT_TRUE(env.runUntil([&] { return done; }));
+        return answer;
+    }
+
+    test::TestPlatform env;
+    std::shared_ptr<MVHTTPClient> client;
+};
+
+TEST_F(AccountOperationsTest, SignInSendsDoubleBase64CredentialsAndAnEscapedDeviceBody) {
+    env.device->name_ = "Kim's <Phone> & \"Pad\"";
+    env.network->setScript([](const HttpRequest&) { return xml(200, loginRecord("Success")); });
+    auto answer = login("anna@example.com", "pä:ss");
+    ASSERT_FALSE(answer.error);
+
+    const auto request = env.network->requests().back();
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.url, "https://api.test/stoffice/client/device/login?language=sv_mvtk");
+    EXPECT_EQ(request.header("Content-Type"), "application/xml");
+    const auto authorization = request.header("Authorization").value_or("");
+    ASSERT_TRUE(startsWith(authorization, "Basic "));
+    EXPECT_EQ(base64Decode(authorization.substr(6)), "anna@example.com:" + base64Encode("pä:ss"));
+    ASSERT_TRUE(request.header("X-Stravo-DeviceId"));
+
+    // The body parses as XML and gives every value back as it was.
+    auto body = XMLDocument::parse(request.body);
+    ASSERT_TRUE(body);
+    auto device = body->rootElement();
+    EXPECT_EQ(device.name(), "device");
+    EXPECT_EQ(device.firstChildElement("type").stringValue(), "ios");
+    EXPECT_EQ(device.firstChildElement("deviceId").stringValue(), *request.header("X-Stravo-DeviceId"));
+    EXPECT_EQ(device.firstChildElement("deviceModel").stringValue(), "iPhone");
+    EXPECT_EQ(device.firstChildElement("deviceName").stringValue(), env.device->name_);
+}
+
+TEST_F(AccountOperationsTest, SuccessfulSignInStoresTokenGuidsAndUserName) {
+    // Any letter case, anywhere in the status text.
+    env.network->setScript([](const HttpRequest&) { return xml(200, loginRecord("Login SUCCESSFUL")); });
+    auto answer = login("anna@example.com", "secret");
+    ASSERT_FALSE(answer.error);
+    ASSERT_TRUE(answer.document);
+    const std::pair<const char*, std::string> expected[] = {{SecurityManager::kDeviceTokenAccountName, "TOKEN-1"},
+                                                            {SecurityManager::kIdentityGuidName, "IDENTITY-1"},
+                                                            {SecurityManager::kAccountGuidName, "ACCOUNT-1"},
+                                                            {SecurityManager::kUserNameAccountName, "anna@example.com"}};
+    for (const auto& [account, value] : expected) EXPECT_EQ(env.credentials->password(kService, account), value);
+    EXPECT_EQ(client->deviceToken(), "TOKEN-1");
+    EXPECT_EQ(client->identityGuid(), "IDENTITY-1");
+    EXPECT_EQ(client->accountGuid(), "ACCOUNT-1");
+    EXPECT_EQ(client->userName(), "anna@example.com");
+
+    // A refusing keychain: the copies in memory still hold and the keychain's error reaches the caller.
+    client->setDeviceToken(std::nullopt);
+    env.credentials->setFailWrites(true);
+    answer = login("other@example.com", "secret");
+    ASSERT_TRUE(answer.error);
+    EXPECT_NE(answer.error->domain, kHTTPClientErrorDomain);
+    EXPECT_EQ(client->deviceToken(), "TOKEN-1");
+    EXPECT_EQ(client->userName(), "other@example.com");
+}
+
+TEST_F(AccountOperationsTest, SignInAnswersThatAreNoLoginRecord) {
+    struct Case {
+        std::string body;
+        std::int64_t code;
+        std::string message;
+    } cases[] = {
+        {loginRecord("Denied"), 0, "Failed to authenticate"},
+        {"<answer><token>T</token></answer>", 0, "Failed to parse xml response"},
+    };
+    for (const auto& c : cases) {
+        env.network->setScript([&c](const HttpRequest&) { return xml(200, c.body); });
+        auto answer = login("anna@example.com", "secret");
+        ASSERT_TRUE(answer.error) << c.body;
+        EXPECT_EQ(answer.error->domain, kHTTPClientErrorDomain);
+        EXPECT_EQ(answer.error->code, c.code);
+        EXPECT_EQ(answer.error->localizedDescription, c.message);
+        EXPECT_FALSE(env.credentials->password(kService, SecurityManager::kDeviceTokenAccountName)) << c.body;
+    }
+}
+
+TEST_F(AccountOperationsTest, SignInFailureMessages) {
+    struct Case {
+        const char* what;
+        ScriptedReply reply;
+        bool cachedUserName;
+        bool reachable;
+        std::string message;
+    } cases[] = {
+        {"wrong password of the stored user", xml(401, errorDocument("ST3005", "Suspended")), true, true,
+         "Incorrect Password. Note that passwords are case sensitive."},
+        {"plain wrong credentials", xml(401, errorDocument("ST3003", "Wrong!")), false, true, kCredentialsMessage},
+        {"the service's own reason", xml(401, errorDocument("ST3005", "Your subscription is not active.")), false, true,
+         "Your subscription is not active."},
+        {"a code without a message", xml(401, errorDocument("ST3005", "")), false, true, kCredentialsMessage},
+        {"no error document", ScriptedReply{401, {{"Content-Type", "text/html"}}, "<html/>", nullptr, false}, false,
+         true, kCredentialsMessage},
+        {"server failure", xml(500, errorDocument("ST5000", "Down")), false, true,
+         "A problem has occured and the service may be temporarily unavailable."},
+        {"offline", ScriptedReply{0, {}, "", makeError(kURLErrorDomain, kURLErrorNotConnectedToInternet), false}, false,
+         false, "Sorry, No network connection is available at the moment."},
+    };
+    for (const auto& c : cases) {
+        env.reachability->reachable_ = c.reachable;
+        env.network->setScript([&c](const HttpRequest&) { return c.reply; });
+        auto answer = login("anna@example.com", "secret", c.cachedUserName);
+        ASSERT_TRUE(answer.error) << c.what;
+        EXPECT_EQ(answer.error->domain, kHTTPClientErrorDomain) << c.what;
+        EXPECT_EQ(answer.error->code, -1) << c.what;
+        EXPECT_EQ(answer.error->localizedDescription, c.message) << c.what;
+    }
+    // The sign-in has its own failure handling: a 401 does not ask for authentication.
+    EXPECT_EQ(env.network->requestCount(), std::size(cases));
+}
+
+TEST_F(AccountOperationsTest, LastSubscriberSignsInWithTheStoredUserName) {
+    client->setUserName("stored@example.com");
+    env.network->setScript([](const HttpRequest&) { return xml(401, errorDocument("ST3005", "Other text")); });
+    bool done = false;
+    ErrorPtr error;
+    client->loginLastSubscriberWithPassword("wrong", [&](ErrorPtr e, XMLDocumentPtr) {
+        error = e;
+        done = true;
+    });
+    ASSERT_TRUE(env.runUntil([&] { return done; }));
+    EXPECT_EQ(error->localizedDescription, "Incorrect Password. Note that passwords are case sensitive.");
+    const auto authorization = env.network->requests().back().header("Authorization").value_or("Basic ");
+    EXPECT_EQ(base64Decode(authorization.substr(6)), "stored@example.com:" + base64Encode("wrong"));
+}
+
+TEST_F(AccountOperationsTest, SettingsWriteBody) {
+    env.network->setScript([](const HttpRequest&) { return xml(200, "<result><status>Success</status></result>"); });
+    auto write = [&](const Json& settings) {
+        bool done = false;
+        client->updateSettings(settings, [&](ErrorPtr, XMLDocumentPtr) { done = true; });
+        EXPECT_TRUE(env.runUntil([&] { return done; }));
+        return env.network->requests().back();
+    };
+    // Without a token there is no language parameter.
+    auto request = write(Json{{"subtitle", nullptr}});
+    EXPECT_EQ(request.url, "https://api.test/stoffice/client/settings");
+    EXPECT_EQ(request.header("Content-Type"), "text/xml;charset=UTF-8");
+    EXPECT_EQ(request.body, "<request><setting Name=\"subtitle\"><null></null></setting></request>");
+
+    client->setDeviceToken("TOKEN");
+    Json settings = Json::object();
+    settings["zeta"] = "a<b & \"c\"";
+    settings["alpha"] = true;
+    settings["kidsModePIN"] = "1234";
+    request = write(settings);
+    EXPECT_EQ(request.url, "https://api.test/stoffice/client/settings?language=sv_mvtk");
+    EXPECT_EQ(request.header("X-Stravo-DeviceToken"), "TOKEN");
+    EXPECT_EQ(request.body,
+              "<request><setting Name=\"zeta\">a&lt;b &amp; &quot;c&quot;</setting><setting Name=\"alpha\">1</setting>"
+              "<setting Name=\"kidsModePIN\">1234</setting></request>");
+    auto parsed = XMLDocument::parse(request.body);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->rootElement().firstChildElement("setting").stringValue(), "a<b & \"c\"");
+}
+
+TEST_F(AccountOperationsTest, SettingsReadRunsOffTheMainQueue) {
+    const auto mainThread = std::this_thread::get_id();
+    struct Case {
+        ScriptedReply reply;
+        std::optional<std::int64_t> errorCode;
+        std::optional<std::string> subtitle;
+    } cases[] = {
+        {xml(200, "<result><status>Success</status><settings><setting><name>subtitle</name><value>sv_mvtk</value>"
+                  "</setting></settings></result>"),
+         std::nullopt, "sv_mvtk"},
+        // An empty answer is no document, yet no failure either.
+        {xml(200, ""), kErrorUnexpectedAnswer, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        env.network->setScript([&c](const HttpRequest&) { return c.reply; });
+        std::atomic<bool> done = false;
+        bool onMain = true;
+        ErrorPtr error;
+        std::shared_ptr<MVSettingsResponse> settings;
+        client->getSettingsWithCompletion([&](ErrorPtr e, std::shared_ptr<MVSettingsResponse> s) {
+            onMain = std::this_thread::get_id() == mainThread;
+            error = e;
+            settings = s;
+            done = true;
+        });
+        ASSERT_TRUE(env.runUntil([&] { return done.load(); }));
+        EXPECT_FALSE(onMain);
+        if (c.errorCode) {
+            ASSERT_TRUE(error);
+            EXPECT_EQ(error->code, *c.errorCode);
+            EXPECT_FALSE(settings);
+        } else {
+            ASSERT_FALSE(error);
+            EXPECT_EQ(settings->settingWithName("subtitle"), c.subtitle);
+        }
+    }
+}
+
+TEST_F(AccountOperationsTest, ForgottenPasswordSendsTheUserAndHandsBackTheErrorDocument) {
+    env.network->setScript([](const HttpRequest&) { return xml(404, errorDocument("ST4040", "No such user.")); });
+    bool done = false;
+    std::shared_ptr<const MVErrorResponse> errorResponse;
+    ErrorPtr error;
+    client->forgotPasswordForUserName("a+b@example.com", [&](ErrorPtr e, XMLDocumentPtr, std::shared_ptr<const MVErrorResponse> r) {
+        error = e;
+        errorResponse = r;
+        done = true;
+    });
+    ASSERT_TRUE(env.runUntil([&] { return done; }));
+    ASSERT_TRUE(error);
+    ASSERT_TRUE(errorResponse);
+    EXPECT_EQ(errorResponse->userMessage(), "No such user.");
+    const auto request = env.network->requests().back();
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.url,
+              "https://api.test/stoffice/client/identities/forgotPassword?language=sv_mvtk&userId=a%2Bb%40example.com");
+}
+
+}  // namespace
+}  // namespace movra
