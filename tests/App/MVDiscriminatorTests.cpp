@@ -4,6 +4,7 @@
 #include "App/MVDiscriminator.h"
 #include "App/MVDiscriminatorClient.h"
 #include "App/MVTavikLocale.h"
+#include "Model/ProfileManager.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
@@ -131,6 +132,92 @@ TEST(MVDiscriminatorClient, MapsTheAnswerToServiceErrors) {
         EXPECT_EQ(request.url, "https://disc.test/Movra");
         EXPECT_EQ(request.timeoutSeconds, 60.0);
     }
+}
+
+std::string rootMenu(const std::vector<std::string>& keywords) {
+    std::string items;
+    for (const auto& k : keywords)
+        items += "<item><guid>G</guid><media:keywords>" + k + "</media:keywords></item>";
+    return "<rss xmlns:media=\"http://search.yahoo.com/mrss/\"><channel><guid>ROOT</guid>" + items + "</channel></rss>";
+}
+
+TEST(MVDiscriminator, KidsModeAndProfilesAreCachedOnlyOnceKnown) {
+    TestPlatform platform;
+    auto discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
+    MVHTTPClient::initSharedClientWithHost("api.test");
+    ScriptedReply next = reply(500, "text/plain", "down");
+    platform.network->setScript([&next](const HttpRequest&) { return next; });
+
+    struct Answer {
+        bool done = false, profiles = false, kidsMode = false;
+        ErrorPtr error;
+    };
+    auto ask = [&] {
+        Answer a;
+        discriminator->allowsProfilesAndKidsMode([&a](bool profiles, bool kids, ErrorPtr error) {
+            a = {true, profiles, kids, error};
+        });
+        EXPECT_TRUE(platform.runUntil([&a] { return a.done; }));
+        return a;
+    };
+
+    auto failed = ask();
+    EXPECT_TRUE(failed.error);
+    EXPECT_FALSE(failed.profiles || failed.kidsMode);
+    EXPECT_FALSE(discriminator->cachedAllowsKidsMode());
+    EXPECT_FALSE(discriminator->cachedAllowsProfiles());
+
+    // Only the lockable entry counts, in any letter case; the answer is then kept.
+    next = reply(200, "application/rss+xml", rootMenu({"Featured", "Kids, LOCKABLE", "watchlist"}));
+    const auto before = platform.network->requestCount();
+    auto allowed = ask();
+    EXPECT_FALSE(allowed.error);
+    EXPECT_TRUE(allowed.profiles && allowed.kidsMode);
+    EXPECT_EQ(platform.network->requestCount(), before + 1);
+    next = reply(200, "application/rss+xml", rootMenu({"Featured"}));
+    EXPECT_TRUE(ask().kidsMode);
+    EXPECT_EQ(platform.network->requestCount(), before + 1);
+
+    // A new region check starts afresh.
+    discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
+    auto refused = ask();
+    EXPECT_FALSE(refused.error);
+    EXPECT_FALSE(refused.profiles || refused.kidsMode);
+    EXPECT_EQ(discriminator->cachedAllowsKidsMode(), false);
+}
+
+TEST(MVDiscriminator, ImagesAndWebDomainFollowTenantIdiomAndProfile) {
+    TestPlatform platform;
+    struct Case {
+        const char* name;
+        UserInterfaceIdiom idiom;
+        ProfileType profile;
+        std::optional<std::string> logo, navbar;
+    } cases[] = {
+        {"MVTK", UserInterfaceIdiom::Phone, ProfileTypeAdult, "logo_geo_iphone_tavik", "logo_nav_tavik"},
+        {"MVSL", UserInterfaceIdiom::Pad, ProfileTypeNone, "logo_geo_ipad_solara", "logo_nav_solara"},
+        {"Nowhere", UserInterfaceIdiom::Pad, ProfileTypeAdult, "logo_geo_ipad", std::nullopt},
+        {"MVSL", UserInterfaceIdiom::Phone, ProfileTypeKids, "logo_geo_iphone_solara", "logo_nav_family"},
+    };
+    for (const auto& c : cases) {
+        platform.device->idiom_ = c.idiom;
+        ProfileManager::setActiveProfile(c.profile);
+        MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", c.name}});
+        EXPECT_EQ(MVDiscriminator::logoImageForCurrentTenant(), c.logo) << c.name;
+        EXPECT_EQ(MVDiscriminator::navbarImageForCurrentTenant(), c.navbar) << c.name;
+    }
+
+    // The web domain is the home tenant's, known only once the account was read.
+    EXPECT_EQ(MVDiscriminator::tenantUserURL(), "");
+    MVHTTPClient::initSharedClientWithHost("api.test");
+    platform.network->setScript([](const HttpRequest&) {
+        return reply(200, "application/xml",
+                     "<result><status>Success</status><account><country>ES</country></account></result>");
+    });
+    bool done = false;
+    MVDiscriminator::sharedDiscriminator()->setupHomeTenantWithSuccess([&] { done = true; }, [&](ErrorPtr) { done = true; });
+    ASSERT_TRUE(platform.runUntil([&] { return done; }));
+    EXPECT_EQ(MVDiscriminator::tenantUserURL(), "movrasolara.es");
 }
 
 }  // namespace

@@ -1,0 +1,146 @@
+// The sign-in screen: what a successful sign-in sets up and reports, and the alert a failure shows.
+#include <gtest/gtest.h>
+
+#include "API/MVHTTPClient.h"
+#include "App/MVAppDelegate.h"
+#include "App/MVDiscriminator.h"
+#include "Model/MVCoreDataService.h"
+#include "Model/ProfileManager.h"
+#include "Sections/SignIn/MVLoginViewController.h"
+#include "support/TestPlatform.h"
+
+namespace movra {
+namespace {
+
+using test::ScriptedReply;
+
+ScriptedReply xml(int status, std::string body) {
+    return ScriptedReply{status, {{"Content-Type", "application/xml"}}, std::move(body), nullptr, false};
+}
+
+class RecordingDelegate : public MVLoginViewControllerDelegate {
+public:
+    void loginComplete(MVLoginViewController&) override { ++completions; }
+    int completions = 0;
+};
+
+class MVLoginViewControllerTest : public ::testing::Test {
+protected:
+    MVLoginViewControllerTest() {
+        MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"cc", {"SE"}}, {"name", "MVTK"}});
+        MVHTTPClient::initSharedClientWithHost("api.test");
+        app = std::make_shared<MVAppDelegate>();
+        MVAppDelegate::setSharedAppDelegate(app);
+        app->setupCoreDataStack();
+        screen = std::make_shared<MVLoginViewController>();
+        delegate = std::make_shared<RecordingDelegate>();
+        screen->setDelegate(delegate);
+    }
+    ~MVLoginViewControllerTest() override { MVAppDelegate::setSharedAppDelegate(nullptr); }
+
+    void signIn() {
+        screen->signIn("anna@example.com", "secret");
+        ASSERT_TRUE(env.runUntil([&] { return screen->state() != MVLoginViewController::State::SigningIn; }));
+    }
+
+    std::vector<std::string> actions() {
+        std::vector<std::string> out;
+        for (const auto& hit : env.analytics->hits) out.push_back(hit.at("&ea") + (hit.count("&sc") ? "+start" : ""));
+        return out;
+    }
+
+    test::TestPlatform env;
+    std::shared_ptr<MVAppDelegate> app;
+    std::shared_ptr<MVLoginViewController> screen;
+    std::shared_ptr<RecordingDelegate> delegate;
+};
+
+TEST_F(MVLoginViewControllerTest, SuccessSetsUpTheSubscriberAndTellsTheDelegateOnce) {
+    env.defaults->setObject(MVLoginViewController::kHasFinishedProfileSelectionKey, true);
+    ProfileManager::setActiveProfile(ProfileTypeKids);
+    ProfileManager::setLaunchProfile(ProfileTypeKids);
+    const auto storeBefore = MVCoreDataService::registered();
+    env.network->setScript([](const HttpRequest& request) {
+        if (request.url.find("/device/login") != std::string::npos)
+            return xml(200, "<result><status>Success</status><token>T</token><identityGuid>I</identityGuid>"
+                            "<accountGuid>A</accountGuid></result>");
+        return xml(200, "<result><status>Success</status><account><accountNumber>42</accountNumber>"
+                        "<country>ES</country></account></result>");
+    });
+    int logIns = 0;
+    auto observer = env.platform().notificationCenter().addObserver(MVNotificationLogIn, [&](const Notification&) { ++logIns; });
+    signIn();
+    env.platform().notificationCenter().removeObserver(observer);
+
+    EXPECT_EQ(screen->state(), MVLoginViewController::State::SignedIn);
+    EXPECT_EQ(delegate->completions, 1);
+    EXPECT_EQ(logIns, 1);
+    EXPECT_FALSE(env.defaults->object(MVLoginViewController::kHasFinishedProfileSelectionKey));
+    EXPECT_EQ(ProfileManager::activeProfile(), ProfileTypeNone);
+    EXPECT_EQ(ProfileManager::launchProfile(), ProfileTypeNone);
+    EXPECT_EQ(MVDiscriminator::sharedDiscriminator()->homeTenant(), MVRegionTenantSolara);
+    EXPECT_NE(MVCoreDataService::registered(), storeBefore);
+    EXPECT_EQ(actions(), (std::vector<std::string>{"SignIn_Success+start"}));
+    EXPECT_TRUE(env.ui->visibleAlerts().empty());
+}
+
+TEST_F(MVLoginViewControllerTest, FailedHomeTenantSetUpStillCompletesTheSignIn) {
+    env.network->setScript([](const HttpRequest& request) {
+        if (request.url.find("/device/login") != std::string::npos)
+            return xml(200, "<result><status>Success</status><token>T</token></result>");
+        return xml(500, "<result><status>Failure</status><errorCode>ST5000</errorCode></result>");
+    });
+    signIn();
+    EXPECT_EQ(screen->state(), MVLoginViewController::State::SignedIn);
+    EXPECT_EQ(delegate->completions, 1);
+    EXPECT_EQ(actions(), (std::vector<std::string>{"SignIn_Success+start"}));
+}
+
+TEST_F(MVLoginViewControllerTest, FailureShowsTheAlertAndReportsIt) {
+    const auto storeBefore = MVCoreDataService::registered();
+    env.network->setScript([](const HttpRequest&) {
+        return xml(401, "<result><status>Failure</status><errorCode>ST3003</errorCode><userMessage>Nope</userMessage>"
+                        "</result>");
+    });
+    signIn();
+    EXPECT_EQ(screen->state(), MVLoginViewController::State::Failed);
+    EXPECT_EQ(delegate->completions, 0);
+    // The store restarts after every attempt, failed ones too.
+    EXPECT_NE(MVCoreDataService::registered(), storeBefore);
+    auto alert = env.ui->lastAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "Error");
+    EXPECT_EQ(alert->message(),
+              "Incorrect Email or Password. Please try again. Note that passwords are case sensitive.");
+    ASSERT_EQ(alert->actions().size(), 1u);
+    EXPECT_EQ(alert->actions()[0].title, "OK");
+    EXPECT_EQ(actions(), (std::vector<std::string>{"SignIn_Failure"}));
+}
+
+TEST_F(MVLoginViewControllerTest, AlertMessageRules) {
+    const auto document = XMLDocument::parse(
+        "<result><status>Failure</status><errorCode>ST2000</errorCode><userMessage>From the service</userMessage></result>");
+    const auto silent = XMLDocument::parse("<result><status>Failure</status><errorCode>ST2000</errorCode></result>");
+    const auto other = makeError(kURLErrorDomain, kURLErrorTimedOut, "timed out");
+    struct Case {
+        const char* what;
+        ErrorPtr error;
+        XMLDocumentPtr document;
+        bool reachable;
+        std::string message;
+    } cases[] = {
+        {"the client's own message", makeError(kHTTPClientErrorDomain, -1, "Own words"), document, false, "Own words"},
+        {"offline", other, document, false, "Sorry, No network connection is available at the moment."},
+        {"the service's message", other, document, true, "From the service"},
+        {"no message in the document", other, silent, true,
+         "A problem has occured and the service may be temporarily unavailable."},
+        {"no document", other, nullptr, true, "A problem has occured and the service may be temporarily unavailable."},
+    };
+    for (const auto& c : cases) {
+        env.reachability->reachable_ = c.reachable;
+        EXPECT_EQ(MVLoginViewController::alertMessageForError(c.error, c.document), c.message) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace movra
