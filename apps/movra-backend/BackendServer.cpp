@@ -44,7 +44,9 @@ RequestLog::Pairs queryPairs(const std::string& target) {
 
 BackendServer::BackendServer(Options options)
     : options_(std::move(options)),
-      clientApi_([this] { return tenant(); }, catalogue_),
+      accounts_(Account::demoAccounts()),
+      clientApi_([this] { return tenant(); }, catalogue_, accounts_),
+      accountApi_(accounts_),
       tenant_(options_.tenant),
       countryCode_(options_.countryCode) {
     faults_.setGeoBlocked(options_.geoBlocked);
@@ -52,6 +54,7 @@ BackendServer::BackendServer(Options options)
     addControlRoutes();
     addDiscriminatorRoutes();
     clientApi_.addRoutes(router_);
+    accountApi_.addRoutes(clientApi_, router_);
 }
 
 BackendServer::~BackendServer() { stop(); }
@@ -63,6 +66,7 @@ std::optional<std::string> BackendServer::start() {
     std::error_code ec;
     std::filesystem::create_directories(options_.dataDir, ec);
     if (ec) return "cannot use the data directory \"" + options_.dataDir + "\": " + ec.message();
+    accounts_.open(options_.dataDir + "/state.json");
     std::string error;
     auto authority = CertificateAuthority::loadOrCreate(options_.dataDir + "/tls", &error);
     if (!authority) return "cannot set up TLS in " + options_.dataDir + "/tls: " + error;
@@ -187,7 +191,8 @@ void BackendServer::dispatch(const httplib::Request& request, httplib::Response&
     } else if (faults_.maintenance()) {
         // The client API announces maintenance in an answer that is otherwise successful: the client's
         // status check reads "ST1009" only from a 2xx answer. The discriminator answers 503.
-        respondWithFailure(response, face, face == Router::Face::Discriminator ? 503 : 200, ErrorDocument::maintenance());
+        respondWithFailure(response, face, face == Router::Face::Discriminator ? 503 : 200,
+                           ErrorDocument::maintenance());
     } else if (auto failure = faults_.takeFailure(request.path)) {
         // An injected discriminator failure without a code stays a bare status, as a proxy would answer.
         std::string code = failure->errorCode;
@@ -238,6 +243,25 @@ void BackendServer::addControlRoutes() {
                     if (document.is_discarded()) return respondJson(response, 400, {{"error", "the body is not JSON"}});
                     if (auto error = faults_.apply(document)) return respondJson(response, 400, {{"error", *error}});
                     respondJson(response, 200, faults_.toJson());
+                });
+    router_.add("GET", "/_emulator/accounts", control, [this](const Request&, Response& response, const std::smatch&) {
+        respondJson(response, 200, accounts_.toJson());
+    });
+    router_.add("POST", "/_emulator/accounts/revoke", control,
+                [this](const Request& request, Response& response, const std::smatch&) {
+                    const Json document = Json::parse(request.body, nullptr, /*allow_exceptions=*/false);
+                    if (auto userName = stringValue(document, "userName")) {
+                        auto revoked = accounts_.revokeAccount(*userName);
+                        if (!revoked) return respondJson(response, 404, {{"error", "no account " + *userName}});
+                        return respondJson(response, 200, {{"revoked", *revoked}});
+                    }
+                    if (auto token = stringValue(document, "token")) {
+                        if (!accounts_.revokeToken(*token)) {
+                            return respondJson(response, 404, {{"error", "no live token " + *token}});
+                        }
+                        return respondJson(response, 200, {{"revoked", 1}});
+                    }
+                    respondJson(response, 400, {{"error", "the body must name a \"userName\" or a \"token\""}});
                 });
     auto tenantJson = [this] { return Json{{"tenant", tenant().key()}, {"cc", countryCode()}}; };
     router_.add("GET", "/_emulator/tenant", control,

@@ -1,11 +1,14 @@
 // BackendServer: the service emulator as a library. It serves, over HTTPS on a loopback port, the tenant
-// discriminator (GET /Movra), the XML client API (/stoffice/client/ios/...) and the emulator's own control
+// discriminator (GET /Movra), the XML client API (/stoffice/client/...) and the emulator's own control
 // endpoints (/_emulator/...), with switchable faults and a log of every request it received.
 //
 // Thread contract: start(), stop() and destruction belong to the owner's thread. The server answers on
-// its own threads; faults(), requestLog() and setTenant() may be used from any thread while it runs.
+// its own threads; faults(), requestLog(), accounts() and setTenant() may be used from any thread while
+// it runs.
 #pragma once
 
+#include "movra-backend/AccountApi.h"
+#include "movra-backend/AccountStore.h"
 #include "movra-backend/Catalogue.h"
 #include "movra-backend/ClientApi.h"
 #include "movra-backend/ErrorDocument.h"
@@ -32,7 +35,8 @@ class BackendServer {
         std::string host = "127.0.0.1";
         /// 0 picks a free port.
         int port = 0;
-        /// Holds the TLS files (<dataDir>/tls) and whatever state the emulator keeps; created when missing.
+        /// Holds the TLS files (<dataDir>/tls) and the accounts' devices, tokens and settings
+        /// (<dataDir>/state.json); created when missing.
         std::string dataDir;
         /// Tenant the discriminator answers and whose language suffix the client API requires.
         Tenant tenant = Tenant::tavik();
@@ -65,6 +69,8 @@ class BackendServer {
 
     FaultInjector& faults() { return faults_; }
     RequestLog& requestLog() { return requestLog_; }
+    /// The demo subscribers with their devices, tokens and settings.
+    AccountStore& accounts() { return accounts_; }
 
     Tenant tenant() const;
     /// The country answered by the discriminator.
@@ -86,8 +92,10 @@ class BackendServer {
     Catalogue catalogue_;
     FaultInjector faults_;
     RequestLog requestLog_;
+    AccountStore accounts_;
     Router router_;
     ClientApi clientApi_;
+    AccountApi accountApi_;
     mutable std::mutex tenantMutex_;
     Tenant tenant_;
     std::string countryCode_;

@@ -1,4 +1,4 @@
-// Request checks and handlers of the emulated client API.
+// Request checks and the catalogue handlers of the emulated client API.
 #include "movra-backend/ClientApi.h"
 
 #include "Foundation/Strings.h"
@@ -7,52 +7,85 @@
 
 namespace movra::backend {
 
-ClientApi::ClientApi(std::function<Tenant()> currentTenant, const Catalogue& catalogue)
-    : currentTenant_(std::move(currentTenant)), catalogue_(catalogue) {}
+namespace {
 
-std::optional<ErrorDocument> ClientApi::checkRequest(const httplib::Request& request, const Tenant& tenant) {
-    auto refuse = [](std::string problem) {
-        return ErrorDocument{kBadRequestCode, "The request could not be handled. Please update the app and try again.",
-                             std::move(problem)};
-    };
-    if (request.get_header_value("X-Stravo-DeviceId").empty()) return refuse("Missing header X-Stravo-DeviceId");
+constexpr const char* kTokenHeader = "X-Stravo-DeviceToken";
+
+}  // namespace
+
+ClientApi::ClientApi(std::function<Tenant()> currentTenant, const Catalogue& catalogue, const AccountStore& accounts)
+    : currentTenant_(std::move(currentTenant)), catalogue_(catalogue), accounts_(accounts) {}
+
+ErrorDocument ClientApi::badRequest(std::string problem) {
+    return {kBadRequestCode, "The request could not be handled. Please update the app and try again.",
+            std::move(problem)};
+}
+
+std::optional<ErrorDocument> ClientApi::checkHeaders(const httplib::Request& request) {
+    if (request.get_header_value("X-Stravo-DeviceId").empty()) return badRequest("Missing header X-Stravo-DeviceId");
 
     const std::string version = request.get_header_value("X-Client-Version");
-    if (version.empty()) return refuse("Missing header X-Client-Version");
+    if (version.empty()) return badRequest("Missing header X-Client-Version");
     static const std::regex kVersionPattern(R"(\d+(\.\d+)+)");
     if (!std::regex_match(version, kVersionPattern)) {
-        return refuse("Malformed header X-Client-Version \"" + version + "\", expected numbers joined by dots");
+        return badRequest("Malformed header X-Client-Version \"" + version + "\", expected numbers joined by dots");
     }
 
-    if (!request.has_header("X-Client-Name")) return refuse("Missing header X-Client-Name");
+    if (!request.has_header("X-Client-Name")) return badRequest("Missing header X-Client-Name");
     const std::string clientName = request.get_header_value("X-Client-Name");
-    if (clientName != "iOS") return refuse("Unsupported X-Client-Name \"" + clientName + "\", expected \"iOS\"");
+    if (clientName != "iOS") return badRequest("Unsupported X-Client-Name \"" + clientName + "\", expected \"iOS\"");
+    return std::nullopt;
+}
 
-    if (!request.has_param("language")) return refuse("Missing query parameter language");
+std::optional<ErrorDocument> ClientApi::checkToken(const httplib::Request& request, Access access,
+                                                   std::optional<Account>* account) const {
+    if (access == Access::Open) return std::nullopt;
+    auto refuse = [](std::string problem) {
+        return ErrorDocument{ErrorDocument::codeForStatus(401), "Your session has ended. Please sign in again.",
+                             std::move(problem)};
+    };
+    const std::string token = request.get_header_value(kTokenHeader);
+    if (token.empty()) {
+        if (access == Access::Required) return refuse(std::string("Missing header ") + kTokenHeader);
+        return std::nullopt;
+    }
+    std::string problem;
+    *account = accounts_.accountForToken(token, request.get_header_value("X-Stravo-DeviceId"), &problem);
+    if (!*account) return refuse(problem);
+    return std::nullopt;
+}
+
+std::optional<ErrorDocument> ClientApi::checkLanguage(const httplib::Request& request, const Tenant& tenant) {
+    if (!request.has_param("language")) return badRequest("Missing query parameter language");
     const std::string language = request.get_param_value("language");
     if (language.size() <= tenant.languageSuffix().size() || !endsWith(language, tenant.languageSuffix())) {
-        return refuse("Query parameter language \"" + language + "\" lacks a language code with the suffix " +
-                      tenant.languageSuffix() + " of tenant " + tenant.name());
+        return badRequest("Query parameter language \"" + language + "\" lacks a language code with the suffix " +
+                          tenant.languageSuffix() + " of tenant " + tenant.name());
     }
     return std::nullopt;
 }
 
-void ClientApi::add(Router& router, std::string method, const std::string& relativePattern, Handler handler) {
-    router.add(std::move(method), kPathPrefix + relativePattern, Router::Face::ClientApi,
-               [this, handler = std::move(handler)](const httplib::Request& request, httplib::Response& response,
-                                                    const std::smatch& match) {
+void ClientApi::add(Router& router, std::string method, const std::string& relativePattern, Access access,
+                    Handler handler) {
+    router.add(std::move(method), kClientPath + relativePattern, Router::Face::ClientApi,
+               [this, access, handler = std::move(handler)](const httplib::Request& request,
+                                                            httplib::Response& response, const std::smatch& match) {
+                   if (auto refusal = checkHeaders(request)) return refusal->respond(response, 400);
+                   std::optional<Account> account;
+                   if (auto refusal = checkToken(request, access, &account)) return refusal->respond(response, 401);
                    const Tenant tenant = currentTenant_();
-                   if (auto refusal = checkRequest(request, tenant)) return refusal->respond(response, 400);
+                   if (auto refusal = checkLanguage(request, tenant)) return refusal->respond(response, 400);
+
                    std::string language = request.get_param_value("language");
                    language.resize(language.size() - tenant.languageSuffix().size());
-                   handler(request, response, match, language);
+                   Call call{request, response, match, std::move(language), std::move(account)};
+                   handler(call);
                });
 }
 
 void ClientApi::addRoutes(Router& router) {
-    add(router, "GET", "(browse(?:/.+)?)",
-        [this](const httplib::Request&, httplib::Response& response, const std::smatch& match,
-               const std::string& language) { browse(response, match[1].str(), language); });
+    add(router, "GET", "ios/(browse(?:/.+)?)", Access::Optional,
+        [this](Call& call) { browse(call.response, call.match[1].str(), call.language); });
 }
 
 void ClientApi::browse(httplib::Response& response, const std::string& path, const std::string& language) const {

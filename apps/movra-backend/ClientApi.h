@@ -1,10 +1,13 @@
-// ClientApi: the emulated XML client API below "/stoffice/client/ios/". Strict like the real service:
-// every request must carry the device headers and a "language" parameter with the current tenant's
-// suffix, or it is refused with HTTP 400 and an error document naming what was wrong.
+// ClientApi: the emulated XML client API below "/stoffice/client/". Strict like the real service: every
+// request must carry the device headers and a "language" parameter with the current tenant's suffix, or
+// it is refused with HTTP 400 and an error document naming what was wrong; a device token that is sent
+// must be live and issued to the sending device, or the answer is HTTP 401.
 //
 // Thread contract: routes are added before the server starts; handlers run on the server's worker threads.
 #pragma once
 
+#include "movra-backend/Account.h"
+#include "movra-backend/AccountStore.h"
 #include "movra-backend/Catalogue.h"
 #include "movra-backend/ErrorDocument.h"
 #include "movra-backend/Router.h"
@@ -19,30 +22,55 @@ namespace movra::backend {
 
 class ClientApi {
   public:
-    static constexpr const char* kPathPrefix = "/stoffice/client/ios/";
+    static constexpr const char* kClientPath = "/stoffice/client/";
     /// Code of the documents refusing a request that breaks the rules above.
     static constexpr const char* kBadRequestCode = "ST4000";
 
+    /// What a route asks of the device token.
+    enum class Access {
+        Open,      // not looked at: signing in issues a new token, signing out ends the old ones
+        Optional,  // served without one, but one that is sent must be valid
+        Required,  // only for a valid token
+    };
+
+    /// A checked request as its handler gets it.
+    struct Call {
+        const httplib::Request& request;
+        httplib::Response& response;
+        const std::smatch& match;
+        /// The "language" parameter without the tenant suffix.
+        std::string language;
+        /// The account of the request's valid token; nullopt without one (and always for Access::Open).
+        std::optional<Account> account;
+    };
+    using Handler = std::function<void(Call& call)>;
+
     /// `currentTenant` is asked on every request, so that the tenant may change while serving.
-    ClientApi(std::function<Tenant()> currentTenant, const Catalogue& catalogue);
+    ClientApi(std::function<Tenant()> currentTenant, const Catalogue& catalogue, const AccountStore& accounts);
 
+    /// The catalogue's routes.
     void addRoutes(Router& router);
+    /// Adds a route whose path pattern is relative to kClientPath. Its requests are checked in this
+    /// order: device headers (400), device token (401), language (400). The token comes before the
+    /// language because the client leaves the language out of a settings write when it holds no token,
+    /// and the 401 that sends it to the sign-in is the answer it can act on.
+    void add(Router& router, std::string method, const std::string& relativePattern, Access access, Handler handler);
 
-    /// The refusal for a request that lacks a standard header or the tenant's "language"; nullopt when
-    /// the request may be served.
-    static std::optional<ErrorDocument> checkRequest(const httplib::Request& request, const Tenant& tenant);
+    /// The refusal of a request the service cannot handle; `problem` becomes its system message.
+    static ErrorDocument badRequest(std::string problem);
 
   private:
-    /// Handlers of checked requests get the request's language code without the tenant suffix.
-    using Handler = std::function<void(const httplib::Request&, httplib::Response&, const std::smatch&,
-                                       const std::string& language)>;
-
-    /// Adds a route whose path pattern is relative to kPathPrefix, behind checkRequest().
-    void add(Router& router, std::string method, const std::string& relativePattern, Handler handler);
+    static std::optional<ErrorDocument> checkHeaders(const httplib::Request& request);
+    /// The refusal (HTTP 401) of a request whose token `access` does not accept; nullopt when the request
+    /// may go on, with `*account` set when a valid token came.
+    std::optional<ErrorDocument> checkToken(const httplib::Request& request, Access access,
+                                            std::optional<Account>* account) const;
+    static std::optional<ErrorDocument> checkLanguage(const httplib::Request& request, const Tenant& tenant);
     void browse(httplib::Response& response, const std::string& path, const std::string& language) const;
 
     std::function<Tenant()> currentTenant_;
     const Catalogue& catalogue_;
+    const AccountStore& accounts_;
 };
 
 }  // namespace movra::backend

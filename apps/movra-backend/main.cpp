@@ -15,7 +15,9 @@ int main(int argc, char** argv) {
     std::string region = "tavik";
     app.add_option("--port", options.port, "Port to listen on (0 picks a free one)")->capture_default_str();
     app.add_option("--host", options.host, "Address to listen on")->capture_default_str();
-    app.add_option("--data-dir", options.dataDir, "Directory for the TLS files and the emulator's state")->required();
+    app.add_option("--data-dir", options.dataDir,
+                   "Directory for the TLS files and the emulator's state (devices, tokens, settings)")
+        ->required();
     app.add_option("--region", region, "Tenant the discriminator answers")
         ->check(CLI::IsMember({"tavik", "solara"}, CLI::ignore_case))
         ->capture_default_str();

@@ -1,61 +1,22 @@
 // The service emulator over real HTTPS: its strict client API checks and its service-wide faults, as a
 // client sees them.
-#include "movra-backend/BackendServer.h"
-#include "Utilities/XMLDocument.h"
-#include "support/TemporaryDirectory.h"
+#include "EmulatorTest.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
 
 #include <functional>
-#include <memory>
 
 namespace movra::backend {
 namespace {
 
-constexpr const char* kBrowse = "/stoffice/client/ios/browse";
-
-/// The text of `name` under the root of an error document, or "<none>".
-std::string resultText(const std::string& body, const char* name) {
-    auto document = XMLDocument::parse(body);
-    auto node = document ? document->rootElement().firstChildElement(name) : XMLNode();
-    return node ? node.stringValue() : "<none>";
-}
-
-httplib::Headers standardHeaders() {
-    return {{"X-Stravo-DeviceId", "8A1E3C52-7F0B-4D1C-9E2A-1B2C3D4E5F60"},
-            {"X-Client-Version", "3.2.417"},
-            {"X-Client-Name", "iOS"}};
-}
-
-class BackendServerTest : public ::testing::Test {
+class BackendServerTest : public EmulatorTest {
   protected:
-    void SetUp() override { start({}); }
-
-    void start(BackendServer::Options options) {
-        options.dataDir = dataDir_.file("backend");
-        server_ = std::make_unique<BackendServer>(std::move(options));
-        auto error = server_->start();
-        ASSERT_FALSE(error) << *error;
-    }
-
-    std::unique_ptr<httplib::SSLClient> client() const {
-        auto client = std::make_unique<httplib::SSLClient>("127.0.0.1", server_->port());
-        client->set_ca_cert_path(server_->caFile().c_str());
-        client->enable_server_certificate_verification(true);
-        return client;
-    }
-
     httplib::Result get(const std::string& target, const httplib::Headers& headers = {}) const {
         return client()->Get(target.c_str(), headers);
     }
 
-    httplib::Result browse(const std::string& language = "sv_mvtk") const {
-        return get(std::string(kBrowse) + "?language=" + language, standardHeaders());
-    }
-
-    test::TemporaryDirectory dataDir_;
-    std::unique_ptr<BackendServer> server_;
+    httplib::Result browse() const { return get(withLanguage(kBrowsePath), standardHeaders()); }
 };
 
 TEST_F(BackendServerTest, ClientApiRefusesRequestsWithoutTheStandardHeadersOrTenantLanguage) {
@@ -91,7 +52,8 @@ TEST_F(BackendServerTest, ClientApiRefusesRequestsWithoutTheStandardHeadersOrTen
         SCOPED_TRACE(c.name);
         httplib::Headers headers = standardHeaders();
         c.editHeaders(headers);
-        const std::string target = c.language == "-" ? kBrowse : std::string(kBrowse) + "?language=" + c.language;
+        const std::string target =
+            c.language == "-" ? kBrowsePath : std::string(kBrowsePath) + "?language=" + c.language;
 
         auto result = get(target, headers);
         ASSERT_TRUE(result);

@@ -1,0 +1,139 @@
+// The settings and account record routes of the emulated client API, over real HTTPS.
+#include "EmulatorTest.h"
+#include "Utilities/XMLDocument.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <map>
+
+namespace movra::backend {
+namespace {
+
+constexpr const char* kSettingsType = "text/xml;charset=UTF-8";
+
+using Settings = std::map<std::string, std::string>;
+
+class AccountEndpointsTest : public EmulatorTest {
+  protected:
+    void SetUp() override {
+        EmulatorTest::SetUp();
+        token_ = tokenFor(kAnna, kAnnasPassword);
+    }
+
+    httplib::Result writeSettings(const std::string& body, const char* contentType = kSettingsType) const {
+        return client()->Post(withLanguage(kSettingsPath).c_str(), standardHeaders(token_), body, contentType);
+    }
+
+    /// The settings as the read answer lists them.
+    Settings readSettings(const std::string& token, const std::string& deviceId = kDeviceId) const {
+        auto result = getWithToken(kSettingsPath, token, deviceId);
+        EXPECT_EQ(result ? result->status : 0, 200);
+        auto document = result ? XMLDocument::parse(result->body) : nullptr;
+        if (!document) return {};
+        EXPECT_EQ(resultText(result->body, "status"), "Success");
+        Settings settings;
+        for (const XMLNode& setting : document->rootElement().firstChildElement("settings").childElements()) {
+            EXPECT_EQ(setting.name(), "setting");
+            settings[setting.firstChildElement("name").stringValue()] =
+                setting.firstChildElement("value").stringValue();
+        }
+        return settings;
+    }
+
+    std::string token_;
+};
+
+TEST_F(AccountEndpointsTest, SettingsWrittenAreReadBackIntactAndNullRemovesOne) {
+    EXPECT_EQ(readSettings(token_), (Settings{{"audioTrack", "sv"}, {"subtitle", "sv_mvtk"}}));
+
+    const std::string escaped = R"(a &lt;b&gt; &amp; &quot;c&quot; &apos;d&apos; åäö)";
+    auto result = writeSettings(R"(<request><setting Name="subtitle">en_mvtk</setting>)"
+                                R"(<setting Name="audioTrack"><null></null></setting>)"
+                                R"(<setting Name="kidsNote">)" +
+                                escaped +
+                                "</setting>"
+                                R"(<setting Name="empty"></setting></request>)");
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, 200) << result->body;
+    EXPECT_EQ(resultText(result->body, "status"), "Success");
+    EXPECT_EQ(readSettings(token_),
+              (Settings{{"empty", ""}, {"kidsNote", R"(a <b> & "c" 'd' åäö)"}, {"subtitle", "en_mvtk"}}));
+
+    // Settings belong to the account: another subscriber's are untouched.
+    const std::string olasToken = tokenFor("ola.nordmann@tavik.example", "Ola-tavik-2", kOtherDeviceId);
+    EXPECT_EQ(readSettings(olasToken, kOtherDeviceId), (Settings{{"audioTrack", "original"}, {"subtitle", "no_mvtk"}}));
+}
+
+TEST_F(AccountEndpointsTest, MalformedSettingsWritesAreRefusedAndChangeNothing) {
+    struct Case {
+        const char* name;
+        std::string body;
+        const char* contentType;
+    };
+    const std::vector<Case> cases = {
+        {"not XML", "subtitle=en_mvtk", kSettingsType},
+        {"unescaped value", R"(<request><setting Name="s">a & b</setting></request>)", kSettingsType},
+        {"other root", R"(<settings><setting Name="subtitle">en</setting></settings>)", kSettingsType},
+        {"other child", R"(<request><setting Name="subtitle">en</setting><option Name="x">1</option></request>)",
+         kSettingsType},
+        {"no name", R"(<request><setting>en</setting></request>)", kSettingsType},
+        {"element value", R"(<request><setting Name="subtitle"><value>en</value></setting></request>)", kSettingsType},
+        {"not XML content", R"(<request><setting Name="subtitle">en</setting></request>)", "text/plain"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto result = writeSettings(c.body, c.contentType);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->status, 400) << result->body;
+        EXPECT_EQ(resultText(result->body, "errorCode"), "ST4000");
+    }
+    EXPECT_EQ(readSettings(token_), (Settings{{"audioTrack", "sv"}, {"subtitle", "sv_mvtk"}}));
+
+    // Without a token the client sends no language: the missing token is what it hears about.
+    auto anonymous = client()->Post(kSettingsPath, standardHeaders(), "<request></request>", kSettingsType);
+    ASSERT_TRUE(anonymous);
+    EXPECT_EQ(anonymous->status, 401);
+    auto noLanguage = client()->Post(kSettingsPath, standardHeaders(token_), "<request></request>", kSettingsType);
+    ASSERT_TRUE(noLanguage);
+    EXPECT_EQ(noLanguage->status, 400);
+}
+
+TEST_F(AccountEndpointsTest, AccountRecordIsTheTokensAccountInTheClientsFieldOrder) {
+    struct Case {
+        const char* userName;
+        const char* password;
+        const char* country;
+    };
+    const std::vector<Case> cases = {
+        {kAnna, kAnnasPassword, "SE"},
+        {"ola.nordmann@tavik.example", "Ola-tavik-2", "NO"},
+        {"lucia.garcia@solara.example", "Lucía-solara-3", "ES"},
+    };
+    const std::vector<std::string> fields = {"guid",       "accountNumber",   "accountState", "firstName",
+                                             "middleName", "lastName",        "address1",     "address2",
+                                             "city",       "state",           "zip",          "country",
+                                             "homePhone",  "isTrialEligible", "affiliateCode"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.userName);
+        auto result = getWithToken(kAccountPath, tokenFor(c.userName, c.password));
+        ASSERT_TRUE(result);
+        ASSERT_EQ(result->status, 200) << result->body;
+        auto document = XMLDocument::parse(result->body);
+        ASSERT_TRUE(document);
+        EXPECT_EQ(resultText(result->body, "status"), "Success");
+        std::vector<std::string> names;
+        std::map<std::string, std::string> values;
+        for (const XMLNode& field : document->rootElement().firstChildElement("account").childElements()) {
+            names.push_back(field.name());
+            values[field.name()] = field.stringValue();
+        }
+        EXPECT_EQ(names, fields);
+        EXPECT_EQ(values["country"], c.country);
+        EXPECT_EQ(values["guid"], server_->accounts().account(c.userName)->guid);
+        EXPECT_EQ(values["accountState"], "Active");
+    }
+}
+
+}  // namespace
+}  // namespace movra::backend

@@ -1,0 +1,232 @@
+// Sign-in, device tokens, sign-out and the forgotten-password request of the emulated client API, over
+// real HTTPS as the client uses them.
+#include "EmulatorTest.h"
+#include "Foundation/Crypto.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <functional>
+#include <regex>
+#include <set>
+
+namespace movra::backend {
+namespace {
+
+constexpr const char* kLogin = "/stoffice/client/device/login";
+constexpr const char* kLogout = "/stoffice/client/device/logout";
+
+class SignInEndpointsTest : public EmulatorTest {
+  protected:
+    httplib::Result login(const httplib::Headers& headers, const std::string& body,
+                          const char* contentType = "application/xml") const {
+        return client()->Post(withLanguage(kLogin).c_str(), headers, body, contentType);
+    }
+
+    httplib::Result signOut(const std::string& deviceId) const {
+        return client()->Delete(withLanguage(kLogout).c_str(), standardHeaders({}, deviceId));
+    }
+
+    /// The devices /_emulator/accounts lists for `userName`.
+    Json devicesOf(const std::string& userName) const {
+        for (const Json& account : controlJson("/_emulator/accounts"))
+            if (account.value("userName", "") == userName) return account["devices"];
+        return nullptr;
+    }
+};
+
+TEST_F(SignInEndpointsTest, OnlyTheDoubleEncodedPasswordOfAnActiveAccountSignsIn) {
+    const char* kBadCredentials =
+        "Incorrect Email or Password. Please try again. Note that passwords are case sensitive.";
+    struct Case {
+        const char* name;
+        std::string userName;
+        std::string password;
+        bool plainPassword;  // Base64 of "user:password", the password not encoded on its own
+        int status;
+        const char* code;
+        const char* userMessage;
+    };
+    const std::vector<Case> cases = {
+        {"Tavik, Sweden", kAnna, kAnnasPassword, false, 200, "", ""},
+        {"Tavik, Norway", "ola.nordmann@tavik.example", "Ola-tavik-2", false, 200, "", ""},
+        {"Solara, non-ASCII password", "lucia.garcia@solara.example", "Lucía-solara-3", false, 200, "", ""},
+        {"user name in other case", "Anna.Lindqvist@Tavik.example", kAnnasPassword, false, 200, "", ""},
+        {"plain password", kAnna, kAnnasPassword, true, 401, "ST3003", kBadCredentials},
+        {"wrong password", kAnna, "Anna-tavik-2", false, 401, "ST3003", kBadCredentials},
+        {"password in other case", kAnna, "anna-tavik-1", false, 401, "ST3003", kBadCredentials},
+        {"unknown user", "nobody@tavik.example", kAnnasPassword, false, 401, "ST3003", kBadCredentials},
+        {"suspended account", "erik.berg@tavik.example", "Erik-tavik-4", false, 401, "ST3005",
+         "Your subscription is not active. Please update your payment information."},
+        {"suspended account, wrong password", "erik.berg@tavik.example", "x", false, 401, "ST3003", kBadCredentials},
+    };
+    std::set<std::string> tokens;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        httplib::Headers headers = standardHeaders();
+        headers.emplace("Authorization", c.plainPassword ? "Basic " + base64Encode(c.userName + ":" + c.password)
+                                                         : credentials(c.userName, c.password));
+        auto result = login(headers, deviceBody(kDeviceId, "iPhone", "Phone"));
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->status, c.status) << result->body;
+        EXPECT_EQ(result->get_header_value("Content-Type"), "application/xml");
+        if (c.status != 200) {
+            EXPECT_EQ(resultText(result->body, "status"), "Failure");
+            EXPECT_EQ(resultText(result->body, "errorCode"), c.code);
+            EXPECT_EQ(resultText(result->body, "userMessage"), c.userMessage);
+            continue;
+        }
+        auto account = server_->accounts().account(c.userName);
+        ASSERT_TRUE(account);
+        EXPECT_EQ(resultText(result->body, "status"), "Success");
+        EXPECT_EQ(resultText(result->body, "identityGuid"), account->identityGuid);
+        EXPECT_EQ(resultText(result->body, "accountGuid"), account->guid);
+        const std::string token = resultText(result->body, "token");
+        EXPECT_TRUE(std::regex_match(token, std::regex("[0-9a-f]{32}"))) << token;
+        EXPECT_TRUE(tokens.insert(token).second) << "token issued twice";
+    }
+}
+
+TEST_F(SignInEndpointsTest, MalformedSignInsAreRefusedAndRegisterNothing) {
+    struct Case {
+        const char* name;
+        std::function<void(httplib::Headers&)> editHeaders;
+        std::string body;
+        const char* contentType;
+    };
+    auto keep = [](httplib::Headers&) {};
+    auto authorization = [](std::string value) {
+        return [value](httplib::Headers& h) {
+            h.erase("Authorization");
+            if (!value.empty()) h.emplace("Authorization", value);
+        };
+    };
+    const std::string good = deviceBody(kDeviceId, "iPhone", "Phone");
+    const std::vector<Case> cases = {
+        {"device id of another device", keep, deviceBody(kOtherDeviceId, "iPhone", "Phone"), "application/xml"},
+        {"device type", keep,
+         "<device><type>android</type><deviceId>" + std::string(kDeviceId) +
+             "</deviceId><deviceModel>m</deviceModel><deviceName>n</deviceName></device>",
+         "application/xml"},
+        {"empty model", keep, deviceBody(kDeviceId, "", "Phone"), "application/xml"},
+        {"empty name", keep, deviceBody(kDeviceId, "iPhone", ""), "application/xml"},
+        {"unescaped body", keep, deviceBody(kDeviceId, "iPhone", "x") + "<", "application/xml"},
+        {"other root", keep, "<devices/>", "application/xml"},
+        {"not XML content", keep, good, "application/x-www-form-urlencoded"},
+        {"no credentials", authorization(""), good, "application/xml"},
+        {"other scheme", authorization("Bearer abc"), good, "application/xml"},
+        {"pair not Base64", authorization("Basic ###"), good, "application/xml"},
+        {"pair without colon", authorization("Basic " + base64Encode(kAnna)), good, "application/xml"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        httplib::Headers headers = standardHeaders();
+        headers.emplace("Authorization", credentials(kAnna, kAnnasPassword));
+        c.editHeaders(headers);
+        auto result = login(headers, c.body, c.contentType);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->status, 400) << result->body;
+        EXPECT_EQ(resultText(result->body, "errorCode"), "ST4000");
+    }
+    EXPECT_EQ(devicesOf(kAnna), Json::array());
+}
+
+TEST_F(SignInEndpointsTest, EscapedDeviceDescriptionIsReadBackIntact) {
+    const std::string name = "Kim's <Phone> & \"Pad\"";
+    const std::string model = "iPad (10th generation) <Wi‑Fi>";
+    httplib::Headers headers = standardHeaders();
+    headers.emplace("Authorization", credentials(kAnna, kAnnasPassword));
+    auto result = login(headers, deviceBody(kDeviceId, model, name));
+    ASSERT_TRUE(result);
+    ASSERT_EQ(result->status, 200) << result->body;
+
+    const Json devices = devicesOf(kAnna);
+    ASSERT_EQ(devices.size(), 1u) << devices.dump();
+    EXPECT_EQ(devices[0].value("deviceId", ""), kDeviceId);
+    EXPECT_EQ(devices[0].value("type", ""), "ios");
+    EXPECT_EQ(devices[0].value("model", ""), model);
+    EXPECT_EQ(devices[0].value("name", ""), name);
+}
+
+TEST_F(SignInEndpointsTest, TokensWorkUntilTheirDeviceSignsOutOrTheyAreRevoked) {
+    const std::string token = tokenFor(kAnna, kAnnasPassword);
+    const std::string otherToken = tokenFor(kAnna, kAnnasPassword, kOtherDeviceId);
+    for (const char* path : {kAccountPath, kSettingsPath, kBrowsePath}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(getWithToken(path, token)->status, 200);
+        EXPECT_EQ(getWithToken(path, otherToken, kOtherDeviceId)->status, 200);
+    }
+
+    struct Case {
+        const char* name;
+        const char* path;
+        std::string token;
+        std::string deviceId;
+    };
+    const std::vector<Case> refused = {
+        {"unknown token on the catalogue", kBrowsePath, "0123456789abcdef0123456789abcdef", kDeviceId},
+        {"token of another device", kBrowsePath, token, kOtherDeviceId},
+        {"no token for the account", kAccountPath, "", kDeviceId},
+        {"no token for the settings", kSettingsPath, "", kDeviceId},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.name);
+        auto result = getWithToken(c.path, c.token, c.deviceId);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->status, 401);
+        EXPECT_EQ(resultText(result->body, "errorCode"), "ST4010");
+        EXPECT_NE(resultText(result->body, "userMessage"), "<none>");
+    }
+    // The catalogue is served without a token.
+    EXPECT_EQ(getWithToken(kBrowsePath, "")->status, 200);
+
+    // The client signs out after dropping its token: the device id alone ends the device's tokens.
+    auto signedOut = signOut(kDeviceId);
+    ASSERT_TRUE(signedOut);
+    EXPECT_EQ(signedOut->status, 200);
+    EXPECT_EQ(resultText(signedOut->body, "status"), "Success");
+    EXPECT_EQ(getWithToken(kAccountPath, token)->status, 401);
+    EXPECT_EQ(getWithToken(kAccountPath, otherToken, kOtherDeviceId)->status, 200);
+    EXPECT_EQ(signOut(kDeviceId)->status, 200) << "signing out twice";
+
+    // A test ends the other device's session from outside, as an expired subscription would.
+    auto revoke = [&](const std::string& body) {
+        return client()->Post("/_emulator/accounts/revoke", body, "application/json");
+    };
+    auto revoked = revoke(R"({"userName": "anna.lindqvist@tavik.example"})");
+    ASSERT_TRUE(revoked);
+    EXPECT_EQ(revoked->status, 200);
+    EXPECT_EQ(Json::parse(revoked->body)["revoked"], 1);
+    EXPECT_EQ(getWithToken(kAccountPath, otherToken, kOtherDeviceId)->status, 401);
+    EXPECT_EQ(revoke(R"({"userName": "nobody@tavik.example"})")->status, 404);
+    EXPECT_EQ(controlJson("/_emulator/accounts")[0]["tokens"], Json::array());
+}
+
+TEST_F(SignInEndpointsTest, ForgottenPasswordIsAcceptedOnlyForAKnownUser) {
+    struct Case {
+        const char* userId;
+        int status;
+        const char* code;
+    };
+    const std::vector<Case> cases = {
+        {"anna.lindqvist%40tavik.example", 200, "<none>"},
+        {"nobody%40tavik.example", 404, "ST3004"},
+        {"", 400, "ST4000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.userId);
+        const std::string target = withLanguage("/stoffice/client/identities/forgotPassword") + "&userId=" + c.userId;
+        auto result = client()->Post(target.c_str(), standardHeaders(), "", "application/x-www-form-urlencoded");
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->status, c.status) << result->body;
+        EXPECT_EQ(resultText(result->body, "errorCode"), c.code);
+        if (c.status != 200) {
+            EXPECT_NE(resultText(result->body, "userMessage"), "<none>");
+        }
+    }
+    const auto request = server_->requestLog().entries().front();
+    EXPECT_EQ(request.queryValue("userId"), kAnna);
+}
+
+}  // namespace
+}  // namespace movra::backend
