@@ -2,8 +2,8 @@
 #include "movra-backend/BackendServer.h"
 
 #include "Foundation/Log.h"
-#include "Foundation/Strings.h"
 #include "movra-backend/CertificateAuthority.h"
+#include "movra-backend/FormEncoding.h"
 
 #include <httplib.h>
 
@@ -27,17 +27,9 @@ void respondJson(httplib::Response& response, int status, const Json& body) {
 
 // Query parameters in request-line order; httplib's own map is sorted by name.
 RequestLog::Pairs queryPairs(const std::string& target) {
-    RequestLog::Pairs pairs;
     const auto mark = target.find('?');
-    if (mark == std::string::npos) return pairs;
-    for (const std::string& part : split(std::string_view(target).substr(mark + 1), "&")) {
-        if (part.empty()) continue;
-        const auto equals = part.find('=');
-        const std::string key = part.substr(0, equals);
-        const std::string value = equals == std::string::npos ? "" : part.substr(equals + 1);
-        pairs.emplace_back(httplib::detail::decode_url(key, true), httplib::detail::decode_url(value, true));
-    }
-    return pairs;
+    if (mark == std::string::npos) return {};
+    return FormEncoding::decode(std::string_view(target).substr(mark + 1));
 }
 
 }  // namespace
@@ -55,6 +47,7 @@ BackendServer::BackendServer(Options options)
     addDiscriminatorRoutes();
     clientApi_.addRoutes(router_);
     accountApi_.addRoutes(clientApi_, router_);
+    collector_.addRoutes(router_);
 }
 
 BackendServer::~BackendServer() { stop(); }
@@ -171,6 +164,8 @@ void BackendServer::respondWithFailure(httplib::Response& response, Router::Face
     if (face == Router::Face::Discriminator) {
         respondJson(response, status,
                     document.errorCode.empty() ? Json::object() : Json{{"errorCode", document.errorCode}});
+    } else if (face == Router::Face::Analytics) {
+        response.status = status;
     } else {
         document.respond(response, status);
     }
@@ -186,9 +181,11 @@ void BackendServer::dispatch(const httplib::Request& request, httplib::Response&
     if (auto delay = faults_.delay(); delay.count() > 0) std::this_thread::sleep_for(delay);
 
     const Router::Face face = route ? route->face : Router::Face::ClientApi;
-    if (faults_.geoBlocked()) {
+    // Analytics keep collecting while the catalogue is blocked or down, as the real collector is another service.
+    const bool serviceWide = face != Router::Face::Analytics;
+    if (serviceWide && faults_.geoBlocked()) {
         respondWithFailure(response, face, 403, ErrorDocument::geoBlocked());
-    } else if (faults_.maintenance()) {
+    } else if (serviceWide && faults_.maintenance()) {
         // The client API announces maintenance in an answer that is otherwise successful: the client's
         // status check reads "ST1009" only from a 2xx answer. The discriminator answers 503.
         respondWithFailure(response, face, face == Router::Face::Discriminator ? 503 : 200,
@@ -196,7 +193,7 @@ void BackendServer::dispatch(const httplib::Request& request, httplib::Response&
     } else if (auto failure = faults_.takeFailure(request.path)) {
         // An injected discriminator failure without a code stays a bare status, as a proxy would answer.
         std::string code = failure->errorCode;
-        if (code.empty() && face != Router::Face::Discriminator) code = ErrorDocument::codeForStatus(failure->status);
+        if (code.empty() && face == Router::Face::ClientApi) code = ErrorDocument::codeForStatus(failure->status);
         respondWithFailure(response, face, failure->status,
                            {code, "Something went wrong. Please try again later.",
                             "Injected failure with HTTP status " + std::to_string(failure->status)});
@@ -263,6 +260,13 @@ void BackendServer::addControlRoutes() {
                     }
                     respondJson(response, 400, {{"error", "the body must name a \"userName\" or a \"token\""}});
                 });
+    router_.add("GET", "/_emulator/hits", control, [this](const Request&, Response& response, const std::smatch&) {
+        respondJson(response, 200, collector_.toJson());
+    });
+    router_.add("DELETE", "/_emulator/hits", control, [this](const Request&, Response& response, const std::smatch&) {
+        collector_.clear();
+        response.status = 204;
+    });
     auto tenantJson = [this] { return Json{{"tenant", tenant().key()}, {"cc", countryCode()}}; };
     router_.add("GET", "/_emulator/tenant", control,
                 [tenantJson](const Request&, Response& response, const std::smatch&) {

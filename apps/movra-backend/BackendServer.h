@@ -1,14 +1,16 @@
 // BackendServer: the service emulator as a library. It serves, over HTTPS on a loopback port, the tenant
-// discriminator (GET /Movra), the XML client API (/stoffice/client/...) and the emulator's own control
-// endpoints (/_emulator/...), with switchable faults and a log of every request it received.
+// discriminator (GET /Movra), the XML client API (/stoffice/client/...), the usage-analytics collector
+// (POST /collect, /batch) and the emulator's own control endpoints (/_emulator/...), with switchable
+// faults and a log of every request it received.
 //
 // Thread contract: start(), stop() and destruction belong to the owner's thread. The server answers on
-// its own threads; faults(), requestLog(), accounts() and setTenant() may be used from any thread while
-// it runs.
+// its own threads; faults(), requestLog(), accounts(), collector() and setTenant() may be used from any
+// thread while it runs.
 #pragma once
 
 #include "movra-backend/AccountApi.h"
 #include "movra-backend/AccountStore.h"
+#include "movra-backend/AnalyticsCollector.h"
 #include "movra-backend/Catalogue.h"
 #include "movra-backend/ClientApi.h"
 #include "movra-backend/ErrorDocument.h"
@@ -71,6 +73,8 @@ class BackendServer {
     RequestLog& requestLog() { return requestLog_; }
     /// The demo subscribers with their devices, tokens and settings.
     AccountStore& accounts() { return accounts_; }
+    /// The analytics hits received.
+    AnalyticsCollector& collector() { return collector_; }
 
     Tenant tenant() const;
     /// The country answered by the discriminator.
@@ -93,6 +97,7 @@ class BackendServer {
     FaultInjector faults_;
     RequestLog requestLog_;
     AccountStore accounts_;
+    AnalyticsCollector collector_;
     Router router_;
     ClientApi clientApi_;
     AccountApi accountApi_;

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     using movra::backend::BackendServer;
     using movra::backend::Tenant;
 
-    CLI::App app{"Movra service emulator: tenant discriminator and client API over HTTPS"};
+    CLI::App app{"Movra service emulator: tenant discriminator, client API and analytics collector over HTTPS"};
     BackendServer::Options options;
     std::string region = "tavik";
     app.add_option("--port", options.port, "Port to listen on (0 picks a free one)")->capture_default_str();

@@ -1,0 +1,77 @@
+// The emulator's usage-analytics collector, over real HTTPS: hits one a request and in batches, the
+// protocol's required parameters, and which faults reach it.
+#include "EmulatorTest.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+namespace movra::backend {
+namespace {
+
+constexpr const char* kForm = "application/x-www-form-urlencoded";
+
+class AnalyticsCollectorTest : public EmulatorTest {
+  protected:
+    httplib::Result send(const char* path, const std::string& body) const { return client()->Post(path, body, kForm); }
+};
+
+TEST_F(AnalyticsCollectorTest, HitsAreDecodedAndKeptInArrivalOrder) {
+    auto single = send("/collect", "v=1&tid=UA-1-1&cid=C1&t=screenview&cd=Landing+Page&cd2=Tavik");
+    ASSERT_TRUE(single);
+    EXPECT_EQ(single->status, 200);
+    auto batch = send("/batch",
+                      "v=1&tid=UA-1-1&cid=C1&t=event&ec=SignIn&ea=SignIn_Success&sc=start&uid=100200301&ev=0\r\n"
+                      "v=1&tid=UA-1-1&cid=C1&t=event&ec=Taps&ea=Home_Asset&el=Tom+%26+Jerry%3A+%C3%85r+1&qt=2500\n"
+                      "\n");
+    ASSERT_TRUE(batch);
+    EXPECT_EQ(batch->status, 200);
+
+    const std::vector<Json> hits = server_->collector().hits();
+    ASSERT_EQ(hits.size(), 3u);
+    EXPECT_EQ(hits[0].value("cd", ""), "Landing Page");
+    EXPECT_EQ(hits[0].value("cd2", ""), "Tavik");
+    EXPECT_EQ(hits[1].value("sc", ""), "start");
+    EXPECT_EQ(hits[1].value("ev", ""), "0");
+    EXPECT_EQ(hits[2].value("el", ""), "Tom & Jerry: År 1");
+    EXPECT_EQ(hits[2].value("qt", ""), "2500");
+    EXPECT_EQ(controlJson("/_emulator/hits"), (Json{{"hits", hits}, {"rejected", 0}}));
+
+    ASSERT_EQ(client()->Delete("/_emulator/hits")->status, 204);
+    EXPECT_TRUE(server_->collector().hits().empty());
+}
+
+TEST_F(AnalyticsCollectorTest, HitsWithoutTheRequiredParametersAreCountedNotKept) {
+    const std::vector<std::string> rejected = {
+        "tid=UA-1-1&cid=C1&t=event", "v=2&tid=UA-1-1&cid=C1&t=event", "v=1&cid=C1&t=event",
+        "v=1&tid=UA-1-1&t=event",    "v=1&tid=UA-1-1&cid=C1",         "v=1&tid=UA-1-1&cid=C1&t=screenView",
+        "v=1&tid=&cid=C1&t=event",
+    };
+    std::string batch;
+    for (const std::string& hit : rejected) batch += hit + "\n";
+    batch += "v=1&tid=UA-1-1&cid=C1&t=event&ec=Menu&ea=Menu_Logout\n";
+    EXPECT_EQ(send("/batch", batch)->status, 200);
+
+    EXPECT_EQ(server_->collector().rejected(), static_cast<int>(rejected.size()));
+    ASSERT_EQ(server_->collector().hits().size(), 1u);
+    EXPECT_EQ(server_->collector().hits()[0].value("ea", ""), "Menu_Logout");
+}
+
+TEST_F(AnalyticsCollectorTest, QueuedFaultsReachTheCollectorButServiceWideSwitchesDoNot) {
+    const std::string hit = "v=1&tid=UA-1-1&cid=C1&t=event&ec=Home&ea=Home_CarouselSwipe";
+    server_->faults().setGeoBlocked(true);
+    server_->faults().setMaintenance(true);
+    EXPECT_EQ(send("/collect", hit)->status, 200);
+    EXPECT_EQ(send("/batch", hit)->status, 200);
+    EXPECT_EQ(server_->collector().hits().size(), 2u);
+
+    server_->faults().failNext(/*count=*/1, /*status=*/503, /*errorCode=*/"", /*pathPrefix=*/"/batch");
+    auto failed = send("/batch", hit);
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->status, 503);
+    EXPECT_EQ(server_->collector().hits().size(), 2u) << "a failed dispatch keeps nothing";
+    EXPECT_EQ(send("/batch", hit)->status, 200);
+    EXPECT_EQ(server_->collector().hits().size(), 3u);
+}
+
+}  // namespace
+}  // namespace movra::backend
