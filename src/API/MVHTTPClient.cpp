@@ -256,14 +256,16 @@ MVHTTPClient::Failure MVHTTPClient::onFailure(Completion completion) {
             handler->globalNetworkErrorOccurred(serviceError(kErrorGeoBlocked));
         }
         if (completion) completion(error, responseObject);
-        if (status == 401) {
-            if (self)
-                self->clearStoredCredentials();
-            else
-                deleteStoredCredentials();
-            Platform::current().notificationCenter().post(MVNotificationAuthenticationRequired);
-        }
+        if (status == 401) authenticationFailed(self);
     };
+}
+
+void MVHTTPClient::authenticationFailed(const std::shared_ptr<MVHTTPClient>& client) {
+    if (client)
+        client->clearStoredCredentials();
+    else
+        deleteStoredCredentials();
+    Platform::current().notificationCenter().post(MVNotificationAuthenticationRequired);
 }
 
 void MVHTTPClient::deleteStoredCredentials() {
@@ -560,9 +562,12 @@ HttpTaskPtr MVHTTPClient::getAccountWithCompletion(
             if (accountError) error = accountError;
             if (completion) completion(error, account);
         },
-        [completion](const HttpTaskPtr& task, const XMLDocumentPtr&, const ErrorPtr& error) {
-            ErrorPtr reported = statusCodeOf(task) == 403 ? serviceError(kErrorGeoBlocked) : error;
+        [completion, weak = weak_from_this()](const HttpTaskPtr& task, const XMLDocumentPtr&, const ErrorPtr& error) {
+            const int status = statusCodeOf(task);
+            ErrorPtr reported = status == 403 ? serviceError(kErrorGeoBlocked) : error;
             if (completion) completion(reported, nullptr);
+            // A common request like any other: a sign-in the service no longer knows must end here too.
+            if (status == 401) authenticationFailed(weak.lock());
         });
 }
 

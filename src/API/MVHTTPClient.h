@@ -165,6 +165,8 @@ private:
                          const std::string& userName);
     void clearStoredCredentials();
     static void deleteStoredCredentials();
+    /// A 401: forgets the stored credentials and asks for a new sign-in.
+    static void authenticationFailed(const std::shared_ptr<MVHTTPClient>& client);
 
     std::optional<Url> baseURL_;
     // The serializer's default headers, fixed for the life of the client.

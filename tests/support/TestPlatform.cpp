@@ -41,13 +41,23 @@ TestPlatform::TestPlatform(Options options) {
     s.uiHost = ui;
     crashReporter = std::make_shared<RecordingCrashReporter>();
     s.crashReporter = crashReporter;
-    analytics = std::make_shared<RecordingAnalyticsTracker>();
-    s.analytics = analytics;
+    if (options.analyticsCollectorUrl.empty()) {
+        analytics = std::make_shared<RecordingAnalyticsTracker>();
+        s.analytics = analytics;
+    } else {
+        collectorTracker = std::make_shared<HttpAnalyticsTracker>(
+            HttpAnalyticsTracker::Options{.collectorUrl = options.analyticsCollectorUrl,
+                                          .directory = options.configuration.dataDirectory + "/analytics",
+                                          .transport = s.sharedTransport,
+                                          .clock = s.clock});
+        s.analytics = collectorTracker;
+    }
     playbackQuality = std::make_shared<RecordingPlaybackQualityClient>();
     s.playbackQuality = playbackQuality;
     s.imageCodec = std::make_shared<StbImageCodec>();
     s.configuration = options.configuration;
     Platform::install(std::make_shared<Platform>(std::move(s)));
+    if (collectorTracker) collectorTracker->attach(Platform::current().mainQueue());
 }
 
 TestPlatform::~TestPlatform() {

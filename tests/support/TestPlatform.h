@@ -6,6 +6,7 @@
 
 #include "Foundation/ManualClock.h"
 #include "Foundation/ThreadPoolQueue.h"
+#include "Platform/HttpAnalyticsTracker.h"
 #include "Platform/Platform.h"
 #include "support/MemoryCredentialStore.h"
 #include "support/MemoryDefaultsStore.h"
@@ -24,6 +25,9 @@ public:
         /// Transports come from this factory instead of the scripted transport.
         HttpTransportFactory transportFactory;
         Configuration configuration;
+        /// Analytics go to this collector (a real tracker over the shared transport, queued in
+        /// configuration.dataDirectory) instead of the recording tracker; `analytics` is then null.
+        std::string analyticsCollectorUrl;
     };
 
     TestPlatform();
@@ -50,6 +54,7 @@ public:
     std::shared_ptr<RecordingUiHost> ui;
     std::shared_ptr<RecordingCrashReporter> crashReporter;
     std::shared_ptr<RecordingAnalyticsTracker> analytics;
+    std::shared_ptr<HttpAnalyticsTracker> collectorTracker;
     std::shared_ptr<RecordingPlaybackQualityClient> playbackQuality;
 };
 
