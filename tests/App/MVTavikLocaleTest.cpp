@@ -1,0 +1,47 @@
+// The language sent to the back end and the ISO 639-2 code of the device language.
+#include <gtest/gtest.h>
+
+#include "App/MVDiscriminator.h"
+#include "App/MVTavikLocale.h"
+#include "support/TestPlatform.h"
+
+namespace movra {
+namespace {
+
+TEST(MVTavikLocale, PreferredLanguageCarriesTheTenantSuffixAndNorwegianAsNo) {
+    test::TestPlatform platform;
+    struct Case {
+        std::string code;
+        std::optional<std::string> tenant;
+        std::string sent;
+    } cases[] = {
+        {"nb", "MVTK", "no_mvtk"},
+        {"sv", "MVTK", "sv_mvtk"},
+        {"es", "MVSL", "es_movrasolara"},
+        {"nb", std::nullopt, "no"},
+    };
+    for (const auto& c : cases) {
+        platform.locale->languageCode_ = c.code;
+        Json answer = {{"url", "api.test"}};
+        if (c.tenant) answer["name"] = *c.tenant;
+        MVDiscriminator::initSharedDiscriminatorWithJSON(answer);
+        EXPECT_EQ(MVTavikLocale::mvtk_preferredLanguageString(), c.sent) << c.code;
+    }
+}
+
+TEST(MVTavikLocale, ISO639_2CodesComeFromTheShippedTable) {
+    test::TestPlatform platform;
+    // Every two-letter code of the standard is in the table.
+    EXPECT_EQ(MVTavikLocale::ISO639_2Dictionary().size(), 184u);
+    const std::pair<std::string, std::string> cases[] = {
+        {"sv", "swe"}, {"fi", "fin"}, {"da", "dan"}, {"nb", "nob"}, {"no", "nor"},
+        {"es", "spa"}, {"en", "eng"}, {"de", "deu"}, {"zz", "zz"},
+    };
+    for (const auto& [code, expected] : cases) {
+        platform.locale->languageCode_ = code;
+        EXPECT_EQ(MVTavikLocale::ISO639_2LanguageCode(), expected) << code;
+    }
+}
+
+}  // namespace
+}  // namespace movra
