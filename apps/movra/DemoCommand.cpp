@@ -1,5 +1,6 @@
 #include "movra/DemoCommand.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -8,8 +9,12 @@
 #include "App/MVDiscriminator.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
+#include "Root/MVNavigationController.h"
 #include "Root/MVStackViewController.h"
+#include "Sections/SignIn/MVLoginViewController.h"
+#include "Utilities/MVAccount.h"
 #include "movra-backend/BackendServer.h"
+#include "movra/Output.h"
 #include "movra/TextUiHost.h"
 
 namespace movra::cli {
@@ -32,6 +37,24 @@ public:
 private:
     std::string path_;
 };
+
+/// An active demo subscriber whose home is the emulator's region, else any active one.
+std::optional<backend::Account> demoSubscriber(const backend::BackendServer& server) {
+    const auto accounts = backend::Account::demoAccounts();
+    const auto countries = server.tenant().countryCodes();
+    std::optional<backend::Account> anyActive;
+    for (const auto& account : accounts) {
+        if (account.accountState != backend::Account::kActiveState) continue;
+        if (std::find(countries.begin(), countries.end(), account.country) != countries.end()) return account;
+        if (!anyActive) anyActive = account;
+    }
+    return anyActive;
+}
+
+std::shared_ptr<MVLoginViewController> signInScreen(const WindowPtr& window) {
+    auto navigation = window ? std::dynamic_pointer_cast<MVNavigationController>(window->rootViewController()) : nullptr;
+    return navigation ? std::dynamic_pointer_cast<MVLoginViewController>(navigation->topViewController()) : nullptr;
+}
 
 }  // namespace
 
@@ -64,6 +87,7 @@ int DemoCommand::run(const GlobalOptions& options) const {
     configuration.discriminatorHost = server.baseHost();
     configuration.caFile = server.caFile();
     configuration.apiHostOverride.clear();
+    configuration.analyticsCollectorUrl = "https://" + server.baseHost();
 
     auto ui = std::make_shared<TextUiHost>(std::cout);
     Platform::install(makeSystemPlatform(configuration, ui, options.consoleLevel()));
@@ -101,6 +125,39 @@ int DemoCommand::run(const GlobalOptions& options) const {
         status = 1;
     }
     std::cout << "Now showing: " << ui->scene() << std::endl;
+
+    if (settled && signInShown()) {
+        auto subscriber = demoSubscriber(server);
+        auto screen = signInScreen(app->loginWindow());
+        if (!subscriber || !screen) {
+            std::cout << "No demo subscriber to sign in with" << std::endl;
+            status = 1;
+        } else {
+            std::cout << "Signing in as the demo subscriber " << subscriber->userName << std::endl;
+            screen->signIn(subscriber->userName, subscriber->password);
+            const bool signedIn = platform.mainQueue().runUntil(
+                [&] { return screen->state() == MVLoginViewController::State::Failed || (mainShown() && !app->loginWindow()); },
+                stepTimeoutSeconds);
+            if (!signedIn || screen->state() != MVLoginViewController::State::SignedIn) {
+                std::cout << "Sign-in failed: " << (signedIn ? screen->failureMessage() : "no answer in time") << std::endl;
+                status = 1;
+            } else {
+                if (auto account = MVAccount::cachedAccount()) std::cout << accountText(*account) << std::endl;
+                auto discriminator = MVDiscriminator::sharedDiscriminator();
+                std::cout << "Home tenant: "
+                          << MVDiscriminator::stringForRegionTenant(discriminator ? discriminator->homeTenant()
+                                                                                  : MVRegionTenantNone)
+                                 .value_or("unknown")
+                          << ", current tenant: " << MVDiscriminator::stringForCurrentTenant().value_or("unknown")
+                          << std::endl;
+                std::cout << "Now showing: " << ui->scene() << std::endl;
+            }
+        }
+    }
+
+    const bool hitsSent = platform.analytics().flush(10);
+    std::cout << "Analytics: " << server.collector().hits().size() << " hits collected by the emulator"
+              << (hitsSent ? "" : " (some are still queued)") << std::endl;
 
     app->applicationWillResignActive();
     app->applicationWillTerminate();
