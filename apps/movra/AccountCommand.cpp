@@ -11,18 +11,7 @@ namespace movra::cli {
 
 int AccountCommand::run(const GlobalOptions& options) const {
     ClientSession session(options);
-    if (auto error = session.open()) {
-        printFailure(options, error->localizedDescription, error);
-        return 2;
-    }
-    if (!SecurityManager::isUserAuthenticated()) {
-        printFailure(options, "Not signed in: use movra login USER");
-        return 1;
-    }
-    if (auto error = session.checkRegion()) {
-        printFailure(options, "The region check failed: " + error->summary(), error);
-        return 1;
-    }
+    if (auto failed = session.start(/*requireSignIn=*/true)) return *failed;
     bool done = false;
     ErrorPtr failure;
     std::shared_ptr<MVAccount> account;

@@ -3,8 +3,10 @@
 #include "API/MVHTTPClient.h"
 #include "App/MVDiscriminator.h"
 #include "App/MVDiscriminatorClient.h"
+#include "App/SecurityManager.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
+#include "movra/Output.h"
 
 namespace movra::cli {
 
@@ -54,6 +56,22 @@ ErrorPtr ClientSession::checkRegion() {
     }
     MVHTTPClient::initSharedClientWithHost(host);
     return error;
+}
+
+std::optional<int> ClientSession::start(bool requireSignIn) {
+    if (auto error = open()) {
+        printFailure(options_, error->localizedDescription, error);
+        return 2;
+    }
+    if (requireSignIn && !SecurityManager::isUserAuthenticated()) {
+        printFailure(options_, "Not signed in: use movra login USER");
+        return 1;
+    }
+    if (auto error = checkRegion()) {
+        printFailure(options_, "The region check failed: " + error->summary(), error);
+        return 1;
+    }
+    return std::nullopt;
 }
 
 std::shared_ptr<MVHTTPClient> ClientSession::client() const { return MVHTTPClient::sharedClient(); }

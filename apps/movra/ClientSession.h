@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Foundation/Error.h"
@@ -38,6 +39,9 @@ public:
     /// shared client for its host. On failure the shared client still exists, for the last host that
     /// answered, and the error says why the check failed.
     ErrorPtr checkRegion();
+    /// open(), the signed-in check when `requireSignIn`, and checkRegion(), each failure printed as the
+    /// commands print failures. The exit status of the failure, or nullopt when all went well.
+    std::optional<int> start(bool requireSignIn);
     /// The discriminator's answer (or the override's), null before checkRegion().
     const Json& discriminatorAnswer() const { return answer_; }
     std::shared_ptr<MVHTTPClient> client() const;

@@ -75,14 +75,7 @@ int LoginCommand::run(const GlobalOptions& options) const {
         return 2;
     }
     ClientSession session(options);
-    if (auto error = session.open()) {
-        printFailure(options, error->localizedDescription, error);
-        return 2;
-    }
-    if (auto error = session.checkRegion()) {
-        printFailure(options, "The region check failed: " + error->summary(), error);
-        return 1;
-    }
+    if (auto failed = session.start(/*requireSignIn=*/false)) return *failed;
     // The sign-in screen restarts the catalogue store through the application's delegate.
     auto app = std::make_shared<MVAppDelegate>();
     MVAppDelegate::setSharedAppDelegate(app);

@@ -1,7 +1,6 @@
 #include "movra/SettingsCommand.h"
 
 #include "API/MVHTTPClient.h"
-#include "App/SecurityManager.h"
 #include "Platform/Platform.h"
 #include "Utilities/MVSetting.h"
 #include "Utilities/MVSettingsResponse.h"
@@ -41,18 +40,7 @@ int SettingsCommand::run(const GlobalOptions& options) const {
         }
     }
     ClientSession session(options);
-    if (auto error = session.open()) {
-        printFailure(options, error->localizedDescription, error);
-        return 2;
-    }
-    if (!SecurityManager::isUserAuthenticated()) {
-        printFailure(options, "Not signed in: use movra login USER");
-        return 1;
-    }
-    if (auto error = session.checkRegion()) {
-        printFailure(options, "The region check failed: " + error->summary(), error);
-        return 1;
-    }
+    if (auto failed = session.start(/*requireSignIn=*/true)) return *failed;
     bool done = false;
     ErrorPtr failure;
     std::shared_ptr<MVSettingsResponse> read;
