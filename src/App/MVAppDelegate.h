@@ -20,6 +20,7 @@ namespace movra {
 
 class MVCastManager;
 class MVDiscriminatorClient;
+class MVItem;
 class MVSharedSearchCache;
 
 /// Orientations a window may take.
@@ -109,6 +110,16 @@ public:
     const std::optional<std::string>& castIdentifier() const { return castIdentifier_; }
     void setCastIdentifier(std::optional<std::string> id) { castIdentifier_ = std::move(id); }
     bool loggingOut() const { return loggingOut_; }
+    // The root menu's special entries, set by the menu when it loads.
+    std::shared_ptr<MVItem> searchItem() const { return searchItem_; }
+    void setSearchItem(std::shared_ptr<MVItem> item) { searchItem_ = std::move(item); }
+    std::shared_ptr<MVItem> recentlyWatched() const { return recentlyWatched_; }
+    void setRecentlyWatched(std::shared_ptr<MVItem> item) { recentlyWatched_ = std::move(item); }
+    std::shared_ptr<MVItem> watchlistItem() const { return watchlistItem_; }
+    void setWatchlistItem(std::shared_ptr<MVItem> item) { watchlistItem_ = std::move(item); }
+    /// The entry whose keywords contain "lockable": its analytics label prefixes the kids categories.
+    std::shared_ptr<MVItem> lockableItem() const { return lockableItem_; }
+    void setLockableItem(std::shared_ptr<MVItem> item) { lockableItem_ = std::move(item); }
 
 private:
     WindowPtr makeLoginWindow(std::optional<std::string> challenge = std::nullopt,
@@ -126,6 +137,7 @@ private:
     std::shared_ptr<MVCastManager> castManager_;
     std::optional<std::string> castIdentifier_;
     bool loggingOut_ = false;
+    std::shared_ptr<MVItem> searchItem_, recentlyWatched_, watchlistItem_, lockableItem_;
     std::vector<std::shared_ptr<MVDiscriminatorClient>> discriminatorClients_;
     std::vector<ScopedObserver> observers_;
 };

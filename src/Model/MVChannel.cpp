@@ -1,0 +1,119 @@
+// MVChannel: feed document mapping, calculated values and attributes of catalogue channels.
+#include "Model/MVChannel.h"
+
+#include "App/MVTavikLocale.h"
+#include "Model/AttributeTable.h"
+#include "Model/AttributeValues.h"
+#include "Platform/Platform.h"
+#include "Utilities/MVXMLDictonarySerializer.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace movra {
+
+namespace {
+
+double secondsSince1970Now() {
+    using namespace std::chrono;
+    return duration<double>(Platform::current().clock().now().time_since_epoch()).count();
+}
+
+Json withCalculatedValues(Json channel) {
+    if (auto guid = stringValue(channel, "guid")) channel["channelID"] = *guid;
+    channel["userLanguage"] = MVTavikLocale::mvtk_preferredLanguageString();
+    // A feed without "ttl" expires as one with "ttl" 0 does, rather than never being fresh.
+    if (!channel.contains("ttlExpiration")) channel["ttlExpiration"] = *MVChannel::ttlExpirationXMLTransformer()({});
+    // Without both guids there is no key to store an item under.
+    auto channelID = stringValue(channel, "channelID");
+    auto items = channel.find("items");
+    if (isEmpty(channelID) || items == channel.end() || !items->is_array()) return channel;
+    for (auto& item : *items)
+        if (auto guid = stringValue(item, "guid"); !isEmpty(guid)) item["itemID"] = *channelID + "-" + *guid;
+    return channel;
+}
+
+}  // namespace
+
+XMLTransformer MVChannel::ttlExpirationXMLTransformer() {
+    return [](const std::vector<XMLNode>& nodes) -> std::optional<Json> {
+        const double minutes = nodes.empty() ? 0 : floatingValue(nodes.front().stringValue());
+        return secondsSince1970Now() + (minutes == 0 ? 2 : minutes * 60);
+    };
+}
+
+const XMLModelClass& MVChannel::modelClass() {
+    static const XMLModelClass cls{
+        .name = "MVChannel",
+        .XPathPrefix = "./rss/channel/",
+        .XMLKeyPathsByPropertyKey = {{"guid", "guid"},
+                                     {"analyticsLabel", "stravo:analyticsLabel"},
+                                     {"title", "title"},
+                                     {"link", "link"},
+                                     {"channelDescription", "description"},
+                                     {"language", "language"},
+                                     {"pubDate", "pubDate"},
+                                     {"lastBuildDate", "lastBuildDate"},
+                                     {"ttlExpiration", "ttl"},
+                                     {"image", "image"},
+                                     {"totalResults", "stravo:totalResults"},
+                                     {"items", "item"}},
+        .propertyTransformers = {{"ttlExpiration", ttlExpirationXMLTransformer()},
+                                 {"items",
+                                  MVXMLDictonarySerializer::XMLArrayTransformerWithModelClass(MVItem::modelClass())}},
+        .updateCalculatedValuesFromDictionary = withCalculatedValues,
+    };
+    return cls;
+}
+
+std::optional<Json> MVChannel::dictionaryFromDocument(const XMLDocumentPtr& document, ErrorPtr* error) {
+    if (!document) return std::nullopt;
+    return MVXMLDictonarySerializer::dictionaryFromNode(document->documentNode(), modelClass(), error);
+}
+
+const AttributeTable<MVChannel>& MVChannel::table() {
+    using Kind = EntityAttribute::Kind;
+    static const AttributeTable<MVChannel> table({
+        {{"channelID", Kind::Text}, &MVChannel::channelID_},
+        {{"guid", Kind::Text}, &MVChannel::guid_},
+        {{"title", Kind::Text}, &MVChannel::title_},
+        {{"link", Kind::Text}, &MVChannel::link_},
+        {{"channelDescription", Kind::Text}, &MVChannel::channelDescription_},
+        {{"language", Kind::Text}, &MVChannel::language_},
+        {{"image", Kind::Text}, &MVChannel::image_},
+        {{"analyticsLabel", Kind::Text}, &MVChannel::analyticsLabel_},
+        {{"pubDate", Kind::Date}, &MVChannel::pubDate_},
+        {{"lastBuildDate", Kind::Date}, &MVChannel::lastBuildDate_},
+        {{"ttlExpiration", Kind::Date}, &MVChannel::ttlExpiration_},
+        {{"totalResults", Kind::Integer}, &MVChannel::totalResults_},
+        {{"userLanguage", Kind::Text}, &MVChannel::userLanguage_},
+    });
+    return table;
+}
+
+const std::vector<EntityAttribute>& MVChannel::attributes() { return table().attributes(); }
+
+Json MVChannel::attributeValues() const { return table().values(*this); }
+
+void MVChannel::setAttributeValues(const Json& values) {
+    table().setValues(*this, values, AttributeTable<MVChannel>::NullMarker::Clears);
+}
+
+void MVChannel::updateFromJSON(const Json& dictionary) {
+    table().setValues(*this, dictionary, AttributeTable<MVChannel>::NullMarker::Skipped);
+}
+
+void MVChannel::addItemsObject(const std::shared_ptr<MVItem>& item) {
+    if (!item) return;
+    item->setChannelID(channelID_);
+    if (std::find(items_.begin(), items_.end(), item) == items_.end()) items_.push_back(item);
+}
+
+void MVChannel::removeItemsObject(const std::shared_ptr<MVItem>& item) {
+    auto it = std::find(items_.begin(), items_.end(), item);
+    if (it == items_.end()) return;
+    (*it)->setChannelID(std::nullopt);
+    items_.erase(it);
+}
+
+}  // namespace movra

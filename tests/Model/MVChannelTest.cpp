@@ -1,0 +1,188 @@
+// The channel dictionary of a feed document, the ttl and date readings, and the channel's attributes.
+#include "App/MVDiscriminator.h"
+#include "Model/CatalogueFixtures.h"
+#include "Model/MVChannel.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace movra {
+namespace {
+
+class MVChannelTest : public ::testing::Test {
+  protected:
+    void SetUp() override { MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}}); }
+
+    double now() const { return std::chrono::duration<double>(platform.manualClock->now().time_since_epoch()).count(); }
+
+    test::TestPlatform platform;
+};
+
+// Data fields hold JSON text; compare what they say.
+Json withDataDecoded(Json item) {
+    for (auto& [key, value] : item.items())
+        if (key.ends_with("Data") && value.is_string()) value = Json::parse(value.get<std::string>());
+    return item;
+}
+
+TEST_F(MVChannelTest, FeedDocumentBecomesTheChannelDictionary) {
+    Json d = test::channelDictionary(test::kSeriesFeed);
+
+    Json channel = d;
+    channel.erase("items");
+    EXPECT_EQ(channel, Json({{"guid", "SERIES-4711"},
+                             {"analyticsLabel", "series_skargard"},
+                             {"title", "Skärgårdsdoktorn"},
+                             {"link", "browse/SERIES-4711"},
+                             {"channelDescription", "Alla avsnitt"},
+                             {"language", "sv"},
+                             {"pubDate", "2015-03-01T12:00:00UTC"},
+                             {"lastBuildDate", "2015-03-01T13:30:15GMT+01:00"},
+                             {"ttlExpiration", now() + 15 * 60},
+                             {"image", "https://img.example/series.png"},
+                             {"totalResults", "42"},
+                             {"channelID", "SERIES-4711"},
+                             {"userLanguage", "sv_mvtk"}}));
+
+    ASSERT_EQ(d["items"].size(), 2u);
+    EXPECT_EQ(withDataDecoded(d["items"][0]), Json::parse(R"({
+        "itemType": 3, "analyticsLabel": "ep_stormvarning", "bookmark": "754", "title": "Stormvarning",
+        "houseId": "HX-0001", "itemDescription": "Ett oväder drar in.", "isInWatchlist": 1, "link": "browse/EP-1",
+        "guid": "EP-1", "navigationalGUID": "", "keywords": "Series, Episode",
+        "thumbnailsData": [
+            {"url": "https://img.example/ep1-thumb.jpg", "medium": "image", "width": 448, "height": 252,
+             "profile": "TAVIK-THUMB"},
+            {"url": "https://img.example/ep1-poster.jpg", "medium": "image", "width": null, "profile": "TAVIK-POSTER"}],
+        "category": "Drama", "mediaStatus": "active", "parentURI": "browse/SEASON-1", "parentGUID": "SEASON-1",
+        "shortTitle": "Storm", "episode": "Avsnitt 3", "series": "Skärgårdsdoktorn", "season": "1",
+        "subtitleData": [
+            {"type": "text/vtt", "lang": "sv", "url": "https://cdn.example/ep1/sv.vtt", "profile": "WEBVTT"},
+            {"type": "text/vtt", "lang": "en", "url": "https://cdn.example/ep1/en.vtt"}],
+        "episodeInSeries": "3", "episodeInSeason": "3",
+        "ratingsData": [{"scheme": "urn:mpaa", "ratingValue": "NR"}, {"scheme": "urn:se-rating", "ratingValue": "11"}],
+        "creditsData": [{"role": "director", "value": "Anna Berg"}, {"role": "actor", "value": "Erik Lund"}],
+        "pricesData": [{"type": "rent", "price": "29.00", "info": "currency=SEK;bookmark=754s"}],
+        "groupData": {
+            "content": [
+                {"url": "https://cdn.example/ep1/audio.m3u8", "medium": "audio", "profile": "MVTK-HLS-FPS",
+                 "duration": 2700},
+                {"url": "https://cdn.example/ep1.ism/manifest", "type": "application/vnd.ms-sstr+xml",
+                 "medium": "video", "profile": "MVTK-SMOOTH-PlayReady", "expression": "full", "duration": 2700,
+                 "width": 1280, "height": 720, "bitrate": 3500, "status": "active"},
+                {"url": "https://cdn.example/ep1/master.m3u8", "type": "application/x-mpegURL", "medium": "video",
+                 "profile": "mvtk-hls-fps", "expression": "full", "duration": 2700, "width": 1920, "height": 1080,
+                 "bitrate": 6000}],
+            "thumbnails": [{"url": "https://img.example/ep1-banner.jpg", "profile": "MVTK-MOVIE-BANNER-640-257"}]},
+        "taglineData": {"position": 32, "color": "#FF8800", "line1": "Nytt", "line2": "avsnitt"},
+        "titleSortName": "stormvarning",
+        "itemID": "SERIES-4711-EP-1"})"));
+    EXPECT_EQ(d["items"][1], Json({{"itemType", 1},
+                                   {"title", "9 till 5"},
+                                   {"guid", "FOLDER-9"},
+                                   {"keywords", "Shelf, carousel"},
+                                   {"isInWatchlist", 0},
+                                   {"itemID", "SERIES-4711-FOLDER-9"}}));
+}
+
+TEST_F(MVChannelTest, DocumentsThatAreNotCataloguePages) {
+    ErrorPtr error;
+    EXPECT_FALSE(MVChannel::dictionaryFromDocument(nullptr, &error));
+    auto errorDocument = XMLDocument::parse("<result><status>Failure</status><errorCode>ST1005</errorCode></result>");
+    EXPECT_FALSE(MVChannel::dictionaryFromDocument(errorDocument, &error));
+    EXPECT_FALSE(error);
+
+    // Without a channel guid there is no store key, for the channel or its items.
+    Json d = test::channelDictionary("<rss><channel><guid></guid><item><guid>A</guid></item></channel></rss>");
+    EXPECT_EQ(d["channelID"], "");
+    EXPECT_FALSE(d["items"][0].contains("itemID"));
+    d = test::channelDictionary("<rss><channel><title>T</title><item><guid>A</guid></item></channel></rss>");
+    EXPECT_FALSE(d.contains("channelID"));
+    EXPECT_FALSE(d["items"][0].contains("itemID"));
+    d = test::channelDictionary("<rss><channel><guid>G</guid><item><guid/></item><item/></channel></rss>");
+    EXPECT_FALSE(d["items"][0].contains("itemID"));
+    EXPECT_FALSE(d["items"][1].contains("itemID"));
+}
+
+TEST_F(MVChannelTest, TtlIsMinutesWithAShortDefault) {
+    const std::pair<std::string, double> cases[] = {
+        {"<ttl>15</ttl>", 900}, {"<ttl>1.5</ttl>", 90}, {"<ttl></ttl>", 2}, {"<ttl>0</ttl>", 2}, {"", 2},
+    };
+    for (const auto& [element, seconds] : cases) {
+        Json d = test::channelDictionary("<rss><channel><guid>G</guid>" + element + "</channel></rss>");
+        EXPECT_EQ(d["ttlExpiration"], now() + seconds) << element;
+    }
+    // Read at import time: the clock moves, the expiry with it.
+    platform.advance(60);
+    EXPECT_EQ(test::channelDictionary("<rss><channel><guid>G</guid></channel></rss>")["ttlExpiration"], now() + 2);
+}
+
+TEST_F(MVChannelTest, FeedDatesAreReadInUTC) {
+    constexpr double march1Noon = 1425211200;  // 2015-03-01 12:00:00 UTC
+    constexpr double before = 1;
+    const std::pair<Json, double> cases[] = {
+        {"2015-03-01T12:00:00UTC", march1Noon},
+        {"2015-03-01T12:00:00GMT", march1Noon},
+        {"2015-03-01T12:00:00Z", march1Noon},
+        {"2015-03-01T13:00:00GMT+1", march1Noon},
+        {"2015-03-01T13:30:00UTC+01:30", march1Noon},
+        {"2015-03-01T13:00:00+0100", march1Noon},
+        {"2015-03-01T07:00:00-05:00", march1Noon},
+        {"2016-02-29T00:00:00UTC", 1456704000},
+        {march1Noon, march1Noon},
+        // Not of the pattern: the attribute keeps its value.
+        {"2015-02-29T00:00:00UTC", before},
+        {"2015-13-01T12:00:00UTC", before},
+        {"2015-03-01T24:00:00UTC", before},
+        {"2015-03-01T12:00:00", before},
+        {"2015-03-01 12:00:00UTC", before},
+        {"2015-3-01T12:00:00UTC", before},
+        {"2015-03-01T12:00:00UTC+25", before},
+        {"2015-03-01T12:00:00UTCx", before},
+        {"", before},
+        {nullptr, before},
+    };
+    for (const auto& [text, expected] : cases) {
+        MVChannel channel;
+        channel.setPubDate(before);
+        channel.updateFromJSON({{"pubDate", text}});
+        EXPECT_EQ(channel.pubDate(), expected) << text;
+    }
+}
+
+TEST_F(MVChannelTest, ImportAndStoreAttributes) {
+    Json d = test::channelDictionary(test::kSeriesFeed);
+    MVChannel channel;
+    channel.updateFromJSON(d);
+    EXPECT_EQ(channel.totalResults(), 42);
+    EXPECT_EQ(channel.lastBuildDate(), 1425213015);
+    EXPECT_EQ(channel.ttlExpiration(), now() + 900);
+    EXPECT_EQ(channel.channelID(), "SERIES-4711");
+
+    const Json values = channel.attributeValues();
+    test::expectValuesOfTheirKinds(MVChannel::attributes(), values);
+
+    MVChannel loaded;
+    loaded.setAttributeValues(values);
+    EXPECT_EQ(loaded.attributeValues(), values);
+    // In the store a null is an absent value.
+    loaded.setAttributeValues({{"image", nullptr}, {"pubDate", nullptr}});
+    EXPECT_FALSE(loaded.image());
+    EXPECT_FALSE(loaded.pubDate());
+}
+
+TEST_F(MVChannelTest, ItemsKeepTheirPlaceAndTheirLink) {
+    MVChannel channel;
+    channel.setChannelID("CH");
+    auto a = std::make_shared<MVItem>(), b = std::make_shared<MVItem>();
+    channel.addItemsObject(a);
+    channel.addItemsObject(b);
+    channel.addItemsObject(a);
+    EXPECT_EQ(channel.items(), (std::vector{a, b}));
+    EXPECT_EQ(a->channelID(), "CH");
+    channel.removeItemsObject(a);
+    EXPECT_EQ(channel.items(), (std::vector{b}));
+    EXPECT_FALSE(a->channelID());
+}
+
+}  // namespace
+}  // namespace movra

@@ -1,0 +1,440 @@
+// Catalogue items: the import rules, the store's attribute access, the decoded sub-records, the predicates
+// and the lookups of screens, the player and the cast sender.
+#include "App/MVAppDelegate.h"
+#include "App/MVDiscriminator.h"
+#include "Model/CatalogueFixtures.h"
+#include "Model/MVItem.h"
+#include "Model/MVSharedBookmarkCache.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace movra {
+namespace {
+
+class MVItemTest : public ::testing::Test {
+  protected:
+    static MVItem imported(const Json& dictionary) {
+        MVItem item;
+        item.updateFromJSON(dictionary);
+        return item;
+    }
+    static MVItem importedElements(const std::string& elements) { return imported(test::itemDictionary(elements)); }
+    static MVItem seriesEpisode() { return imported(test::channelDictionary(test::kSeriesFeed)["items"][0]); }
+
+    test::TestPlatform platform;
+};
+
+// A media group with the given content, as the feed archives it.
+std::string groupData(const Json& content, const Json& thumbnails = Json::array()) {
+    return Json{{"content", content}, {"thumbnails", thumbnails}}.dump();
+}
+
+TEST_F(MVItemTest, ImportsAFullFeedItem) {
+    MVItem item = seriesEpisode();
+    EXPECT_EQ(item.itemID(), "SERIES-4711-EP-1");
+    EXPECT_EQ(item.itemType(), MVItemTypeMedia);
+    EXPECT_EQ(item.bookmark(), 754);
+    EXPECT_EQ(item.episodeInSeason(), 3);
+    EXPECT_EQ(item.episodeInSeries(), 3);
+    EXPECT_EQ(item.isInWatchlist(), true);
+    EXPECT_EQ(item.navigationalGUID(), "EP-1");  // the feed's shortcut was empty
+    EXPECT_EQ(item.alphabeticSectionKey(), "S");
+    EXPECT_EQ(item.isNotCarouselItem(), 1);
+    EXPECT_EQ(MVSharedBookmarkCache::sharedCache()->bookmarkForGuid("EP-1"), 754);
+
+    ASSERT_TRUE(item.group());
+    EXPECT_EQ(item.group()->content().size(), 3u);
+    EXPECT_EQ(item.group()->thumbnails().at(0).profile(), "MVTK-MOVIE-BANNER-640-257");
+    ASSERT_EQ(item.thumbnails().size(), 2u);
+    EXPECT_EQ(item.thumbnails()[0].width(), 448);
+    EXPECT_FALSE(item.thumbnails()[1].width());
+    ASSERT_EQ(item.subtitles().size(), 2u);
+    EXPECT_EQ(item.subtitles()[0].profile(), "WEBVTT");
+    EXPECT_EQ(item.subtitles()[1].lang(), "en");
+    ASSERT_EQ(item.ratings().size(), 2u);
+    EXPECT_TRUE(item.ratings()[0].isUnrated());
+    EXPECT_EQ(item.ratings()[1].ratingValue(), "11");
+    ASSERT_EQ(item.credits().size(), 2u);
+    EXPECT_EQ(item.credits()[1].role(), "actor");
+    EXPECT_EQ(item.credits()[1].value(), "Erik Lund");
+    ASSERT_EQ(item.prices().size(), 1u);
+    EXPECT_EQ(item.prices()[0].bookmarkSeconds(), 754);
+    ASSERT_TRUE(item.tagline());
+    EXPECT_EQ(item.tagline()->line2(), "avsnitt");
+    EXPECT_EQ(item.tagline()->horizontalPosition(), 2);
+    EXPECT_EQ(item.keywordsArray(), (std::vector<std::string>{"Series", "Episode"}));
+    EXPECT_TRUE(item.isSeriesItem());
+    EXPECT_TRUE(item.isEpisodeItem());
+}
+
+TEST_F(MVItemTest, ItemTypeAndSavedAssetTexts) {
+    const std::pair<std::string, std::int32_t> types[] = {
+        {"FOLDER", MVItemTypeFolder},       {"category", MVItemTypeFolder}, {"leaf", MVItemTypeLeaf},
+        {"Media", MVItemTypeMedia},         {"search", MVItemTypeSearch},   {"settings", MVItemTypeSettings},
+        {"identity", MVItemTypeIdentity},   {"SAVED", MVItemTypeSaved},     {"external", MVItemTypeExternal},
+        {"billboard", MVItemTypeBillboard}, {"movie", MVItemTypeUnknown},   {"", MVItemTypeUnknown},
+    };
+    for (const auto& [text, type] : types)
+        EXPECT_EQ(importedElements("<stravo:itemType>" + text + "</stravo:itemType>").itemType(), type) << text;
+    EXPECT_EQ(importedElements("<title>T</title>").itemType().value_or(MVItemTypeUnknown), MVItemTypeUnknown);
+
+    const std::pair<std::string, bool> saved[] = {
+        {"<stravo:savedAsset>TRUE</stravo:savedAsset>", true},
+        {"<stravo:savedAsset>is true</stravo:savedAsset>", true},
+        {"<stravo:savedAsset>false</stravo:savedAsset>", false},
+        {"<stravo:savedAsset>1</stravo:savedAsset>", false},
+        {"<stravo:savedAsset/>", false},
+        {"", false},
+    };
+    for (const auto& [element, expected] : saved) {
+        // An item on the watchlist before: the feed's answer replaces the flag, also by leaving it out.
+        MVItem item;
+        item.setIsInWatchlist(true);
+        item.updateFromJSON(test::itemDictionary("<guid>A</guid>" + element));
+        EXPECT_EQ(item.isInWatchlist(), expected) << element;
+    }
+}
+
+TEST_F(MVItemTest, ImportSkipsNullMarkersAndReadsNumbersFromText) {
+    struct Case {
+        const char* key;
+        Json value;
+        Json expected;
+    } cases[] = {
+        {"bookmark", "12.7", 12},
+        {"bookmark", " -3", -3},
+        {"bookmark", "1e3", 1000},
+        {"bookmark", "abc", 0},
+        {"bookmark", "0x1A", 0},
+        {"bookmark", "99999999999", 2147483647},
+        {"bookmark", 42.9, 42},
+        {"bookmark", nullptr, 5},
+        {"bookmark", Json::array({1}), 5},
+        {"episodeInSeason", "+4", 4},
+        {"isInWatchlist", "0", false},
+        {"isInWatchlist", 2, true},
+        {"title", 12, "12"},
+        {"title", nullptr, "Old"},
+        {"groupData", Json::object({{"content", Json::array()}}), R"({"content":[]})"},
+        {"noSuchAttribute", "x", nullptr},
+    };
+    for (const auto& c : cases) {
+        MVItem item;
+        item.setBookmark(5);
+        item.setTitle("Old");
+        item.updateFromJSON({{c.key, c.value}});
+        const Json values = item.attributeValues();
+        EXPECT_EQ(values.contains(c.key) ? values[c.key] : Json(), c.expected) << c.key << " = " << c.value;
+    }
+}
+
+TEST_F(MVItemTest, SectionKeysComeFromTheSortNameOrTitle) {
+    const std::tuple<Json, Json, std::string> cases[] = {
+        {"9 till 5", nullptr, "#"},
+        {"0-serien", nullptr, "#"},
+        {"zorro", nullptr, "Z"},
+        {nullptr, nullptr, ""},
+        {"", "", ""},
+        {"Alpha", "zeta", "Z"},
+        {"alpha", "", "A"},
+        {"", "beta", "B"},
+        {"ödemark", nullptr, "Ö"},
+        {"Åsa", nullptr, "Å"},
+        {"(500) dagar", nullptr, "("},
+    };
+    for (const auto& [title, sortName, key] : cases)
+        EXPECT_EQ(imported({{"title", title}, {"titleSortName", sortName}}).alphabeticSectionKey(), key)
+            << title << " / " << sortName;
+
+    MVItem item = imported({{"title", "alpha"}});
+    item.setTitleSortName("beta");
+    EXPECT_EQ(item.alphabeticSectionKey(), "B");
+    item.setTitleSortName(std::nullopt);
+    EXPECT_EQ(item.alphabeticSectionKey(), "A");
+}
+
+TEST_F(MVItemTest, KeywordsDriveTheCarouselFlag) {
+    MVItem item;
+    item.setKeywords("Shelf, Carousel");
+    EXPECT_TRUE(item.isCarousel());
+    EXPECT_TRUE(item.isShelf());
+    EXPECT_EQ(item.isNotCarouselItem(), 0);
+    item.setKeywords("Shelf");
+    EXPECT_EQ(item.isNotCarouselItem(), 1);
+    item.setKeywords(std::nullopt);
+    EXPECT_EQ(item.isNotCarouselItem(), 1);
+}
+
+TEST_F(MVItemTest, StoreAttributesRoundTripWithoutDerivations) {
+    MVItem item = seriesEpisode();
+    // Every attribute set, so that each value shows its kind.
+    item.setIndexInChannel(7);
+    item.setSuggestions("search/suggestions");
+    item.setAudioTracks({MVMediaAudioTrack::modelWithChromecastDictionary(
+        {{"language", "sv"}, {"name", "Svenska"}, {"streamIndex", 1}, {"enabled", true}})});
+    const Json values = item.attributeValues();
+    test::expectValuesOfTheirKinds(MVItem::attributes(), values);
+
+    MVItem loaded;
+    loaded.setAttributeValues(values);
+    EXPECT_EQ(loaded.attributeValues(), values);
+    EXPECT_EQ(loaded.audioTracks().at(0).name(), "Svenska");
+    EXPECT_EQ(loaded.group()->content().size(), 3u);
+
+    // Raw values are not import: nothing is derived and the bookmark cache is left alone.
+    MVItem raw;
+    raw.setAttributeValues({{"guid", "RAW"}, {"keywords", "carousel"}, {"title", "zeta"}, {"bookmark", 30}});
+    EXPECT_FALSE(raw.isNotCarouselItem());
+    EXPECT_FALSE(raw.alphabeticSectionKey());
+    EXPECT_FALSE(raw.navigationalGUID());
+    EXPECT_FALSE(MVSharedBookmarkCache::sharedCache()->bookmarkForGuid("RAW"));
+    raw.setAttributeValues({{"title", nullptr}});
+    EXPECT_FALSE(raw.title());
+}
+
+TEST_F(MVItemTest, DecodedRecordsFollowTheirData) {
+    MVItem item;
+    const Json video = {{"medium", "video"}, {"url", "https://cdn.example/a.m3u8"}};
+    item.setGroupData(groupData(Json::array({video})));
+    ASSERT_TRUE(item.group());
+    EXPECT_EQ(item.group(), item.group());  // decoded once
+    item.setGroupData(groupData(Json::array({video, video})));
+    EXPECT_EQ(item.group()->content().size(), 2u);
+    item.updateFromJSON({{"groupData", groupData(Json::array())}});
+    EXPECT_TRUE(item.group()->content().empty());
+
+    for (const char* data : {"", "not json", "42", "{}"}) {
+        item.setThumbnailsData(data);
+        item.setTaglineData(data);
+        item.setRatingsData(data);
+        EXPECT_TRUE(item.thumbnails().empty()) << data;
+        EXPECT_TRUE(item.ratings().empty()) << data;
+        EXPECT_EQ(item.tagline().has_value(), std::string(data) == "{}") << data;
+    }
+}
+
+TEST_F(MVItemTest, Predicates) {
+    using Predicate = bool (MVItem::*)() const;
+    struct Case {
+        Json values;
+        Predicate predicate;
+        bool expected;
+    } cases[] = {
+        {{{"keywords", "featured_Shelf"}}, &MVItem::isShelf, true},
+        {{{"keywords", "featured_Shelf"}}, &MVItem::isRecommendedShelf, true},
+        {{{"keywords", "AGE_RANGE"}}, &MVItem::isAgeRangeShelf, true},
+        {{{"keywords", "AGE_RANGE"}}, &MVItem::isShelf, false},
+        {{{"keywords", "season"}}, &MVItem::isSeasonItem, true},
+        {{{"keywords", "SERIES"}}, &MVItem::isSeriesItem, true},
+        {{{"keywords", "RecentlyWatched"}}, &MVItem::isRecentlyWatched, true},
+        {{{"keywords", "RecentlyWatched"}}, &MVItem::isShelf, true},
+        {{{"keywords", "recently watched"}}, &MVItem::isRecentlyWatched, false},
+        {{{"category", "My Watchlist"}}, &MVItem::isWatchlist, true},
+        {{{"category", "My Watchlist"}}, &MVItem::isShelf, true},
+        {{{"keywords", "watchlist"}}, &MVItem::isWatchlist, false},
+        {{}, &MVItem::isShelf, false},
+        {{}, &MVItem::isCarousel, false},
+        {{{"itemType", 1}}, &MVItem::isFolderType, true},
+        {{{"itemType", 2}}, &MVItem::isFolderType, true},
+        {{{"itemType", 7}}, &MVItem::isFolderType, true},
+        {{{"itemType", 3}}, &MVItem::isFolderType, false},
+        {{}, &MVItem::isFolderType, false},
+        {{{"series", "S"}, {"episodeInSeason", 1}}, &MVItem::isEpisodeItem, true},
+        {{{"series", ""}, {"episodeInSeason", 1}}, &MVItem::isEpisodeItem, false},
+        {{{"series", "S"}, {"episodeInSeason", 0}}, &MVItem::isEpisodeItem, false},
+        {{{"series", "S"}}, &MVItem::isEpisodeItem, false},
+        {{{"keywords", "Kids"}}, &MVItem::isKidsItem, true},
+        {{{"keywords", "KIDS_display"}}, &MVItem::isKidsItem, true},
+        {{{"category", "kids"}}, &MVItem::isKidsItem, false},
+    };
+    for (const auto& c : cases) {
+        MVItem item;
+        item.setAttributeValues(c.values);
+        EXPECT_EQ((item.*c.predicate)(), c.expected) << c.values;
+    }
+}
+
+TEST_F(MVItemTest, KidsCategoriesBeginWithTheLockableLabel) {
+    auto app = std::make_shared<MVAppDelegate>();
+    MVAppDelegate::setSharedAppDelegate(app);
+    MVItem item;
+    item.setCategory("BARN/Djur");
+    EXPECT_FALSE(item.isKidsItem());  // no lockable menu item yet
+
+    auto lockable = std::make_shared<MVItem>();
+    app->setLockableItem(lockable);
+    const std::pair<std::optional<std::string>, bool> labels[] = {
+        {"BARN", true}, {"BARN/Djur", true}, {"barn", false}, {"Djur", false}, {"", false}, {std::nullopt, false},
+    };
+    for (const auto& [label, expected] : labels) {
+        lockable->setAnalyticsLabel(label);
+        EXPECT_EQ(item.isKidsItem(), expected) << label.value_or("(none)");
+    }
+    MVAppDelegate::setSharedAppDelegate(nullptr);
+}
+
+TEST_F(MVItemTest, EpisodeTitleAndBookmarkPosition) {
+    const std::tuple<Json, Json, Json, std::optional<std::string>> titles[] = {
+        {"Title", "Short", "Ep", "Title"},
+        {"", "Short", "Ep", "Short"},
+        {nullptr, "", "Ep", "Ep"},
+        {nullptr, nullptr, nullptr, std::nullopt},
+    };
+    for (const auto& [title, shortTitle, episode, expected] : titles) {
+        MVItem item;
+        item.setAttributeValues({{"title", title}, {"shortTitle", shortTitle}, {"episode", episode}});
+        EXPECT_EQ(item.episodeTitle(), expected) << title << shortTitle << episode;
+    }
+
+    MVItem item;
+    EXPECT_EQ(item.bookmarkPosition(), 0u);
+    item.setBookmark(754);
+    EXPECT_EQ(item.bookmarkPosition(), 754u);
+    item.setBookmark(-5);
+    EXPECT_EQ(item.bookmarkPosition(), 0u);
+}
+
+TEST_F(MVItemTest, WatchedShareComesFromTheBookmarkCache) {
+    MVItem item;
+    item.setGuid("T1");
+    item.setGroupData(groupData(Json::array({{{"medium", "video"}, {"duration", 5400}}})));
+    const std::tuple<std::optional<long long>, bool, bool> cases[] = {
+        {std::nullopt, true, false}, {0, true, false},    {120, true, false},  {121, false, false},
+        {5279, false, false},        {5280, false, true}, {5400, false, true}, {6000, false, true},
+    };
+    for (const auto& [position, justStarted, almostCompleted] : cases) {
+        MVSharedBookmarkCache::resetCache();
+        if (position) MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(*position, "T1");
+        EXPECT_EQ(item.isJustStarted(), justStarted) << position.value_or(-1);
+        EXPECT_EQ(item.isAlmostCompleted(), almostCompleted) << position.value_or(-1);
+    }
+    // Without a stream duration nothing is almost completed.
+    MVItem noDuration;
+    noDuration.setGuid("T1");
+    noDuration.setGroupData(groupData(Json::array({{{"medium", "video"}}})));
+    EXPECT_FALSE(noDuration.isAlmostCompleted());
+}
+
+TEST_F(MVItemTest, ContentIsChosenInFeedOrder) {
+    auto content = [](const char* url, const char* medium, std::optional<std::string> profile) {
+        Json c = {{"url", url}, {"medium", medium}};
+        if (profile) c["profile"] = *profile;
+        return c;
+    };
+    MVItem item;
+    EXPECT_FALSE(item.movieMediaContentForType(MVMediaContentTypeHLSFairPlay));
+    item.setGroupData(groupData(Json::array({
+        content("audio", "audio", std::nullopt),
+        content("smooth", "video", "mvtk-smooth-playready"),
+        content("plain", "video", std::nullopt),
+        content("fps", "video", "MVTK-HLS-FPS"),
+        content("other", "video", "MVTK-DASH"),
+    })));
+    EXPECT_EQ(item.movieMediaContentForType(MVMediaContentTypeHLSFairPlay)->url(), "plain");
+    EXPECT_EQ(item.movieMediaContentForType(MVMediaContentTypeSmoothPlayReady)->url(), "smooth");
+    EXPECT_FALSE(item.movieMediaContentForType(static_cast<MVMediaContentType>(2)));
+
+    item.setGroupData(groupData(Json::array({content("a", "audio", std::nullopt), content("fps", "video", "")})));
+    EXPECT_EQ(item.movieMediaContentForType(MVMediaContentTypeHLSFairPlay)->url(), "fps");
+}
+
+TEST_F(MVItemTest, ImagesFallBackPerIdiom) {
+    using Pictures = std::vector<std::pair<const char*, const char*>>;  // (profile, url)
+    constexpr auto phone = UserInterfaceIdiom::Phone, pad = UserInterfaceIdiom::Pad;
+    const char* none = nullptr;
+    struct Case {
+        UserInterfaceIdiom idiom;
+        MVImageType type;
+        Pictures group, own;
+        const char* expected;
+    } cases[] = {
+        {phone, MVImageTypeThumb, {}, {{"TAVIK-POSTER", "https://i/p"}}, "https://i/p"},
+        {phone, MVImageTypeThumb, {}, {{"TAVIK-THUMB", "https://i/t"}}, "https://i/t"},
+        {pad,
+         MVImageTypeThumb,
+         {},
+         {{"TAVIK-THUMB", "https://i/t"}, {"MVTK-THUMB-448-252", "https://i/pad"}},
+         "https://i/pad"},
+        {pad,
+         MVImageTypeThumbDefault,
+         {{"tavik-thumb", "https://i/g"}},
+         {{"TAVIK-THUMB", "https://i/o"}},
+         "https://i/g"},
+        {pad, MVImageTypeThumbDefault, {{"TAVIK-THUMB", "not a url"}}, {{"TAVIK-THUMB", "https://i/o"}}, "https://i/o"},
+        {pad, MVImageTypeBanner, {}, {{"TAVIK-BANNER", "https://i/b"}}, "https://i/b"},
+        {pad, MVImageTypeBanner, {}, {{"TAVIK-POSTER", "https://i/p"}}, none},
+        {phone, MVImageTypePosterLarge, {}, {{"MVTK-MOVIE-POSTER-640-360", "https://i/w"}}, "https://i/w"},
+        {pad, MVImageTypePosterLarge, {}, {{"MVTK-MOVIE-POSTER-640-360", "https://i/w"}}, none},
+        {phone, MVImageTypePosterLarge, {}, {{"TAVIK-POSTER", "https://i/p"}}, none},
+        {phone, MVImageTypeCarousel, {}, {{"MVTK-MOVIE-CAROUSEL-640-268", "https://i/c"}}, "https://i/c"},
+        {pad, MVImageTypeCarousel, {}, {{"MVTK-MOVIE-CAROUSEL-640-268", "https://i/c"}}, none},
+        {pad, static_cast<MVImageType>(42), {}, {{"TAVIK-POSTER", "https://i/p"}}, "https://i/p"},
+    };
+    auto list = [](const Pictures& pictures) {
+        Json json = Json::array();
+        for (const auto& [profile, url] : pictures) json.push_back({{"profile", profile}, {"url", url}});
+        return json;
+    };
+    for (const auto& c : cases) {
+        platform.device->idiom_ = c.idiom;
+        MVItem item;
+        item.setGroupData(groupData(Json::array(), list(c.group)));
+        item.setThumbnailsData(list(c.own).dump());
+        auto url = item.imageURLForType(c.type);
+        EXPECT_EQ(url ? url->absoluteString() : "(none)", c.expected ? c.expected : "(none)")
+            << "type " << c.type << (c.idiom == pad ? " on a tablet" : " on a phone");
+    }
+}
+
+TEST_F(MVItemTest, ChromecastDictionaryRoundTrip) {
+    MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
+    MVItem item = seriesEpisode();
+    const Json cast = item.chromecastDictionary();
+    EXPECT_EQ(cast, Json::parse(R"({
+        "guid": "EP-1", "title": "Stormvarning", "seasonNumber": "1", "episodeNumber": "3",
+        "series": "Skärgårdsdoktorn", "episodeDescription": "Ett oväder drar in.", "language": "sv_mvtk",
+        "images": [
+            {"profile": "TAVIK-THUMB", "url": "https://img.example/ep1-thumb.jpg"},
+            {"profile": "TAVIK-POSTER", "url": "https://img.example/ep1-poster.jpg"},
+            {"profile": "MVTK-MOVIE-BANNER-640-257", "url": "https://img.example/ep1-banner.jpg"}],
+        "videos": [
+            {"url": "https://cdn.example/ep1/audio.m3u8", "profile": "MVTK-HLS-FPS"},
+            {"url": "https://cdn.example/ep1.ism/manifest", "profile": "MVTK-SMOOTH-PlayReady"},
+            {"url": "https://cdn.example/ep1/master.m3u8", "profile": "mvtk-hls-fps"}],
+        "subtitles": [
+            {"url": "https://cdn.example/ep1/sv.vtt", "language": "sv"},
+            {"url": "https://cdn.example/ep1/en.vtt", "language": "en"}]})"));
+
+    MVItem detached;
+    detached.populateWithChromecastDictionary(cast);
+    EXPECT_EQ(detached.chromecastDictionary(), cast);
+    // Kept decoded only: nothing is archived into the stored data.
+    EXPECT_FALSE(detached.groupData());
+    EXPECT_FALSE(detached.subtitleData());
+    EXPECT_EQ(detached.movieMediaContentForType(MVMediaContentTypeHLSFairPlay)->url(),
+              "https://cdn.example/ep1/audio.m3u8");
+
+    MVItem sparse;
+    sparse.populateWithChromecastDictionary({{"guid", 5}, {"episodeNumber", "7"}, {"images", "none"}});
+    EXPECT_EQ(sparse.guid(), "");
+    EXPECT_EQ(sparse.title(), "");
+    EXPECT_EQ(sparse.episodeInSeason(), 7);
+    EXPECT_TRUE(sparse.group()->thumbnails().empty());
+}
+
+TEST_F(MVItemTest, ValuesOfCastDictionaries) {
+    const Json dictionary = {{"n", 5},    {"f", 2.5},           {"s", "7 dwarfs"}, {"x", "abc"}, {"big", "99999999999"},
+                             {"b", true}, {"a", Json::array()}, {"null", nullptr}};
+    const std::pair<const char*, double> numbers[] = {
+        {"n", 5}, {"f", 2.5}, {"s", 7}, {"x", 0}, {"big", 2147483647}, {"b", 0}, {"a", 0}, {"null", 0}, {"none", 0},
+    };
+    for (const auto& [key, expected] : numbers) EXPECT_EQ(MVItem::numberValueForKey(key, dictionary), expected) << key;
+    EXPECT_EQ(MVItem::stringValueForKey("s", dictionary), "7 dwarfs");
+    EXPECT_EQ(MVItem::stringValueForKey("n", dictionary), "");
+    EXPECT_EQ(MVItem::stringValueForKey("none", dictionary), "");
+    EXPECT_EQ(MVItem::stringValueForKey("s", Json::array()), "");
+}
+
+}  // namespace
+}  // namespace movra
