@@ -36,6 +36,7 @@ RequestLog::Pairs queryPairs(const std::string& target) {
 
 BackendServer::BackendServer(Options options)
     : options_(std::move(options)),
+      catalogue_(options_.generatedItems),
       accounts_(Account::demoAccounts()),
       clientApi_([this] { return tenant(); }, catalogue_, accounts_),
       accountApi_(accounts_),

@@ -47,6 +47,8 @@ class BackendServer {
         /// Initial fault switches; faults() changes them at run time.
         bool geoBlocked = false;
         bool maintenance = false;
+        /// Above 0: a list of that many generated films at Catalogue::kGeneratedPath, for load tests.
+        std::size_t generatedItems = 0;
     };
 
     explicit BackendServer(Options options);

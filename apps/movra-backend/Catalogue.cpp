@@ -1,11 +1,117 @@
-// The emulated catalogue: the root menu and its entries.
+// The emulated catalogue: the root menu, the sample catalogue's channels and the generated list.
 #include "movra-backend/Catalogue.h"
+
+#include "movra-backend/ImageProfile.h"
+#include "movra-backend/SampleCatalogue.h"
+
+#include <algorithm>
 
 namespace movra::backend {
 
-std::optional<FeedChannel> Catalogue::channel(std::string_view path, const std::string& language) const {
-    if (path == "browse") return rootMenu(language);
-    return std::nullopt;
+namespace {
+
+// Minutes the client keeps a catalogue channel before it asks again.
+constexpr int kCatalogueTtlMinutes = 30;
+
+// Cuts `channel`'s items down to the page `query` asks for.
+void paginate(FeedChannel& channel, const FeedQuery& query) {
+    std::vector<FeedItem> all = std::move(channel.items);
+    channel.totalResults = static_cast<int>(all.size());
+    channel.items.clear();
+    for (std::size_t i : query.select(all.size(), [&](std::size_t item) { return all[item].title; }))
+        channel.items.push_back(std::move(all[i]));
+}
+
+FeedChannel channelOf(const CatalogueNode& node, const std::string& language, std::string_view baseUrl) {
+    const std::string& updated = SampleCatalogue::shared().updated();
+    return {.guid = node.guid,
+            .title = node.title,
+            .link = node.link,
+            .description = node.description,
+            .language = language,
+            .pubDate = updated,
+            .lastBuildDate = updated,
+            .image = ImageProfile::named("TAVIK-POSTER")->url(baseUrl, node.guid),
+            .category = node.category,
+            .analyticsLabel = node.title,
+            .ttlMinutes = kCatalogueTtlMinutes};
+}
+
+// A folder's page of its children; a title's channel holds the title alone.
+FeedChannel nodeChannel(const CatalogueNode& node, const std::string& language, const FeedQuery& query,
+                        std::string_view baseUrl) {
+    FeedChannel channel = channelOf(node, language, baseUrl);
+    if (node.isPlayable()) {
+        channel.items.push_back(node.feedItem(baseUrl));
+        paginate(channel, query);
+        return channel;
+    }
+    channel.totalResults = static_cast<int>(node.children.size());
+    auto name = [&](std::size_t i) { return node.children[i].node->nameToSortBy(); };
+    for (std::size_t i : query.select(node.children.size(), name)) {
+        const CatalogueNode::Child& child = node.children[i];
+        channel.items.push_back(child.node->feedItem(baseUrl, &child));
+    }
+    return channel;
+}
+
+}  // namespace
+
+Catalogue::Catalogue(std::size_t generatedItems) : generatedItems_(generatedItems) {}
+
+std::optional<FeedChannel> Catalogue::channel(std::string_view path, const std::string& language,
+                                              const FeedQuery& query, std::string_view baseUrl) const {
+    FeedChannel menu = rootMenu(language);
+    if (path == menu.link) {
+        paginate(menu, query);
+        return menu;
+    }
+    // The watchlist and the recently watched titles are the subscriber's own; none are kept yet.
+    auto entry = std::find_if(menu.items.begin(), menu.items.end(), [&](const FeedItem& e) { return e.link == path; });
+    if (entry != menu.items.end() &&
+        (entry->keywords == kWatchlistKeywords || entry->keywords == kRecentlyWatchedKeywords)) {
+        return FeedChannel{.guid = entry->guid,
+                           .title = entry->title,
+                           .link = entry->link,
+                           .language = language,
+                           .analyticsLabel = entry->analyticsLabel,
+                           .ttlMinutes = 0};
+    }
+    if (generatedItems_ > 0 && path == kGeneratedPath) return generatedPage(generatedItems_, language, query, baseUrl);
+    const CatalogueNode* node = SampleCatalogue::shared().atPath(path);
+    if (!node) return std::nullopt;
+    return nodeChannel(*node, language, query, baseUrl);
+}
+
+FeedChannel Catalogue::generatedPage(std::size_t count, const std::string& language, const FeedQuery& query,
+                                     std::string_view baseUrl) {
+    const SampleCatalogue& sample = SampleCatalogue::shared();
+    FeedChannel channel{.guid = "GENERATED",
+                        .title = "Generated films",
+                        .link = kGeneratedPath,
+                        .description = std::to_string(count) + " generated films",
+                        .language = language,
+                        .pubDate = sample.updated(),
+                        .lastBuildDate = sample.updated(),
+                        .analyticsLabel = "Generated",
+                        .ttlMinutes = kCatalogueTtlMinutes,
+                        .totalResults = static_cast<int>(count)};
+    const TitleGenerator& generator = sample.generator();
+    auto name = [&](std::size_t i) {
+        std::string title = generator.title(i);
+        std::string sortName = TitleGenerator::sortName(title);
+        return sortName.empty() ? title : sortName;
+    };
+    for (std::size_t i : query.select(count, name)) channel.items.push_back(generator.film(i).feedItem(baseUrl));
+    return channel;
+}
+
+std::string Catalogue::generatedPageXml(std::size_t count, int offset, int max, std::string_view baseUrl,
+                                        const std::string& language) {
+    FeedQuery query;
+    query.offset = std::max(0, offset);
+    query.max = std::max(1, max);
+    return generatedPage(count, language, query, baseUrl).toXml();
 }
 
 FeedChannel Catalogue::rootMenu(const std::string& language) const {

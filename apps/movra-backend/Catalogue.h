@@ -1,11 +1,15 @@
-// Catalogue: the channels the emulated back end serves, by browse path. For now the root menu; the
-// sample catalogue behind its entries grows here.
+// Catalogue: the channels the emulated back end serves, by browse path: the root menu, the sample
+// catalogue behind its entries (sections, shelves, series, seasons and single titles at "browse/<guid>"),
+// the subscriber's own lists, and on request a generated list of any length for load tests. Every
+// channel is served a page at a time.
 //
 // Thread contract: const after construction; read from any worker thread.
 #pragma once
 
 #include "movra-backend/FeedChannel.h"
+#include "movra-backend/FeedQuery.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,12 +25,34 @@ class Catalogue {
     static constexpr const char* kWatchlistCategory = "watchlist";
     static constexpr const char* kRecentlyWatchedKeywords = "recentlywatched";
 
-    /// The channel at `path` (relative to the client API base, e.g. "browse") for a request in `language`
-    /// (the bare language code, without the tenant suffix); nullopt for an unknown path.
-    std::optional<FeedChannel> channel(std::string_view path, const std::string& language) const;
+    /// Where the generated list is served.
+    static constexpr const char* kGeneratedPath = "browse/generated";
+    /// The base URL of the links in pages made without a server.
+    static constexpr const char* kOfflineBaseUrl = "https://movra-backend.invalid";
 
-    /// The root menu (channel guid "ROOT"), the answer to "browse".
+    /// `generatedItems` above 0 adds a list of that many generated films at kGeneratedPath.
+    explicit Catalogue(std::size_t generatedItems = 0);
+
+    /// The page `query` asks for of the channel at `path` (relative to the client API base, e.g.
+    /// "browse") for a request in `language` (the bare language code, without the tenant suffix), with its
+    /// links under `baseUrl` ("https://host:port"); nullopt for an unknown path.
+    std::optional<FeedChannel> channel(std::string_view path, const std::string& language, const FeedQuery& query,
+                                       std::string_view baseUrl) const;
+
+    /// The root menu (channel guid "ROOT"), the answer to "browse", all of it.
     FeedChannel rootMenu(const std::string& language) const;
+
+    /// The feed document of one page of a generated list of `count` films, without a server: what
+    /// kGeneratedPath answers with those items, for benchmarks of the client's import. `max` is not cut to
+    /// FeedQuery::kLargestMax here, so that a benchmark may parse pages of any size.
+    static std::string generatedPageXml(std::size_t count, int offset, int max,
+                                        std::string_view baseUrl = kOfflineBaseUrl, const std::string& language = "en");
+
+  private:
+    static FeedChannel generatedPage(std::size_t count, const std::string& language, const FeedQuery& query,
+                                     std::string_view baseUrl);
+
+    std::size_t generatedItems_;
 };
 
 }  // namespace movra::backend

@@ -84,18 +84,23 @@ void ClientApi::add(Router& router, std::string method, const std::string& relat
 }
 
 void ClientApi::addRoutes(Router& router) {
-    add(router, "GET", "ios/(browse(?:/.+)?)", Access::Optional,
-        [this](Call& call) { browse(call.response, call.match[1].str(), call.language); });
+    add(router, "GET", "ios/(browse(?:/.+)?)", Access::Optional, [this](Call& call) { browse(call); });
 }
 
-void ClientApi::browse(httplib::Response& response, const std::string& path, const std::string& language) const {
-    auto channel = catalogue_.channel(path, language);
+void ClientApi::browse(Call& call) const {
+    const std::string path = call.match[1].str();
+    std::string problem;
+    auto query = FeedQuery::parse(call.request.params, &problem);
+    if (!query) return badRequest(problem).respond(call.response, 400);
+    // Links point back at the host the client reached.
+    const std::string host = call.request.get_header_value("Host");
+    auto channel = catalogue_.channel(path, call.language, *query, "https://" + (host.empty() ? "localhost" : host));
     if (!channel) {
         return ErrorDocument{ErrorDocument::codeForStatus(404), "The requested content could not be found.",
                              "No channel at " + path}
-            .respond(response, 404);
+            .respond(call.response, 404);
     }
-    response.set_content(channel->toXml(), "application/rss+xml");
+    call.response.set_content(channel->toXml(), "application/rss+xml");
 }
 
 }  // namespace movra::backend

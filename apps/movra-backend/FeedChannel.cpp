@@ -17,10 +17,13 @@ std::string FeedChannel::toXml() const {
         .optionalElement("link", link)
         .optionalElement("description", description)
         .optionalElement("language", language)
+        .optionalElement("pubDate", pubDate)
+        .optionalElement("lastBuildDate", lastBuildDate)
+        .optionalElement("image", image)
+        .optionalElement("category", category)
         .element("ttl", std::to_string(ttlMinutes))
         .optionalElement("stravo:analyticsLabel", analyticsLabel)
-        .element("stravo:totalResults",
-                 std::to_string(totalResults > 0 ? totalResults : static_cast<int>(items.size())));
+        .element("stravo:totalResults", std::to_string(totalResults));
     for (const FeedItem& item : items) item.write(xml);
     return xml.finish();
 }

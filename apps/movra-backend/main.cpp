@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
     app.add_option("--country", options.countryCode, "Country code the discriminator answers (default: the region's)");
     app.add_flag("--geo-blocked", options.geoBlocked, "Start geo-blocked (ST1005)");
     app.add_flag("--maintenance", options.maintenance, "Start in maintenance (ST1009)");
+    app.add_option("--generated-items", options.generatedItems,
+                   "Serve a list of N generated films at /stoffice/client/ios/browse/generated, for load tests");
     CLI11_PARSE(app, argc, argv);
     options.tenant = *Tenant::named(region);
 

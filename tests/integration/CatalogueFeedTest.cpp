@@ -1,0 +1,250 @@
+// The sample catalogue as the client browses it: every channel reachable from the root menu, paging,
+// sorting, single titles and unknown paths.
+#include "CatalogueTest.h"
+#include "Foundation/Strings.h"
+#include "movra-backend/ImageProfile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <map>
+#include <set>
+
+namespace movra::backend {
+namespace {
+
+constexpr const char* kAllFilms = "browse/shelf-all-films";
+
+class CatalogueFeedTest : public CatalogueTest {
+  protected:
+    // What the client needs of a title to show and play it.
+    void expectPlayable(const XMLNode& item) const {
+        SCOPED_TRACE(text(item, "guid"));
+        EXPECT_NE(text(item, "houseId"), "<none>");
+        auto hls = select(item, "media:group/media:content[@profile='MVTK-HLS-FPS' and @medium='video']");
+        ASSERT_EQ(hls.size(), 1u);
+        EXPECT_TRUE(startsWith(hls[0].attribute("url").value_or(""), baseUrl() + "/"));
+        EXPECT_GT(std::stoi(hls[0].attribute("duration").value_or("0")), 0);
+        EXPECT_EQ(select(item, "media:group/media:content[@profile='MVTK-SMOOTH-PlayReady']").size(), 1u);
+        for (const ImageProfile& profile : ImageProfile::all()) {
+            const std::string name(profile.name);
+            auto thumbnails = select(item, "media:thumbnail[@profile='" + name +
+                                               "'] | media:group/media:thumbnail[@profile='" + name + "']");
+            ASSERT_EQ(thumbnails.size(), 1u) << name;
+            EXPECT_EQ(thumbnails[0].attribute("width"), std::to_string(profile.width)) << name;
+            EXPECT_EQ(thumbnails[0].attribute("height"), std::to_string(profile.height)) << name;
+        }
+        EXPECT_FALSE(select(item, "media:rating").empty());
+        EXPECT_FALSE(select(item, "media:credit").empty());
+        EXPECT_FALSE(select(item, "media:price").empty());
+        EXPECT_FALSE(select(item, "media:audioTrack").empty());
+    }
+};
+
+TEST_F(CatalogueFeedTest, EveryChannelFromTheRootMenuIsAWellFormedFeedOfCompleteItems) {
+    struct Visit {
+        std::string path;
+        // The guid the client shows the channel under: the opened item's navigational guid.
+        std::string guid;
+        bool underKids;
+    };
+    std::deque<Visit> queue{{"browse", "ROOT", false}};
+    std::set<std::string> visited;
+    std::map<std::string, std::vector<XMLNode>> channels;
+    std::set<std::string> films, series, unratedTitles, taglinedTitles;
+
+    while (!queue.empty()) {
+        const Visit visit = queue.front();
+        queue.pop_front();
+        if (!visited.insert(visit.path).second) continue;
+        SCOPED_TRACE(visit.path);
+
+        Page first = browse(visit.path, "offset=0&max=30");
+        ASSERT_EQ(first.status, 200) << first.body;
+        ASSERT_TRUE(first.document);
+        EXPECT_EQ(first.document->rootElement().attribute("version"), "2.0");
+        for (const std::string& declaration : {std::string("xmlns:stravo=\"") + kStravoNamespace + "\"",
+                                               std::string("xmlns:media=\"") + kMediaNamespace + "\"",
+                                               std::string("xmlns:dcterms=\"") + kDctermsNamespace + "\""}) {
+            EXPECT_NE(first.body.find(declaration), std::string::npos) << declaration;
+        }
+        EXPECT_EQ(first.channelText("guid"), visit.guid);
+        EXPECT_EQ(first.channelText("language"), "sv");
+        EXPECT_NE(first.channelText("ttl"), "<none>");
+        const std::vector<XMLNode> items = browseAll(visit.path);
+        EXPECT_EQ(static_cast<int>(items.size()), first.totalResults());
+        channels[visit.guid] = items;
+
+        for (const XMLNode& item : items) {
+            const std::string guid = text(item, "guid");
+            const std::string type = text(item, "stravo:itemType");
+            const std::string keywords = text(item, "media:keywords");
+            const std::string category = text(item, "category");
+            SCOPED_TRACE(guid);
+            if (visit.path != "browse") {
+                EXPECT_EQ(containsStringCaseInsensitive(keywords, "kids"), startsWith(category, "Kids")) << keywords;
+                if (visit.underKids) {
+                    EXPECT_TRUE(containsStringCaseInsensitive(keywords, "kids")) << keywords;
+                }
+            }
+            if (type == "folder") {
+                const std::string shortcut = text(item, "stravo:shortcutToGuid");
+                queue.push_back(
+                    {text(item, "link"), shortcut == "<none>" ? guid : shortcut, visit.underKids || guid == "KIDS"});
+                if (startsWith(keywords, "Series")) series.insert(guid);
+            } else if (type == "media") {
+                expectPlayable(item);
+                if (text(item, "stravo:series") == "<none>") films.insert(guid);
+                if (text(item, "media:rating") == "NR") unratedTitles.insert(guid);
+            }
+            if (!select(item, "stravo:tagline/line1").empty()) taglinedTitles.insert(guid);
+        }
+    }
+
+    EXPECT_GE(films.size(), 60u);
+    EXPECT_FALSE(unratedTitles.empty());
+    EXPECT_FALSE(taglinedTitles.empty());
+    EXPECT_EQ(channels[std::string(kAllFilms).substr(7)].size(), 75u);
+    ASSERT_GE(series.size(), 4u);
+    for (const std::string& show : series) {
+        SCOPED_TRACE(show);
+        const std::vector<XMLNode>& seasons = channels[show];
+        EXPECT_GE(seasons.size(), 2u);
+        EXPECT_LE(seasons.size(), 3u);
+        for (const XMLNode& season : seasons) {
+            EXPECT_TRUE(startsWith(text(season, "media:keywords"), "Season"));
+            EXPECT_EQ(text(season, "stravo:parentGuid"), show);
+            const std::vector<XMLNode>& episodes = channels[text(season, "guid")];
+            EXPECT_GE(episodes.size(), 4u);
+            EXPECT_LE(episodes.size(), 8u);
+            for (std::size_t i = 0; i < episodes.size(); ++i) {
+                EXPECT_EQ(text(episodes[i], "stravo:episodeInSeason"), std::to_string(i + 1));
+                EXPECT_EQ(text(episodes[i], "stravo:season"), text(season, "stravo:season"));
+                EXPECT_EQ(text(episodes[i], "stravo:parentGuid"), text(season, "guid"));
+            }
+        }
+    }
+
+    // The landing page has something for every section of its screen.
+    std::map<std::string, int> landing;
+    for (const XMLNode& item : channels["LANDING"]) {
+        const std::string keywords = text(item, "media:keywords");
+        for (const char* kind : {"carousel", "featured_shelf", "age_range", "Shelf"})
+            if (keywords.find(kind) != std::string::npos) ++landing[kind];
+    }
+    for (const char* kind : {"carousel", "featured_shelf", "age_range", "Shelf"}) EXPECT_GT(landing[kind], 0) << kind;
+}
+
+TEST_F(CatalogueFeedTest, PagesAreCutFromTheWholeListWithClampedBoundsAndTheFullTotal) {
+    const std::vector<std::string> all = browse(kAllFilms, "offset=0&max=100").guids();
+    ASSERT_EQ(all.size(), 75u);
+
+    struct Case {
+        const char* query;
+        std::size_t first;
+        std::size_t count;
+    };
+    const std::vector<Case> cases = {
+        {"", 0, 30},  // the client's page size when none is named
+        {"offset=30&max=30", 30, 30},
+        {"offset=60&max=30", 60, 15},  // the last, short page
+        {"offset=75&max=30", 75, 0},
+        {"offset=5000", 75, 0},
+        {"offset=-5&max=10", 0, 10},  // a negative offset starts at the top
+        {"max=0", 0, 1},              // at least one item
+        {"max=-3", 0, 1},
+        {"max=1000", 0, 75},  // cut to the largest page, which holds all 75
+        {"offset=99999999999999999999&max=5", 75, 0},
+        {"offset=10&max=3&tracking=x", 10, 3},  // other keys are not looked at
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query);
+        Page page = browse(kAllFilms, c.query);
+        ASSERT_EQ(page.status, 200) << page.body;
+        EXPECT_EQ(page.totalResults(), 75);
+        EXPECT_EQ(page.guids(), std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(c.first),
+                                                         all.begin() + static_cast<std::ptrdiff_t>(c.first + c.count)));
+    }
+
+    for (const char* query : {"offset=abc", "max=1.5", "max=", "offset=+3", "max=30abc", "offset=0x10"}) {
+        SCOPED_TRACE(query);
+        Page page = browse(kAllFilms, query);
+        EXPECT_EQ(page.status, 400);
+        EXPECT_EQ(resultText(page.body, "errorCode"), "ST4000");
+        const std::string key = std::string(query).substr(0, std::string(query).find('='));
+        EXPECT_NE(resultText(page.body, "systemMessage").find(key), std::string::npos);
+    }
+}
+
+TEST_F(CatalogueFeedTest, SortingByNameOrdersTheWholeListBeforePagingAndDescendingIsItsReverse) {
+    auto names = [](const std::vector<XMLNode>& items) {
+        std::vector<std::string> sortNames;
+        for (const XMLNode& item : items) sortNames.push_back(toLower(text(item, "stravo:titleSortName")));
+        return sortNames;
+    };
+    auto guidsOf = [](const std::vector<XMLNode>& items) {
+        std::vector<std::string> guids;
+        for (const XMLNode& item : items) guids.push_back(text(item, "guid"));
+        return guids;
+    };
+    const std::vector<XMLNode> ascending = browseAll(kAllFilms, "sort=name&order=asc");
+    ASSERT_EQ(ascending.size(), 75u);
+    const std::vector<std::string> ascendingNames = names(ascending);
+    EXPECT_TRUE(std::is_sorted(ascendingNames.begin(), ascendingNames.end()));
+
+    std::vector<std::string> reversed = guidsOf(browseAll(kAllFilms, "sort=name&order=desc"));
+    std::reverse(reversed.begin(), reversed.end());
+    EXPECT_EQ(reversed, guidsOf(ascending));
+    EXPECT_EQ(guidsOf(browseAll(kAllFilms, "sort=title&order=asc")), guidsOf(ascending));
+    EXPECT_EQ(guidsOf(browseAll(kAllFilms, "sort=name")), guidsOf(ascending));
+
+    // The editorial order is not the sorted one, so that a sort that was ignored shows.
+    std::vector<std::string> unsorted = guidsOf(browseAll("browse/shelf-new-films"));
+    std::vector<std::string> sorted = guidsOf(browseAll("browse/shelf-new-films", "sort=name&order=asc"));
+    EXPECT_NE(unsorted, sorted);
+    std::sort(unsorted.begin(), unsorted.end());
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(unsorted, sorted);
+
+    for (const char* query : {"sort=year", "sort=", "sort=name&order=up", "order=ascending"}) {
+        SCOPED_TRACE(query);
+        Page page = browse(kAllFilms, query);
+        EXPECT_EQ(page.status, 400);
+        EXPECT_EQ(resultText(page.body, "errorCode"), "ST4000");
+    }
+}
+
+TEST_F(CatalogueFeedTest, ATitlesGuidBrowsesAChannelOfThatTitleAndUnknownPathsAreNotFound) {
+    for (const char* guid : {"film-frost-line", "series-coastline-s2e03"}) {
+        SCOPED_TRACE(guid);
+        Page page = browse(std::string("browse/") + guid);
+        ASSERT_EQ(page.status, 200) << page.body;
+        EXPECT_EQ(page.channelText("guid"), guid);
+        EXPECT_EQ(page.guids(), std::vector<std::string>{guid});
+        EXPECT_EQ(page.totalResults(), 1);
+        EXPECT_TRUE(browse(std::string("browse/") + guid, "offset=1").items.empty());
+    }
+
+    for (const char* path : {"browse/nothing-here", "browse/landing/extra", "browse/film-frost-line/",
+                             "browse/generated", "browse/FILM-FROST-LINE"}) {
+        SCOPED_TRACE(path);
+        Page page = browse(path);
+        EXPECT_EQ(page.status, 404);
+        EXPECT_EQ(resultText(page.body, "errorCode"), "ST4040");
+    }
+}
+
+TEST_F(CatalogueFeedTest, ChannelsCarryTheRequestsLanguageCodeAndTheSameItemsInEveryLanguage) {
+    const std::vector<std::string> swedish = browse("browse/landing").guids();
+    for (const char* language : {"en", "fi", "sv"}) {
+        SCOPED_TRACE(language);
+        Page page = browse("browse/landing", "", std::string(language) + "_mvtk");
+        ASSERT_EQ(page.status, 200);
+        EXPECT_EQ(page.channelText("language"), language);
+        EXPECT_EQ(page.guids(), swedish);
+    }
+}
+
+}  // namespace
+}  // namespace movra::backend

@@ -1,0 +1,79 @@
+// The generated list for load tests: served at its size, paged and sorted like the rest, and the same
+// page made without a server.
+#include "CatalogueTest.h"
+#include "Foundation/Strings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace movra::backend {
+namespace {
+
+constexpr std::size_t kCount = 250;
+
+class GeneratedCatalogueTest : public CatalogueTest {
+  protected:
+    void SetUp() override {
+        BackendServer::Options options;
+        options.generatedItems = kCount;
+        start(options);
+    }
+};
+
+TEST_F(GeneratedCatalogueTest, ServedPagesAreThePagesMadeWithoutAServer) {
+    struct Case {
+        int offset;
+        int max;
+        std::size_t count;
+    };
+    for (const Case& c : {Case{0, 30, 30}, Case{30, 30, 30}, Case{240, 30, 10}, Case{250, 30, 0}, Case{0, 100, 100}}) {
+        SCOPED_TRACE(std::to_string(c.offset) + "/" + std::to_string(c.max));
+        Page page =
+            browse(Catalogue::kGeneratedPath, "offset=" + std::to_string(c.offset) + "&max=" + std::to_string(c.max));
+        ASSERT_EQ(page.status, 200) << page.body;
+        EXPECT_EQ(page.totalResults(), static_cast<int>(kCount));
+        EXPECT_EQ(page.items.size(), c.count);
+        EXPECT_EQ(page.body, Catalogue::generatedPageXml(kCount, c.offset, c.max, baseUrl(), "sv"));
+    }
+    // Served pages are cut to the largest page size; pages made for benchmarks are not.
+    EXPECT_EQ(browse(Catalogue::kGeneratedPath, "max=1000").items.size(),
+              static_cast<std::size_t>(FeedQuery::kLargestMax));
+}
+
+TEST_F(GeneratedCatalogueTest, AFilmIsTheSameWhateverTheSizeOfTheListAndComplete) {
+    auto itemsOf = [](const std::string& xml) {
+        auto document = XMLDocument::parse(xml);
+        return document ? select(document->rootElement(), "channel/item") : std::vector<XMLNode>();
+    };
+    const std::vector<XMLNode> small = itemsOf(Catalogue::generatedPageXml(10, 0, 10));
+    const std::vector<XMLNode> large = itemsOf(Catalogue::generatedPageXml(100000, 0, 10));
+    ASSERT_EQ(small.size(), 10u);
+    ASSERT_EQ(large.size(), 10u);
+    std::set<std::string> titles;
+    for (std::size_t i = 0; i < small.size(); ++i) {
+        SCOPED_TRACE(text(small[i], "guid"));
+        EXPECT_EQ(small[i].xmlString(), large[i].xmlString());
+        titles.insert(text(small[i], "title"));
+        for (const char* part :
+             {"media:group/media:content[@profile='MVTK-HLS-FPS']", "media:group/media:thumbnail", "media:thumbnail",
+              "media:rating", "media:credit[@role='director']", "media:credit[@role='actor']", "media:subTitle"}) {
+            EXPECT_FALSE(select(small[i], part).empty()) << part;
+        }
+        EXPECT_NE(text(small[i], "description"), "<none>");
+    }
+    EXPECT_GT(titles.size(), 5u);
+    EXPECT_EQ(itemsOf(Catalogue::generatedPageXml(100000, 99990, 30)).size(), 10u);
+}
+
+TEST_F(GeneratedCatalogueTest, SortedByNameAcrossPages) {
+    std::vector<std::string> names;
+    for (const XMLNode& item : browseAll(Catalogue::kGeneratedPath, "sort=name&order=asc"))
+        names.push_back(toLower(text(item, "stravo:titleSortName")));
+    EXPECT_EQ(names.size(), kCount);
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+}
+
+}  // namespace
+}  // namespace movra::backend
