@@ -3,8 +3,19 @@
 #include <climits>
 
 #include <stb/stb_image.h>
+#include <stb/stb_image_resize.h>
+#include <stb/stb_image_write.h>
 
 namespace movra {
+
+namespace {
+
+bool isWhole(const Image& image) {
+    return image.width > 0 && image.height > 0 &&
+           image.rgba.size() == static_cast<std::size_t>(image.width) * image.height * 4;
+}
+
+}  // namespace
 
 ImagePtr StbImageCodec::decode(std::string_view bytes) const {
     if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX)) return nullptr;
@@ -22,6 +33,34 @@ ImagePtr StbImageCodec::decode(std::string_view bytes) const {
     image->rgba.assign(pixels, pixels + static_cast<std::size_t>(width) * height * 4);
     stbi_image_free(pixels);
     return image;
+}
+
+ImagePtr StbImageCodec::resize(const Image& image, int width, int height, const Region& region) const {
+    if (!isWhole(image) || width <= 0 || height <= 0 || static_cast<long long>(width) * height > kMaxPixels)
+        return nullptr;
+    auto out = std::make_shared<Image>();
+    out->width = width;
+    out->height = height;
+    out->rgba.resize(static_cast<std::size_t>(width) * height * 4);
+    const int ok = stbir_resize_region(
+        image.rgba.data(), image.width, image.height, image.width * 4, out->rgba.data(), width, height, width * 4,
+        STBIR_TYPE_UINT8, /*num_channels=*/4, /*alpha_channel=*/3, /*flags=*/0, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP,
+        STBIR_FILTER_DEFAULT, STBIR_FILTER_DEFAULT, STBIR_COLORSPACE_SRGB, /*alloc_context=*/nullptr,
+        static_cast<float>(region.left), static_cast<float>(region.top), static_cast<float>(region.right),
+        static_cast<float>(region.bottom));
+    return ok ? out : nullptr;
+}
+
+std::optional<std::string> StbImageCodec::encodePNG(const Image& image) const {
+    if (!isWhole(image)) return std::nullopt;
+    std::string out;
+    const int ok = stbi_write_png_to_func(
+        [](void* context, void* data, int size) {
+            static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
+        },
+        &out, image.width, image.height, /*comp=*/4, image.rgba.data(), image.width * 4);
+    if (!ok) return std::nullopt;
+    return out;
 }
 
 }  // namespace movra
