@@ -21,6 +21,7 @@
 #include "Root/MVGeoBlockViewController.h"
 #include "Root/MVNavigationController.h"
 #include "Root/MVStackViewController.h"
+#include "Utilities/MVDiskImageCache.h"
 
 namespace movra {
 
@@ -122,6 +123,7 @@ void MVAppDelegate::setupCacheAndForceClear(bool force) {
     setupCoreDataStack();
     if (platform.device().idiom() != UserInterfaceIdiom::Pad) allowLandscape_ = false;
     // There is no shared URL cache to reset: the transport keeps no cached responses.
+    platform.setObject(std::make_shared<MVDiskImageCache>(/*subFolderPath=*/"catalog_images"));
     searchCache_ = std::make_shared<MVSharedSearchCache>();
 }
 
