@@ -37,6 +37,7 @@ RequestLog::Pairs queryPairs(const std::string& target) {
 BackendServer::BackendServer(Options options)
     : options_(std::move(options)),
       catalogue_(options_.generatedItems),
+      images_(catalogue_),
       accounts_(Account::demoAccounts()),
       clientApi_([this] { return tenant(); }, catalogue_, accounts_),
       accountApi_(accounts_),
@@ -48,6 +49,7 @@ BackendServer::BackendServer(Options options)
     addDiscriminatorRoutes();
     clientApi_.addRoutes(router_);
     accountApi_.addRoutes(clientApi_, router_);
+    images_.addRoutes(router_);
     collector_.addRoutes(router_);
 }
 

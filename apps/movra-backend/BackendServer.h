@@ -1,7 +1,7 @@
 // BackendServer: the service emulator as a library. It serves, over HTTPS on a loopback port, the tenant
-// discriminator (GET /Movra), the XML client API (/stoffice/client/...), the usage-analytics collector
-// (POST /collect, /batch) and the emulator's own control endpoints (/_emulator/...), with switchable
-// faults and a log of every request it received.
+// discriminator (GET /Movra), the XML client API (/stoffice/client/...), the catalogue's pictures
+// (/images/...), the usage-analytics collector (POST /collect, /batch) and the emulator's own control
+// endpoints (/_emulator/...), with switchable faults and a log of every request it received.
 //
 // Thread contract: start(), stop() and destruction belong to the owner's thread. The server answers on
 // its own threads; faults(), requestLog(), accounts(), collector() and setTenant() may be used from any
@@ -15,6 +15,7 @@
 #include "movra-backend/ClientApi.h"
 #include "movra-backend/ErrorDocument.h"
 #include "movra-backend/FaultInjector.h"
+#include "movra-backend/ImageService.h"
 #include "movra-backend/RequestLog.h"
 #include "movra-backend/Router.h"
 #include "movra-backend/Tenant.h"
@@ -96,6 +97,7 @@ class BackendServer {
 
     Options options_;
     Catalogue catalogue_;
+    ImageService images_;
     FaultInjector faults_;
     RequestLog requestLog_;
     AccountStore accounts_;

@@ -83,6 +83,12 @@ std::optional<FeedChannel> Catalogue::channel(std::string_view path, const std::
     return nodeChannel(*node, language, query, baseUrl);
 }
 
+bool Catalogue::hasPictures(std::string_view guid) const {
+    if (SampleCatalogue::shared().withGuid(guid)) return true;
+    auto index = TitleGenerator::index(guid);
+    return index && *index < generatedItems_;
+}
+
 FeedChannel Catalogue::generatedPage(std::size_t count, const std::string& language, const FeedQuery& query,
                                      std::string_view baseUrl) {
     const SampleCatalogue& sample = SampleCatalogue::shared();

@@ -42,6 +42,9 @@ class Catalogue {
     /// The root menu (channel guid "ROOT"), the answer to "browse", all of it.
     FeedChannel rootMenu(const std::string& language) const;
 
+    /// Whether pictures are drawn for `guid`: every node of the catalogue and every generated film served.
+    bool hasPictures(std::string_view guid) const;
+
     /// The feed document of one page of a generated list of `count` films, without a server: what
     /// kGeneratedPath answers with those items, for benchmarks of the client's import. `max` is not cut to
     /// FeedQuery::kLargestMax here, so that a benchmark may parse pages of any size.

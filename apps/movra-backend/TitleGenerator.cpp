@@ -2,6 +2,7 @@
 #include "movra-backend/TitleGenerator.h"
 
 #include "Foundation/Strings.h"
+#include "movra-backend/FormEncoding.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -44,6 +45,13 @@ std::string TitleGenerator::guid(std::size_t index) {
     char number[24];
     std::snprintf(number, sizeof number, "%06zu", index);
     return std::string(kGuidPrefix) + number;
+}
+
+std::optional<std::size_t> TitleGenerator::index(std::string_view guid) {
+    if (!startsWith(guid, kGuidPrefix)) return std::nullopt;
+    auto number = FormEncoding::decimal(guid.substr(kGuidPrefix.size()));
+    if (!number || *number < 0 || TitleGenerator::guid(static_cast<std::size_t>(*number)) != guid) return std::nullopt;
+    return static_cast<std::size_t>(*number);
 }
 
 std::string TitleGenerator::title(std::size_t index) const {

@@ -8,7 +8,9 @@
 #include "movra-backend/CatalogueNode.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace movra::backend {
@@ -41,6 +43,8 @@ class TitleGenerator {
 
     /// "generated-000042" for film 42.
     static std::string guid(std::size_t index);
+    /// The index of a generated film's guid, or nullopt for any other text.
+    static std::optional<std::size_t> index(std::string_view guid);
 
     /// Film `index`'s title alone (what sorting by name needs), cheaper than the whole film.
     std::string title(std::size_t index) const;

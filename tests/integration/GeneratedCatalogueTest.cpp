@@ -67,12 +67,16 @@ TEST_F(GeneratedCatalogueTest, AFilmIsTheSameWhateverTheSizeOfTheListAndComplete
     EXPECT_EQ(itemsOf(Catalogue::generatedPageXml(100000, 99990, 30)).size(), 10u);
 }
 
-TEST_F(GeneratedCatalogueTest, SortedByNameAcrossPages) {
+TEST_F(GeneratedCatalogueTest, SortedByNameAcrossPagesAndPicturesOnlyForServedFilms) {
     std::vector<std::string> names;
     for (const XMLNode& item : browseAll(Catalogue::kGeneratedPath, "sort=name&order=asc"))
         names.push_back(toLower(text(item, "stravo:titleSortName")));
     EXPECT_EQ(names.size(), kCount);
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+
+    EXPECT_EQ(client()->Get("/images/generated-000249/TAVIK-THUMB.png")->status, 200);
+    EXPECT_EQ(client()->Get("/images/generated-000250/TAVIK-THUMB.png")->status, 404);
+    EXPECT_EQ(client()->Get("/images/generated-249/TAVIK-THUMB.png")->status, 404);
 }
 
 }  // namespace

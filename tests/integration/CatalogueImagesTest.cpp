@@ -1,0 +1,110 @@
+// The catalogue's pictures: drawn at the size of their profile or of the request, fetched the way the
+// client fetches them, and found at the URLs the feeds give.
+#include "CatalogueTest.h"
+#include "Foundation/Strings.h"
+#include "Platform/StbImageCodec.h"
+#include "movra-backend/ImageProfile.h"
+
+#include <gtest/gtest.h>
+
+namespace movra::backend {
+namespace {
+
+class CatalogueImagesTest : public CatalogueTest {
+  protected:
+    // A picture request as the client's image download sends it: its own query, "Accept: image/*" and
+    // none of the API's headers.
+    httplib::Result fetch(const std::string& path, const std::string& query = "language=sv_mvtk&type=ios&deviceId=X",
+                          const std::string& accept = "image/*") const {
+        httplib::Headers headers;
+        if (!accept.empty()) headers.emplace("Accept", accept);
+        return client()->Get((path + (query.empty() ? "" : "?" + query)).c_str(), headers);
+    }
+};
+
+TEST_F(CatalogueImagesTest, EveryProfileIsDrawnAtItsSizeOrAtTheSizeAsked) {
+    struct Case {
+        std::string profile;
+        std::string query;
+        int width;
+        int height;
+    };
+    std::vector<Case> cases;
+    for (const ImageProfile& profile : ImageProfile::all())
+        cases.push_back(
+            {std::string(profile.name), "language=sv_mvtk&type=ios&deviceId=X", profile.width, profile.height});
+    cases.push_back({"TAVIK-THUMB", "", 320, 180});
+    cases.push_back({"TAVIK-THUMB", "width=100&height=50&deviceId=X", 100, 50});
+    cases.push_back({"TAVIK-THUMB", "width=64", 64, 180});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.profile + "?" + c.query);
+        auto result = fetch("/images/film-frost-line/" + c.profile + ".png", c.query);
+        ASSERT_TRUE(result);
+        ASSERT_EQ(result->status, 200) << result->body;
+        EXPECT_EQ(result->get_header_value("Content-Type"), "image/png");
+        auto image = StbImageCodec().decode(result->body);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width, c.width);
+        EXPECT_EQ(image->height, c.height);
+    }
+}
+
+TEST_F(CatalogueImagesTest, PicturesAreTheSameOnEveryRequestAndDifferFromTitleToTitle) {
+    auto frost = fetch("/images/film-frost-line/TAVIK-POSTER.png");
+    auto again = fetch("/images/film-frost-line/TAVIK-POSTER.png", "language=en_mvtk&type=ios&deviceId=Y");
+    auto other = fetch("/images/film-stormbird/TAVIK-POSTER.png");
+    ASSERT_TRUE(frost && again && other);
+    EXPECT_EQ(frost->body, again->body);
+    EXPECT_NE(frost->body, other->body);
+}
+
+TEST_F(CatalogueImagesTest, ThumbnailsOfAFeedLeadToPicturesOfTheirSize) {
+    Page page = browse("browse/shelf-kids-series");
+    ASSERT_EQ(page.status, 200);
+    ASSERT_FALSE(page.items.empty());
+    auto thumbnails = select(page.items.front(), "media:thumbnail | media:group/media:thumbnail");
+    ASSERT_EQ(thumbnails.size(), ImageProfile::all().size());
+    for (const XMLNode& thumbnail : thumbnails) {
+        const std::string url = thumbnail.attribute("url").value_or("");
+        SCOPED_TRACE(url);
+        ASSERT_TRUE(startsWith(url, baseUrl()));
+        auto result = fetch(url.substr(baseUrl().size()));
+        ASSERT_TRUE(result);
+        ASSERT_EQ(result->status, 200);
+        auto image = StbImageCodec().decode(result->body);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(std::to_string(image->width), thumbnail.attribute("width"));
+        EXPECT_EQ(std::to_string(image->height), thumbnail.attribute("height"));
+    }
+}
+
+TEST_F(CatalogueImagesTest, UnknownPicturesBadSizesAndNonImageAcceptsAreRefused) {
+    struct Case {
+        const char* name;
+        std::string path;
+        std::string query;
+        std::string accept;
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {"unknown guid", "/images/film-nowhere/TAVIK-POSTER.png", "", "image/*", 404},
+        {"unknown profile", "/images/film-frost-line/TAVIK-HUGE.png", "", "image/*", 404},
+        {"profile in other case", "/images/film-frost-line/tavik-poster.png", "", "image/*", 404},
+        {"not a png", "/images/film-frost-line/TAVIK-POSTER.jpg", "", "image/*", 404},
+        {"zero width", "/images/film-frost-line/TAVIK-POSTER.png", "width=0", "image/*", 400},
+        {"too high", "/images/film-frost-line/TAVIK-POSTER.png", "height=5000", "image/*", 400},
+        {"width not a number", "/images/film-frost-line/TAVIK-POSTER.png", "width=big", "image/*", 400},
+        {"accepts only XML", "/images/film-frost-line/TAVIK-POSTER.png", "", "application/xml", 406},
+        {"accepts anything", "/images/film-frost-line/TAVIK-POSTER.png", "", "*/*", 200},
+        {"no accept header", "/images/film-frost-line/TAVIK-POSTER.png", "", "", 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto result = fetch(c.path, c.query, c.accept);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->status, c.status) << result->body;
+    }
+}
+
+}  // namespace
+}  // namespace movra::backend
