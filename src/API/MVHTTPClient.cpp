@@ -14,6 +14,9 @@
 #include "Utilities/AFKissXMLResponseSerializer.h"
 #include "Utilities/MTLXMLAdapter.h"
 #include "Utilities/MVAccount.h"
+#include "Model/MVChannel.h"
+#include "Model/MVCoreDataService.h"
+#include "Model/MVItem.h"
 #include "Utilities/MVErrorResponse.h"
 #include "Utilities/MVLoginResponse.h"
 #include "Utilities/MVSettingsResponse.h"
@@ -232,7 +235,10 @@ MVHTTPClient::Success MVHTTPClient::onSuccess(Completion completion) {
     std::weak_ptr<MVHTTPClient> weak = weak_from_this();
     return [weak, completion](const HttpTaskPtr&, const XMLDocumentPtr& responseObject) {
         if (auto self = weak.lock()) {
-            self->handleXMLResponse(responseObject, 0, /*clearExistingData=*/false, completion);
+            self->handleXMLResponse(responseObject, 0, /*clearExistingData=*/false,
+                                    [completion](ErrorPtr error, std::shared_ptr<MVChannel>, XMLDocumentPtr document) {
+                                        if (completion) completion(error, document);
+                                    });
         } else if (completion) {
             completion(nullptr, responseObject);
         }
@@ -326,31 +332,36 @@ void MVHTTPClient::cancelTasksWithCompletion(std::function<void()> completion) {
 }
 
 void MVHTTPClient::handleXMLResponse(const XMLDocumentPtr& responseObject, std::optional<unsigned long> startingOffset,
-                                     bool clearExistingData, Completion completion) {
+                                     bool clearExistingData, BrowseCompletion completion) {
     std::weak_ptr<MVHTTPClient> weak = weak_from_this();
-    Platform::current().globalQueue().async([weak, responseObject, completion] {
+    Platform::current().globalQueue().async([weak, responseObject, startingOffset, clearExistingData, completion] {
         auto& platform = Platform::current();
-        auto deliver = [&platform, completion](ErrorPtr error, XMLDocumentPtr result) {
-            platform.mainQueue().post([completion, error, result] {
-                if (completion) completion(error, result);
+        auto deliver = [&platform, completion](ErrorPtr error, std::shared_ptr<MVChannel> channel, XMLDocumentPtr result) {
+            platform.mainQueue().post([completion, error, channel, result] {
+                if (completion) completion(error, channel, result);
             });
         };
-        if (!responseObject) {
-            deliver(nullptr, nullptr);
-            return;
-        }
-        auto root = responseObject->rootElement();
-        auto channel = root ? root.firstChildElement("channel") : XMLNode();
-        auto guid = channel ? channel.firstChildElement("guid") : XMLNode();
-        if (guid && !guid.stringValue().empty()) {
-            deliver(nullptr, responseObject);
+        if (!responseObject) return deliver(nullptr, nullptr, nullptr);
+        ErrorPtr readError;
+        auto dictionary = MVChannel::dictionaryFromDocument(responseObject, &readError);
+        const auto guid = dictionary ? stringValue(*dictionary, "guid").value_or("") : std::string();
+        if (!guid.empty()) {
+            auto store = MVCoreDataService::registered();
+            if (!store) return deliver(makeError("MVCoreDataService", 1, "The catalogue store is not set up"), nullptr, responseObject);
+            store->saveInBackground(
+                [dictionary = std::move(*dictionary), startingOffset, clearExistingData](StoreContext& context) {
+                    return importChannel(context, dictionary, startingOffset.value_or(0), clearExistingData);
+                },
+                [store, guid, completion](ErrorPtr error) {
+                    auto* context = store->mainContext();
+                    auto channel = context ? context->fetchChannel(guid) : nullptr;
+                    if (completion) completion(error, channel, nullptr);
+                });
             return;
         }
         // A document without a channel guid is read as an error document.
         ErrorPtr error;
-        ErrorPtr mappingError;
-        auto errorResponse = MTLXMLAdapter::modelOfClass<MVErrorResponse>(responseObject->documentNode(), &mappingError);
-        if (errorResponse && !mappingError) {
+        if (auto errorResponse = errorResponseOf(responseObject)) {
             const auto code = errorResponse->errorCode().value_or("");
             if (auto serviceWide = serviceWideError(code))
                 error = serviceWide;
@@ -361,8 +372,74 @@ void MVHTTPClient::handleXMLResponse(const XMLDocumentPtr& responseObject, std::
             auto self = weak.lock();
             if (auto handler = self ? self->globalErrorHandler() : nullptr) handler->globalNetworkErrorOccurred(error);
         }
-        deliver(error, responseObject);
+        deliver(error, nullptr, responseObject);
     });
+}
+
+ErrorPtr MVHTTPClient::importChannel(StoreContext& context, const Json& dictionary, unsigned long offset,
+                                     bool replacing) {
+    const auto guid = stringValue(dictionary, "guid").value_or("");
+    const Json emptyItems = Json::array();
+    auto found = dictionary.find("items");
+    const Json& items = found != dictionary.end() && found->is_array() ? *found : emptyItems;
+    if (replacing) {
+        // Items the new first page no longer lists leave the channel but stay stored.
+        std::vector<std::string> keep;
+        for (const auto& item : items)
+            if (auto itemGuid = stringValue(item, "guid"); itemGuid && !itemGuid->empty()) keep.push_back(*itemGuid);
+        if (auto error = context.detachItems(guid, keep)) return error;
+    }
+    auto channel = context.fetchChannel(guid, std::nullopt, std::nullopt, nullptr, /*withItems=*/false);
+    if (!channel) channel = std::make_shared<MVChannel>();
+    channel->updateFromJSON(dictionary);
+    if (auto error = context.saveChannel(*channel)) return error;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        Json item = items[i];
+        const auto itemID = stringValue(item, "itemID");
+        if (!itemID) continue;  // without a guid there is no key to keep it by
+        item["indexInChannel"] = static_cast<long long>(offset + i);
+        auto record = context.fetchItem(*itemID);
+        if (!record) record = std::make_shared<MVItem>();
+        record->updateFromJSON(item);
+        if (auto error = context.saveItem(*record, channel->channelID())) return error;
+    }
+    return nullptr;
+}
+
+HttpTaskPtr MVHTTPClient::browseToPath(const std::optional<std::string>& path, std::optional<unsigned long> offset,
+                                       std::optional<unsigned long> maxResults, const std::optional<std::string>& sortKey,
+                                       bool ascending, bool ignoreCache, bool clearExistingItems,
+                                       BrowseCompletion completion) {
+    Json parameters = Json::object();
+    if (offset) parameters["offset"] = std::to_string(*offset);
+    if (maxResults) parameters["max"] = std::to_string(*maxResults);
+    if (sortKey) {
+        parameters["sort"] = *sortKey;
+        parameters["order"] = ascending ? "asc" : "desc";
+    }
+    std::weak_ptr<MVHTTPClient> weak = weak_from_this();
+    return getPath(
+        path.value_or("browse"), parameters, ignoreCache,
+        [weak, offset, clearExistingItems, completion](const HttpTaskPtr&, const XMLDocumentPtr& document) {
+            if (auto self = weak.lock())
+                self->handleXMLResponse(document, offset, clearExistingItems, completion);
+            else if (completion)
+                completion(nullptr, nullptr, document);
+        },
+        onFailure([completion](ErrorPtr error, XMLDocumentPtr document) {
+            if (completion) completion(error, nullptr, document);
+        }));
+}
+
+HttpTaskPtr MVHTTPClient::browseToPath(const std::optional<std::string>& path, bool ignoreCache,
+                                       bool clearExistingItems, BrowseCompletion completion) {
+    return browseToPath(path, std::nullopt, std::nullopt, std::nullopt, /*ascending=*/true, ignoreCache,
+                        clearExistingItems, std::move(completion));
+}
+
+HttpTaskPtr MVHTTPClient::getItemWithGuid(const std::string& guid, bool ignoreCache, bool clearExistingItems,
+                                          BrowseCompletion completion) {
+    return browseToPath("browse/" + guid, ignoreCache, clearExistingItems, std::move(completion));
 }
 
 // ---- images ----

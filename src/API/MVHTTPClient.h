@@ -23,6 +23,8 @@ namespace movra {
 
 class MVHTTPClientGlobalErrorHandler;
 class MVAccount;
+class MVChannel;
+class StoreContext;
 class MVErrorResponse;
 class MVSettingsResponse;
 
@@ -91,10 +93,25 @@ public:
     HttpTaskPtr checkErrorStatusWithCompletion(Completion completion);
     /// Cancels every running data task; `completion` runs once afterwards, on the main queue.
     void cancelTasksWithCompletion(std::function<void()> completion);
-    /// Imports a received document into the catalogue (only the error path exists so far: a catalogue
-    /// document is handed back unchanged).
+    /// (error, the stored channel of a catalogue page, or else the document as received).
+    using BrowseCompletion =
+        std::function<void(ErrorPtr error, std::shared_ptr<MVChannel> channel, XMLDocumentPtr document)>;
+    /// Imports a received catalogue page into the store (replacing the channel's item list when
+    /// `clearExistingData`, else appending, numbered from `startingOffset`) and answers with the stored
+    /// channel; any other document is read as an error document and handed back.
     void handleXMLResponse(const XMLDocumentPtr& responseObject, std::optional<unsigned long> startingOffset,
-                           bool clearExistingData, Completion completion);
+                           bool clearExistingData, BrowseCompletion completion);
+
+    // Catalogue.
+    /// GET `path` ("browse" when none) with "offset", "max", "sort" and "order" as given, imported.
+    HttpTaskPtr browseToPath(const std::optional<std::string>& path, std::optional<unsigned long> offset,
+                             std::optional<unsigned long> maxResults, const std::optional<std::string>& sortKey,
+                             bool ascending, bool ignoreCache, bool clearExistingItems, BrowseCompletion completion);
+    HttpTaskPtr browseToPath(const std::optional<std::string>& path, bool ignoreCache, bool clearExistingItems,
+                             BrowseCompletion completion);
+    /// One title's page, "browse/<guid>".
+    HttpTaskPtr getItemWithGuid(const std::string& guid, bool ignoreCache, bool clearExistingItems,
+                                BrowseCompletion completion);
 
     /// Downloads a catalogue image on the shared session (not cancelled with the client's requests). The
     /// URL's query is replaced by "language", "type" and "deviceId".
@@ -160,6 +177,8 @@ public:
     const std::shared_ptr<HttpTransport>& session() const { return session_; }
 
 private:
+    /// The import of one channel dictionary, inside the store's transaction.
+    static ErrorPtr importChannel(StoreContext& context, const Json& dictionary, unsigned long offset, bool replacing);
     /// Stores the credentials of a successful sign-in; the last keychain error, if any.
     ErrorPtr storeSignIn(const std::string& token, const std::string& identityGuid, const std::string& accountGuid,
                          const std::string& userName);

@@ -4,6 +4,7 @@
 
 #include "API/MVHTTPClient.h"
 #include "Foundation/Strings.h"
+#include "Model/MVChannel.h"
 #include "Model/MVDataManager.h"
 #include "Model/ProfileManager.h"
 #include "Platform/Platform.h"
@@ -174,14 +175,14 @@ void MVDiscriminator::allowsKidsMode(AllowedCompletion completion) {
         return;
     }
     std::weak_ptr<MVDiscriminator> weak = weak_from_this();
-    MVDataManager::loadRootMenuItemsWithCompletion([weak, completion](ErrorPtr error, XMLDocumentPtr rootMenu) {
+    MVDataManager::loadRootMenuItemsWithCompletion([weak, completion](ErrorPtr error, std::shared_ptr<MVChannel> rootMenu) {
         if (error || !rootMenu) {
             if (completion) completion(false, error);
             return;
         }
         bool allowed = false;
-        for (const auto& keywords : MVDataManager::keywordsOfRootMenuItems(rootMenu)) {
-            if (containsStringCaseInsensitive(keywords, "lockable")) {
+        for (const auto& item : rootMenu->items()) {
+            if (containsStringCaseInsensitive(item->keywords().value_or(""), "lockable")) {
                 allowed = true;
                 break;
             }

@@ -25,6 +25,10 @@ public:
     virtual double monotonicSeconds() const = 0;
     /// Wall-clock time (ttl expiry, dates).
     virtual std::chrono::system_clock::time_point now() const = 0;
+    /// now() as seconds since 1970-01-01 00:00 UTC, the store's date scale.
+    double secondsSince1970() const {
+        return std::chrono::duration<double>(now().time_since_epoch()).count();
+    }
     /// Whether time only moves when a test advances it.
     virtual bool isManual() const { return false; }
     virtual void addListener(ClockListener* listener) {}

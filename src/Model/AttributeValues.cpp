@@ -97,14 +97,16 @@ std::optional<double> dateFromString(std::string_view text) {
     auto minute = skip(text, pos, ':') ? digits(text, pos, 2) : std::nullopt;
     auto second = skip(text, pos, ':') ? digits(text, pos, 2) : std::nullopt;
     if (!year || !month || !day || !hour || !minute || !second) return std::nullopt;
-    if (*hour > 23 || *minute > 59 || *second > 59) return std::nullopt;
+    // Plain ints from here: GCC's optimiser loses track of the checks above on the optionals.
+    const int h = hour.value_or(0), m = minute.value_or(0), s = second.value_or(0);
+    if (h > 23 || m > 59 || s > 59) return std::nullopt;
     const std::chrono::year_month_day date{std::chrono::year{*year}, std::chrono::month(static_cast<unsigned>(*month)),
                                            std::chrono::day(static_cast<unsigned>(*day))};
     if (!date.ok()) return std::nullopt;
     auto offset = zoneOffset(text.substr(pos));
     if (!offset) return std::nullopt;
     const auto days = std::chrono::sys_days(date).time_since_epoch().count();
-    return static_cast<double>(days) * 86400 + *hour * 3600 + *minute * 60 + *second - *offset;
+    return static_cast<double>(days) * 86400 + h * 3600 + m * 60 + s - *offset;
 }
 
 std::optional<double> dateFromValue(const Json& value) {

@@ -1,20 +1,36 @@
 #include "Model/MVCoreDataService.h"
 
 #include <filesystem>
+#include <future>
+#include <mutex>
 
-#include <sqlite3.h>
-
+#include "App/MVTavikLocale.h"
 #include "Foundation/Log.h"
+#include "Foundation/ThreadPoolQueue.h"
+#include "Model/MVChannel.h"
+#include "Model/SQLiteDatabase.h"
 #include "Platform/Platform.h"
 
 namespace movra {
 
 namespace {
+
+constexpr const char* kRootMenuGuid = "ROOT";
+
 ErrorPtr storeError(const std::string& message) { return makeError("MVCoreDataService", 1, message); }
+
 }  // namespace
 
+/// The writer's connection, shared with the queued saves so that they never outlive it.
+struct MVCoreDataService::Writer {
+    std::mutex mutex;
+    std::unique_ptr<SQLiteDatabase> database;
+};
+
 MVCoreDataService::MVCoreDataService(std::string directory)
-    : storePath_((std::filesystem::path(directory) / "MovraTavik.sqlite").string()) {}
+    : storePath_((std::filesystem::path(directory) / "MovraTavik.sqlite").string()),
+      queue_(std::make_unique<ThreadPoolQueue>("store writer", 1)),
+      writer_(std::make_shared<Writer>()) {}
 
 MVCoreDataService::~MVCoreDataService() { invalidateStack(); }
 
@@ -23,25 +39,40 @@ std::shared_ptr<MVCoreDataService> MVCoreDataService::registered() {
 }
 
 ErrorPtr MVCoreDataService::setupStack() {
-    if (db_) return nullptr;
+    if (isStackOpen()) return nullptr;
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(storePath_).parent_path(), ec);
-    if (sqlite3_open_v2(storePath_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr) != SQLITE_OK) {
-        auto error = storeError("Cannot open the catalogue store " + storePath_ + ": " +
-                                (db_ ? sqlite3_errmsg(db_) : "out of memory"));
-        sqlite3_close(db_);
-        db_ = nullptr;
-        Log::error("{}", error->localizedDescription);
+    ErrorPtr error;
+    auto writer = SQLiteDatabase::open(storePath_, SQLiteDatabase::Mode::ReadWrite, &error);
+    if (writer) error = writer->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
+    if (!error) error = StoreContext::prepareSchema(*writer);
+    std::unique_ptr<SQLiteDatabase> reader;
+    if (!error) reader = SQLiteDatabase::open(storePath_, SQLiteDatabase::Mode::ReadOnly, &error);
+    if (error) {
+        Log::error("Cannot open the catalogue store {}: {}", storePath_, error->summary());
         return error;
     }
-    return exec("PRAGMA journal_mode=WAL");
+    {
+        std::lock_guard lock(writer_->mutex);
+        writer_->database = std::move(writer);
+    }
+    reader_ = std::move(reader);
+    mainContext_ = std::make_unique<StoreContext>(*reader_);
+    return nullptr;
 }
 
+bool MVCoreDataService::isStackOpen() const { return reader_ != nullptr; }
+
 void MVCoreDataService::invalidateStack() {
-    if (!db_) return;
-    sqlite3_close_v2(db_);
-    db_ = nullptr;
+    if (!isStackOpen()) return;
+    // Saves already queued finish first; later ones find no connection.
+    queue_->sync([] {});
+    {
+        std::lock_guard lock(writer_->mutex);
+        writer_->database.reset();
+    }
+    mainContext_.reset();
+    reader_.reset();
 }
 
 ErrorPtr MVCoreDataService::deleteStoreFile() {
@@ -54,44 +85,67 @@ ErrorPtr MVCoreDataService::deleteStoreFile() {
     return nullptr;
 }
 
-ErrorPtr MVCoreDataService::exec(const std::string& sql) {
-    if (!db_) return storeError("The catalogue store is not open");
-    char* message = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-        auto error = storeError(message ? message : "SQLite error");
-        sqlite3_free(message);
-        return error;
-    }
-    return nullptr;
+StoreContext* MVCoreDataService::mainContext() { return mainContext_.get(); }
+
+void MVCoreDataService::saveInBackground(SaveBlock block, std::function<void(ErrorPtr)> completion) {
+    queue_->async([writer = writer_, block = std::move(block), completion = std::move(completion)] {
+        ErrorPtr error;
+        {
+            std::lock_guard lock(writer->mutex);
+            if (!writer->database) {
+                error = storeError("The catalogue store is closed");
+            } else {
+                StoreContext context(*writer->database);
+                error = writer->database->transaction([&] { return block(context); });
+            }
+        }
+        if (error) Log::error("Saving to the catalogue store failed: {}", error->summary());
+        Platform::current().mainQueue().post([error, completion] {
+            if (!error) Platform::current().notificationCenter().post(StoreDidSaveNotification);
+            if (completion) completion(error);
+        });
+    });
 }
 
-bool MVCoreDataService::hasTable(const std::string& name) {
-    if (!db_) return false;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?", -1, &stmt, nullptr) !=
-        SQLITE_OK)
-        return false;
-    sqlite3_bind_text(stmt, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-    const bool found = sqlite3_step(stmt) == SQLITE_ROW;
-    sqlite3_finalize(stmt);
-    return found;
+ErrorPtr MVCoreDataService::saveInBackgroundAndWait(SaveBlock block) {
+    auto done = std::make_shared<std::promise<ErrorPtr>>();
+    auto result = done->get_future();
+    queue_->async([writer = writer_, block = std::move(block), done] {
+        std::lock_guard lock(writer->mutex);
+        if (!writer->database) return done->set_value(storeError("The catalogue store is closed"));
+        StoreContext context(*writer->database);
+        done->set_value(writer->database->transaction([&] { return block(context); }));
+    });
+    ErrorPtr error = result.get();
+    if (!error) {
+        Platform::current().mainQueue().post([] {
+            Platform::current().notificationCenter().post(StoreDidSaveNotification);
+        });
+    }
+    return error;
 }
 
 void MVCoreDataService::deleteAllDataWithCompletion(std::function<void(ErrorPtr)> completion) {
-    ErrorPtr error;
-    if (!db_) error = setupStack();
-    for (const char* table : {"Item", "Channel"}) {
-        if (!error && hasTable(table)) error = exec(std::string("DELETE FROM ") + table);
-    }
-    if (error) Log::error("Deleting the catalogue failed: {}", error->localizedDescription);
+    ErrorPtr error = setupStack();
+    if (!error) error = saveInBackgroundAndWait([](StoreContext& context) { return context.deleteAll(); });
+    if (error) Log::error("Deleting the catalogue failed: {}", error->summary());
     if (completion) completion(error);
 }
 
+std::shared_ptr<MVChannel> MVCoreDataService::fetchRootMenuChannel() {
+    if (!mainContext_) return nullptr;
+    return mainContext_->fetchChannel(kRootMenuGuid, MVTavikLocale::mvtk_preferredLanguageString(),
+                                      Platform::current().clock().secondsSince1970());
+}
+
 void MVCoreDataService::deleteRootMenuChannel() {
-    if (!db_ && setupStack()) return;
-    if (!hasTable("Channel")) return;
-    if (auto error = exec("DELETE FROM Channel WHERE guid = 'ROOT'"))
-        Log::error("Deleting the root menu failed: {}", error->localizedDescription);
+    if (setupStack()) return;
+    const auto language = MVTavikLocale::mvtk_preferredLanguageString();
+    const double now = Platform::current().clock().secondsSince1970();
+    if (auto error = saveInBackgroundAndWait([language, now](StoreContext& context) {
+            return context.deleteChannels(kRootMenuGuid, language, now);
+        }))
+        Log::error("Deleting the root menu failed: {}", error->summary());
 }
 
 }  // namespace movra

@@ -1,21 +1,32 @@
-// MVCoreDataService: the catalogue store (one SQLite file in the data directory). It is registered in the
-// platform's object registry under its class, the way screens find it.
+// MVCoreDataService: the catalogue store: one SQLite file (WAL) in the data directory, written by one
+// serial writer queue and read on the main queue through the main context. Every save runs inside one
+// transaction on the writer queue; once it has committed, the store posts StoreDidSaveNotification on the
+// main queue and then calls the save's completion there. It is registered in the platform's object
+// registry under its class, the way screens find it.
 //
-// Thread contract: main queue for set-up and tear-down.
+// Thread contract: set-up, tear-down, mainContext() and the fetch helpers belong to the main queue; the
+// blocks given to the save operations run on the writer queue with the writer's context.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "Foundation/DispatchQueue.h"
 #include "Foundation/Error.h"
-
-struct sqlite3;
+#include "Model/StoreContext.h"
 
 namespace movra {
 
+class MVChannel;
+class SQLiteDatabase;
+
 class MVCoreDataService {
 public:
+    /// Posted on the main queue after every committed save.
+    static constexpr const char* StoreDidSaveNotification = "MVCoreDataServiceDidSaveNotification";
+    using SaveBlock = std::function<ErrorPtr(StoreContext& context)>;
+
     /// The store of the data model "MovraTavik" in `directory`.
     explicit MVCoreDataService(std::string directory);
     ~MVCoreDataService();
@@ -26,24 +37,37 @@ public:
     static std::shared_ptr<MVCoreDataService> registered();
 
     const std::string& storePath() const { return storePath_; }
-    /// Opens (creating when needed) the store file.
+    /// Opens (creating or upgrading when needed) the store file.
     ErrorPtr setupStack();
-    bool isStackOpen() const { return db_ != nullptr; }
-    /// Closes the store.
+    bool isStackOpen() const;
+    /// Lets the saves already queued finish, then closes the store.
     void invalidateStack();
     /// Removes the store file and its journal files (the stack must be invalidated first).
     ErrorPtr deleteStoreFile();
-    /// Deletes every stored channel and item.
+
+    /// The main queue's read context; nullptr while the stack is closed.
+    StoreContext* mainContext();
+    /// Runs `block` on the writer queue in one transaction (rolled back when it returns an error) and then
+    /// `completion` with the error on the main queue.
+    void saveInBackground(SaveBlock block, std::function<void(ErrorPtr)> completion);
+    /// The same, waiting on the calling thread (never the writer queue) for the commit.
+    ErrorPtr saveInBackgroundAndWait(SaveBlock block);
+
+    /// Deletes every stored channel and item, opening the store first when needed.
     void deleteAllDataWithCompletion(std::function<void(ErrorPtr)> completion);
-    /// Deletes the stored root menu channel.
+    /// The fresh root menu of the current language, or nullptr.
+    std::shared_ptr<MVChannel> fetchRootMenuChannel();
+    /// Deletes the fresh root menu of the current language, waiting for the save.
     void deleteRootMenuChannel();
 
 private:
-    ErrorPtr exec(const std::string& sql);
-    bool hasTable(const std::string& name);
+    struct Writer;
 
     std::string storePath_;
-    sqlite3* db_ = nullptr;
+    std::unique_ptr<DispatchQueue> queue_;
+    std::shared_ptr<Writer> writer_;
+    std::unique_ptr<SQLiteDatabase> reader_;
+    std::unique_ptr<StoreContext> mainContext_;
 };
 
 }  // namespace movra

@@ -2,11 +2,19 @@
 
 #include "API/MVHTTPClient.h"
 #include "Foundation/Localization.h"
+#include "Model/MVChannel.h"
+#include "Model/MVCoreDataService.h"
 #include "Platform/Platform.h"
 
 namespace movra {
 
 void MVDataManager::loadRootMenuItemsWithCompletion(RootMenuCompletion completion) {
+    if (auto store = MVCoreDataService::registered()) {
+        if (auto stored = store->fetchRootMenuChannel(); stored && !stored->items().empty()) {
+            if (completion) completion(nullptr, stored);
+            return;
+        }
+    }
     auto client = MVHTTPClient::sharedClient();
     if (!client) {
         Platform::current().mainQueue().post([completion] {
@@ -15,27 +23,14 @@ void MVDataManager::loadRootMenuItemsWithCompletion(RootMenuCompletion completio
         });
         return;
     }
-    auto answer = [completion](ErrorPtr error, XMLDocumentPtr document) {
-        if (!completion) return;
-        auto root = document && !error ? document->rootElement() : XMLNode();
-        const bool hasChannel = root && root.firstChildElement("channel");
-        completion(error, hasChannel ? document : nullptr);
-    };
-    client->getPath("browse", Json::object(), /*ignoreCache=*/false, client->onSuccess(answer),
-                    client->onFailure(answer));
-}
-
-std::vector<std::string> MVDataManager::keywordsOfRootMenuItems(const XMLDocumentPtr& rootMenu) {
-    std::vector<std::string> keywords;
-    auto root = rootMenu ? rootMenu->rootElement() : XMLNode();
-    auto channel = root ? root.firstChildElement("channel") : XMLNode();
-    if (!channel) return keywords;
-    for (const auto& item : channel.childElements()) {
-        if (item.name() != "item") continue;
-        auto node = item.firstChildElement("media:keywords");
-        keywords.push_back(node ? node.stringValue() : std::string());
-    }
-    return keywords;
+    client->browseToPath(std::nullopt, /*ignoreCache=*/true, /*clearExistingItems=*/true,
+                         [completion](ErrorPtr error, std::shared_ptr<MVChannel> channel, XMLDocumentPtr) {
+                             if (!completion) return;
+                             if (!error && channel && !channel->items().empty())
+                                 completion(nullptr, channel);
+                             else
+                                 completion(error, nullptr);
+                         });
 }
 
 }  // namespace movra

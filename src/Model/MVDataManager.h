@@ -1,24 +1,25 @@
-// MVDataManager: loads the catalogue's root menu. For now the menu comes straight from the back end as
-// its feed document; the catalogue store will keep it and answer from there while it is fresh.
+// MVDataManager: the catalogue's root menu, served from the store while it is fresh for the current
+// language and fetched otherwise.
 //
 // Thread contract: main queue; completions run on the main queue.
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "Foundation/Error.h"
-#include "Utilities/XMLDocument.h"
 
 namespace movra {
 
+class MVChannel;
+
 class MVDataManager {
 public:
-    /// (error, the root menu feed): no document and no error when the answer held no channel.
-    using RootMenuCompletion = std::function<void(ErrorPtr error, XMLDocumentPtr rootMenu)>;
+    /// (error, the root menu channel with at least one item, or nullptr).
+    using RootMenuCompletion = std::function<void(ErrorPtr error, std::shared_ptr<MVChannel> rootMenu)>;
 
+    /// Answers at once from a fresh stored root menu; otherwise fetches and imports it first.
     static void loadRootMenuItemsWithCompletion(RootMenuCompletion completion);
-    /// The keywords of the root menu's items, in menu order.
-    static std::vector<std::string> keywordsOfRootMenuItems(const XMLDocumentPtr& rootMenu);
 };
 
 }  // namespace movra

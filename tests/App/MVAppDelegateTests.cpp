@@ -5,6 +5,9 @@
 #include "App/MVDiscriminator.h"
 #include "App/SecurityManager.h"
 #include "Cast/MVCastManager.h"
+#include "Model/MVChannel.h"
+#include "Model/MVCoreDataService.h"
+#include "Model/MVItem.h"
 #include "Model/MVSharedSearchCache.h"
 #include "Model/ProfileManager.h"
 #include "Root/MVNavigationController.h"
@@ -191,14 +194,23 @@ TEST(MVAppDelegate, DeviceLanguageChangeEmptiesTheStoredCatalogue) {
         SCOPED_TRACE(c.lastLanguage.value_or("(none)"));
         App a;
         const auto file = a.dir.file("MovraTavik.sqlite");
+        {
+            MVCoreDataService store(a.dir.path());
+            ASSERT_FALSE(store.setupStack());
+            ASSERT_FALSE(store.saveInBackgroundAndWait([](StoreContext& context) -> ErrorPtr {
+                for (const char* guid : {"ROOT", "films"}) {
+                    MVChannel channel;
+                    channel.setChannelID(guid);
+                    channel.setGuid(guid);
+                    if (auto error = context.saveChannel(channel)) return error;
+                    MVItem item;
+                    item.setItemID(std::string(guid) + "-a");
+                    if (auto error = context.saveItem(item, std::string(guid))) return error;
+                }
+                return nullptr;
+            }));
+        }
         sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db,
-                               "CREATE TABLE Channel(guid TEXT); CREATE TABLE Item(guid TEXT);"
-                               "INSERT INTO Channel VALUES('ROOT'),('films'); INSERT INTO Item VALUES('a'),('b');",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
         a.hasRunBefore();
         if (c.lastLanguage)
             a.tp->defaults->setObject("MVTKLastUserLanguageKey", *c.lastLanguage);

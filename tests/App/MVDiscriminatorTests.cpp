@@ -4,7 +4,9 @@
 #include "App/MVDiscriminator.h"
 #include "App/MVDiscriminatorClient.h"
 #include "App/MVTavikLocale.h"
+#include "Model/MVCoreDataService.h"
 #include "Model/ProfileManager.h"
+#include "support/TemporaryDirectory.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
@@ -137,12 +139,17 @@ TEST(MVDiscriminatorClient, MapsTheAnswerToServiceErrors) {
 std::string rootMenu(const std::vector<std::string>& keywords) {
     std::string items;
     for (const auto& k : keywords)
-        items += "<item><guid>G</guid><media:keywords>" + k + "</media:keywords></item>";
-    return "<rss xmlns:media=\"http://search.yahoo.com/mrss/\"><channel><guid>ROOT</guid>" + items + "</channel></rss>";
+        items += "<item><guid>" + k + "</guid><media:keywords>" + k + "</media:keywords></item>";
+    return "<rss xmlns:media=\"http://search.yahoo.com/mrss/\"><channel><guid>ROOT</guid><ttl>15</ttl>" + items +
+           "</channel></rss>";
 }
 
 TEST(MVDiscriminator, KidsModeAndProfilesAreCachedOnlyOnceKnown) {
+    test::TemporaryDirectory directory;
     TestPlatform platform;
+    auto store = std::make_shared<MVCoreDataService>(directory.path());
+    ASSERT_FALSE(store->setupStack());
+    platform.platform().setObject(store);
     auto discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
     MVHTTPClient::initSharedClientWithHost("api.test");
     ScriptedReply next = reply(500, "text/plain", "down");
@@ -178,7 +185,8 @@ TEST(MVDiscriminator, KidsModeAndProfilesAreCachedOnlyOnceKnown) {
     EXPECT_TRUE(ask().kidsMode);
     EXPECT_EQ(platform.network->requestCount(), before + 1);
 
-    // A new region check starts afresh.
+    // A new region check starts afresh (the stored menu went with the cache clearing).
+    store->deleteRootMenuChannel();
     discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
     auto refused = ask();
     EXPECT_FALSE(refused.error);

@@ -1,0 +1,48 @@
+// SQLiteDatabase: one connection to an SQLite file, with its prepared statements cached by their text
+// and transactions that either commit whole or leave nothing behind.
+//
+// Thread contract: one thread at a time uses a connection (the store gives each queue its own).
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "Foundation/Error.h"
+#include "Model/SQLiteStatement.h"
+
+struct sqlite3;
+
+namespace movra {
+
+class SQLiteDatabase {
+public:
+    enum class Mode { ReadWrite, ReadOnly };
+
+    /// Opens (creating in read-write mode) the file; nullptr with `*error` set when it cannot be opened.
+    static std::unique_ptr<SQLiteDatabase> open(const std::string& path, Mode mode, ErrorPtr* error);
+    ~SQLiteDatabase();
+    SQLiteDatabase(const SQLiteDatabase&) = delete;
+    SQLiteDatabase& operator=(const SQLiteDatabase&) = delete;
+
+    /// Runs one or more statements without results.
+    ErrorPtr exec(const std::string& sql);
+    /// The cached statement for `sql`, reset and unbound; nullptr with `*error` when it does not compile.
+    SQLiteStatement* prepare(const std::string& sql, ErrorPtr* error);
+    /// Runs `body` inside BEGIN IMMEDIATE ... COMMIT; an error from `body` or the commit rolls back.
+    ErrorPtr transaction(const std::function<ErrorPtr()>& body);
+    int userVersion();
+    ErrorPtr setUserVersion(int version);
+    /// Rows changed by the last statement.
+    long long changes() const;
+    ErrorPtr lastError() const;
+
+private:
+    explicit SQLiteDatabase(sqlite3* db) : db_(db) {}
+
+    sqlite3* db_;
+    std::map<std::string, SQLiteStatement, std::less<>> statements_;
+};
+
+}  // namespace movra

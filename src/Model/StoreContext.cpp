@@ -1,0 +1,282 @@
+#include "Model/StoreContext.h"
+
+#include "Foundation/Strings.h"
+#include "Model/MVChannel.h"
+#include "Model/MVItem.h"
+#include "Model/SQLiteDatabase.h"
+
+namespace movra {
+
+namespace {
+
+constexpr int kSchemaVersion = 1;
+
+std::string columnType(EntityAttribute::Kind kind) {
+    switch (kind) {
+        case EntityAttribute::Kind::Integer:
+        case EntityAttribute::Kind::Boolean: return "INTEGER";
+        case EntityAttribute::Kind::Date: return "REAL";
+        default: return "TEXT";
+    }
+}
+
+std::string quoted(const std::string& name) { return "\"" + name + "\""; }
+
+std::string columnList(const std::vector<EntityAttribute>& attributes, const std::string& table = {}) {
+    std::vector<std::string> names;
+    for (const auto& attribute : attributes) names.push_back((table.empty() ? "" : table + ".") + quoted(attribute.name));
+    return join(names, ", ");
+}
+
+std::string createTable(const std::string& name, const std::vector<EntityAttribute>& attributes,
+                        const std::string& key, const std::string& extra) {
+    std::vector<std::string> columns;
+    for (const auto& attribute : attributes) columns.push_back(quoted(attribute.name) + " " + columnType(attribute.kind));
+    return "CREATE TABLE " + name + " (" + join(columns, ", ") + extra + ", PRIMARY KEY (" + quoted(key) + "))";
+}
+
+/// Every attribute of `attributes` read from the statement's first columns, in order.
+Json rowValues(const SQLiteStatement& row, const std::vector<EntityAttribute>& attributes) {
+    Json values = Json::object();
+    for (std::size_t i = 0; i < attributes.size(); ++i) {
+        Json value = row.columnValue(static_cast<int>(i));
+        if (attributes[i].kind == EntityAttribute::Kind::Boolean && value.is_number()) value = value.get<long long>() != 0;
+        if (attributes[i].kind == EntityAttribute::Kind::Date && value.is_number()) value = value.get<double>();
+        values[attributes[i].name] = std::move(value);
+    }
+    return values;
+}
+
+std::shared_ptr<MVItem> itemFromRow(const SQLiteStatement& row) {
+    const auto& attributes = MVItem::attributes();
+    auto item = std::make_shared<MVItem>();
+    item->setAttributeValues(rowValues(row, attributes));
+    item->setChannelID(row.columnText(static_cast<int>(attributes.size())));
+    return item;
+}
+
+/// The upsert of every attribute of an entity: insert, or update every column of the existing row.
+std::string upsert(const std::string& table, const std::vector<EntityAttribute>& attributes, const std::string& key,
+                   const std::vector<std::string>& extraColumns) {
+    std::vector<std::string> columns, placeholders, updates;
+    for (const auto& attribute : attributes) {
+        columns.push_back(quoted(attribute.name));
+        placeholders.push_back("?");
+        if (attribute.name != key) updates.push_back(quoted(attribute.name) + " = excluded." + quoted(attribute.name));
+    }
+    for (const auto& extra : extraColumns) {
+        columns.push_back(extra);
+        placeholders.push_back("?");
+    }
+    return "INSERT INTO " + table + " (" + join(columns, ", ") + ") VALUES (" + join(placeholders, ", ") +
+           ") ON CONFLICT (" + quoted(key) + ") DO UPDATE SET " + join(updates, ", ");
+}
+
+}  // namespace
+
+ErrorPtr StoreContext::prepareSchema(SQLiteDatabase& database) {
+    const int version = database.userVersion();
+    if (version == kSchemaVersion) return nullptr;
+    if (version > kSchemaVersion)
+        return makeError("MVCoreDataService", 2, "The catalogue store was written by a newer version of the app");
+    return database.transaction([&database]() -> ErrorPtr {
+        // Older layouts held nothing that cannot be fetched again.
+        for (const char* table : {"Item", "Channel"})
+            if (auto error = database.exec(std::string("DROP TABLE IF EXISTS ") + table)) return error;
+        const std::string statements[] = {
+            createTable("Channel", MVChannel::attributes(), "channelID", ""),
+            createTable("Item", MVItem::attributes(), "itemID", ", channel TEXT, position INTEGER"),
+            "CREATE INDEX ItemByChannel ON Item (channel, indexInChannel)",
+            "CREATE INDEX ItemByGuid ON Item (guid)",
+            "CREATE INDEX ItemByWatchlist ON Item (isInWatchlist)",
+            "CREATE INDEX ChannelByGuid ON Channel (guid)",
+        };
+        for (const auto& sql : statements)
+            if (auto error = database.exec(sql)) return error;
+        return database.setUserVersion(kSchemaVersion);
+    });
+}
+
+std::string StoreContext::itemSelect(const ItemQuery& query, std::vector<std::string>& arguments, bool count) const {
+    std::string sql = count ? "SELECT COUNT(*)" : "SELECT " + columnList(MVItem::attributes(), "Item") + ", Item.channel";
+    sql += " FROM Item LEFT JOIN Channel ON Item.channel = Channel.channelID WHERE 1";
+    if (query.channelGuid) {
+        sql += " AND Channel.guid = ?";
+        arguments.push_back(*query.channelGuid);
+    }
+    if (query.userLanguage) {
+        sql += " AND Channel.userLanguage = ?";
+        arguments.push_back(*query.userLanguage);
+    }
+    if (query.freshAt) sql += " AND Channel.ttlExpiration > " + std::to_string(*query.freshAt);
+    if (query.watchlistOnly) sql += " AND Item.isInWatchlist > 0";
+    if (query.filter) {
+        sql += " AND (" + query.filter->sql() + ")";
+        arguments.insert(arguments.end(), query.filter->arguments().begin(), query.filter->arguments().end());
+    }
+    if (!count && !query.sortKeys.empty()) {
+        std::vector<std::string> order;
+        for (const auto& [key, ascending] : query.sortKeys) order.push_back("Item." + quoted(key) + (ascending ? " ASC" : " DESC"));
+        sql += " ORDER BY " + join(order, ", ");
+    }
+    if (!count && query.limit) sql += " LIMIT " + std::to_string(*query.limit);
+    return sql;
+}
+
+std::vector<std::shared_ptr<MVItem>> StoreContext::fetchItems(const ItemQuery& query, ErrorPtr* error) {
+    std::vector<std::shared_ptr<MVItem>> items;
+    std::vector<std::string> arguments;
+    auto* statement = db_.prepare(itemSelect(query, arguments, /*count=*/false), error);
+    if (!statement) return items;
+    for (std::size_t i = 0; i < arguments.size(); ++i) statement->bindText(static_cast<int>(i + 1), arguments[i]);
+    for (;;) {
+        auto step = statement->step();
+        if (step == SQLiteStatement::Step::Row) {
+            items.push_back(itemFromRow(*statement));
+            continue;
+        }
+        if (step == SQLiteStatement::Step::Error && error) *error = db_.lastError();
+        break;
+    }
+    statement->reset();
+    return items;
+}
+
+long long StoreContext::countItems(const ItemQuery& query, ErrorPtr* error) {
+    std::vector<std::string> arguments;
+    auto* statement = db_.prepare(itemSelect(query, arguments, /*count=*/true), error);
+    if (!statement) return 0;
+    for (std::size_t i = 0; i < arguments.size(); ++i) statement->bindText(static_cast<int>(i + 1), arguments[i]);
+    const long long count = statement->step() == SQLiteStatement::Step::Row ? statement->columnInt64(0) : 0;
+    statement->reset();
+    return count;
+}
+
+std::shared_ptr<MVItem> StoreContext::fetchItem(const std::string& itemID, ErrorPtr* error) {
+    auto* statement = db_.prepare("SELECT " + columnList(MVItem::attributes()) + ", channel FROM Item WHERE itemID = ?",
+                                  error);
+    if (!statement) return nullptr;
+    statement->bindText(1, itemID);
+    std::shared_ptr<MVItem> item;
+    if (statement->step() == SQLiteStatement::Step::Row) item = itemFromRow(*statement);
+    statement->reset();
+    return item;
+}
+
+std::shared_ptr<MVChannel> StoreContext::fetchChannel(const std::string& guid,
+                                                      const std::optional<std::string>& userLanguage,
+                                                      std::optional<double> freshAt, ErrorPtr* error,
+                                                      bool withItems) {
+    std::string sql = "SELECT " + columnList(MVChannel::attributes()) + " FROM Channel WHERE guid = ?";
+    if (userLanguage) sql += " AND userLanguage = ?";
+    if (freshAt) sql += " AND ttlExpiration > " + std::to_string(*freshAt);
+    sql += " LIMIT 1";
+    auto* statement = db_.prepare(sql, error);
+    if (!statement) return nullptr;
+    statement->bindText(1, guid);
+    if (userLanguage) statement->bindText(2, *userLanguage);
+    std::shared_ptr<MVChannel> channel;
+    if (statement->step() == SQLiteStatement::Step::Row) {
+        channel = std::make_shared<MVChannel>();
+        channel->setAttributeValues(rowValues(*statement, MVChannel::attributes()));
+    }
+    statement->reset();
+    if (!channel || !channel->channelID() || !withItems) return channel;
+
+    auto* items = db_.prepare("SELECT " + columnList(MVItem::attributes()) +
+                                  ", channel FROM Item WHERE channel = ? ORDER BY position ASC",
+                              error);
+    if (!items) return nullptr;
+    items->bindText(1, *channel->channelID());
+    while (items->step() == SQLiteStatement::Step::Row) channel->addItemsObject(itemFromRow(*items));
+    items->reset();
+    return channel;
+}
+
+ErrorPtr StoreContext::saveChannel(const MVChannel& channel) {
+    ErrorPtr error;
+    const auto& attributes = MVChannel::attributes();
+    auto* statement = db_.prepare(upsert("Channel", attributes, "channelID", {}), &error);
+    if (!statement) return error;
+    const Json values = channel.attributeValues();
+    for (std::size_t i = 0; i < attributes.size(); ++i) statement->bind(static_cast<int>(i + 1), values[attributes[i].name]);
+    return statement->run();
+}
+
+ErrorPtr StoreContext::saveItem(const MVItem& item, const std::optional<std::string>& channelID) {
+    ErrorPtr error;
+    std::optional<long long> position;
+    if (channelID) {
+        auto* last = db_.prepare("SELECT COALESCE(MAX(position), -1) + 1 FROM Item WHERE channel = ?", &error);
+        if (!last) return error;
+        last->bindText(1, *channelID);
+        if (last->step() == SQLiteStatement::Step::Row) position = last->columnInt64(0);
+        last->reset();
+    }
+    const auto& attributes = MVItem::attributes();
+    // Joining a channel appends; staying in it keeps the place; leaving it clears the place.
+    static const std::string sql = upsert("Item", attributes, "itemID", {"channel", "position"}) +
+                                   ", channel = excluded.channel, position = CASE WHEN Item.channel IS "
+                                   "excluded.channel THEN Item.position ELSE excluded.position END";
+    auto* statement = db_.prepare(sql, &error);
+    if (!statement) return error;
+    const Json values = item.attributeValues();
+    int index = 1;
+    for (const auto& attribute : attributes) statement->bind(index++, values[attribute.name]);
+    if (channelID)
+        statement->bindText(index++, *channelID);
+    else
+        statement->bindNull(index++);
+    if (position)
+        statement->bindInt64(index, *position);
+    else
+        statement->bindNull(index);
+    return statement->run();
+}
+
+ErrorPtr StoreContext::detachItems(const std::string& channelGuid, const std::vector<std::string>& keepGuids) {
+    std::string sql =
+        "UPDATE Item SET channel = NULL, position = NULL WHERE channel IN (SELECT channelID FROM Channel WHERE guid = ?)";
+    if (!keepGuids.empty()) {
+        std::vector<std::string> placeholders(keepGuids.size(), "?");
+        sql += " AND (guid IS NULL OR guid NOT IN (" + join(placeholders, ", ") + "))";
+    }
+    ErrorPtr error;
+    auto* statement = db_.prepare(sql, &error);
+    if (!statement) return error;
+    statement->bindText(1, channelGuid);
+    for (std::size_t i = 0; i < keepGuids.size(); ++i) statement->bindText(static_cast<int>(i + 2), keepGuids[i]);
+    return statement->run();
+}
+
+ErrorPtr StoreContext::deleteChannels(const std::optional<std::string>& guid,
+                                      const std::optional<std::string>& userLanguage, std::optional<double> freshAt) {
+    std::string where = " WHERE 1";
+    std::vector<std::string> arguments;
+    if (guid) {
+        where += " AND guid = ?";
+        arguments.push_back(*guid);
+    }
+    if (userLanguage) {
+        where += " AND userLanguage = ?";
+        arguments.push_back(*userLanguage);
+    }
+    if (freshAt) where += " AND ttlExpiration > " + std::to_string(*freshAt);
+    for (const std::string& sql :
+         {"UPDATE Item SET channel = NULL, position = NULL WHERE channel IN (SELECT channelID FROM Channel" + where + ")",
+          "DELETE FROM Channel" + where}) {
+        ErrorPtr error;
+        auto* statement = db_.prepare(sql, &error);
+        if (!statement) return error;
+        for (std::size_t i = 0; i < arguments.size(); ++i) statement->bindText(static_cast<int>(i + 1), arguments[i]);
+        if (auto failed = statement->run()) return failed;
+    }
+    return nullptr;
+}
+
+ErrorPtr StoreContext::deleteAll() {
+    if (auto error = db_.exec("DELETE FROM Item")) return error;
+    return db_.exec("DELETE FROM Channel");
+}
+
+}  // namespace movra

@@ -1,0 +1,238 @@
+// Feed pages imported into the store: replacing and appending imports, numbering across pages, the error
+// path, the root-menu cache, the browse query keys, transactions and live queries.
+#include "API/MVHTTPClient.h"
+#include "App/MVDiscriminator.h"
+#include "Foundation/Strings.h"
+#include "Model/FetchedResultsController.h"
+#include "Model/MVChannel.h"
+#include "Model/MVCoreDataService.h"
+#include "Model/MVDataManager.h"
+#include "Model/MVItem.h"
+#include "support/TemporaryDirectory.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace movra {
+namespace {
+
+using test::ScriptedReply;
+
+std::string feed(const std::string& guid, const std::vector<std::string>& itemGuids, const std::string& ttl = "15") {
+    std::string items;
+    for (const auto& g : itemGuids)
+        items +=
+            "<item><guid>" + g + "</guid><title>Title " + g + "</title><media:keywords>Film</media:keywords></item>";
+    return "<rss version=\"2.0\" xmlns:stravo=\"urn:stravo\" xmlns:media=\"http://search.yahoo.com/mrss/\"><channel>"
+           "<guid>" +
+           guid + "</guid><title>" + guid + "</title><ttl>" + ttl + "</ttl><stravo:totalResults>" +
+           std::to_string(itemGuids.size()) + "</stravo:totalResults>" + items + "</channel></rss>";
+}
+
+class CatalogueImportTest : public ::testing::Test {
+  protected:
+    CatalogueImportTest() {
+        MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"cc", {"SE"}}, {"name", "MVTK"}});
+        client = MVHTTPClient::initSharedClientWithHost("api.test");
+        store = std::make_shared<MVCoreDataService>(directory.path());
+        EXPECT_FALSE(store->setupStack());
+        env.platform().setObject(store);
+    }
+    ~CatalogueImportTest() override { store->invalidateStack(); }
+
+    struct Answer {
+        ErrorPtr error;
+        std::shared_ptr<MVChannel> channel;
+        XMLDocumentPtr document;
+    };
+    Answer import(const std::string& xml, std::optional<unsigned long> offset, bool replacing) {
+        bool done = false;
+        Answer answer;
+        client->handleXMLResponse(xml.empty() ? nullptr : XMLDocument::parse(xml), offset, replacing,
+                                  [&](ErrorPtr e, std::shared_ptr<MVChannel> c, XMLDocumentPtr d) {
+                                      answer = {e, c, d};
+                                      done = true;
+                                  });
+        EXPECT_TRUE(env.runUntil([&] { return done; }));
+        return answer;
+    }
+
+    /// "guid@index" of the channel's items in indexInChannel order, as screens list them.
+    std::vector<std::string> listed(const std::string& channelGuid) {
+        StoreContext::ItemQuery query;
+        query.channelGuid = channelGuid;
+        std::vector<std::string> out;
+        for (const auto& item : store->mainContext()->fetchItems(query))
+            out.push_back(item->guid().value_or("?") + "@" + std::to_string(item->indexInChannel().value_or(-1)));
+        return out;
+    }
+
+    test::TemporaryDirectory directory;
+    test::TestPlatform env;
+    std::shared_ptr<MVHTTPClient> client;
+    std::shared_ptr<MVCoreDataService> store;
+};
+
+TEST_F(CatalogueImportTest, ReplacingAndAppendingPages) {
+    auto first = import(feed("films", {"a", "b", "c"}), 0, /*replacing=*/true);
+    ASSERT_FALSE(first.error);
+    ASSERT_TRUE(first.channel);
+    EXPECT_EQ(first.channel->items().size(), 3u);
+    EXPECT_EQ(listed("films"), (std::vector<std::string>{"a@0", "b@1", "c@2"}));
+
+    // A later page numbers from its offset.
+    import(feed("films", {"d", "e"}), 40, /*replacing=*/false);
+    EXPECT_EQ(listed("films"), (std::vector<std::string>{"a@0", "b@1", "c@2", "d@40", "e@41"}));
+
+    // An item that moved to another page keeps its record and takes the new number.
+    import(feed("films", {"a"}), 41, /*replacing=*/false);
+    EXPECT_EQ(listed("films"), (std::vector<std::string>{"b@1", "c@2", "d@40", "a@41", "e@41"}));
+
+    // A new first page detaches what it no longer lists; the records stay stored.
+    import(feed("films", {"c", "x"}), 0, /*replacing=*/true);
+    EXPECT_EQ(listed("films"), (std::vector<std::string>{"c@0", "x@1"}));
+    auto detached = store->mainContext()->fetchItem("films-a");
+    ASSERT_TRUE(detached);
+    EXPECT_FALSE(detached->channelID());
+
+    // A first page without item guids empties the channel.
+    import(feed("films", {}), 0, /*replacing=*/true);
+    EXPECT_TRUE(listed("films").empty());
+    // Other channels are untouched by all this.
+    import(feed("kids", {"a"}), 0, true);
+    EXPECT_EQ(listed("kids"), (std::vector<std::string>{"a@0"}));
+    EXPECT_TRUE(listed("films").empty());
+}
+
+TEST_F(CatalogueImportTest, DocumentsThatAreNoCataloguePage) {
+    struct Case {
+        const char* what;
+        std::string xml;
+        std::optional<std::int64_t> code;
+        bool document;
+    } cases[] = {
+        {"not XML", "", std::nullopt, false},
+        {"geo-block", "<result><status>Failure</status><errorCode>ST1005</errorCode></result>", 1005, true},
+        {"other code", "<result><status>Failure</status><errorCode>ST2002</errorCode></result>", 2002, true},
+        {"empty channel guid", "<rss><channel><guid></guid></channel></rss>", std::nullopt, true},
+    };
+    for (const auto& c : cases) {
+        auto answer = import(c.xml, 0, true);
+        EXPECT_FALSE(answer.channel) << c.what;
+        EXPECT_EQ(answer.document != nullptr, c.document) << c.what;
+        if (c.code) {
+            ASSERT_TRUE(answer.error) << c.what;
+            EXPECT_EQ(answer.error->domain, kMovraErrorDomain);
+            EXPECT_EQ(answer.error->code, *c.code);
+        } else {
+            EXPECT_FALSE(answer.error) << c.what;
+        }
+    }
+}
+
+TEST_F(CatalogueImportTest, AFailedSaveLeavesTheStoreAsItWas) {
+    import(feed("films", {"a", "b"}), 0, true);
+    auto error = store->saveInBackgroundAndWait([](StoreContext& context) -> ErrorPtr {
+        context.deleteAll();
+        return makeError("test", 1, "failed half-way");
+    });
+    EXPECT_TRUE(error);
+    EXPECT_EQ(listed("films"), (std::vector<std::string>{"a@0", "b@1"}));
+}
+
+TEST_F(CatalogueImportTest, RootMenuComesFromTheStoreWhileFreshForTheLanguage) {
+    env.network->setScript([](const HttpRequest&) {
+        return ScriptedReply{
+            200, {{"Content-Type", "application/rss+xml"}}, feed("ROOT", {"LANDING", "KIDS"}), nullptr, false};
+    });
+    auto load = [&] {
+        bool done = false;
+        std::shared_ptr<MVChannel> menu;
+        MVDataManager::loadRootMenuItemsWithCompletion([&](ErrorPtr, std::shared_ptr<MVChannel> channel) {
+            menu = channel;
+            done = true;
+        });
+        EXPECT_TRUE(env.runUntil([&] { return done; }));
+        return menu;
+    };
+    auto menu = load();
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->items().size(), 2u);
+    EXPECT_EQ(env.network->requestCount(), 1u);
+    EXPECT_TRUE(load());
+    EXPECT_EQ(env.network->requestCount(), 1u);
+
+    // Another language, or the ttl passed, fetches again.
+    env.locale->languageCode_ = "fi";
+    EXPECT_TRUE(load());
+    EXPECT_EQ(env.network->requestCount(), 2u);
+    env.advance(16 * 60);
+    EXPECT_TRUE(load());
+    EXPECT_EQ(env.network->requestCount(), 3u);
+
+    store->deleteRootMenuChannel();
+    EXPECT_FALSE(store->fetchRootMenuChannel());
+}
+
+TEST_F(CatalogueImportTest, BrowseQueryKeys) {
+    env.network->setScript([](const HttpRequest&) {
+        return ScriptedReply{200, {{"Content-Type", "application/rss+xml"}}, feed("films", {"a"}), nullptr, false};
+    });
+    struct Case {
+        std::optional<unsigned long> offset, max;
+        std::optional<std::string> sort;
+        bool ascending;
+        std::string query;
+    } cases[] = {
+        {0, 30, "title", false, "language=sv_mvtk&max=30&offset=0&order=desc&sort=title"},
+        {std::nullopt, std::nullopt, std::nullopt, false, "language=sv_mvtk"},
+        {60, 30, std::nullopt, true, "language=sv_mvtk&max=30&offset=60"},
+    };
+    for (const auto& c : cases) {
+        bool done = false;
+        client->browseToPath("browse/films", c.offset, c.max, c.sort, c.ascending, true, true,
+                             [&](ErrorPtr, std::shared_ptr<MVChannel>, XMLDocumentPtr) { done = true; });
+        ASSERT_TRUE(env.runUntil([&] { return done; }));
+        EXPECT_EQ(env.network->requests().back().url, "https://api.test/stoffice/client/ios/browse/films?" + c.query);
+    }
+}
+
+class CountingDelegate : public FetchedResultsControllerDelegate {
+  public:
+    void controllerDidChangeContent(FetchedResultsController&) override { ++changes; }
+    int changes = 0;
+};
+
+TEST_F(CatalogueImportTest, LiveQueryUpdatesOncePerTurnAndOnlyOnChange) {
+    import(feed("films", {"a", "b"}), 0, true);
+    auto controller = std::make_shared<FetchedResultsController>(
+        [] {
+            StoreContext::ItemQuery query;
+            query.channelGuid = "films";
+            return query;
+        },
+        "alphabeticSectionKey");
+    auto delegate = std::make_shared<CountingDelegate>();
+    controller->setDelegate(delegate);
+    ASSERT_FALSE(controller->performFetch());
+    EXPECT_EQ(controller->fetchedObjects().size(), 2u);
+    ASSERT_EQ(controller->sections().size(), 1u);
+    EXPECT_EQ(controller->sections()[0].name, "T");
+
+    // Two saves before the loop turns: one update.
+    store->saveInBackgroundAndWait([](StoreContext& c) { return c.detachItems("films", {"a"}); });
+    store->saveInBackgroundAndWait([](StoreContext&) -> ErrorPtr { return nullptr; });
+    env.main().runPending();
+    env.main().runPending();
+    EXPECT_EQ(delegate->changes, 1);
+    EXPECT_EQ(controller->fetchedObjects().size(), 1u);
+
+    // A save that changes nothing the query sees: no update.
+    store->saveInBackgroundAndWait([](StoreContext&) -> ErrorPtr { return nullptr; });
+    env.main().runPending();
+    env.main().runPending();
+    EXPECT_EQ(delegate->changes, 1);
+}
+
+}  // namespace
+}  // namespace movra
