@@ -8,16 +8,10 @@
 #include "Utilities/MVXMLDictonarySerializer.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace movra {
 
 namespace {
-
-double secondsSince1970Now() {
-    using namespace std::chrono;
-    return duration<double>(Platform::current().clock().now().time_since_epoch()).count();
-}
 
 Json withCalculatedValues(Json channel) {
     if (auto guid = stringValue(channel, "guid")) channel["channelID"] = *guid;
@@ -38,7 +32,7 @@ Json withCalculatedValues(Json channel) {
 XMLTransformer MVChannel::ttlExpirationXMLTransformer() {
     return [](const std::vector<XMLNode>& nodes) -> std::optional<Json> {
         const double minutes = nodes.empty() ? 0 : floatingValue(nodes.front().stringValue());
-        return secondsSince1970Now() + (minutes == 0 ? 2 : minutes * 60);
+        return Platform::current().clock().secondsSince1970() + (minutes == 0 ? 2 : minutes * 60);
     };
 }
 
