@@ -1,4 +1,5 @@
-// MVDiskImageCache: file naming, the cache policy, background writes, files that are no picture, emptying.
+// MVDiskImageCache: file naming, the cache policy, background writes, files that are no picture, emptying,
+// and the memory limit.
 #include "Utilities/MVDiskImageCache.h"
 #include "support/TestImages.h"
 
@@ -84,6 +85,19 @@ TEST_F(MVDiskImageCacheTest, RemoveAllObjectsEmptiesMemoryAndDiskForGood) {
     cache->cacheImage(test::paintedImage(2, 2), requestFor(kPoster));
     settle();
     EXPECT_EQ(filesIn(cache->folderPath()), kPosterFile);
+}
+
+TEST_F(MVDiskImageCacheTest, MemoryDropsTheLeastRecentlyUsedPicturesFirst) {
+    MVDiskImageCache small("small", /*memoryLimitBytes=*/2 * 2 * 2 * 4);
+    for (const char* name : {"a", "b", "a", "c"}) {
+        const auto request = requestFor(std::string("https://img.test/") + name);
+        if (!small.cachedImageForRequest(request)) small.cacheImage(test::paintedImage(2, 2), request);
+    }
+    settle();
+    EXPECT_EQ(filesIn(small.folderPath()).size(), 3u);
+    std::filesystem::remove_all(small.folderPath());
+    for (auto [name, kept] : {std::pair{"a", true}, {"b", false}, {"c", true}})
+        EXPECT_EQ(small.cachedImageForRequest(requestFor(std::string("https://img.test/") + name)) != nullptr, kept);
 }
 
 }  // namespace
