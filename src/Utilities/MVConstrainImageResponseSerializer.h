@@ -26,7 +26,6 @@ class MVConstrainImageResponseSerializer {
 
     /// In points; a side of 0 or less leaves pictures as they are decoded.
     Size constrainedSize() const { return constrainedSize_; }
-    void setConstrainedSize(Size size) { constrainedSize_ = size; }
 
     /// The decoded picture (see AFImageResponseSerializer), redrawn when it is not of the constrained size.
     ImagePtr responseObjectForResponse(const HttpResponse* response, std::string_view data, ErrorPtr* error) const;
