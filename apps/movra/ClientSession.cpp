@@ -4,6 +4,7 @@
 #include "App/MVDiscriminator.h"
 #include "App/MVDiscriminatorClient.h"
 #include "App/SecurityManager.h"
+#include "Model/MVCoreDataService.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
 #include "movra/Output.h"
@@ -14,6 +15,7 @@ ClientSession::ClientSession(const GlobalOptions& options) : options_(options) {
 
 ClientSession::~ClientSession() {
     if (!installed_) return;
+    if (auto store = MVCoreDataService::registered()) store->invalidateStack();
     // Hits that cannot be sent now stay queued in the data directory for the next run.
     Platform::current().analytics().flush(kAnalyticsFlushSeconds);
     Platform::uninstall();
@@ -72,6 +74,14 @@ std::optional<int> ClientSession::start(bool requireSignIn) {
         return 1;
     }
     return std::nullopt;
+}
+
+ErrorPtr ClientSession::openStore() {
+    auto& platform = Platform::current();
+    auto store = std::make_shared<MVCoreDataService>(platform.configuration().dataDirectory);
+    if (auto error = store->setupStack()) return error;
+    platform.setObject(store);
+    return nullptr;
 }
 
 std::shared_ptr<MVHTTPClient> ClientSession::client() const { return MVHTTPClient::sharedClient(); }

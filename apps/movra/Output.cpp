@@ -3,6 +3,9 @@
 #include <iostream>
 
 #include "Foundation/Strings.h"
+#include "Model/EntityAttribute.h"
+#include "Model/MVChannel.h"
+#include "Model/MVItem.h"
 #include "Utilities/MVAccount.h"
 
 namespace movra::cli {
@@ -36,6 +39,39 @@ Json accountObject(const MVAccount& account) {
     put("isTrialEligible", account.isTrialEligible());
     put("affiliateCode", account.affiliateCode());
     return json;
+}
+
+Json itemObject(const MVItem& item) {
+    Json values = item.attributeValues();
+    for (const auto& attribute : MVItem::attributes()) {
+        auto& value = values[attribute.name];
+        if (attribute.kind == EntityAttribute::Kind::Data && value.is_string())
+            value = Json::parse(value.get<std::string>(), nullptr, /*allow_exceptions=*/false);
+    }
+    return values;
+}
+
+Json channelObject(const MVChannel& channel, const std::vector<std::shared_ptr<MVItem>>& items) {
+    Json json = channel.attributeValues();
+    Json list = Json::array();
+    for (const auto& item : items) list.push_back(itemObject(*item));
+    json["items"] = std::move(list);
+    return json;
+}
+
+std::string channelText(const MVChannel& channel, const std::vector<std::shared_ptr<MVItem>>& items) {
+    std::string text = channel.title().value_or("(untitled)") + " [" + channel.guid().value_or("?") + "], " +
+                       std::to_string(items.size()) + " of " + std::to_string(channel.totalResults().value_or(0)) +
+                       " items\n";
+    for (const auto& item : items) {
+        text += "  " + std::to_string(item->indexInChannel().value_or(-1)) + ". " + item->title().value_or("(untitled)") +
+                " [" + item->guid().value_or("?") + "]";
+        if (item->isInWatchlist().value_or(false)) text += " (on the watchlist)";
+        if (item->keywords() && !item->keywords()->empty()) text += " {" + *item->keywords() + "}";
+        if (item->link() && !item->link()->empty()) text += " -> " + *item->link();
+        text += "\n";
+    }
+    return text;
 }
 
 std::string accountText(const MVAccount& account) {

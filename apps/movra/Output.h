@@ -1,7 +1,9 @@
 // What the commands print: JSON objects for scripts (--json), lines of text for people.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
@@ -9,6 +11,8 @@
 
 namespace movra {
 class MVAccount;
+class MVChannel;
+class MVItem;
 }
 
 namespace movra::cli {
@@ -17,6 +21,12 @@ namespace movra::cli {
 Json errorObject(const ErrorPtr& error);
 /// Every field of the account record that is present.
 Json accountObject(const MVAccount& account);
+/// Every attribute of the item, sub-record data as JSON rather than text.
+Json itemObject(const MVItem& item);
+/// The channel's attributes and its items, in the order given.
+Json channelObject(const MVChannel& channel, const std::vector<std::shared_ptr<MVItem>>& items);
+/// The channel's title line and one line per item, for people.
+std::string channelText(const MVChannel& channel, const std::vector<std::shared_ptr<MVItem>>& items);
 /// One line for people: number, state, name and country.
 std::string accountText(const MVAccount& account);
 /// Prints `json` with --json, else `text` (a final newline is added when missing).

@@ -3,10 +3,13 @@
 
 #include "movra/AccountCommand.h"
 #include "movra/ApiCommand.h"
+#include "movra/BrowseCommand.h"
 #include "movra/DemoCommand.h"
 #include "movra/GlobalOptions.h"
+#include "movra/ItemCommand.h"
 #include "movra/LoginCommand.h"
 #include "movra/LogoutCommand.h"
+#include "movra/MenuCommand.h"
 #include "movra/SettingsCommand.h"
 #include "movra/TenantCommand.h"
 
@@ -77,6 +80,22 @@ int main(int argc, char** argv) {
         settings.action = SettingsCommand::Action::Clear;
         status = settings.run(options);
     });
+
+    MenuCommand menu;
+    app.add_subcommand("menu", "Show the root menu as the client stores it")->callback([&] { status = menu.run(options); });
+
+    BrowseCommand browse;
+    auto* browseCommand = app.add_subcommand("browse", "Import a channel and show its stored items");
+    browseCommand->add_option("PATH", browse.path, "Path to browse (default: the root menu, \"browse\")");
+    browseCommand->add_flag("--all-pages", browse.allPages, "Fetch further pages until the channel's total");
+    browseCommand->add_option("--sort", browse.sortKey, "Sort key sent to the service");
+    browseCommand->add_flag("--desc", browse.descending, "Sort descending");
+    browseCommand->callback([&] { status = browse.run(options); });
+
+    ItemCommand item;
+    auto* itemCommand = app.add_subcommand("item", "Import one title and show it");
+    itemCommand->add_option("GUID", item.guid, "The title's guid")->required();
+    itemCommand->callback([&] { status = item.run(options); });
 
     CLI11_PARSE(app, argc, argv);
     return status;

@@ -1,0 +1,25 @@
+// `movra browse [PATH] [--all-pages] [--sort KEY] [--desc]`: imports a channel's first page (and with
+// --all-pages every further page, as a list screen pages until the channel's total) and prints the stored
+// channel and its items in screen order.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "movra/GlobalOptions.h"
+
+namespace movra::cli {
+
+struct BrowseCommand {
+    /// Items a page asks for, as the list screens do.
+    static constexpr unsigned long kPageSize = 30;
+
+    std::string path = "browse";
+    bool allPages = false;
+    std::string sortKey;
+    bool descending = false;
+
+    int run(const GlobalOptions& options) const;
+};
+
+}  // namespace movra::cli
