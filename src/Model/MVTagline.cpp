@@ -43,7 +43,9 @@ MVTaglinePosition MVTagline::position() const {
 }
 
 MVTagline::Color MVTagline::textColor() const {
-    std::string_view hex = color().value_or("");
+    // color() answers a temporary: keep the text alive while the view reads it.
+    const std::string text = color().value_or("");
+    std::string_view hex = text;
     if (!hex.empty() && hex.front() == '#') hex.remove_prefix(1);
     // Leading hexadecimal digits count, as a scanner reads them; none at all is no colour.
     std::uint32_t rgb = 0;
