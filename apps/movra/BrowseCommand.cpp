@@ -11,11 +11,7 @@ namespace movra::cli {
 
 int BrowseCommand::run(const GlobalOptions& options) const {
     ClientSession session(options);
-    if (auto failed = session.start(/*requireSignIn=*/false)) return *failed;
-    if (auto error = session.openStore()) {
-        printFailure(options, "The catalogue store cannot be opened: " + error->summary(), error);
-        return 1;
-    }
+    if (auto failed = session.startWithStore()) return *failed;
     const std::optional<std::string> sort = sortKey.empty() ? std::nullopt : std::optional(sortKey);
     std::shared_ptr<MVChannel> channel;
     auto fetchPage = [&](unsigned long offset) -> ErrorPtr {

@@ -76,6 +76,15 @@ std::optional<int> ClientSession::start(bool requireSignIn) {
     return std::nullopt;
 }
 
+std::optional<int> ClientSession::startWithStore() {
+    if (auto failed = start(/*requireSignIn=*/false)) return failed;
+    if (auto error = openStore()) {
+        printFailure(options_, "The catalogue store cannot be opened: " + error->summary(), error);
+        return 1;
+    }
+    return std::nullopt;
+}
+
 ErrorPtr ClientSession::openStore() {
     auto& platform = Platform::current();
     auto store = std::make_shared<MVCoreDataService>(platform.configuration().dataDirectory);

@@ -11,11 +11,7 @@ namespace movra::cli {
 
 int ItemCommand::run(const GlobalOptions& options) const {
     ClientSession session(options);
-    if (auto failed = session.start(/*requireSignIn=*/false)) return *failed;
-    if (auto error = session.openStore()) {
-        printFailure(options, "The catalogue store cannot be opened: " + error->summary(), error);
-        return 1;
-    }
+    if (auto failed = session.startWithStore()) return *failed;
     bool done = false;
     ErrorPtr failure;
     std::shared_ptr<MVChannel> channel;
