@@ -3,10 +3,16 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
+#include "API/MVHTTPClient.h"
 #include "App/MVAppDelegate.h"
 #include "App/MVDiscriminator.h"
+#include "Model/MVChannel.h"
+#include "Model/MVCoreDataService.h"
+#include "Model/MVDataManager.h"
+#include "Model/MVItem.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
 #include "Root/MVNavigationController.h"
@@ -54,6 +60,53 @@ std::optional<backend::Account> demoSubscriber(const backend::BackendServer& ser
 std::shared_ptr<MVLoginViewController> signInScreen(const WindowPtr& window) {
     auto navigation = window ? std::dynamic_pointer_cast<MVNavigationController>(window->rootViewController()) : nullptr;
     return navigation ? std::dynamic_pointer_cast<MVLoginViewController>(navigation->topViewController()) : nullptr;
+}
+
+/// Waits on the main queue for `done`; false when the step timed out.
+bool waitFor(const std::function<bool()>& done, double timeoutSeconds) {
+    return Platform::current().mainQueue().runUntil(done, timeoutSeconds);
+}
+
+/// The root menu as the client stores it, then its first entry (the landing page) imported and listed from
+/// the store: the sections a signed-in subscriber sees first.
+bool showCatalogue(double timeoutSeconds) {
+    bool done = false;
+    ErrorPtr failure;
+    std::shared_ptr<MVChannel> menu;
+    MVDataManager::loadRootMenuItemsWithCompletion([&](ErrorPtr error, std::shared_ptr<MVChannel> channel) {
+        failure = error;
+        menu = channel;
+        done = true;
+    });
+    if (!waitFor([&] { return done; }, timeoutSeconds) || !menu) {
+        std::cout << "The root menu could not be loaded" << (failure ? ": " + failure->summary() : "") << std::endl;
+        return false;
+    }
+    std::cout << "Root menu: " << channelText(*menu, menu->items());
+    const auto& entries = menu->items();
+    auto landing = std::find_if(entries.begin(), entries.end(), [](const auto& item) { return item->link().has_value(); });
+    if (landing == entries.end()) {
+        std::cout << "The root menu has no entry to open" << std::endl;
+        return false;
+    }
+    done = false;
+    std::shared_ptr<MVChannel> page;
+    MVHTTPClient::sharedClient()->browseToPath(
+        (*landing)->link(), /*ignoreCache=*/false, /*clearExistingItems=*/true,
+        [&](ErrorPtr error, std::shared_ptr<MVChannel> channel, XMLDocumentPtr) {
+            failure = error;
+            page = channel;
+            done = true;
+        });
+    if (!waitFor([&] { return done; }, timeoutSeconds) || !page) {
+        std::cout << "The landing page could not be loaded" << (failure ? ": " + failure->summary() : "") << std::endl;
+        return false;
+    }
+    StoreContext::ItemQuery query;
+    query.channelGuid = page->guid();
+    auto sections = MVCoreDataService::registered()->mainContext()->fetchItems(query);
+    std::cout << "Landing page (as stored): " << channelText(*page, sections);
+    return true;
 }
 
 }  // namespace
@@ -151,6 +204,7 @@ int DemoCommand::run(const GlobalOptions& options) const {
                           << ", current tenant: " << MVDiscriminator::stringForCurrentTenant().value_or("unknown")
                           << std::endl;
                 std::cout << "Now showing: " << ui->scene() << std::endl;
+                if (!showCatalogue(stepTimeoutSeconds)) status = 1;
             }
         }
     }

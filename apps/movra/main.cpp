@@ -6,6 +6,7 @@
 #include "movra/BrowseCommand.h"
 #include "movra/DemoCommand.h"
 #include "movra/GlobalOptions.h"
+#include "movra/ImageCommand.h"
 #include "movra/ItemCommand.h"
 #include "movra/LoginCommand.h"
 #include "movra/LogoutCommand.h"
@@ -96,6 +97,13 @@ int main(int argc, char** argv) {
     auto* itemCommand = app.add_subcommand("item", "Import one title and show it");
     itemCommand->add_option("GUID", item.guid, "The title's guid")->required();
     itemCommand->callback([&] { status = item.run(options); });
+
+    ImageCommand image;
+    auto* imageCommand = app.add_subcommand("image", "Load a picture as an image view of a size shows it");
+    imageCommand->add_option("URL", image.url, "The picture's URL")->required();
+    imageCommand->add_option("--size", image.size, "The view's size in points, WIDTHxHEIGHT (drawn at 2x)");
+    imageCommand->add_option("--out", image.outputPath, "The PNG file to write")->required();
+    imageCommand->callback([&] { status = image.run(options); });
 
     CLI11_PARSE(app, argc, argv);
     return status;
