@@ -18,14 +18,11 @@ namespace movra {
 namespace {
 
 using test::ScriptedReply;
+using test::xmlReply;
 
 constexpr const char* kService = SecurityManager::kPasswordServiceName;
 constexpr const char* kCredentialsMessage =
     "Incorrect Email or Password. Please try again. Note that passwords are case sensitive.";
-
-ScriptedReply xml(int status, std::string body) {
-    return ScriptedReply{status, {{"Content-Type", "application/xml"}}, std::move(body), nullptr, false};
-}
 
 std::string errorDocument(const std::string& code, const std::string& userMessage) {
     return "<result><status>Failure</status><errorCode>" + code + "</errorCode><userMessage>" + userMessage +
@@ -50,25 +47,22 @@ protected:
         XMLDocumentPtr document;
     };
     Answer login(const std::string& user, const std::string& password, bool cachedUserName = false) {
-        bool done = false;
-        Answer answer;
-        client->loginSubscriberWithUserName(user, cachedUserName, password, [&](ErrorPtr e, XMLDocumentPtr d) {
-            answer = {e, d};
-            done = true;
-        });
-        EXPECT_TRUE(env.runUntil([&] { return done; }));
-        return answer;
+        auto [error, document] = env.await<ErrorPtr, XMLDocumentPtr>(
+            [&](auto done) { client->loginSubscriberWithUserName(user, cachedUserName, password, done); });
+        return {error, document};
     }
 
     test::TestPlatform env;
     std::shared_ptr<MVHTTPClient> client;
 };
 
-TEST_F(AccountOperationsTest, SignInSendsDoubleBase64CredentialsAndAnEscapedDeviceBody) {
+TEST_F(AccountOperationsTest, SignInSendsDoubleBase64CredentialsAndAnEscapedDeviceBodyAndStoresTheAnswer) {
     env.device->name_ = "Kim's <Phone> & \"Pad\"";
-    env.network->setScript([](const HttpRequest&) { return xml(200, loginRecord("Success")); });
+    // Any letter case, anywhere in the status text.
+    env.network->answerAll(xmlReply(200, loginRecord("Login SUCCESSFUL")));
     auto answer = login("anna@example.com", "pä:ss");
     ASSERT_FALSE(answer.error);
+    ASSERT_TRUE(answer.document);
 
     const auto request = env.network->requests().back();
     EXPECT_EQ(request.method, "POST");
@@ -88,14 +82,7 @@ TEST_F(AccountOperationsTest, SignInSendsDoubleBase64CredentialsAndAnEscapedDevi
     EXPECT_EQ(device.firstChildElement("deviceId").stringValue(), *request.header("X-Stravo-DeviceId"));
     EXPECT_EQ(device.firstChildElement("deviceModel").stringValue(), "iPhone");
     EXPECT_EQ(device.firstChildElement("deviceName").stringValue(), env.device->name_);
-}
 
-TEST_F(AccountOperationsTest, SuccessfulSignInStoresTokenGuidsAndUserName) {
-    // Any letter case, anywhere in the status text.
-    env.network->setScript([](const HttpRequest&) { return xml(200, loginRecord("Login SUCCESSFUL")); });
-    auto answer = login("anna@example.com", "secret");
-    ASSERT_FALSE(answer.error);
-    ASSERT_TRUE(answer.document);
     const std::pair<const char*, std::string> expected[] = {{SecurityManager::kDeviceTokenAccountName, "TOKEN-1"},
                                                             {SecurityManager::kIdentityGuidName, "IDENTITY-1"},
                                                             {SecurityManager::kAccountGuidName, "ACCOUNT-1"},
@@ -116,26 +103,6 @@ TEST_F(AccountOperationsTest, SuccessfulSignInStoresTokenGuidsAndUserName) {
     EXPECT_EQ(client->userName(), "other@example.com");
 }
 
-TEST_F(AccountOperationsTest, SignInAnswersThatAreNoLoginRecord) {
-    struct Case {
-        std::string body;
-        std::int64_t code;
-        std::string message;
-    } cases[] = {
-        {loginRecord("Denied"), 0, "Failed to authenticate"},
-        {"<answer><token>T</token></answer>", 0, "Failed to parse xml response"},
-    };
-    for (const auto& c : cases) {
-        env.network->setScript([&c](const HttpRequest&) { return xml(200, c.body); });
-        auto answer = login("anna@example.com", "secret");
-        ASSERT_TRUE(answer.error) << c.body;
-        EXPECT_EQ(answer.error->domain, kHTTPClientErrorDomain);
-        EXPECT_EQ(answer.error->code, c.code);
-        EXPECT_EQ(answer.error->localizedDescription, c.message);
-        EXPECT_FALSE(env.credentials->password(kService, SecurityManager::kDeviceTokenAccountName)) << c.body;
-    }
-}
-
 TEST_F(AccountOperationsTest, SignInFailureMessages) {
     struct Case {
         const char* what;
@@ -143,28 +110,32 @@ TEST_F(AccountOperationsTest, SignInFailureMessages) {
         bool cachedUserName;
         bool reachable;
         std::string message;
+        std::int64_t code = -1;
     } cases[] = {
-        {"wrong password of the stored user", xml(401, errorDocument("ST3005", "Suspended")), true, true,
+        {"a refused login record", xmlReply(200, loginRecord("Denied")), false, true, "Failed to authenticate", 0},
+        {"no login record", xmlReply(200, "<answer><token>T</token></answer>"), false, true,
+         "Failed to parse xml response", 0},
+        {"wrong password of the stored user", xmlReply(401, errorDocument("ST3005", "Suspended")), true, true,
          "Incorrect Password. Note that passwords are case sensitive."},
-        {"plain wrong credentials", xml(401, errorDocument("ST3003", "Wrong!")), false, true, kCredentialsMessage},
-        {"the service's own reason", xml(401, errorDocument("ST3005", "Your subscription is not active.")), false, true,
+        {"plain wrong credentials", xmlReply(401, errorDocument("ST3003", "Wrong!")), false, true, kCredentialsMessage},
+        {"the service's own reason", xmlReply(401, errorDocument("ST3005", "Your subscription is not active.")), false, true,
          "Your subscription is not active."},
-        {"a code without a message", xml(401, errorDocument("ST3005", "")), false, true, kCredentialsMessage},
-        {"no error document", ScriptedReply{401, {{"Content-Type", "text/html"}}, "<html/>", nullptr, false}, false,
-         true, kCredentialsMessage},
-        {"server failure", xml(500, errorDocument("ST5000", "Down")), false, true,
+        {"a code without a message", xmlReply(401, errorDocument("ST3005", "")), false, true, kCredentialsMessage},
+        {"no error document", test::reply(401, "text/html", "<html/>"), false, true, kCredentialsMessage},
+        {"server failure", xmlReply(500, errorDocument("ST5000", "Down")), false, true,
          "A problem has occured and the service may be temporarily unavailable."},
-        {"offline", ScriptedReply{0, {}, "", makeError(kURLErrorDomain, kURLErrorNotConnectedToInternet), false}, false,
-         false, "Sorry, No network connection is available at the moment."},
+        {"offline", test::failedReply(makeError(kURLErrorDomain, kURLErrorNotConnectedToInternet)), false, false,
+         "Sorry, No network connection is available at the moment."},
     };
     for (const auto& c : cases) {
         env.reachability->reachable_ = c.reachable;
-        env.network->setScript([&c](const HttpRequest&) { return c.reply; });
+        env.network->answerAll(c.reply);
         auto answer = login("anna@example.com", "secret", c.cachedUserName);
         ASSERT_TRUE(answer.error) << c.what;
         EXPECT_EQ(answer.error->domain, kHTTPClientErrorDomain) << c.what;
-        EXPECT_EQ(answer.error->code, -1) << c.what;
+        EXPECT_EQ(answer.error->code, c.code) << c.what;
         EXPECT_EQ(answer.error->localizedDescription, c.message) << c.what;
+        EXPECT_FALSE(env.credentials->password(kService, SecurityManager::kDeviceTokenAccountName)) << c.what;
     }
     // The sign-in has its own failure handling: a 401 does not ask for authentication.
     EXPECT_EQ(env.network->requestCount(), std::size(cases));
@@ -172,25 +143,19 @@ TEST_F(AccountOperationsTest, SignInFailureMessages) {
 
 TEST_F(AccountOperationsTest, LastSubscriberSignsInWithTheStoredUserName) {
     client->setUserName("stored@example.com");
-    env.network->setScript([](const HttpRequest&) { return xml(401, errorDocument("ST3005", "Other text")); });
-    bool done = false;
-    ErrorPtr error;
-    client->loginLastSubscriberWithPassword("wrong", [&](ErrorPtr e, XMLDocumentPtr) {
-        error = e;
-        done = true;
-    });
-    ASSERT_TRUE(env.runUntil([&] { return done; }));
+    env.network->answerAll(xmlReply(401, errorDocument("ST3005", "Other text")));
+    auto [error, document] = env.await<ErrorPtr, XMLDocumentPtr>(
+        [&](auto done) { client->loginLastSubscriberWithPassword("wrong", done); });
+    ASSERT_TRUE(error);
     EXPECT_EQ(error->localizedDescription, "Incorrect Password. Note that passwords are case sensitive.");
     const auto authorization = env.network->requests().back().header("Authorization").value_or("Basic ");
     EXPECT_EQ(base64Decode(authorization.substr(6)), "stored@example.com:" + base64Encode("wrong"));
 }
 
 TEST_F(AccountOperationsTest, SettingsWriteBody) {
-    env.network->setScript([](const HttpRequest&) { return xml(200, "<result><status>Success</status></result>"); });
+    env.network->answerAll(xmlReply(200, "<result><status>Success</status></result>"));
     auto write = [&](const Json& settings) {
-        bool done = false;
-        client->updateSettings(settings, [&](ErrorPtr, XMLDocumentPtr) { done = true; });
-        EXPECT_TRUE(env.runUntil([&] { return done; }));
+        env.await<ErrorPtr, XMLDocumentPtr>([&](auto done) { client->updateSettings(settings, done); });
         return env.network->requests().back();
     };
     // Without a token there is no language parameter.
@@ -222,25 +187,20 @@ TEST_F(AccountOperationsTest, SettingsReadRunsOffTheMainQueue) {
         std::optional<std::int64_t> errorCode;
         std::optional<std::string> subtitle;
     } cases[] = {
-        {xml(200, "<result><status>Success</status><settings><setting><name>subtitle</name><value>sv_mvtk</value>"
+        {xmlReply(200, "<result><status>Success</status><settings><setting><name>subtitle</name><value>sv_mvtk</value>"
                   "</setting></settings></result>"),
          std::nullopt, "sv_mvtk"},
         // An empty answer is no document, yet no failure either.
-        {xml(200, ""), kErrorUnexpectedAnswer, std::nullopt},
+        {xmlReply(200, ""), kErrorUnexpectedAnswer, std::nullopt},
     };
     for (const auto& c : cases) {
-        env.network->setScript([&c](const HttpRequest&) { return c.reply; });
-        std::atomic<bool> done = false;
-        bool onMain = true;
-        ErrorPtr error;
-        std::shared_ptr<MVSettingsResponse> settings;
-        client->getSettingsWithCompletion([&](ErrorPtr e, std::shared_ptr<MVSettingsResponse> s) {
-            onMain = std::this_thread::get_id() == mainThread;
-            error = e;
-            settings = s;
-            done = true;
-        });
-        ASSERT_TRUE(env.runUntil([&] { return done.load(); }));
+        env.network->answerAll(c.reply);
+        auto [onMain, error, settings] =
+            env.await<bool, ErrorPtr, std::shared_ptr<MVSettingsResponse>>([&](auto done) {
+                client->getSettingsWithCompletion([done, mainThread](ErrorPtr e, std::shared_ptr<MVSettingsResponse> s) {
+                    done(std::this_thread::get_id() == mainThread, e, s);
+                });
+            });
         EXPECT_FALSE(onMain);
         if (c.errorCode) {
             ASSERT_TRUE(error);
@@ -254,16 +214,10 @@ TEST_F(AccountOperationsTest, SettingsReadRunsOffTheMainQueue) {
 }
 
 TEST_F(AccountOperationsTest, ForgottenPasswordSendsTheUserAndHandsBackTheErrorDocument) {
-    env.network->setScript([](const HttpRequest&) { return xml(404, errorDocument("ST4040", "No such user.")); });
-    bool done = false;
-    std::shared_ptr<const MVErrorResponse> errorResponse;
-    ErrorPtr error;
-    client->forgotPasswordForUserName("a+b@example.com", [&](ErrorPtr e, XMLDocumentPtr, std::shared_ptr<const MVErrorResponse> r) {
-        error = e;
-        errorResponse = r;
-        done = true;
-    });
-    ASSERT_TRUE(env.runUntil([&] { return done; }));
+    env.network->answerAll(xmlReply(404, errorDocument("ST4040", "No such user.")));
+    auto [error, document, errorResponse] =
+        env.await<ErrorPtr, XMLDocumentPtr, std::shared_ptr<const MVErrorResponse>>(
+            [&](auto done) { client->forgotPasswordForUserName("a+b@example.com", done); });
     ASSERT_TRUE(error);
     ASSERT_TRUE(errorResponse);
     EXPECT_EQ(errorResponse->userMessage(), "No such user.");

@@ -1,19 +1,22 @@
 // The API client's request core against a scripted network: base URLs, request construction, headers,
 // the standard failure path, error documents, cancellation and the URL utilities.
 #include <gtest/gtest.h>
-#include <stb/stb_image_write.h>
 
 #include "API/MVHTTPClient.h"
 #include "API/MVHTTPClientGlobalErrorHandler.h"
 #include "App/MVDiscriminator.h"
 #include "App/SecurityManager.h"
 #include "Foundation/Strings.h"
+#include "support/TestImages.h"
 #include "support/TestPlatform.h"
 
 namespace movra {
 namespace {
 
-using test::ScriptedReply;
+using test::failedReply;
+using test::heldReply;
+using test::reply;
+using test::xmlReply;
 
 constexpr const char* kService = SecurityManager::kPasswordServiceName;
 
@@ -24,7 +27,6 @@ std::string errorDocument(const std::string& status, const std::string& code, co
 }
 
 struct Recorded {
-    bool done = false;
     bool succeeded = false;
     HttpTaskPtr task;
     XMLDocumentPtr document;
@@ -42,17 +44,15 @@ protected:
     }
 
     Recorded send(MVHTTPClient& c, const std::string& method, const std::string& path, Json params = Json::object()) {
-        auto r = std::make_shared<Recorded>();
-        c.commonRequestWithMethod(
-            method, path, params, false,
-            [r](const HttpTaskPtr& t, const XMLDocumentPtr& d) {
-                *r = {true, true, t, d, nullptr};
-            },
-            [r](const HttpTaskPtr& t, const XMLDocumentPtr& d, const ErrorPtr& e) {
-                *r = {true, false, t, d, e};
-            });
-        EXPECT_TRUE(env.runUntil([r] { return r->done; }));
-        return *r;
+        auto [r] = env.await<Recorded>([&](auto done) {
+            c.commonRequestWithMethod(
+                method, path, params, false,
+                [done](const HttpTaskPtr& t, const XMLDocumentPtr& d) { done(Recorded{true, t, d, nullptr}); },
+                [done](const HttpTaskPtr& t, const XMLDocumentPtr& d, const ErrorPtr& e) {
+                    done(Recorded{false, t, d, e});
+                });
+        });
+        return r;
     }
 
     test::TestPlatform env;
@@ -78,7 +78,7 @@ TEST_F(MVHTTPClientTest, BaseURLAndPathResolution) {
 }
 
 TEST_F(MVHTTPClientTest, LanguageReplacesTheCallersAndParametersGoInTheQueryForEveryMethod) {
-    env.network->setScript([](const HttpRequest&) { return ScriptedReply{200, {}, "", nullptr, false}; });
+    env.network->answerAll(reply(200, "application/xml", ""));
     env.locale->languageCode_ = "nb";
     auto c = client();
     for (const char* method : {"GET", "POST", "PUT", "DELETE"}) {
@@ -91,7 +91,6 @@ TEST_F(MVHTTPClientTest, LanguageReplacesTheCallersAndParametersGoInTheQueryForE
 }
 
 TEST_F(MVHTTPClientTest, StandardHeadersInOrder) {
-    env.network->setScript([](const HttpRequest&) { return ScriptedReply{}; });
     auto c = client();
     auto first = send(*c, "GET", "browse");
     std::vector<std::string> names;
@@ -139,43 +138,13 @@ TEST_F(MVHTTPClientTest, DeviceIdentifierIsKeptOrReplaced) {
     EXPECT_EQ(refused.deviceId().size(), 36u);
 }
 
-TEST_F(MVHTTPClientTest, FailuresKeepTheDocumentAndTheErrorAsReceived) {
-    struct Case {
-        int status;
-        std::string type, body;
-        bool document;
-    } cases[] = {
-        {500, "application/xml", errorDocument("Failure", "ST2002"), true},
-        {403, "text/html", "<html>nope</html>", false},
-        {404, "text/plain", "missing", false},
-    };
-    for (const auto& c : cases) {
-        env.network->setScript([&c](const HttpRequest&) {
-            return ScriptedReply{c.status, {{"Content-Type", c.type}}, c.body, nullptr, false};
-        });
-        auto r = send(*client(), "GET", "browse");
-        EXPECT_FALSE(r.succeeded) << c.status;
-        ASSERT_TRUE(r.error) << c.status;
-        EXPECT_EQ(r.error->code, kURLErrorBadServerResponse) << c.status;
-        EXPECT_EQ(r.document != nullptr, c.document) << c.status;
-        EXPECT_EQ(r.task->response()->statusCode, c.status);
-    }
-    // A transport failure has no response and no document.
-    env.network->setScript([](const HttpRequest&) {
-        return ScriptedReply{0, {}, "", makeError(kURLErrorDomain, kURLErrorTimedOut, "timed out"), false};
-    });
-    auto r = send(*client(), "GET", "browse");
-    ASSERT_TRUE(r.error);
-    EXPECT_EQ(r.error->code, kURLErrorTimedOut);
-    EXPECT_FALSE(r.document);
-}
-
 class RecordingHandler : public MVHTTPClientGlobalErrorHandler {
 public:
     void globalNetworkErrorOccurred(const ErrorPtr& error) override { codes.push_back(error->code); }
     std::vector<long long> codes;
 };
 
+// The caller gets the failure as received; only the global handler sees service-wide errors, mapped.
 TEST_F(MVHTTPClientTest, StandardFailurePathReportsServiceWideErrorsAndHandles401) {
     auto c = client();
     auto handler = std::make_shared<RecordingHandler>();
@@ -190,30 +159,31 @@ TEST_F(MVHTTPClientTest, StandardFailurePathReportsServiceWideErrorsAndHandles40
     ASSERT_EQ(c->deviceToken(), std::string("value-") + SecurityManager::kDeviceTokenAccountName + "-x");
 
     struct Case {
-        int status;
-        std::string type, body;
+        test::ScriptedReply reply;
+        long long received;
+        bool document;
         std::vector<long long> reported;
     } cases[] = {
-        {503, "application/xml", errorDocument("Failure", "ST1009"), {1009}},
-        {403, "application/xml", errorDocument("Failure", "ST1005"), {1005}},
-        {403, "text/plain", "forbidden", {1005}},
-        {500, "application/xml", errorDocument("Failure", "ST2002"), {}},
+        {xmlReply(503, errorDocument("Failure", "ST1009")), kURLErrorBadServerResponse, true, {1009}},
+        {xmlReply(403, errorDocument("Failure", "ST1005")), kURLErrorBadServerResponse, true, {1005}},
+        {reply(403, "text/plain", "forbidden"), kURLErrorBadServerResponse, false, {1005}},
+        {reply(403, "text/html", "<html>nope</html>"), kURLErrorBadServerResponse, false, {1005}},
+        {xmlReply(500, errorDocument("Failure", "ST2002")), kURLErrorBadServerResponse, true, {}},
+        {reply(404, "text/plain", "missing"), kURLErrorBadServerResponse, false, {}},
+        {failedReply(makeError(kURLErrorDomain, kURLErrorTimedOut, "timed out")), kURLErrorTimedOut, false, {}},
     };
     for (const auto& k : cases) {
+        SCOPED_TRACE(std::to_string(k.reply.status) + " " + k.reply.body);
         handler->codes.clear();
-        env.network->setScript([&k](const HttpRequest&) {
-            return ScriptedReply{k.status, {{"Content-Type", k.type}}, k.body, nullptr, false};
-        });
-        ErrorPtr received;
-        bool done = false;
-        c->getPath("browse", Json::object(), false, nullptr, c->onFailure([&](ErrorPtr e, XMLDocumentPtr) {
-            received = e;
-            done = true;
-        }));
-        ASSERT_TRUE(env.runUntil([&] { return done; }));
-        // The completion gets the error as received; only the handler sees the mapped one.
-        EXPECT_EQ(received->code, kURLErrorBadServerResponse) << k.status;
-        EXPECT_EQ(handler->codes, k.reported) << k.status << " " << k.body;
+        env.network->answerAll(k.reply);
+        HttpTaskPtr task;
+        auto [error, document] = env.await<ErrorPtr, XMLDocumentPtr>(
+            [&](auto done) { task = c->getPath("browse", Json::object(), false, nullptr, c->onFailure(done)); });
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code, k.received);
+        EXPECT_EQ(document != nullptr, k.document);
+        EXPECT_EQ(task->response() ? task->response()->statusCode : 0, k.reply.status);
+        EXPECT_EQ(handler->codes, k.reported);
     }
 
     int authenticationRequired = 0;
@@ -223,9 +193,7 @@ TEST_F(MVHTTPClientTest, StandardFailurePathReportsServiceWideErrorsAndHandles40
         ++authenticationRequired;
         completedBeforeNotice = completed;
     });
-    env.network->setScript([](const HttpRequest&) {
-        return ScriptedReply{401, {{"Content-Type", "application/xml"}}, errorDocument("Failure", "ST3001"), nullptr, false};
-    });
+    env.network->answerAll(xmlReply(401, errorDocument("Failure", "ST3001")));
     c->getPath("browse", Json::object(), false, nullptr, c->onFailure([&](ErrorPtr, XMLDocumentPtr) { completed = true; }));
     ASSERT_TRUE(env.runUntil([&] { return authenticationRequired > 0; }));
     env.platform().notificationCenter().removeObserver(token);
@@ -268,40 +236,30 @@ TEST_F(MVHTTPClientTest, ParseStravoErrorFromDocument) {
 
 TEST_F(MVHTTPClientTest, StatusCheck) {
     struct Case {
-        int status;
-        std::string type, body;
+        test::ScriptedReply reply;
         std::optional<long long> code;
         bool response;
     } cases[] = {
-        {200, "application/rss+xml", "<rss><channel><guid>ROOT</guid></channel></rss>", std::nullopt, true},
-        {200, "application/xml", errorDocument("Failure", "ST1009"), 1009, true},
-        {200, "application/xml", errorDocument("Failure", "ST1005"), 1005, true},
-        {200, "application/xml", errorDocument("Failure", "ST2002"), std::nullopt, true},
-        {403, "text/plain", "no", 1005, false},
-        {500, "application/xml", errorDocument("Failure", "ST1009"), kURLErrorBadServerResponse, false},
+        {reply(200, "application/rss+xml", "<rss><channel><guid>ROOT</guid></channel></rss>"), std::nullopt, true},
+        {xmlReply(200, errorDocument("Failure", "ST1009")), 1009, true},
+        {xmlReply(200, errorDocument("Failure", "ST1005")), 1005, true},
+        {xmlReply(200, errorDocument("Failure", "ST2002")), std::nullopt, true},
+        {reply(403, "text/plain", "no"), 1005, false},
+        {xmlReply(500, errorDocument("Failure", "ST1009")), kURLErrorBadServerResponse, false},
     };
     auto c = client();
     for (const auto& k : cases) {
-        env.network->setScript([&k](const HttpRequest&) {
-            return ScriptedReply{k.status, {{"Content-Type", k.type}}, k.body, nullptr, false};
-        });
-        bool done = false;
-        ErrorPtr error;
-        XMLDocumentPtr response;
-        c->checkErrorStatusWithCompletion([&](ErrorPtr e, XMLDocumentPtr r) {
-            error = e;
-            response = r;
-            done = true;
-        });
-        ASSERT_TRUE(env.runUntil([&] { return done; }));
-        EXPECT_EQ(error ? std::optional<long long>(error->code) : std::nullopt, k.code) << k.status << k.body;
-        EXPECT_EQ(response != nullptr, k.response) << k.status << k.body;
+        env.network->answerAll(k.reply);
+        auto [error, response] =
+            env.await<ErrorPtr, XMLDocumentPtr>([&](auto done) { c->checkErrorStatusWithCompletion(done); });
+        EXPECT_EQ(error ? std::optional<long long>(error->code) : std::nullopt, k.code) << k.reply.status << k.reply.body;
+        EXPECT_EQ(response != nullptr, k.response) << k.reply.status << k.reply.body;
     }
     EXPECT_EQ(env.network->requests().back().url, "https://api.test/stoffice/client/ios/browse?language=sv_mvtk");
 }
 
 TEST_F(MVHTTPClientTest, CancelTasksCancelsEveryRunningRequestAndCompletesOnce) {
-    env.network->setScript([](const HttpRequest&) { return ScriptedReply{200, {}, "", nullptr, /*hold=*/true}; });
+    env.network->answerAll(heldReply());
     auto c = client();
     std::vector<long long> failures;
     for (int i = 0; i < 2; ++i)
@@ -323,7 +281,7 @@ TEST_F(MVHTTPClientTest, CancelTasksCancelsEveryRunningRequestAndCompletesOnce) 
 }
 
 TEST_F(MVHTTPClientTest, ReplacingTheSharedClientCancelsTheOldOnesRequests) {
-    env.network->setScript([](const HttpRequest&) { return ScriptedReply{200, {}, "", nullptr, /*hold=*/true}; });
+    env.network->answerAll(heldReply());
     auto old = client("old.test");
     ErrorPtr seen;
     old->getPath("browse", Json::object(), false, nullptr,
@@ -340,40 +298,23 @@ TEST_F(MVHTTPClientTest, ReplacingTheSharedClientCancelsTheOldOnesRequests) {
     EXPECT_EQ(fallback->baseURL()->absoluteString(), "https://new.test/stoffice/client/ios/");
 }
 
-std::string pngOf(int width, int height) {
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3, 200);
-    std::string out;
-    stbi_write_png_to_func([](void* context, void* data, int size) {
-        static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
-    }, &out, width, height, 3, pixels.data(), width * 3);
-    return out;
-}
-
 TEST_F(MVHTTPClientTest, ImageDownload) {
     struct Case {
-        std::string type, body;
+        test::ScriptedReply reply;
         bool decoded;
     } cases[] = {
-        {"image/png", pngOf(2, 3), true},
-        {"text/html", "<html/>", false},
-        {"image/png", "not a picture", false},
+        {test::pngReply(*test::paintedImage(2, 3)), true},
+        {reply(200, "text/html", "<html/>"), false},
+        {reply(200, "image/png", "not a picture"), false},
     };
     auto c = client();
     for (const auto& k : cases) {
-        env.network->setScript([&k](const HttpRequest&) {
-            return ScriptedReply{200, {{"Content-Type", k.type}}, k.body, nullptr, false};
+        env.network->answerAll(k.reply);
+        auto [error, image] = env.await<ErrorPtr, ImagePtr>([&](auto done) {
+            c->downloadImageWithURL(*Url::parse("https://img.test/pic/1?w=300&language=xx"), done);
         });
-        bool done = false;
-        ErrorPtr error;
-        ImagePtr image;
-        c->downloadImageWithURL(*Url::parse("https://img.test/pic/1?w=300&language=xx"), [&](ErrorPtr e, ImagePtr i) {
-            error = e;
-            image = i;
-            done = true;
-        });
-        ASSERT_TRUE(env.runUntil([&] { return done; }));
-        EXPECT_EQ(image != nullptr, k.decoded) << k.type;
-        EXPECT_EQ(error == nullptr, k.decoded) << k.type;
+        EXPECT_EQ(image != nullptr, k.decoded) << k.reply.body;
+        EXPECT_EQ(error == nullptr, k.decoded) << k.reply.body;
         if (image) {
             EXPECT_EQ(std::make_pair(image->width, image->height), std::make_pair(2, 3));
         }
@@ -383,7 +324,7 @@ TEST_F(MVHTTPClientTest, ImageDownload) {
     EXPECT_EQ(request.header("Accept"), "image/*");
 
     // The shared session is not the client's: cancelling the client's requests leaves images alone.
-    env.network->setScript([](const HttpRequest&) { return ScriptedReply{200, {}, "", nullptr, /*hold=*/true}; });
+    env.network->answerAll(heldReply());
     bool imageDone = false;
     auto task = c->downloadImageWithURL(*Url::parse("https://img.test/pic/2"), [&](ErrorPtr, ImagePtr) { imageDone = true; });
     bool cancelled = false;

@@ -14,6 +14,7 @@
 namespace movra {
 namespace {
 
+using test::reply;
 using test::ScriptedReply;
 using test::TestPlatform;
 
@@ -23,10 +24,7 @@ TestPlatform::Options options() {
     return o;
 }
 
-ScriptedReply reply(int status, std::string type, std::string body) {
-    return {status, {{"Content-Type", std::move(type)}}, std::move(body), nullptr, false};
-}
-ScriptedReply json(int status, std::string body) { return reply(status, "application/json", std::move(body)); }
+ScriptedReply json(int status, std::string body) { return test::jsonReply(status, std::move(body)); }
 
 TEST(MVDiscriminator, RegionTenantForString) {
     TestPlatform platform;
@@ -102,24 +100,17 @@ TEST(MVDiscriminatorClient, MapsTheAnswerToServiceErrors) {
          {{"message", "down"}}},
         {"other code", json(200, R"({"errorCode":"ST4711"})"), kMovraErrorDomain, 99999, {{"errorCode", "ST4711"}}},
         {"null code", json(200, R"({"errorCode":null})"), kMovraErrorDomain, 99999, {{"errorCode", nullptr}}},
-        {"offline", {0, {}, "", offline, false}, kURLErrorDomain, kURLErrorNotConnectedToInternet, nullptr},
+        {"offline", test::failedReply(offline), kURLErrorDomain, kURLErrorNotConnectedToInternet, nullptr},
         {"malformed", json(200, R"({"url": "https://api.te)"), kResponseSerializationErrorDomain,
          kURLErrorCannotDecodeContentData, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TestPlatform platform(options());
-        platform.network->setScript([&c](const HttpRequest&) { return c.reply; });
+        platform.network->answerAll(c.reply);
         MVDiscriminatorClient client;
-        bool done = false;
-        ErrorPtr error;
-        Json answer;
-        client.getTenantDiscriminatorWithCompletion([&](ErrorPtr e, Json j) {
-            done = true;
-            error = e;
-            answer = j;
-        });
-        ASSERT_TRUE(platform.runUntil([&] { return done; }));
+        auto [error, answer] =
+            platform.await<ErrorPtr, Json>([&](auto done) { client.getTenantDiscriminatorWithCompletion(done); });
         if (c.domain.empty()) {
             EXPECT_FALSE(error) << error->summary();
         } else {
@@ -156,16 +147,13 @@ TEST(MVDiscriminator, KidsModeAndProfilesAreCachedOnlyOnceKnown) {
     platform.network->setScript([&next](const HttpRequest&) { return next; });
 
     struct Answer {
-        bool done = false, profiles = false, kidsMode = false;
+        bool profiles = false, kidsMode = false;
         ErrorPtr error;
     };
     auto ask = [&] {
-        Answer a;
-        discriminator->allowsProfilesAndKidsMode([&a](bool profiles, bool kids, ErrorPtr error) {
-            a = {true, profiles, kids, error};
-        });
-        EXPECT_TRUE(platform.runUntil([&a] { return a.done; }));
-        return a;
+        auto [profiles, kidsMode, error] = platform.await<bool, bool, ErrorPtr>(
+            [&](auto done) { discriminator->allowsProfilesAndKidsMode(done); });
+        return Answer{profiles, kidsMode, error};
     };
 
     auto failed = ask();
@@ -218,13 +206,11 @@ TEST(MVDiscriminator, ImagesAndWebDomainFollowTenantIdiomAndProfile) {
     // The web domain is the home tenant's, known only once the account was read.
     EXPECT_EQ(MVDiscriminator::tenantUserURL(), "");
     MVHTTPClient::initSharedClientWithHost("api.test");
-    platform.network->setScript([](const HttpRequest&) {
-        return reply(200, "application/xml",
-                     "<result><status>Success</status><account><country>ES</country></account></result>");
+    platform.network->answerAll(
+        test::xmlReply(200, "<result><status>Success</status><account><country>ES</country></account></result>"));
+    platform.await<>([&](auto done) {
+        MVDiscriminator::sharedDiscriminator()->setupHomeTenantWithSuccess(done, [done](ErrorPtr) { done(); });
     });
-    bool done = false;
-    MVDiscriminator::sharedDiscriminator()->setupHomeTenantWithSuccess([&] { done = true; }, [&](ErrorPtr) { done = true; });
-    ASSERT_TRUE(platform.runUntil([&] { return done; }));
     EXPECT_EQ(MVDiscriminator::tenantUserURL(), "movrasolara.es");
 }
 

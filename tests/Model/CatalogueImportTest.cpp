@@ -16,8 +16,6 @@
 namespace movra {
 namespace {
 
-using test::ScriptedReply;
-
 std::string feed(const std::string& guid, const std::vector<std::string>& itemGuids, const std::string& ttl = "15") {
     std::string items;
     for (const auto& g : itemGuids)
@@ -46,15 +44,11 @@ class CatalogueImportTest : public ::testing::Test {
         XMLDocumentPtr document;
     };
     Answer import(const std::string& xml, std::optional<unsigned long> offset, bool replacing) {
-        bool done = false;
-        Answer answer;
-        client->handleXMLResponse(xml.empty() ? nullptr : XMLDocument::parse(xml), offset, replacing,
-                                  [&](ErrorPtr e, std::shared_ptr<MVChannel> c, XMLDocumentPtr d) {
-                                      answer = {e, c, d};
-                                      done = true;
-                                  });
-        EXPECT_TRUE(env.runUntil([&] { return done; }));
-        return answer;
+        auto [error, channel, document] =
+            env.await<ErrorPtr, std::shared_ptr<MVChannel>, XMLDocumentPtr>([&](auto done) {
+                client->handleXMLResponse(xml.empty() ? nullptr : XMLDocument::parse(xml), offset, replacing, done);
+            });
+        return {error, channel, document};
     }
 
     /// "guid@index" of the channel's items in indexInChannel order, as screens list them.
@@ -141,18 +135,10 @@ TEST_F(CatalogueImportTest, AFailedSaveLeavesTheStoreAsItWas) {
 }
 
 TEST_F(CatalogueImportTest, RootMenuComesFromTheStoreWhileFreshForTheLanguage) {
-    env.network->setScript([](const HttpRequest&) {
-        return ScriptedReply{
-            200, {{"Content-Type", "application/rss+xml"}}, feed("ROOT", {"LANDING", "KIDS"}), nullptr, false};
-    });
+    env.network->answerAll(test::reply(200, "application/rss+xml", feed("ROOT", {"LANDING", "KIDS"})));
     auto load = [&] {
-        bool done = false;
-        std::shared_ptr<MVChannel> menu;
-        MVDataManager::loadRootMenuItemsWithCompletion([&](ErrorPtr, std::shared_ptr<MVChannel> channel) {
-            menu = channel;
-            done = true;
-        });
-        EXPECT_TRUE(env.runUntil([&] { return done; }));
+        auto [error, menu] = env.await<ErrorPtr, std::shared_ptr<MVChannel>>(
+            [](auto done) { MVDataManager::loadRootMenuItemsWithCompletion(done); });
         return menu;
     };
     auto menu = load();
@@ -175,9 +161,7 @@ TEST_F(CatalogueImportTest, RootMenuComesFromTheStoreWhileFreshForTheLanguage) {
 }
 
 TEST_F(CatalogueImportTest, BrowseQueryKeys) {
-    env.network->setScript([](const HttpRequest&) {
-        return ScriptedReply{200, {{"Content-Type", "application/rss+xml"}}, feed("films", {"a"}), nullptr, false};
-    });
+    env.network->answerAll(test::reply(200, "application/rss+xml", feed("films", {"a"})));
     struct Case {
         std::optional<unsigned long> offset, max;
         std::optional<std::string> sort;
@@ -189,10 +173,9 @@ TEST_F(CatalogueImportTest, BrowseQueryKeys) {
         {60, 30, std::nullopt, true, "language=sv_mvtk&max=30&offset=60"},
     };
     for (const auto& c : cases) {
-        bool done = false;
-        client->browseToPath("browse/films", c.offset, c.max, c.sort, c.ascending, true, true,
-                             [&](ErrorPtr, std::shared_ptr<MVChannel>, XMLDocumentPtr) { done = true; });
-        ASSERT_TRUE(env.runUntil([&] { return done; }));
+        env.await<ErrorPtr, std::shared_ptr<MVChannel>, XMLDocumentPtr>([&](auto done) {
+            client->browseToPath("browse/films", c.offset, c.max, c.sort, c.ascending, true, true, done);
+        });
         EXPECT_EQ(env.network->requests().back().url, "https://api.test/stoffice/client/ios/browse/films?" + c.query);
     }
 }

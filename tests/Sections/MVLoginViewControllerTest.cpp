@@ -12,11 +12,7 @@
 namespace movra {
 namespace {
 
-using test::ScriptedReply;
-
-ScriptedReply xml(int status, std::string body) {
-    return ScriptedReply{status, {{"Content-Type", "application/xml"}}, std::move(body), nullptr, false};
-}
+using test::xmlReply;
 
 class RecordingDelegate : public MVLoginViewControllerDelegate {
 public:
@@ -62,9 +58,9 @@ TEST_F(MVLoginViewControllerTest, SuccessSetsUpTheSubscriberAndTellsTheDelegateO
     const auto storeBefore = MVCoreDataService::registered();
     env.network->setScript([](const HttpRequest& request) {
         if (request.url.find("/device/login") != std::string::npos)
-            return xml(200, "<result><status>Success</status><token>T</token><identityGuid>I</identityGuid>"
+            return xmlReply(200, "<result><status>Success</status><token>T</token><identityGuid>I</identityGuid>"
                             "<accountGuid>A</accountGuid></result>");
-        return xml(200, "<result><status>Success</status><account><accountNumber>42</accountNumber>"
+        return xmlReply(200, "<result><status>Success</status><account><accountNumber>42</accountNumber>"
                         "<country>ES</country></account></result>");
     });
     int logIns = 0;
@@ -87,8 +83,8 @@ TEST_F(MVLoginViewControllerTest, SuccessSetsUpTheSubscriberAndTellsTheDelegateO
 TEST_F(MVLoginViewControllerTest, FailedHomeTenantSetUpStillCompletesTheSignIn) {
     env.network->setScript([](const HttpRequest& request) {
         if (request.url.find("/device/login") != std::string::npos)
-            return xml(200, "<result><status>Success</status><token>T</token></result>");
-        return xml(500, "<result><status>Failure</status><errorCode>ST5000</errorCode></result>");
+            return xmlReply(200, "<result><status>Success</status><token>T</token></result>");
+        return xmlReply(500, "<result><status>Failure</status><errorCode>ST5000</errorCode></result>");
     });
     signIn();
     EXPECT_EQ(screen->state(), MVLoginViewController::State::SignedIn);
@@ -99,7 +95,7 @@ TEST_F(MVLoginViewControllerTest, FailedHomeTenantSetUpStillCompletesTheSignIn) 
 TEST_F(MVLoginViewControllerTest, FailureShowsTheAlertAndReportsIt) {
     const auto storeBefore = MVCoreDataService::registered();
     env.network->setScript([](const HttpRequest&) {
-        return xml(401, "<result><status>Failure</status><errorCode>ST3003</errorCode><userMessage>Nope</userMessage>"
+        return xmlReply(401, "<result><status>Failure</status><errorCode>ST3003</errorCode><userMessage>Nope</userMessage>"
                         "</result>");
     });
     signIn();

@@ -18,7 +18,7 @@ class MVImageDownloadHelperTest : public test::ImageTest {
             if (name == "red.jpg")
                 return test::pngReply(*test::paintedImage(2, 2, [](int, int) { return test::kRed; }));
             if (name == "garbage.jpg")
-                return ScriptedReply{200, {{"Content-Type", "image/png"}}, "garbage", nullptr, false};
+                return test::reply(200, "image/png", "garbage");
             return ScriptedReply{404, {{"Content-Type", "text/html"}}, "", nullptr, /*hold=*/name == "slow.jpg"};
         });
         auto& center = env.platform().notificationCenter();

@@ -23,9 +23,4 @@ ErrorPtr MemoryCredentialStore::deletePassword(std::string_view service, std::st
     return nullptr;
 }
 
-std::size_t MemoryCredentialStore::size() const {
-    std::lock_guard lock(mutex_);
-    return entries_.size();
-}
-
 }  // namespace movra::test

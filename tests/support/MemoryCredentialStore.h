@@ -16,7 +16,6 @@ public:
 
     /// Makes every later write (set and delete) fail.
     void setFailWrites(bool fail) { failWrites_ = fail; }
-    std::size_t size() const;
 
 private:
     mutable std::mutex mutex_;

@@ -19,10 +19,4 @@ void MemoryDefaultsStore::removeObject(std::string_view key) {
     if (auto it = values_.find(key); it != values_.end()) values_.erase(it);
 }
 
-bool MemoryDefaultsStore::synchronize() {
-    std::lock_guard lock(mutex_);
-    ++syncs_;
-    return true;
-}
-
 }  // namespace movra::test

@@ -1,4 +1,4 @@
-// In-memory user defaults that count synchronize() calls.
+// In-memory user defaults.
 #pragma once
 
 #include <map>
@@ -13,13 +13,11 @@ public:
     std::optional<Json> object(std::string_view key) const override;
     void setObject(std::string_view key, Json value) override;
     void removeObject(std::string_view key) override;
-    bool synchronize() override;
-    int synchronizeCount() const { return syncs_; }
+    bool synchronize() override { return true; }
 
 private:
     mutable std::mutex mutex_;
     std::map<std::string, Json, std::less<>> values_;
-    int syncs_ = 0;
 };
 
 }  // namespace movra::test

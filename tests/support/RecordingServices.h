@@ -1,4 +1,5 @@
-// Recording doubles of the crash reporter, the analytics tracker and the playback-quality client.
+// Doubles of the crash reporter and the playback-quality client that do nothing, and an analytics tracker that
+// records.
 #pragma once
 
 #include <mutex>
@@ -10,23 +11,15 @@
 
 namespace movra::test {
 
-class RecordingCrashReporter final : public CrashReporter {
+class SilentCrashReporter final : public CrashReporter {
 public:
-    void start(const std::string& apiKey) override { startedWith = apiKey; }
-    void notifyNonFatal(const std::string& name, const std::string& reason, const Json& metadata) override {
-        nonFatals.push_back({name, reason});
-    }
-    std::string startedWith;
-    std::vector<std::pair<std::string, std::string>> nonFatals;
+    void start(const std::string&) override {}
+    void notifyNonFatal(const std::string&, const std::string&, const Json&) override {}
 };
 
 class RecordingAnalyticsTracker final : public AnalyticsTracker {
 public:
-    void configure(const std::string& id, double interval, bool uncaught) override {
-        trackingId = id;
-        dispatchInterval = interval;
-        trackUncaughtExceptions = uncaught;
-    }
+    void configure(const std::string&, double, bool) override {}
     void set(const std::string& parameter, const std::optional<std::string>& value) override {
         std::lock_guard lock(mutex);
         setParameter(trackerValues, parameter, value);
@@ -38,17 +31,13 @@ public:
     void dispatch() override {}
     bool flush(double /*timeoutSeconds*/) override { return true; }
     std::mutex mutex;
-    std::string trackingId;
-    double dispatchInterval = 0;
-    bool trackUncaughtExceptions = false;
     Parameters trackerValues;
     std::vector<Parameters> hits;
 };
 
-class RecordingPlaybackQualityClient final : public PlaybackQualityClient {
+class SilentPlaybackQualityClient final : public PlaybackQualityClient {
 public:
-    void start(const std::string& customerKey) override { startedWith = customerKey; }
-    std::string startedWith;
+    void start(const std::string&) override {}
 };
 
 }  // namespace movra::test

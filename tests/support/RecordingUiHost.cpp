@@ -17,8 +17,6 @@ void RecordingUiHost::didDismiss(const ViewController& controller) {
     });
 }
 
-void RecordingUiHost::windowWillClose(const Window& window) { closedWindows.push_back(window.name()); }
-
 std::vector<std::shared_ptr<AlertController>> RecordingUiHost::visibleAlerts() const {
     std::vector<std::shared_ptr<AlertController>> out;
     for (const auto& a : alerts_)
@@ -29,12 +27,6 @@ std::vector<std::shared_ptr<AlertController>> RecordingUiHost::visibleAlerts() c
 std::shared_ptr<AlertController> RecordingUiHost::lastAlert() const {
     auto all = visibleAlerts();
     return all.empty() ? nullptr : all.back();
-}
-
-WindowPtr RecordingUiHost::window(const std::string& name) const {
-    for (const auto& w : windows())
-        if (w->name() == name) return w;
-    return nullptr;
 }
 
 }  // namespace movra::test

@@ -13,16 +13,12 @@ class RecordingUiHost final : public UiHost {
 public:
     void didPresent(const ViewController& presenter, const ViewController& presented) override;
     void didDismiss(const ViewController& presented) override;
-    void windowWillClose(const Window& window) override;
 
     /// Every presentation in order, as "ClassName" (alerts as their describe() text).
     std::vector<std::string> presented;
-    std::vector<std::string> closedWindows;
     /// The alerts currently shown, oldest first.
     std::vector<std::shared_ptr<AlertController>> visibleAlerts() const;
     std::shared_ptr<AlertController> lastAlert() const;
-    /// The alive window called `name`, or nullptr.
-    WindowPtr window(const std::string& name) const;
 
 private:
     std::vector<std::weak_ptr<AlertController>> alerts_;

@@ -22,12 +22,29 @@ struct ScriptedReply {
     bool hold = false;
 };
 
+/// An answer of `status` whose body is of content type `type`.
+inline ScriptedReply reply(int status, std::string type, std::string body) {
+    return {status, {{"Content-Type", std::move(type)}}, std::move(body), nullptr, false};
+}
+inline ScriptedReply xmlReply(int status, std::string body) { return reply(status, "application/xml", std::move(body)); }
+inline ScriptedReply jsonReply(int status, std::string body) {
+    return reply(status, "application/json", std::move(body));
+}
+/// A transport failure instead of an answer.
+inline ScriptedReply failedReply(ErrorPtr error) { return {0, {}, "", std::move(error), false}; }
+/// An answer that never comes: only cancelling completes the request.
+inline ScriptedReply heldReply() { return {200, {}, "", nullptr, true}; }
+
 class ScriptedHttpTransport final : public HttpTransport, public std::enable_shared_from_this<ScriptedHttpTransport> {
 public:
     using Script = std::function<ScriptedReply(const HttpRequest&)>;
 
     explicit ScriptedHttpTransport(Script script = nullptr);
     void setScript(Script script);
+    /// Answers every request with `reply`.
+    void answerAll(ScriptedReply reply) {
+        setScript([reply = std::move(reply)](const HttpRequest&) { return reply; });
+    }
     /// A new session on the same network.
     std::shared_ptr<ScriptedHttpTransport> session();
 

@@ -39,8 +39,7 @@ TestPlatform::TestPlatform(Options options) {
     s.reachability = reachability;
     ui = std::make_shared<RecordingUiHost>();
     s.uiHost = ui;
-    crashReporter = std::make_shared<RecordingCrashReporter>();
-    s.crashReporter = crashReporter;
+    s.crashReporter = std::make_shared<SilentCrashReporter>();
     if (options.analyticsCollectorUrl.empty()) {
         analytics = std::make_shared<RecordingAnalyticsTracker>();
         s.analytics = analytics;
@@ -52,8 +51,7 @@ TestPlatform::TestPlatform(Options options) {
                                           .clock = s.clock});
         s.analytics = collectorTracker;
     }
-    playbackQuality = std::make_shared<RecordingPlaybackQualityClient>();
-    s.playbackQuality = playbackQuality;
+    s.playbackQuality = std::make_shared<SilentPlaybackQualityClient>();
     s.imageCodec = std::make_shared<StbImageCodec>();
     s.configuration = options.configuration;
     Platform::install(std::make_shared<Platform>(std::move(s)));

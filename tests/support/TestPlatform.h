@@ -2,7 +2,12 @@
 // services, scripted network) and removes it again at the end.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <tuple>
 
 #include "Foundation/ManualClock.h"
 #include "Foundation/ThreadPoolQueue.h"
@@ -42,6 +47,29 @@ public:
     bool runUntil(const std::function<bool()>& predicate, double timeoutSeconds = 10);
     /// Advances virtual time (ManualClock only), running due timers.
     void advance(double seconds);
+    /// Calls `start` with a completion taking `Args`, runs the main queue until that completion has been called
+    /// (on any thread) and gives back what it was called with; a completion that never comes fails the test.
+    template <class... Args, class Start>
+    std::tuple<std::decay_t<Args>...> await(Start&& start, double timeoutSeconds = 10) {
+        struct Called {
+            std::mutex mutex;
+            std::optional<std::tuple<std::decay_t<Args>...>> with;
+        };
+        auto called = std::make_shared<Called>();
+        start([called](Args... args) {
+            std::lock_guard lock(called->mutex);
+            called->with.emplace(std::move(args)...);
+        });
+        auto isCalled = [&] {
+            std::lock_guard lock(called->mutex);
+            return called->with.has_value();
+        };
+        // In short slices: a completion on another thread does not wake the main queue.
+        for (double waited = 0; !runUntil(isCalled, 0.01) && waited < timeoutSeconds;) waited += 0.01;
+        EXPECT_TRUE(isCalled()) << "no completion";
+        std::lock_guard lock(called->mutex);
+        return called->with.value_or(std::tuple<std::decay_t<Args>...>{});
+    }
 
     std::shared_ptr<ManualClock> manualClock;
     std::shared_ptr<ThreadPoolQueue> globalQueue;
@@ -52,10 +80,8 @@ public:
     std::shared_ptr<SettableLocale> locale;
     std::shared_ptr<SettableReachability> reachability;
     std::shared_ptr<RecordingUiHost> ui;
-    std::shared_ptr<RecordingCrashReporter> crashReporter;
     std::shared_ptr<RecordingAnalyticsTracker> analytics;
     std::shared_ptr<HttpAnalyticsTracker> collectorTracker;
-    std::shared_ptr<RecordingPlaybackQualityClient> playbackQuality;
 };
 
 }  // namespace movra::test
