@@ -1,0 +1,228 @@
+// The real client (libcurl over TLS) against the service emulator on loopback: launching, the region and
+// maintenance screens, an untrusted certificate, signing in through the sign-in screen, returning to the
+// foreground in another region, and a revoked token sending the subscriber back to sign in.
+#include "API/MVHTTPClient.h"
+#include "App/MVAppDelegate.h"
+#include "App/MVDiscriminator.h"
+#include "App/SecurityManager.h"
+#include "Model/MVSharedSearchCache.h"
+#include "Platform/CurlHttpTransport.h"
+#include "Root/MVFullScreenErrorViewController.h"
+#include "Root/MVGeoBlockViewController.h"
+#include "Root/MVNavigationController.h"
+#include "Root/MVStackViewController.h"
+#include "Sections/SignIn/MVLoginViewController.h"
+#include "movra-backend/BackendServer.h"
+#include "support/TemporaryDirectory.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace movra {
+namespace {
+
+constexpr const char* kUser = "anna.lindqvist@tavik.example";
+constexpr const char* kPassword = "Anna-tavik-1";
+
+class ClientAgainstEmulatorTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        backend::BackendServer::Options options;
+        options.dataDir = directory_.path() + "/emulator";
+        server_ = std::make_unique<backend::BackendServer>(options);
+        ASSERT_EQ(server_->start(), std::nullopt);
+    }
+
+    void TearDown() override {
+        logIns_.reset();
+        app_.reset();
+        if (env_) MVAppDelegate::setSharedAppDelegate(nullptr);
+        env_.reset();
+        server_->stop();
+    }
+
+    /// Installs the client; without `trustEmulator` the emulator's CA is unknown to it, with `collectAnalytics`
+    /// its hits go to the emulator's collector.
+    void installClient(bool trustEmulator = true, bool collectAnalytics = false) {
+        test::TestPlatform::Options options;
+        options.realClock = true;
+        HttpTransportOptions transport;
+        if (trustEmulator) transport.caFile = server_->caFile();
+        options.transportFactory = [transport] { return std::make_shared<CurlHttpTransport>(transport); };
+        options.configuration.dataDirectory = directory_.path() + "/client";
+        options.configuration.discriminatorHost = server_->baseHost();
+        if (collectAnalytics) options.analyticsCollectorUrl = "https://" + server_->baseHost();
+        env_ = std::make_unique<test::TestPlatform>(options);
+        app_ = std::make_shared<MVAppDelegate>();
+        MVAppDelegate::setSharedAppDelegate(app_);
+        auto& center = env_->platform().notificationCenter();
+        logIns_ = std::make_unique<ScopedObserver>(
+            center, center.addObserver(MVNotificationLogIn, [this](const Notification&) { ++logInCount_; }));
+    }
+
+    void launch() {
+        app_->applicationDidFinishLaunchingWithOptions(std::nullopt);
+        app_->applicationDidBecomeActive();
+    }
+
+    bool signInShown() const {
+        auto w = app_->loginWindow();
+        return w && w->isKeyWindow() && w->isVisible();
+    }
+
+    bool mainScreensShown() const {
+        auto w = app_->window();
+        return w && w->isKeyWindow() && std::dynamic_pointer_cast<MVStackViewController>(w->rootViewController());
+    }
+
+    /// Installs, launches and signs in through the sign-in window's screen.
+    void launchAndSignIn() {
+        installClient(/*trustEmulator=*/true, /*collectAnalytics=*/true);
+        launch();
+        ASSERT_TRUE(env_->runUntil([&] { return app_->loginWindow() && app_->loginWindow()->isKeyWindow(); }, 20));
+        auto navigation = std::dynamic_pointer_cast<MVNavigationController>(app_->loginWindow()->rootViewController());
+        ASSERT_TRUE(navigation);
+        auto screen = std::dynamic_pointer_cast<MVLoginViewController>(navigation->topViewController());
+        ASSERT_TRUE(screen);
+        screen->signIn(kUser, kPassword);
+        ASSERT_TRUE(env_->runUntil([&] { return mainScreensShown() && !app_->loginWindow(); }, 20))
+            << screen->failureMessage();
+    }
+
+    std::tuple<ErrorPtr, XMLDocumentPtr> checkErrorStatus() {
+        return env_->await<ErrorPtr, XMLDocumentPtr>(
+            [](auto done) { MVHTTPClient::sharedClient()->checkErrorStatusWithCompletion(done); }, 20);
+    }
+
+    std::vector<Json> hitsWithAction(const std::string& action) {
+        std::vector<Json> found;
+        for (const auto& hit : server_->collector().hits())
+            if (hit.value("ea", "") == action) found.push_back(hit);
+        return found;
+    }
+
+    test::TemporaryDirectory directory_;
+    std::unique_ptr<backend::BackendServer> server_;
+    std::unique_ptr<test::TestPlatform> env_;
+    std::shared_ptr<MVAppDelegate> app_;
+    std::unique_ptr<ScopedObserver> logIns_;
+    int logInCount_ = 0;
+};
+
+TEST_F(ClientAgainstEmulatorTest, FreshInstallationEndsAtTheSignInWindowOfTheAnsweredTenant) {
+    installClient();
+    launch();
+    ASSERT_TRUE(env_->runUntil([&] { return signInShown(); }, 20));
+    auto discriminator = MVDiscriminator::sharedDiscriminator();
+    ASSERT_TRUE(discriminator);
+    EXPECT_EQ(discriminator->currentTenant(), MVRegionTenantTavik);
+    EXPECT_EQ(discriminator->url(), server_->baseHost());
+    EXPECT_EQ(env_->defaults->stringForKey("currentTenant"), "Movra Tavik");
+    EXPECT_FALSE(app_->fullScreenErrorWindow());
+
+    // The shared client talks to the emulator, which accepts its headers and language.
+    auto [statusError, statusAnswer] = checkErrorStatus();
+    EXPECT_FALSE(statusError) << (statusError ? statusError->summary() : "");
+    ASSERT_TRUE(statusAnswer);
+    auto browse = server_->requestLog().entries().back();
+    EXPECT_EQ(browse.path, "/stoffice/client/ios/browse");
+    EXPECT_EQ(browse.queryValue("language"), "sv_mvtk");
+    EXPECT_EQ(browse.header("X-Client-Name"), "iOS");
+}
+
+TEST_F(ClientAgainstEmulatorTest, GeoBlockedRegionShowsTheGeoBlockScreen) {
+    server_->faults().setGeoBlocked(true);
+    installClient();
+    launch();
+    ASSERT_TRUE(env_->runUntil([&] { return app_->fullScreenErrorWindow() != nullptr; }, 20));
+    EXPECT_TRUE(std::dynamic_pointer_cast<MVGeoBlockViewController>(app_->fullScreenErrorWindow()->rootViewController()));
+    // The forced check still routes: the sign-in window waits behind the error.
+    EXPECT_TRUE(env_->runUntil([&] { return app_->loginWindow() != nullptr; }, 20));
+    EXPECT_GT(app_->fullScreenErrorWindow()->windowLevel(), app_->loginWindow()->windowLevel());
+}
+
+TEST_F(ClientAgainstEmulatorTest, UntrustedCertificateIsAnErrorNotASuccess) {
+    installClient(/*trustEmulator=*/false);
+    launch();
+    ASSERT_TRUE(env_->runUntil([&] { return signInShown(); }, 20));
+    EXPECT_FALSE(MVDiscriminator::sharedDiscriminator());
+    auto alert = env_->ui->lastAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->message(), "A problem has occured and the service may be temporarily unavailable.");
+    EXPECT_TRUE(server_->requestLog().entries().empty());
+}
+
+TEST_F(ClientAgainstEmulatorTest, MaintenanceFoundByTheStatusCheckShowsTheMaintenanceScreenUntilItEnds) {
+    installClient();
+    launch();
+    ASSERT_TRUE(env_->runUntil([&] { return signInShown(); }, 20));
+    server_->faults().setMaintenance(true);
+    app_->applicationDidBecomeActive();
+    ASSERT_TRUE(env_->runUntil([&] { return app_->fullScreenErrorWindow() != nullptr; }, 20));
+    EXPECT_TRUE(std::dynamic_pointer_cast<MVFullScreenErrorViewController>(
+        app_->fullScreenErrorWindow()->rootViewController()));
+    server_->faults().setMaintenance(false);
+    app_->applicationDidBecomeActive();
+    EXPECT_TRUE(env_->runUntil([&] { return app_->fullScreenErrorWindow() == nullptr; }, 20));
+}
+
+TEST_F(ClientAgainstEmulatorTest, ForegroundInAnotherRegionClearsCachesReportsAndRoutesAgain) {
+    launchAndSignIn();
+    EXPECT_EQ(MVDiscriminator::sharedDiscriminator()->homeTenant(), MVRegionTenantTavik);
+    ASSERT_TRUE(env_->collectorTracker->flush(20));
+    EXPECT_EQ(hitsWithAction("SignIn_Success").size(), 1u);
+
+    app_->searchCache()->setLastSearchString("jul");
+    const int logInsBefore = logInCount_;
+    server_->setTenant(backend::Tenant::solara());
+    app_->applicationWillResignActive();
+    app_->applicationWillEnterForeground();
+    ASSERT_TRUE(env_->runUntil([&] { return logInCount_ > logInsBefore && mainScreensShown(); }, 20));
+
+    EXPECT_EQ(MVDiscriminator::sharedDiscriminator()->currentTenant(), MVRegionTenantSolara);
+    EXPECT_EQ(env_->defaults->stringForKey("currentTenant"), "Movra Solara");
+    EXPECT_EQ(app_->searchCache()->lastSearchString(), "");
+    // The account read for the home tenant went out in the new tenant's language, with the old sign-in.
+    auto account = server_->requestLog().entries().back();
+    EXPECT_EQ(account.path, "/stoffice/client/account");
+    EXPECT_EQ(account.queryValue("language"), "sv_movrasolara");
+
+    ASSERT_TRUE(env_->collectorTracker->flush(20));
+    // The first answer after the installation counted as a change too (to Tavik).
+    auto changes = hitsWithAction("SignIn_RegionChange");
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].value("el", ""), "Tavik");
+    changes.erase(changes.begin());
+    EXPECT_EQ(changes[0].value("ec", ""), "SignIn");
+    EXPECT_EQ(changes[0].value("el", ""), "Spain");
+    EXPECT_EQ(changes[0].value("sc", ""), "start");
+    EXPECT_EQ(changes[0].value("cd2", ""), "Spain");
+    EXPECT_EQ(changes[0].value("uid", ""), "100200301");
+
+    // Back in the same region nothing is routed again.
+    const int logInsAfter = logInCount_;
+    app_->applicationWillEnterForeground();
+    checkErrorStatus();
+    env_->runUntil([] { return false; }, 0.5);
+    EXPECT_EQ(logInCount_, logInsAfter);
+}
+
+TEST_F(ClientAgainstEmulatorTest, RevokedTokenSendsTheSubscriberBackToSignIn) {
+    launchAndSignIn();
+    ASSERT_TRUE(SecurityManager::isUserAuthenticated());
+    const auto deviceId = MVHTTPClient::sharedClient()->deviceId();
+    ASSERT_EQ(server_->accounts().revokeAccount(kUser), 1);
+
+    env_->await<ErrorPtr, std::shared_ptr<MVAccount>>(
+        [](auto done) { MVHTTPClient::sharedClient()->getAccountWithCompletion(done); }, 20);
+    ASSERT_TRUE(env_->runUntil([&] { return app_->loginWindow() != nullptr; }, 20));
+    EXPECT_FALSE(SecurityManager::isUserAuthenticated());
+    EXPECT_FALSE(env_->credentials->password(SecurityManager::kPasswordServiceName, SecurityManager::kUserNameAccountName));
+    EXPECT_EQ(MVHTTPClient::sharedClient()->deviceId(), deviceId);
+    auto alert = env_->ui->lastAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->message(), "Your subscription could not be authenticated for playback. Please sign in again.");
+}
+
+}  // namespace
+}  // namespace movra
