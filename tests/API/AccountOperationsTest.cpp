@@ -118,8 +118,8 @@ TEST_F(AccountOperationsTest, SignInFailureMessages) {
         {"wrong password of the stored user", xmlReply(401, errorDocument("ST3005", "Suspended")), true, true,
          "Incorrect Password. Note that passwords are case sensitive."},
         {"plain wrong credentials", xmlReply(401, errorDocument("ST3003", "Wrong!")), false, true, kCredentialsMessage},
-        {"the service's own reason", xmlReply(401, errorDocument("ST3005", "Your subscription is not active.")), false, true,
-         "Your subscription is not active."},
+        {"the service's own reason", xmlReply(401, errorDocument("ST3005", "Your subscription is not active.")), false,
+         true, "Your subscription is not active."},
         {"a code without a message", xmlReply(401, errorDocument("ST3005", "")), false, true, kCredentialsMessage},
         {"no error document", test::reply(401, "text/html", "<html/>"), false, true, kCredentialsMessage},
         {"server failure", xmlReply(500, errorDocument("ST5000", "Down")), false, true,
@@ -144,8 +144,8 @@ TEST_F(AccountOperationsTest, SignInFailureMessages) {
 TEST_F(AccountOperationsTest, LastSubscriberSignsInWithTheStoredUserName) {
     client->setUserName("stored@example.com");
     env.network->answerAll(xmlReply(401, errorDocument("ST3005", "Other text")));
-    auto [error, document] = env.await<ErrorPtr, XMLDocumentPtr>(
-        [&](auto done) { client->loginLastSubscriberWithPassword("wrong", done); });
+    auto [error, document] =
+        env.await<ErrorPtr, XMLDocumentPtr>([&](auto done) { client->loginLastSubscriberWithPassword("wrong", done); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->localizedDescription, "Incorrect Password. Note that passwords are case sensitive.");
     const auto authorization = env.network->requests().back().header("Authorization").value_or("Basic ");
@@ -187,7 +187,8 @@ TEST_F(AccountOperationsTest, SettingsReadRunsOffTheMainQueue) {
         std::optional<std::int64_t> errorCode;
         std::optional<std::string> subtitle;
     } cases[] = {
-        {xmlReply(200, "<result><status>Success</status><settings><setting><name>subtitle</name><value>sv_mvtk</value>"
+        {xmlReply(200,
+                  "<result><status>Success</status><settings><setting><name>subtitle</name><value>sv_mvtk</value>"
                   "</setting></settings></result>"),
          std::nullopt, "sv_mvtk"},
         // An empty answer is no document, yet no failure either.
@@ -195,12 +196,11 @@ TEST_F(AccountOperationsTest, SettingsReadRunsOffTheMainQueue) {
     };
     for (const auto& c : cases) {
         env.network->answerAll(c.reply);
-        auto [onMain, error, settings] =
-            env.await<bool, ErrorPtr, std::shared_ptr<MVSettingsResponse>>([&](auto done) {
-                client->getSettingsWithCompletion([done, mainThread](ErrorPtr e, std::shared_ptr<MVSettingsResponse> s) {
-                    done(std::this_thread::get_id() == mainThread, e, s);
-                });
+        auto [onMain, error, settings] = env.await<bool, ErrorPtr, std::shared_ptr<MVSettingsResponse>>([&](auto done) {
+            client->getSettingsWithCompletion([done, mainThread](ErrorPtr e, std::shared_ptr<MVSettingsResponse> s) {
+                done(std::this_thread::get_id() == mainThread, e, s);
             });
+        });
         EXPECT_FALSE(onMain);
         if (c.errorCode) {
             ASSERT_TRUE(error);
@@ -215,9 +215,8 @@ TEST_F(AccountOperationsTest, SettingsReadRunsOffTheMainQueue) {
 
 TEST_F(AccountOperationsTest, ForgottenPasswordSendsTheUserAndHandsBackTheErrorDocument) {
     env.network->answerAll(xmlReply(404, errorDocument("ST4040", "No such user.")));
-    auto [error, document, errorResponse] =
-        env.await<ErrorPtr, XMLDocumentPtr, std::shared_ptr<const MVErrorResponse>>(
-            [&](auto done) { client->forgotPasswordForUserName("a+b@example.com", done); });
+    auto [error, document, errorResponse] = env.await<ErrorPtr, XMLDocumentPtr, std::shared_ptr<const MVErrorResponse>>(
+        [&](auto done) { client->forgotPasswordForUserName("a+b@example.com", done); });
     ASSERT_TRUE(error);
     ASSERT_TRUE(errorResponse);
     EXPECT_EQ(errorResponse->userMessage(), "No such user.");

@@ -252,7 +252,8 @@ TEST_F(MVHTTPClientTest, StatusCheck) {
         env.network->answerAll(k.reply);
         auto [error, response] =
             env.await<ErrorPtr, XMLDocumentPtr>([&](auto done) { c->checkErrorStatusWithCompletion(done); });
-        EXPECT_EQ(error ? std::optional<long long>(error->code) : std::nullopt, k.code) << k.reply.status << k.reply.body;
+        EXPECT_EQ(error ? std::optional<long long>(error->code) : std::nullopt, k.code)
+            << k.reply.status << k.reply.body;
         EXPECT_EQ(response != nullptr, k.response) << k.reply.status << k.reply.body;
     }
     EXPECT_EQ(env.network->requests().back().url, "https://api.test/stoffice/client/ios/browse?language=sv_mvtk");
@@ -310,9 +311,8 @@ TEST_F(MVHTTPClientTest, ImageDownload) {
     auto c = client();
     for (const auto& k : cases) {
         env.network->answerAll(k.reply);
-        auto [error, image] = env.await<ErrorPtr, ImagePtr>([&](auto done) {
-            c->downloadImageWithURL(*Url::parse("https://img.test/pic/1?w=300&language=xx"), done);
-        });
+        auto [error, image] = env.await<ErrorPtr, ImagePtr>(
+            [&](auto done) { c->downloadImageWithURL(*Url::parse("https://img.test/pic/1?w=300&language=xx"), done); });
         EXPECT_EQ(image != nullptr, k.decoded) << k.reply.body;
         EXPECT_EQ(error == nullptr, k.decoded) << k.reply.body;
         if (image) {

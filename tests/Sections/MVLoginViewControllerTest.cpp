@@ -95,7 +95,8 @@ TEST_F(MVLoginViewControllerTest, FailedHomeTenantSetUpStillCompletesTheSignIn) 
 TEST_F(MVLoginViewControllerTest, FailureShowsTheAlertAndReportsIt) {
     const auto storeBefore = MVCoreDataService::registered();
     env.network->setScript([](const HttpRequest&) {
-        return xmlReply(401, "<result><status>Failure</status><errorCode>ST3003</errorCode><userMessage>Nope</userMessage>"
+        return xmlReply(401,
+                        "<result><status>Failure</status><errorCode>ST3003</errorCode><userMessage>Nope</userMessage>"
                         "</result>");
     });
     signIn();

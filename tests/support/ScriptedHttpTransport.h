@@ -26,7 +26,9 @@ struct ScriptedReply {
 inline ScriptedReply reply(int status, std::string type, std::string body) {
     return {status, {{"Content-Type", std::move(type)}}, std::move(body), nullptr, false};
 }
-inline ScriptedReply xmlReply(int status, std::string body) { return reply(status, "application/xml", std::move(body)); }
+inline ScriptedReply xmlReply(int status, std::string body) {
+    return reply(status, "application/xml", std::move(body));
+}
 inline ScriptedReply jsonReply(int status, std::string body) {
     return reply(status, "application/json", std::move(body));
 }
