@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
-#include <map>
 
 #include <condition_variable>
 #include <mutex>
@@ -16,6 +15,7 @@
 #include "Platform/CurlHttpTransport.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
+#include "MedianReporter.h"
 #include "movra-backend/BackendServer.h"
 
 namespace {
@@ -158,35 +158,22 @@ BENCHMARK(BM_CurlHttpTransport1000Gets)->Unit(benchmark::kMillisecond)->Iteratio
 BENCHMARK(BM_BareCurl1000Gets)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 /// Keeps the medians (or single runs) so that the ratio can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs) {
-            if (run.error_occurred) continue;
-            const auto name = run.run_name.function_name;
-            if (run.aggregate_name == "median" || (run.aggregate_name.empty() && !medians.count(name)))
-                medians[name] = run.GetAdjustedRealTime();
-        }
-    }
-    std::map<std::string, double> medians;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto& m = reporter.medians;
-    if (m.count("BM_MVHTTPClient1000Gets") && m.count("BM_BareCurl1000Gets")) {
-        const double client = m["BM_MVHTTPClient1000Gets"], bare = m["BM_BareCurl1000Gets"];
-        std::printf("1000 GETs: MVHTTPClient %.1f ms, bare libcurl %.1f ms, ratio %.2f (target <= 1.30)\n", client,
-                    bare, client / bare);
-        if (m.count("BM_CurlHttpTransport1000Gets"))
-            std::printf("1000 GETs: CurlHttpTransport alone %.1f ms, ratio %.2f to bare libcurl\n",
-                        m["BM_CurlHttpTransport1000Gets"], m["BM_CurlHttpTransport1000Gets"] / bare);
-    }
+    const auto client = reporter.median("BM_MVHTTPClient1000Gets/iterations:3/real_time");
+    const auto transport = reporter.median("BM_CurlHttpTransport1000Gets/iterations:3/real_time");
+    const auto bare = reporter.median("BM_BareCurl1000Gets/iterations:3/real_time");
+    if (client && bare)
+        std::printf("1000 GETs: MVHTTPClient %.1f ms, bare libcurl %.1f ms, ratio %.2f (target <= 1.30)\n", *client,
+                    *bare, *client / *bare);
+    if (transport && bare)
+        std::printf("1000 GETs: CurlHttpTransport alone %.1f ms, ratio %.2f to bare libcurl\n", *transport,
+                    *transport / *bare);
     benchmark::Shutdown();
     return 0;
 }

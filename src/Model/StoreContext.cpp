@@ -9,7 +9,7 @@ namespace movra {
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 std::string columnType(EntityAttribute::Kind kind) {
     switch (kind) {
@@ -87,6 +87,8 @@ ErrorPtr StoreContext::prepareSchema(SQLiteDatabase& database) {
             createTable("Channel", MVChannel::attributes(), "channelID", ""),
             createTable("Item", MVItem::attributes(), "itemID", ", channel TEXT, position INTEGER"),
             "CREATE INDEX ItemByChannel ON Item (channel, indexInChannel)",
+            // Appending to a channel asks for its last place once per item.
+            "CREATE INDEX ItemByPlace ON Item (channel, position)",
             "CREATE INDEX ItemByGuid ON Item (guid)",
             "CREATE INDEX ItemByWatchlist ON Item (isInWatchlist)",
             "CREATE INDEX ChannelByGuid ON Channel (guid)",

@@ -8,6 +8,7 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace movra {
@@ -109,6 +110,144 @@ ThreadXPath& threadXPath() {
     return instance;
 }
 
+// The record mappings ask for paths such as "self::item/media:group/@url", once per property per item; for
+// these plain location paths (steps "self::QName", "QName", ".", and a last "@QName") walking the tree
+// gives the same nodes as libxml2's evaluator, in document order, at a fraction of its cost. nullopt means
+// the path is not of that form and the evaluator must run; an undeclared prefix gives the evaluator's error.
+class PathStep {
+  public:
+    enum class Axis { Self, Child, Attribute, Current };
+
+    // How a name test of libxml2 matches: a prefixed name by namespace URI, an unprefixed one only a node
+    // outside every namespace.
+    bool matches(const xmlChar* nodeName, const xmlNs* ns, const xmlChar* href) const {
+        if (xmlStrcmp(nodeName, reinterpret_cast<const xmlChar*>(local.c_str())) != 0) return false;
+        if (!href) return ns == nullptr;
+        return ns && ns->href && xmlStrcmp(ns->href, href) == 0;
+    }
+
+    Axis axis = Axis::Child;
+    std::string prefix;
+    std::string local;
+};
+
+bool isNameCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+           c == '.' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool isName(std::string_view n) {
+    return !n.empty() && !(n.front() >= '0' && n.front() <= '9') && n.front() != '-' && n.front() != '.' &&
+           std::all_of(n.begin(), n.end(), isNameCharacter);
+}
+
+// The steps of a plain path, or nullopt when the path needs the evaluator.
+std::optional<std::vector<PathStep>> parseSimplePath(std::string_view xpath) {
+    if (xpath.empty()) return std::nullopt;
+    std::vector<PathStep> steps;
+    std::size_t start = 0;
+    while (true) {
+        const auto end = std::min(xpath.find('/', start), xpath.size());
+        std::string_view text = xpath.substr(start, end - start);
+        PathStep step;
+        if (text == ".") {
+            step.axis = PathStep::Axis::Current;
+        } else {
+            if (text.substr(0, 6) == "self::") {
+                step.axis = PathStep::Axis::Self;
+                text.remove_prefix(6);
+            } else if (!text.empty() && text.front() == '@') {
+                step.axis = PathStep::Axis::Attribute;
+                text.remove_prefix(1);
+                if (end != xpath.size()) return std::nullopt;  // attributes have no children to step to
+            }
+            const auto colon = text.find(':');
+            if (colon != std::string_view::npos) {
+                step.prefix = std::string(text.substr(0, colon));
+                if (!isName(step.prefix)) return std::nullopt;
+                text.remove_prefix(colon + 1);
+            }
+            if (!isName(text)) return std::nullopt;
+            step.local = std::string(text);
+        }
+        steps.push_back(std::move(step));
+        if (end == xpath.size()) return steps;
+        start = end + 1;
+    }
+}
+
+struct PathHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
+// Parsed plain paths per thread, as the compiled expressions are.
+const std::optional<std::vector<PathStep>>& simplePath(std::string_view xpath) {
+    constexpr std::size_t kMaxPaths = 1024;
+    thread_local std::unordered_map<std::string, std::optional<std::vector<PathStep>>, PathHash, std::equal_to<>> paths;
+    if (auto it = paths.find(xpath); it != paths.end()) return it->second;
+    if (paths.size() >= kMaxPaths) paths.clear();
+    return paths.emplace(std::string(xpath), parseSimplePath(xpath)).first->second;
+}
+
+// The namespace URI of each step's prefix (null without one): the document's first declaration of it, as
+// the evaluator looks it up. False when a prefix is not declared.
+bool bindPrefixes(const std::vector<PathStep>& steps, const std::vector<xmlNsPtr>& namespaces,
+                  std::vector<const xmlChar*>& hrefs) {
+    hrefs.assign(steps.size(), nullptr);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const auto& prefix = steps[i].prefix;
+        if (prefix.empty()) continue;
+        if (prefix == "xml") {
+            hrefs[i] = XML_XML_NAMESPACE;
+            continue;
+        }
+        for (const auto* ns : namespaces)
+            if (ns && ns->prefix && xmlStrcmp(ns->prefix, reinterpret_cast<const xmlChar*>(prefix.c_str())) == 0) {
+                hrefs[i] = ns->href;
+                break;
+            }
+        if (!hrefs[i]) return false;
+    }
+    return true;
+}
+
+// The selected nodes, in a buffer of the thread that the next walk reuses.
+const std::vector<xmlNodePtr>& walk(xmlNodePtr start, const std::vector<PathStep>& steps,
+                                    const std::vector<const xmlChar*>& hrefs) {
+    thread_local std::vector<xmlNodePtr> current;
+    thread_local std::vector<xmlNodePtr> next;
+    current.assign(1, start);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const auto& step = steps[i];
+        const xmlChar* href = hrefs[i];
+        next.clear();
+        for (xmlNodePtr node : current) {
+            switch (step.axis) {
+                case PathStep::Axis::Current:
+                    next.push_back(node);
+                    break;
+                case PathStep::Axis::Self:
+                    if (node->type == XML_ELEMENT_NODE && step.matches(node->name, node->ns, href)) next.push_back(node);
+                    break;
+                case PathStep::Axis::Child:
+                    if (node->type == XML_ATTRIBUTE_NODE) break;
+                    for (xmlNodePtr child = node->children; child; child = child->next)
+                        if (child->type == XML_ELEMENT_NODE && step.matches(child->name, child->ns, href)) next.push_back(child);
+                    break;
+                case PathStep::Axis::Attribute:
+                    if (node->type != XML_ELEMENT_NODE) break;
+                    for (xmlAttrPtr attr = node->properties; attr; attr = attr->next)
+                        if (step.matches(attr->name, attr->ns, href)) next.push_back(reinterpret_cast<xmlNodePtr>(attr));
+                    break;
+            }
+        }
+        current.swap(next);
+        if (current.empty()) break;
+    }
+    return current;
+}
+
 }  // namespace
 
 XMLNode::XMLNode(std::shared_ptr<const XMLDocument> document, _xmlNode* node)
@@ -160,6 +299,20 @@ XMLNode XMLNode::firstChildElement(std::string_view qualifiedName_) const {
 std::optional<std::vector<XMLNode>> XMLNode::nodesForXPath(std::string_view xpath, ErrorPtr* error) const {
     std::vector<XMLNode> nodes;
     if (!node_) return nodes;
+    if (const auto& cached = simplePath(xpath)) {
+        thread_local std::vector<const xmlChar*> hrefs;
+        if (!bindPrefixes(*cached, document_->namespaces_, hrefs)) {
+            if (error)
+                *error = makeError(kXMLErrorDomain, kXMLErrorUndefinedNamespacePrefix,
+                                   MVLocalizedString("The XPath expression could not be evaluated."),
+                                   "Undefined namespace prefix");
+            return std::nullopt;
+        }
+        const auto& selected = walk(node_, *cached, hrefs);
+        nodes.reserve(selected.size());
+        for (xmlNodePtr node : selected) nodes.emplace_back(document_, node);
+        return nodes;
+    }
     xmlXPathObjectPtr result = threadXPath().evaluate(xpath, document_->doc_, node_, document_->namespaces_, error);
     if (!result) return std::nullopt;
     if (result->type == XPATH_NODESET && result->nodesetval) {

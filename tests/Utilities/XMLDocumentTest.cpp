@@ -37,6 +37,43 @@ TEST(XMLDocumentTest, XPathUsesTheDocumentsOwnPrefixesFirstDeclarationWins) {
     EXPECT_TRUE(count && count->empty());
 }
 
+// Plain paths are walked without libxml2's evaluator; the explicit-axis spelling of each still goes through
+// it, so both must select the same nodes in the same order.
+TEST(XMLDocumentTest, PlainPathsSelectWhatTheEvaluatorSelects) {
+    auto doc = XMLDocument::parse(R"(<rss xmlns:media="urn:m" xmlns:m2="urn:m"><channel>
+        <item a="1" media:a="2"><title>One</title><media:group><media:content url="u1"/><m2:content url="u2"/>
+          <content url="plain"/><x:content xmlns:x="urn:other" url="other"/></media:group></item>
+        <item xmlns="urn:default"><title>Default</title></item>
+        <item><title>Two</title><title>Three</title></item></channel></rss>)");
+    ASSERT_TRUE(doc);
+    auto item = doc->rootElement().firstChildElement("channel").firstChildElement("item");
+    struct Case {
+        XMLNode from;
+        const char* plain;
+        const char* evaluated;
+        std::size_t count;
+    };
+    const XMLNode root = doc->documentNode();
+    for (const Case& c : {Case{root, "./rss/channel/item/title", "self::node()/child::rss/child::channel/child::item/child::title", 3},
+                          Case{item, "self::item/media:group/media:content/@url",
+                               "self::item/child::media:group/child::media:content/attribute::url", 2},
+                          Case{item, "self::item/media:group/content", "self::item/child::media:group/child::content", 1},
+                          Case{item, "self::item/@a", "self::item/attribute::a", 1},
+                          Case{item, "self::item/@media:a", "self::item/attribute::media:a", 1},
+                          Case{item, "self::channel/title", "self::channel/child::title", 0},
+                          Case{item, "self::item/title/@a/b", "self::item/child::title/attribute::a/child::b", 0}}) {
+        auto plain = c.from.nodesForXPath(c.plain);
+        auto evaluated = c.from.nodesForXPath(c.evaluated);
+        ASSERT_TRUE(plain && evaluated) << c.plain;
+        EXPECT_EQ(*plain, *evaluated) << c.plain;
+        EXPECT_EQ(plain->size(), c.count) << c.plain;
+    }
+    ErrorPtr error;
+    EXPECT_FALSE(item.nodesForXPath("self::item/undeclared:title", &error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, kXMLErrorUndefinedNamespacePrefix);
+}
+
 TEST(XMLDocumentTest, MalformedInputGivesAnError) {
     const std::string truncated = std::string(kFeed).substr(0, 200);
     std::string deep;
