@@ -60,7 +60,8 @@ class AttributeTable {
         for (const auto& [attribute, field] : bindings_) {
             auto it = dictionary.find(attribute.name);
             if (it == dictionary.end() || (it->is_null() && null == NullMarker::Skipped)) continue;
-            std::visit([&](const auto& f) { assign(entity, f, *it, attribute.kind); }, field);
+            const auto kind = attribute.kind;  // clang 14 cannot capture a structured binding
+            std::visit([&](const auto& f) { assign(entity, f, *it, kind); }, field);
         }
     }
 

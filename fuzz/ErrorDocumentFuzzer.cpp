@@ -1,0 +1,45 @@
+// Feeds arbitrary bytes to the readers of the service's non-feed answers: the error document every request
+// may get, and the sign-in, settings and account records read from their answers.
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+#include "API/MVHTTPClient.h"
+#include "Platform/Platform.h"
+#include "Platform/PlatformFactory.h"
+#include "Utilities/MTLXMLAdapter.h"
+#include "Utilities/MVAccount.h"
+#include "Utilities/MVErrorResponse.h"
+#include "Utilities/MVLoginResponse.h"
+#include "Utilities/MVSettingsResponse.h"
+#include "Utilities/XMLDocument.h"
+
+namespace {
+
+bool setUp() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "movra-fuzz-XXXXXX").string();
+    movra::Configuration configuration;
+    configuration.dataDirectory = mkdtemp(pattern.data());
+    movra::Platform::install(
+        movra::makeSystemPlatform(configuration, std::make_shared<movra::UiHost>(), movra::LogLevel::Error));
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace movra;
+    static bool ready = setUp();
+    (void)ready;
+    ErrorPtr error;
+    auto document = XMLDocument::parse(std::string_view(reinterpret_cast<const char*>(data), size), &error);
+    if (!document) return 0;
+    if (auto failure = MVHTTPClient::parseStravoErrorFromDocument(document)) (void)failure->summary();
+    const auto root = document->documentNode();
+    MTLXMLAdapter::modelOfClass<MVErrorResponse>(root, &error);
+    MTLXMLAdapter::modelOfClass<MVLoginResponse>(root, &error);
+    MTLXMLAdapter::modelOfClass<MVSettingsResponse>(root, &error);
+    MTLXMLAdapter::modelOfClass<MVAccount>(root, &error);
+    return 0;
+}
