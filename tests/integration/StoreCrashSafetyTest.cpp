@@ -1,0 +1,115 @@
+// A process importing pages in a loop is killed with SIGKILL at random moments; the store it leaves must
+// pass SQLite's integrity check and hold, in the channel, whole pages of one round only (never part of a
+// page), at least as far as the process had reported committed.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <random>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "Model/MVItem.h"
+#include "Model/SQLiteDatabase.h"
+#include "Model/SQLiteStatement.h"
+#include "Model/StoreContext.h"
+#include "support/TemporaryDirectory.h"
+
+extern char** environ;
+
+namespace movra {
+namespace {
+
+constexpr int kPageSize = 100;
+constexpr int kPages = 3;
+
+struct Progress {
+    long round = -1;
+    int page = -1;
+};
+
+/// Starts the import loop, waits for `commits` reported saves plus a random pause, and kills it.
+Progress runAndKill(const std::string& directory, int commits, int pauseMicroseconds) {
+    int out[2];
+    if (pipe(out) != 0) return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::string program = MOVRA_STORE_IMPORT_LOOP;
+    char* argv[] = {program.data(), const_cast<char*>(directory.c_str()), nullptr};
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    Progress last;
+    if (spawned != 0) {
+        close(out[0]);
+        return last;
+    }
+    FILE* lines = fdopen(out[0], "r");
+    for (int seen = 0; seen < commits;) {
+        long round = 0;
+        int page = 0;
+        if (std::fscanf(lines, "committed %ld %d\n", &round, &page) != 2) break;
+        last = {round, page};
+        ++seen;
+    }
+    usleep(static_cast<useconds_t>(pauseMicroseconds));
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    // Saves reported between the pause and the kill count as committed too.
+    long round = 0;
+    int page = 0;
+    while (std::fscanf(lines, "committed %ld %d\n", &round, &page) == 2) last = {round, page};
+    std::fclose(lines);
+    return last;
+}
+
+TEST(StoreCrashSafetyTest, AKilledImportLeavesWholeCommittedPages) {
+    test::TemporaryDirectory directory;
+    std::mt19937 random(20261206);
+    for (int run = 0; run < 16; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        const int commits = 1 + static_cast<int>(random() % 5);
+        const int pause = static_cast<int>(random() % 40000);
+        const Progress reported = runAndKill(directory.path(), commits, pause);
+        ASSERT_GE(reported.round, 0) << "the import loop reported no save";
+
+        ErrorPtr error;
+        auto database = SQLiteDatabase::open(directory.file("MovraTavik.sqlite"), SQLiteDatabase::Mode::ReadWrite, &error);
+        ASSERT_TRUE(database) << error->summary();
+        auto* check = database->prepare("PRAGMA integrity_check", &error);
+        ASSERT_TRUE(check);
+        ASSERT_EQ(check->step(), SQLiteStatement::Step::Row);
+        EXPECT_EQ(check->columnText(0).value_or(""), "ok");
+        check->reset();
+
+        StoreContext context(*database);
+        StoreContext::ItemQuery query;
+        query.channelGuid = "GENERATED";
+        const auto items = context.fetchItems(query, &error);
+        ASSERT_FALSE(error);
+        ASSERT_FALSE(items.empty());
+        ASSERT_EQ(items.size() % kPageSize, 0u) << items.size() << " items: part of a page";
+        ASSERT_LE(items.size(), static_cast<std::size_t>(kPages * kPageSize));
+        const std::string title = items.front()->title().value_or("");
+        const std::string mark = title.substr(0, title.find('|') + 1);
+        ASSERT_EQ(mark.front(), 'R');
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            EXPECT_EQ(items[i]->indexInChannel().value_or(-1), static_cast<int>(i));
+            EXPECT_EQ(items[i]->title().value_or("").rfind(mark, 0), 0u) << "item " << i << " of another round";
+        }
+        // Nothing the process reported as saved is lost.
+        const long round = std::stol(mark.substr(1));
+        const int pages = static_cast<int>(items.size()) / kPageSize;
+        EXPECT_TRUE(round > reported.round || (round == reported.round && pages >= reported.page + 1))
+            << "stored round " << round << " with " << pages << " pages; reported " << reported.round << "/"
+            << reported.page;
+    }
+}
+
+}  // namespace
+}  // namespace movra
