@@ -2,6 +2,7 @@
 #include "Model/MVChannel.h"
 
 #include "App/MVTavikLocale.h"
+#include "Foundation/Log.h"
 #include "Model/AttributeTable.h"
 #include "Model/AttributeValues.h"
 #include "Platform/Platform.h"
@@ -25,6 +26,16 @@ Json withCalculatedValues(Json channel) {
     for (auto& item : *items)
         if (auto guid = stringValue(item, "guid"); !isEmpty(guid)) item["itemID"] = *channelID + "-" + *guid;
     return channel;
+}
+
+// The item array transformer, reading no more than a page's worth of items.
+XMLTransformer itemsTransformer() {
+    return [](const std::vector<XMLNode>& nodes) -> std::optional<Json> {
+        static const XMLTransformer items = MVXMLDictonarySerializer::XMLArrayTransformerWithModelClass(MVItem::modelClass());
+        if (nodes.size() <= MVChannel::kMaxItemsPerPage) return items(nodes);
+        Log::warning("A feed page lists {} items; the first {} are read", nodes.size(), MVChannel::kMaxItemsPerPage);
+        return items(std::vector<XMLNode>(nodes.begin(), nodes.begin() + MVChannel::kMaxItemsPerPage));
+    };
 }
 
 }  // namespace
@@ -53,8 +64,7 @@ const XMLModelClass& MVChannel::modelClass() {
                                      {"totalResults", "stravo:totalResults"},
                                      {"items", "item"}},
         .propertyTransformers = {{"ttlExpiration", ttlExpirationXMLTransformer()},
-                                 {"items",
-                                  MVXMLDictonarySerializer::XMLArrayTransformerWithModelClass(MVItem::modelClass())}},
+                                 {"items", itemsTransformer()}},
         .updateCalculatedValuesFromDictionary = withCalculatedValues,
     };
     return cls;

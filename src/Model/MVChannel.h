@@ -28,6 +28,10 @@ class AttributeTable;
 
 class MVChannel {
   public:
+    /// Items read from one page at most. The service pages by 100; a page listing more is cut here so that
+    /// importing it takes bounded time and memory, and the rest comes with the next page's offset.
+    static constexpr std::size_t kMaxItemsPerPage = 10'000;
+
     /// The mapping of a feed document (prefix "./rss/channel/"); `items` holds the item dictionaries. Its
     /// calculated values add channelID, userLanguage, each item's itemID, and the default ttlExpiration of
     /// a feed without "ttl".

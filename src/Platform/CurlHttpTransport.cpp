@@ -50,6 +50,8 @@ struct Transfer {
     curl_slist* headers = nullptr;
     std::vector<std::pair<std::string, std::string>> responseHeaders;
     std::string body;
+    std::size_t maxBodyBytes = 0;
+    bool bodyTooLong = false;
     char errorBuffer[CURL_ERROR_SIZE] = {};
 
     Transfer(HttpTaskPtr t, HttpTransport::Completion c) : task(std::move(t)), completion(std::move(c)) {}
@@ -118,6 +120,8 @@ std::string describe(std::int64_t code) {
             return "A TLS error has occurred and a secure connection to the server cannot be made.";
         case kURLErrorServerCertificateUntrusted:
             return "The certificate for this server is invalid.";
+        case kURLErrorDataLengthExceedsMaximum:
+            return "The resource exceeds the maximum size.";
         default:
             return "An unknown network error occurred.";
     }
@@ -152,6 +156,8 @@ std::int64_t urlErrorCode(CURLcode code, const std::string& url) {
             return kURLErrorNetworkConnectionLost;
         case CURLE_PEER_FAILED_VERIFICATION:
             return kURLErrorServerCertificateUntrusted;
+        case CURLE_FILESIZE_EXCEEDED:
+            return kURLErrorDataLengthExceedsMaximum;
         case CURLE_SSL_CONNECT_ERROR:
         case CURLE_SSL_ENGINE_NOTFOUND:
         case CURLE_SSL_ENGINE_SETFAILED:
@@ -187,7 +193,12 @@ std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* 
 }
 
 std::size_t onBodyData(char* data, std::size_t size, std::size_t count, void* user) {
-    static_cast<Transfer*>(user)->body.append(data, size * count);
+    auto* transfer = static_cast<Transfer*>(user);
+    if (transfer->body.size() + size * count > transfer->maxBodyBytes) {
+        transfer->bodyTooLong = true;
+        return 0;  // libcurl ends the transfer with CURLE_WRITE_ERROR
+    }
+    transfer->body.append(data, size * count);
     return size * count;
 }
 
@@ -196,7 +207,8 @@ std::size_t onBodyData(char* data, std::size_t size, std::size_t count, void* us
 class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
   public:
     explicit Impl(const HttpTransportOptions& options)
-        : defaultTimeoutSeconds_(options.defaultTimeoutSeconds), authorities_(loadAuthorities(options.caFile)) {
+        : defaultTimeoutSeconds_(options.defaultTimeoutSeconds), maxResponseBytes_(options.maxResponseBytes),
+          authorities_(loadAuthorities(options.caFile)) {
         static const bool initialized = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
         if (!initialized) Log::error("libcurl could not be initialised");
         multi_ = curl_multi_init();
@@ -350,6 +362,9 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
         curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBodyData);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
+        transfer->maxBodyBytes = maxResponseBytes_;
+        // A declared length above the limit fails before any byte is read.
+        curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxResponseBytes_));
 
         double seconds = request.timeoutSeconds > 0 ? request.timeoutSeconds : defaultTimeoutSeconds_;
         long timeoutMs = std::max(1L, std::lround((seconds > 0 ? seconds : 60.0) * 1000));
@@ -419,7 +434,8 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
         const std::string& url = transfer.task->request().url;
         if (result != CURLE_OK) {
             std::string reason = transfer.errorBuffer[0] ? transfer.errorBuffer : curl_easy_strerror(result);
-            return complete(transfer, nullptr, {}, urlError(urlErrorCode(result, url), std::move(reason)));
+            const auto code = transfer.bodyTooLong ? kURLErrorDataLengthExceedsMaximum : urlErrorCode(result, url);
+            return complete(transfer, nullptr, {}, urlError(code, std::move(reason)));
         }
         long status = 0;
         curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &status);
@@ -455,6 +471,7 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
     }
 
     const double defaultTimeoutSeconds_;
+    const std::size_t maxResponseBytes_;
     const std::vector<X509Ptr> authorities_;
     CURLM* multi_ = nullptr;
     std::thread thread_;

@@ -6,6 +6,7 @@
 // an HTTP error status is not: it arrives as a response with its body.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,9 @@ struct HttpTransportOptions {
     std::string caFile;
     /// Applies when a request carries no timeout of its own.
     double defaultTimeoutSeconds = 60.0;
+    /// A longer answer fails with kURLErrorDataLengthExceedsMaximum instead of being held in memory: no
+    /// feed page or picture comes near it, and parsing one costs several times its size.
+    std::size_t maxResponseBytes = 64 * 1024 * 1024;
 };
 
 class HttpTransport {

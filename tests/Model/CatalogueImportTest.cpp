@@ -124,6 +124,66 @@ TEST_F(CatalogueImportTest, DocumentsThatAreNoCataloguePage) {
     }
 }
 
+// Hostile or malformed answers: those that cannot be read as a page end without a channel and leave what is
+// stored as it was; readable ones are imported with what can be read of them.
+TEST_F(CatalogueImportTest, BadFeedsFailCleanlyOrImportWhatCanBeRead) {
+    import(feed("films", {"a", "b", "c"}), 0, true);
+    const std::vector<std::string> stored = {"a@0", "b@1", "c@2"};
+    const std::string open = R"(<rss xmlns:stravo="urn:stravo"><channel><guid>odd</guid>)";
+    std::string deep = "<item><guid>x</guid>";
+    for (int i = 0; i < 5000; ++i) deep += "<a>";
+    std::string many = open;
+    for (int i = 0; i < 100000; ++i) many += "<item><guid>" + std::to_string(i) + "</guid></item>";
+    many += "</channel></rss>";
+
+    struct Case {
+        const char* what;
+        std::string xml;
+        std::vector<std::string> oddListed;  // empty: no page, nothing stored changes
+        std::optional<int> totalResults = std::nullopt;
+    };
+    const Case cases[] = {
+        {"truncated", feed("films", {"x", "y"}).substr(0, 180), {}},
+        {"not XML", R"({"films": ["x"]})", {}},
+        {"no channel guid", "<rss><channel><title>films</title><item><guid>x</guid></item></channel></rss>", {}},
+        {"deeply nested", "<rss><channel><guid>films</guid>" + deep, {}},
+        {"undeclared and unknown namespaces",
+         R"(<rss xmlns:stravo="urn:unknown"><channel><guid>odd</guid><item><guid>m</guid><media:keywords>Film</media:keywords>)"
+         R"(<stravo:itemType>media</stravo:itemType><x:y xmlns:x="urn:x">z</x:y></item></channel></rss>)",
+         {"m@0"}},
+        {"numbers and dates that are not",
+         open + "<ttl>soon</ttl><stravo:totalResults>many</stravo:totalResults><pubDate>2026-12-06T10:00:00Z</pubDate>"
+                "<item><guid>n</guid><stravo:episode>one</stravo:episode><pubDate>yesterday</pubDate>"
+                "<stravo:bookmark>half</stravo:bookmark></item></channel></rss>",
+         {"n@0"}, 0},
+        {"duplicate guids", open + "<item><guid>d</guid></item><item><guid>d</guid></item><item><guid>e</guid></item></channel></rss>",
+         {"d@1", "e@2"}},
+        {"an 11 MB text", open + "<title>" + std::string(11 << 20, 't') + "</title><item><guid>t</guid></item></channel></rss>",
+         {"t@0"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto answer = import(c.xml, 0, true);
+        EXPECT_EQ(answer.channel != nullptr, !c.oddListed.empty());
+        if (!c.oddListed.empty()) {
+            EXPECT_EQ(listed("odd"), c.oddListed);
+            if (c.totalResults) {
+                EXPECT_EQ(answer.channel->totalResults().value_or(0), *c.totalResults);
+            }
+        }
+        EXPECT_EQ(listed("films"), stored);
+    }
+
+    // A page listing far more than any page should is cut to the most a page is read with.
+    auto answer = import(many, 0, true);
+    ASSERT_TRUE(answer.channel);
+    const auto items = listed("odd");
+    ASSERT_EQ(items.size(), MVChannel::kMaxItemsPerPage);
+    EXPECT_EQ(items.back(), std::to_string(MVChannel::kMaxItemsPerPage - 1) + "@" +
+                                std::to_string(MVChannel::kMaxItemsPerPage - 1));
+    EXPECT_EQ(listed("films"), stored);
+}
+
 TEST_F(CatalogueImportTest, AFailedSaveLeavesTheStoreAsItWas) {
     import(feed("films", {"a", "b"}), 0, true);
     auto error = store->saveInBackgroundAndWait([](StoreContext& context) -> ErrorPtr {

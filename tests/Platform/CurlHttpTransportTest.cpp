@@ -98,6 +98,21 @@ class CurlHttpTransportTest : public ::testing::Test {
         server_->Get("/number", [](const httplib::Request& req, httplib::Response& res) {
             res.set_content(req.get_param_value("n"), "text/plain");
         });
+        server_->Get("/bytes", [](const httplib::Request& req, httplib::Response& res) {
+            const auto size = std::stoul(req.get_param_value("n"));
+            if (req.has_param("chunked")) {
+                res.set_chunked_content_provider("text/plain", [size](std::size_t offset, httplib::DataSink& sink) {
+                    if (offset >= size) {
+                        sink.done();
+                        return true;
+                    }
+                    const std::string chunk(std::min<std::size_t>(256, size - offset), 'x');
+                    return sink.write(chunk.data(), chunk.size());
+                });
+            } else {
+                res.set_content(std::string(size, 'x'), "text/plain");
+            }
+        });
         server_->Get("/hold", [this](const httplib::Request&, httplib::Response& res) {
             std::unique_lock lock(mutex_);
             ++held_;
@@ -276,6 +291,31 @@ TEST_F(CurlHttpTransportTest, TransportFailuresMapToUrlErrors) {
         EXPECT_EQ(outcome.response, nullptr);
     }
     close(closedSocket);
+}
+
+TEST_F(CurlHttpTransportTest, AnswersLongerThanTheLimitFailWhetherTheirLengthIsDeclaredOrNot) {
+    HttpTransportOptions options;
+    options.caFile = authority_->caCertificatePath();
+    options.maxResponseBytes = 1000;
+    CurlHttpTransport transport(options);
+    struct Case {
+        const char* query;
+        bool fits;
+    };
+    // The last row shows that a handle that stopped a long answer serves the next request whole.
+    for (const Case& c : {Case{"n=1000", true}, Case{"n=1001", false}, Case{"n=5000&chunked=1", false},
+                          Case{"n=1000&chunked=1", true}}) {
+        SCOPED_TRACE(c.query);
+        Outcome outcome = perform(transport, get(url(std::string("/bytes?") + c.query)));
+        if (c.fits) {
+            ASSERT_FALSE(outcome.error) << outcome.error->summary();
+            EXPECT_EQ(outcome.body.size(), 1000u);
+        } else {
+            ASSERT_TRUE(outcome.error);
+            EXPECT_TRUE(outcome.error->is(kURLErrorDomain, kURLErrorDataLengthExceedsMaximum)) << outcome.error->summary();
+            EXPECT_EQ(outcome.response, nullptr);
+        }
+    }
 }
 
 TEST_F(CurlHttpTransportTest, LastReferenceReleasedInsideACompletionDoesNotDeadlock) {
