@@ -349,8 +349,8 @@ void MVHTTPClient::handleXMLResponse(const XMLDocumentPtr& responseObject, std::
             auto store = MVCoreDataService::registered();
             if (!store) return deliver(makeError("MVCoreDataService", 1, "The catalogue store is not set up"), nullptr, responseObject);
             store->saveInBackground(
-                [dictionary = std::move(*dictionary), startingOffset, clearExistingData](StoreContext& context) {
-                    return importChannel(context, dictionary, startingOffset.value_or(0), clearExistingData);
+                [dictionary = std::move(*dictionary), startingOffset, clearExistingData](StoreContext& context) mutable {
+                    return importChannel(context, std::move(dictionary), startingOffset.value_or(0), clearExistingData);
                 },
                 [store, guid, completion](ErrorPtr error) {
                     auto* context = store->mainContext();
@@ -376,12 +376,14 @@ void MVHTTPClient::handleXMLResponse(const XMLDocumentPtr& responseObject, std::
     });
 }
 
-ErrorPtr MVHTTPClient::importChannel(StoreContext& context, const Json& dictionary, unsigned long offset,
-                                     bool replacing) {
+ErrorPtr MVHTTPClient::importChannel(StoreContext& context, Json dictionary, unsigned long offset, bool replacing) {
     const auto guid = stringValue(dictionary, "guid").value_or("");
-    const Json emptyItems = Json::array();
-    auto found = dictionary.find("items");
-    const Json& items = found != dictionary.end() && found->is_array() ? *found : emptyItems;
+    // The items are taken out of the dictionary: each is imported (and freed) in turn.
+    Json items = Json::array();
+    if (auto found = dictionary.find("items"); found != dictionary.end() && found->is_array()) {
+        items = std::move(*found);
+        dictionary.erase(found);
+    }
     if (replacing) {
         // Items the new first page no longer lists leave the channel but stay stored.
         std::vector<std::string> keep;
@@ -394,7 +396,7 @@ ErrorPtr MVHTTPClient::importChannel(StoreContext& context, const Json& dictiona
     channel->updateFromJSON(dictionary);
     if (auto error = context.saveChannel(*channel)) return error;
     for (std::size_t i = 0; i < items.size(); ++i) {
-        Json item = items[i];
+        Json item = std::move(items[i]);
         const auto itemID = stringValue(item, "itemID");
         if (!itemID) continue;  // without a guid there is no key to keep it by
         item["indexInChannel"] = static_cast<long long>(offset + i);

@@ -178,7 +178,7 @@ public:
 
 private:
     /// The import of one channel dictionary, inside the store's transaction.
-    static ErrorPtr importChannel(StoreContext& context, const Json& dictionary, unsigned long offset, bool replacing);
+    static ErrorPtr importChannel(StoreContext& context, Json dictionary, unsigned long offset, bool replacing);
     /// Stores the credentials of a successful sign-in; the last keychain error, if any.
     ErrorPtr storeSignIn(const std::string& token, const std::string& identityGuid, const std::string& accountGuid,
                          const std::string& userName);

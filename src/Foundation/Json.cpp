@@ -24,4 +24,9 @@ std::optional<std::string> stringValue(const Json& dictionary, std::string_view 
     return it->get<std::string>();
 }
 
+void appendNewMember(Json& object, std::string key, Json value) {
+    using Members = std::vector<std::pair<const std::string, Json>>;
+    static_cast<Members&>(object.get_ref<Json::object_t&>()).emplace_back(std::move(key), std::move(value));
+}
+
 }  // namespace movra

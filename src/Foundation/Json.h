@@ -21,4 +21,8 @@ bool isEmpty(const std::optional<std::string>& value);
 /// The string under `key`, or nullopt when absent or not a string.
 std::optional<std::string> stringValue(const Json& dictionary, std::string_view key);
 
+/// Adds `key` to `object` (a JSON object) without the keyed insert's search for an existing member, which
+/// makes building a dictionary of n keys quadratic. The caller knows `key` is not there yet.
+void appendNewMember(Json& object, std::string key, Json value);
+
 }  // namespace movra

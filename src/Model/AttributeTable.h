@@ -13,6 +13,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -39,7 +41,10 @@ class AttributeTable {
     enum class NullMarker { Clears, Skipped };
 
     explicit AttributeTable(std::vector<Binding> bindings) : bindings_(std::move(bindings)) {
-        for (const auto& binding : bindings_) attributes_.push_back(binding.attribute);
+        for (std::size_t i = 0; i < bindings_.size(); ++i) {
+            attributes_.push_back(bindings_[i].attribute);
+            byName_.emplace(bindings_[i].attribute.name, i);
+        }
     }
 
     const std::vector<EntityAttribute>& attributes() const { return attributes_; }
@@ -48,7 +53,7 @@ class AttributeTable {
     Json values(const Entity& entity) const {
         Json values = Json::object();
         for (const auto& [attribute, field] : bindings_)
-            values[attribute.name] = std::visit([&](const auto& f) { return valueOf(entity, f); }, field);
+            appendNewMember(values, attribute.name, std::visit([&](const auto& f) { return valueOf(entity, f); }, field));
         return values;
     }
 
@@ -57,11 +62,11 @@ class AttributeTable {
     /// text); a value that cannot be converted leaves the attribute as it was.
     void setValues(Entity& entity, const Json& dictionary, NullMarker null) const {
         if (!dictionary.is_object()) return;
-        for (const auto& [attribute, field] : bindings_) {
-            auto it = dictionary.find(attribute.name);
-            if (it == dictionary.end() || (it->is_null() && null == NullMarker::Skipped)) continue;
-            const auto kind = attribute.kind;  // clang 14 cannot capture a structured binding
-            std::visit([&](const auto& f) { assign(entity, f, *it, kind); }, field);
+        for (auto it = dictionary.begin(); it != dictionary.end(); ++it) {
+            auto found = byName_.find(it.key());
+            if (found == byName_.end() || (it->is_null() && null == NullMarker::Skipped)) continue;
+            const auto& binding = bindings_[found->second];
+            std::visit([&](const auto& f) { assign(entity, f, *it, binding.attribute.kind); }, binding.field);
         }
     }
 
@@ -102,6 +107,7 @@ class AttributeTable {
     }
 
     std::vector<Binding> bindings_;
+    std::unordered_map<std::string, std::size_t> byName_;
     std::vector<EntityAttribute> attributes_;
 };
 

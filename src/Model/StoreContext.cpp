@@ -42,7 +42,7 @@ Json rowValues(const SQLiteStatement& row, const std::vector<EntityAttribute>& a
         Json value = row.columnValue(static_cast<int>(i));
         if (attributes[i].kind == EntityAttribute::Kind::Boolean && value.is_number()) value = value.get<long long>() != 0;
         if (attributes[i].kind == EntityAttribute::Kind::Date && value.is_number()) value = value.get<double>();
-        values[attributes[i].name] = std::move(value);
+        appendNewMember(values, attributes[i].name, std::move(value));
     }
     return values;
 }
@@ -200,8 +200,9 @@ ErrorPtr StoreContext::saveChannel(const MVChannel& channel) {
     const auto& attributes = MVChannel::attributes();
     auto* statement = db_.prepare(upsert("Channel", attributes, "channelID", {}), &error);
     if (!statement) return error;
-    const Json values = channel.attributeValues();
-    for (std::size_t i = 0; i < attributes.size(); ++i) statement->bind(static_cast<int>(i + 1), values[attributes[i].name]);
+    // The values come in attribute order, the order of the statement's placeholders.
+    int index = 1;
+    for (const auto& value : channel.attributeValues()) statement->bind(index++, value);
     return statement->run();
 }
 
@@ -222,9 +223,8 @@ ErrorPtr StoreContext::saveItem(const MVItem& item, const std::optional<std::str
                                    "excluded.channel THEN Item.position ELSE excluded.position END";
     auto* statement = db_.prepare(sql, &error);
     if (!statement) return error;
-    const Json values = item.attributeValues();
     int index = 1;
-    for (const auto& attribute : attributes) statement->bind(index++, values[attribute.name]);
+    for (const auto& value : item.attributeValues()) statement->bind(index++, value);  // in attribute order
     if (channelID)
         statement->bindText(index++, *channelID);
     else

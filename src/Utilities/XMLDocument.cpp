@@ -63,7 +63,8 @@ std::shared_ptr<const XMLDocument> XMLDocument::parse(std::string_view data, Err
         return nullptr;
     }
     // NOERROR/NOWARNING only silence libxml2's own printing; the error still lands in the context. COMPACT
-    // keeps short texts inside their nodes (fewer allocations); the tree is never modified afterwards.
+    // keeps short texts inside their nodes (fewer allocations); the tree is never modified afterwards. Names
+    // stay in the document's dictionary (no NODICT): XMLNode compares them by address.
     xmlDocPtr doc = xmlCtxtReadMemory(ctxt, data.data(), static_cast<int>(data.size()), nullptr, nullptr,
                                       XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT);
     if (!doc || !ctxt->wellFormed) {

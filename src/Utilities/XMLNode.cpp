@@ -5,6 +5,7 @@
 #include "Utilities/XMLDocument.h"
 
 #include <libxml/tree.h>
+#include <libxml/dict.h>  // after tree.h, which defines xmlChar for it
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
@@ -120,10 +121,12 @@ class PathStep {
 
     // How a name test of libxml2 matches: a prefixed name by namespace URI, an unprefixed one only a node
     // outside every namespace.
-    bool matches(const xmlChar* nodeName, const xmlNs* ns, const xmlChar* href) const {
-        if (xmlStrcmp(nodeName, reinterpret_cast<const xmlChar*>(local.c_str())) != 0) return false;
+    /// `interned` is the document dictionary's copy of `local`, or null when the document has none.
+    bool matches(const xmlChar* nodeName, const xmlNs* ns, const xmlChar* href, const xmlChar* interned) const {
+        if (interned ? nodeName != interned : xmlStrcmp(nodeName, reinterpret_cast<const xmlChar*>(local.c_str())) != 0)
+            return false;
         if (!href) return ns == nullptr;
-        return ns && ns->href && xmlStrcmp(ns->href, href) == 0;
+        return ns && ns->href && (ns->href == href || xmlStrcmp(ns->href, href) == 0);
     }
 
     Axis axis = Axis::Child;
@@ -218,9 +221,21 @@ const std::vector<xmlNodePtr>& walk(xmlNodePtr start, const std::vector<PathStep
     thread_local std::vector<xmlNodePtr> current;
     thread_local std::vector<xmlNodePtr> next;
     current.assign(1, start);
+    // The parser keeps every element and attribute name of a document in its dictionary, so a name is
+    // compared by address; a name the dictionary lacks is in no node of the document.
+    xmlDictPtr dict = start->doc ? start->doc->dict : nullptr;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const auto& step = steps[i];
         const xmlChar* href = hrefs[i];
+        const xmlChar* interned = nullptr;
+        if (dict && step.axis != PathStep::Axis::Current) {
+            interned = xmlDictExists(dict, reinterpret_cast<const xmlChar*>(step.local.data()),
+                                     static_cast<int>(step.local.size()));
+            if (!interned) {
+                current.clear();
+                break;
+            }
+        }
         next.clear();
         for (xmlNodePtr node : current) {
             switch (step.axis) {
@@ -228,17 +243,17 @@ const std::vector<xmlNodePtr>& walk(xmlNodePtr start, const std::vector<PathStep
                     next.push_back(node);
                     break;
                 case PathStep::Axis::Self:
-                    if (node->type == XML_ELEMENT_NODE && step.matches(node->name, node->ns, href)) next.push_back(node);
+                    if (node->type == XML_ELEMENT_NODE && step.matches(node->name, node->ns, href, interned)) next.push_back(node);
                     break;
                 case PathStep::Axis::Child:
                     if (node->type == XML_ATTRIBUTE_NODE) break;
                     for (xmlNodePtr child = node->children; child; child = child->next)
-                        if (child->type == XML_ELEMENT_NODE && step.matches(child->name, child->ns, href)) next.push_back(child);
+                        if (child->type == XML_ELEMENT_NODE && step.matches(child->name, child->ns, href, interned)) next.push_back(child);
                     break;
                 case PathStep::Axis::Attribute:
                     if (node->type != XML_ELEMENT_NODE) break;
                     for (xmlAttrPtr attr = node->properties; attr; attr = attr->next)
-                        if (step.matches(attr->name, attr->ns, href)) next.push_back(reinterpret_cast<xmlNodePtr>(attr));
+                        if (step.matches(attr->name, attr->ns, href, interned)) next.push_back(reinterpret_cast<xmlNodePtr>(attr));
                     break;
             }
         }
@@ -270,7 +285,17 @@ std::string XMLNode::name() const {
     }
 }
 
-std::string XMLNode::stringValue() const { return node_ ? ownedString(xmlNodeGetContent(node_)) : std::string(); }
+std::string XMLNode::stringValue() const {
+    if (!node_) return {};
+    // Most values are one text node; its text is read in place rather than through a copy libxml2 makes.
+    if (node_->type == XML_ELEMENT_NODE || node_->type == XML_ATTRIBUTE_NODE) {
+        const xmlNode* only = node_->children;
+        if (!only) return {};
+        if (!only->next && (only->type == XML_TEXT_NODE || only->type == XML_CDATA_SECTION_NODE))
+            return toString(only->content);
+    }
+    return ownedString(xmlNodeGetContent(node_));
+}
 
 std::optional<std::string> XMLNode::attribute(std::string_view name) const {
     if (!isElement()) return std::nullopt;
