@@ -8,6 +8,7 @@
 #include "Foundation/Json.h"
 #include "Model/AttributeValues.h"
 #include "Model/EntityAttribute.h"
+#include "Model/SQLiteStatement.h"
 
 #include <cstdint>
 #include <functional>
@@ -67,6 +68,38 @@ class AttributeTable {
             if (found == byName_.end() || (it->is_null() && null == NullMarker::Skipped)) continue;
             const auto& binding = bindings_[found->second];
             std::visit([&](const auto& f) { assign(entity, f, *it, binding.attribute.kind); }, binding.field);
+        }
+    }
+
+    /// Binds every attribute, in table order, to the statement's parameters from `firstIndex` on: what
+    /// binding each of values() would do, without building the dictionary.
+    void bindValues(const Entity& entity, SQLiteStatement& statement, int firstIndex) const {
+        int index = firstIndex;
+        for (const auto& binding : bindings_) {
+            if (auto text = std::get_if<std::optional<std::string> Entity::*>(&binding.field)) {
+                const auto& value = entity.**text;
+                if (value)
+                    statement.bindText(index, *value);
+                else
+                    statement.bindNull(index);
+            } else {
+                statement.bind(index, std::visit([&](const auto& f) { return valueOf(entity, f); }, binding.field));
+            }
+            ++index;
+        }
+    }
+
+    /// Sets every attribute from the row's columns, which are in table order; NULL clears.
+    void setValues(Entity& entity, const SQLiteStatement& row) const {
+        for (std::size_t i = 0; i < bindings_.size(); ++i) {
+            const int column = static_cast<int>(i);
+            const auto& binding = bindings_[i];
+            // Text is taken straight from the row; the other kinds go through the dictionary conversions.
+            if (auto text = std::get_if<std::optional<std::string> Entity::*>(&binding.field))
+                entity.**text = row.columnText(column);
+            else
+                std::visit([&](const auto& f) { assign(entity, f, row.columnValue(column), binding.attribute.kind); },
+                           binding.field);
         }
     }
 

@@ -9,6 +9,9 @@
 #include "Utilities/MVXMLDictonarySerializer.h"
 
 #include <algorithm>
+#include <future>
+#include <system_error>
+#include <thread>
 
 namespace movra {
 
@@ -28,13 +31,31 @@ Json withCalculatedValues(Json channel) {
     return channel;
 }
 
-// The item array transformer, reading no more than a page's worth of items.
+// The item array transformer, reading no more than a page's worth of items. Items map independently of
+// each other (the document is read-only), so a longer page is mapped in two halves on two threads.
 XMLTransformer itemsTransformer() {
     return [](const std::vector<XMLNode>& nodes) -> std::optional<Json> {
         static const XMLTransformer items = MVXMLDictonarySerializer::XMLArrayTransformerWithModelClass(MVItem::modelClass());
-        if (nodes.size() <= MVChannel::kMaxItemsPerPage) return items(nodes);
-        Log::warning("A feed page lists {} items; the first {} are read", nodes.size(), MVChannel::kMaxItemsPerPage);
-        return items(std::vector<XMLNode>(nodes.begin(), nodes.begin() + MVChannel::kMaxItemsPerPage));
+        constexpr std::size_t kSplitAbove = 8;
+        std::size_t count = nodes.size();
+        if (count > MVChannel::kMaxItemsPerPage) {
+            Log::warning("A feed page lists {} items; the first {} are read", count, MVChannel::kMaxItemsPerPage);
+            count = MVChannel::kMaxItemsPerPage;
+        }
+        if (count <= kSplitAbove || std::thread::hardware_concurrency() < 2)
+            return items(std::vector<XMLNode>(nodes.begin(), nodes.begin() + static_cast<std::ptrdiff_t>(count)));
+        const auto middle = nodes.begin() + static_cast<std::ptrdiff_t>(count / 2);
+        std::future<std::optional<Json>> firstHalf;
+        try {
+            firstHalf = std::async(std::launch::async, [&] { return items(std::vector<XMLNode>(nodes.begin(), middle)); });
+        } catch (const std::system_error&) {  // no thread to be had: map it all here
+            return items(std::vector<XMLNode>(nodes.begin(), nodes.begin() + static_cast<std::ptrdiff_t>(count)));
+        }
+        auto secondHalf = items(std::vector<XMLNode>(middle, nodes.begin() + static_cast<std::ptrdiff_t>(count)));
+        auto all = firstHalf.get();
+        if (!all || !secondHalf) return std::nullopt;
+        for (auto& item : *secondHalf) all->push_back(std::move(item));
+        return all;
     };
 }
 
@@ -102,6 +123,12 @@ Json MVChannel::attributeValues() const { return table().values(*this); }
 void MVChannel::setAttributeValues(const Json& values) {
     table().setValues(*this, values, AttributeTable<MVChannel>::NullMarker::Clears);
 }
+
+void MVChannel::bindAttributeValues(SQLiteStatement& statement, int firstIndex) const {
+    table().bindValues(*this, statement, firstIndex);
+}
+
+void MVChannel::setAttributeValuesFromRow(const SQLiteStatement& row) { table().setValues(*this, row); }
 
 void MVChannel::updateFromJSON(const Json& dictionary) {
     table().setValues(*this, dictionary, AttributeTable<MVChannel>::NullMarker::Skipped);

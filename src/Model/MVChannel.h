@@ -23,6 +23,8 @@
 
 namespace movra {
 
+class SQLiteStatement;
+
 template <class Entity>
 class AttributeTable;
 
@@ -49,6 +51,10 @@ class MVChannel {
     Json attributeValues() const;
     /// Sets every attribute named in `values` as it is (null clears it); other keys are ignored.
     void setAttributeValues(const Json& values);
+    /// The same from a store row whose columns are attributes() in order.
+    void setAttributeValuesFromRow(const SQLiteStatement& row);
+    /// Binds attributeValues() in order to the statement's parameters from `firstIndex` on.
+    void bindAttributeValues(SQLiteStatement& statement, int firstIndex) const;
     /// Imports the channel's own values from a channel dictionary: null markers are skipped, numbers are
     /// read from text, date texts with the feed's pattern. `items` is left to the store, which upserts each
     /// item by its itemID.

@@ -225,6 +225,15 @@ void MVItem::setAttributeValues(const Json& values) {
     dropDecodedRecords();
 }
 
+void MVItem::bindAttributeValues(SQLiteStatement& statement, int firstIndex) const {
+    table().bindValues(*this, statement, firstIndex);
+}
+
+void MVItem::setAttributeValuesFromRow(const SQLiteStatement& row) {
+    table().setValues(*this, row);
+    dropDecodedRecords();
+}
+
 void MVItem::updateFromJSON(const Json& dictionary) {
     table().setValues(*this, dictionary, AttributeTable<MVItem>::NullMarker::Skipped);
     dropDecodedRecords();

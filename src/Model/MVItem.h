@@ -34,6 +34,8 @@
 
 namespace movra {
 
+class SQLiteStatement;
+
 template <class Entity>
 class AttributeTable;
 
@@ -50,6 +52,10 @@ class MVItem {
     /// Sets every attribute named in `values` as it is (null clears it), without the derivations of the
     /// import; other keys are ignored.
     void setAttributeValues(const Json& values);
+    /// The same from a store row whose columns are attributes() in order.
+    void setAttributeValuesFromRow(const SQLiteStatement& row);
+    /// Binds attributeValues() in order to the statement's parameters from `firstIndex` on.
+    void bindAttributeValues(SQLiteStatement& statement, int firstIndex) const;
     /// Imports an item dictionary of the feed: null markers are skipped, numbers are read from text, unknown
     /// keys are ignored; then isNotCarouselItem, navigationalGUID and alphabeticSectionKey are derived and
     /// a bookmark is written to the shared bookmark cache.

@@ -9,7 +9,7 @@ namespace movra {
 
 namespace {
 
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 
 std::string columnType(EntityAttribute::Kind kind) {
     switch (kind) {
@@ -36,21 +36,10 @@ std::string createTable(const std::string& name, const std::vector<EntityAttribu
 }
 
 /// Every attribute of `attributes` read from the statement's first columns, in order.
-Json rowValues(const SQLiteStatement& row, const std::vector<EntityAttribute>& attributes) {
-    Json values = Json::object();
-    for (std::size_t i = 0; i < attributes.size(); ++i) {
-        Json value = row.columnValue(static_cast<int>(i));
-        if (attributes[i].kind == EntityAttribute::Kind::Boolean && value.is_number()) value = value.get<long long>() != 0;
-        if (attributes[i].kind == EntityAttribute::Kind::Date && value.is_number()) value = value.get<double>();
-        appendNewMember(values, attributes[i].name, std::move(value));
-    }
-    return values;
-}
-
 std::shared_ptr<MVItem> itemFromRow(const SQLiteStatement& row) {
     const auto& attributes = MVItem::attributes();
     auto item = std::make_shared<MVItem>();
-    item->setAttributeValues(rowValues(row, attributes));
+    item->setAttributeValuesFromRow(row);
     item->setChannelID(row.columnText(static_cast<int>(attributes.size())));
     return item;
 }
@@ -87,8 +76,6 @@ ErrorPtr StoreContext::prepareSchema(SQLiteDatabase& database) {
             createTable("Channel", MVChannel::attributes(), "channelID", ""),
             createTable("Item", MVItem::attributes(), "itemID", ", channel TEXT, position INTEGER"),
             "CREATE INDEX ItemByChannel ON Item (channel, indexInChannel)",
-            // Appending to a channel asks for its last place once per item.
-            "CREATE INDEX ItemByPlace ON Item (channel, position)",
             "CREATE INDEX ItemByGuid ON Item (guid)",
             "CREATE INDEX ItemByWatchlist ON Item (isInWatchlist)",
             "CREATE INDEX ChannelByGuid ON Channel (guid)",
@@ -180,7 +167,7 @@ std::shared_ptr<MVChannel> StoreContext::fetchChannel(const std::string& guid,
     std::shared_ptr<MVChannel> channel;
     if (statement->step() == SQLiteStatement::Step::Row) {
         channel = std::make_shared<MVChannel>();
-        channel->setAttributeValues(rowValues(*statement, MVChannel::attributes()));
+        channel->setAttributeValuesFromRow(*statement);
     }
     statement->reset();
     if (!channel || !channel->channelID() || !withItems) return channel;
@@ -200,9 +187,7 @@ ErrorPtr StoreContext::saveChannel(const MVChannel& channel) {
     const auto& attributes = MVChannel::attributes();
     auto* statement = db_.prepare(upsert("Channel", attributes, "channelID", {}), &error);
     if (!statement) return error;
-    // The values come in attribute order, the order of the statement's placeholders.
-    int index = 1;
-    for (const auto& value : channel.attributeValues()) statement->bind(index++, value);
+    channel.bindAttributeValues(*statement, 1);
     return statement->run();
 }
 
@@ -210,11 +195,18 @@ ErrorPtr StoreContext::saveItem(const MVItem& item, const std::optional<std::str
     ErrorPtr error;
     std::optional<long long> position;
     if (channelID) {
-        auto* last = db_.prepare("SELECT COALESCE(MAX(position), -1) + 1 FROM Item WHERE channel = ?", &error);
-        if (!last) return error;
-        last->bindText(1, *channelID);
-        if (last->step() == SQLiteStatement::Step::Row) position = last->columnInt64(0);
-        last->reset();
+        // The channel's next free place, read once and then counted on: an import appends item after item.
+        // Places only order a channel's items, so one left unused (a rolled-back save) does no harm.
+        auto next = nextPlace_.find(*channelID);
+        if (next == nextPlace_.end()) {
+            auto* last = db_.prepare("SELECT COALESCE(MAX(position), -1) + 1 FROM Item WHERE channel = ?", &error);
+            if (!last) return error;
+            last->bindText(1, *channelID);
+            const long long first = last->step() == SQLiteStatement::Step::Row ? last->columnInt64(0) : 0;
+            last->reset();
+            next = nextPlace_.emplace(*channelID, first).first;
+        }
+        position = next->second++;
     }
     const auto& attributes = MVItem::attributes();
     // Joining a channel appends; staying in it keeps the place; leaving it clears the place.
@@ -223,8 +215,8 @@ ErrorPtr StoreContext::saveItem(const MVItem& item, const std::optional<std::str
                                    "excluded.channel THEN Item.position ELSE excluded.position END";
     auto* statement = db_.prepare(sql, &error);
     if (!statement) return error;
-    int index = 1;
-    for (const auto& value : item.attributeValues()) statement->bind(index++, value);  // in attribute order
+    item.bindAttributeValues(*statement, 1);
+    int index = static_cast<int>(attributes.size()) + 1;
     if (channelID)
         statement->bindText(index++, *channelID);
     else

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Foundation/Error.h"
@@ -68,6 +69,8 @@ private:
     std::string itemSelect(const ItemQuery& query, std::vector<std::string>& arguments, bool count) const;
 
     SQLiteDatabase& db_;
+    /// Per channelID, the place saveItem() gives the next item that joins the channel.
+    std::unordered_map<std::string, long long> nextPlace_;
 };
 
 }  // namespace movra
