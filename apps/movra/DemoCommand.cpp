@@ -11,7 +11,6 @@
 #include "App/MVDiscriminator.h"
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
-#include "Model/MVDataManager.h"
 #include "Model/MVItem.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
@@ -21,6 +20,7 @@
 #include "Utilities/MVAccount.h"
 #include "movra-backend/BackendServer.h"
 #include "movra/Output.h"
+#include "movra/RootMenu.h"
 #include "movra/TextUiHost.h"
 
 namespace movra::cli {
@@ -70,15 +70,8 @@ bool waitFor(const std::function<bool()>& done, double timeoutSeconds) {
 /// The root menu as the client stores it, then its first entry (the landing page) imported and listed from
 /// the store: the sections a signed-in subscriber sees first.
 bool showCatalogue(double timeoutSeconds) {
-    bool done = false;
-    ErrorPtr failure;
-    std::shared_ptr<MVChannel> menu;
-    MVDataManager::loadRootMenuItemsWithCompletion([&](ErrorPtr error, std::shared_ptr<MVChannel> channel) {
-        failure = error;
-        menu = channel;
-        done = true;
-    });
-    if (!waitFor([&] { return done; }, timeoutSeconds) || !menu) {
+    auto [menu, failure] = loadRootMenu(timeoutSeconds);
+    if (!menu) {
         std::cout << "The root menu could not be loaded" << (failure ? ": " + failure->summary() : "") << std::endl;
         return false;
     }
@@ -89,7 +82,7 @@ bool showCatalogue(double timeoutSeconds) {
         std::cout << "The root menu has no entry to open" << std::endl;
         return false;
     }
-    done = false;
+    bool done = false;
     std::shared_ptr<MVChannel> page;
     MVHTTPClient::sharedClient()->browseToPath(
         (*landing)->link(), /*ignoreCache=*/false, /*clearExistingItems=*/true,
