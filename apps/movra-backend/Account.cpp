@@ -5,6 +5,7 @@
 #include "embedded/accounts.json.h"
 #include "movra-backend/XmlWriter.h"
 
+#include <limits>
 #include <utility>
 
 namespace movra::backend {
@@ -70,18 +71,34 @@ std::optional<Account> Account::fromJson(const Json& object, std::string* error)
     for (const Field& field : kRecordFields)
         if (!read(field)) return std::nullopt;
 
-    auto settings = object.find("settings");
-    if (settings == object.end()) return account;
-    if (!settings->is_object()) {
-        *error = "\"settings\" must be an object";
-        return std::nullopt;
-    }
-    for (const auto& [name, value] : settings->items()) {
-        if (!value.is_string()) {
-            *error = "setting \"" + name + "\" must be a string";
+    if (auto settings = object.find("settings"); settings != object.end()) {
+        if (!settings->is_object()) {
+            *error = "\"settings\" must be an object";
             return std::nullopt;
         }
-        account.settings[name] = value.get<std::string>();
+        for (const auto& [name, value] : settings->items()) {
+            if (!value.is_string()) {
+                *error = "setting \"" + name + "\" must be a string";
+                return std::nullopt;
+            }
+            account.settings[name] = value.get<std::string>();
+        }
+    }
+    if (auto bookmarks = object.find("bookmarks"); bookmarks != object.end()) {
+        if (!bookmarks->is_array()) {
+            *error = "\"bookmarks\" must be an array";
+            return std::nullopt;
+        }
+        for (const Json& bookmark : *bookmarks) {
+            auto guid = stringValue(bookmark, "guid");
+            auto seconds = bookmark.is_object() ? bookmark.find("seconds") : bookmark.end();
+            if (!guid || guid->empty() || seconds == bookmark.end() || !seconds->is_number_integer() ||
+                seconds->get<long long>() < 0 || seconds->get<long long>() > std::numeric_limits<int>::max()) {
+                *error = "every bookmark must have a \"guid\" and whole \"seconds\" of 0 or more";
+                return std::nullopt;
+            }
+            account.bookmarks.push_back({*guid, seconds->get<int>()});
+        }
     }
     return account;
 }

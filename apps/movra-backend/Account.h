@@ -1,8 +1,10 @@
 // Account: one subscriber of the emulated service as the accounts data file describes it: credentials,
-// guids, the account record the client reads, and the settings the account starts with.
+// guids, the account record the client reads, and the settings and resume positions the account starts
+// with.
 #pragma once
 
 #include "Foundation/Json.h"
+#include "movra-backend/SubscriberLists.h"
 
 #include <map>
 #include <optional>
@@ -44,6 +46,8 @@ struct Account {
 
     /// Setting name -> value before the subscriber changes anything.
     std::map<std::string, std::string> settings;
+    /// Resume positions the account starts with, most recently watched first.
+    std::vector<SubscriberLists::Bookmark> bookmarks;
 
     /// The subscribers compiled in from data/accounts.json ({"accounts": [...]}); none, with an error
     /// logged, when that file is malformed.

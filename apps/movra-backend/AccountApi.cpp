@@ -1,12 +1,15 @@
-// Sign-in, sign-out, forgotten password, settings and account record of the emulated client API.
+// Sign-in, sign-out, forgotten password, settings, account record and watchlist of the emulated client API.
 #include "movra-backend/AccountApi.h"
 
 #include "Foundation/Crypto.h"
 #include "Foundation/Strings.h"
 #include "Utilities/XMLDocument.h"
+#include "movra-backend/SampleCatalogue.h"
 #include "movra-backend/XmlWriter.h"
 
 #include <httplib.h>
+
+#include <algorithm>
 
 namespace movra::backend {
 
@@ -102,6 +105,20 @@ std::optional<AccountStore::SettingChanges> readSettingChanges(const std::string
     return changes;
 }
 
+/// Why the service would not keep one of the kids-mode settings as written: the PIN is four digits (or
+/// empty for none) and the switch "true" or "false". nullopt when the changes are acceptable.
+std::optional<std::string> kidsModeProblem(const AccountStore::SettingChanges& changes) {
+    for (const auto& [name, value] : changes) {
+        if (!value) continue;
+        if (name == "kidsModePIN" && !value->empty() &&
+            (value->size() != 4 || !std::all_of(value->begin(), value->end(), [](char c) { return c >= '0' && c <= '9'; })))
+            return "kidsModePIN \"" + *value + "\" is not four digits";
+        if (name == "kidsModeIgnore" && *value != "true" && *value != "false")
+            return "kidsModeIgnore \"" + *value + "\" is neither true nor false";
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 AccountApi::AccountApi(AccountStore& accounts) : accounts_(accounts) {}
@@ -113,6 +130,8 @@ void AccountApi::addRoutes(ClientApi& api, Router& router) {
     api.add(router, "GET", "settings", Access::Required, [this](Call& call) { readSettings(call); });
     api.add(router, "POST", "settings", Access::Required, [this](Call& call) { writeSettings(call); });
     api.add(router, "GET", "account", Access::Required, [this](Call& call) { readAccount(call); });
+    api.add(router, "POST", "ios/addSavedAsset", Access::Required, [this](Call& call) { changeWatchlist(call, true); });
+    api.add(router, "DELETE", "ios/savedAsset", Access::Required, [this](Call& call) { changeWatchlist(call, false); });
 }
 
 void AccountApi::signIn(Call& call) {
@@ -183,6 +202,7 @@ void AccountApi::writeSettings(Call& call) {
     std::string problem;
     auto changes = readSettingChanges(call.request.body, &problem);
     if (!changes) return refuse(call.response, problem);
+    if (auto kidsMode = kidsModeProblem(*changes)) return refuse(call.response, *kidsMode);
     accounts_.updateSettings(*call.account, *changes);
     respondSuccess(call.response);
 }
@@ -191,6 +211,23 @@ void AccountApi::readAccount(Call& call) {
     XmlWriter xml = successResult();
     call.account->writeRecord(xml);
     respondXml(call.response, xml);
+}
+
+void AccountApi::changeWatchlist(Call& call, bool add) {
+    const std::string guid = call.request.get_param_value("guid");
+    if (guid.empty()) return refuse(call.response, "Missing query parameter guid");
+    const CatalogueNode* node = SampleCatalogue::shared().withGuid(guid);
+    if (!node || !node->isSavable()) {
+        return ErrorDocument{ErrorDocument::codeForStatus(404), "The requested content could not be found.",
+                             "No title " + guid + " to save"}
+            .respond(call.response, 404);
+    }
+    // Saving a saved title and removing one that is not saved both succeed: the list ends as asked.
+    if (add)
+        accounts_.addToWatchlist(*call.account, guid);
+    else
+        accounts_.removeFromWatchlist(*call.account, guid);
+    respondSuccess(call.response);
 }
 
 }  // namespace movra::backend

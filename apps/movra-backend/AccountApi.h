@@ -1,6 +1,6 @@
 // AccountApi: the client API's account, device and settings routes: sign-in (which registers the device
 // and issues its token), sign-out, the forgotten-password request, reading and writing the account's
-// settings, and reading the account record.
+// settings, reading the account record, and saving titles on and removing them from the watchlist.
 //
 // Thread contract: routes are added before the server starts; handlers run on the server's worker threads.
 #pragma once
@@ -30,6 +30,8 @@ class AccountApi {
     void readSettings(ClientApi::Call& call);
     void writeSettings(ClientApi::Call& call);
     void readAccount(ClientApi::Call& call);
+    /// POST "ios/addSavedAsset" and DELETE "ios/savedAsset", the title's "guid" in the query.
+    void changeWatchlist(ClientApi::Call& call, bool add);
 
     AccountStore& accounts_;
 };

@@ -6,10 +6,27 @@
 #include "Foundation/Strings.h"
 #include "Platform/AtomicFile.h"
 
+#include <algorithm>
+
 namespace movra::backend {
 
-AccountStore::AccountStore(std::vector<Account> accounts) : accounts_(std::move(accounts)) {
-    for (const Account& account : accounts_) settings_[account.userName] = account.settings;
+namespace {
+
+Json bookmarksJson(const std::vector<SubscriberLists::Bookmark>& bookmarks) {
+    Json list = Json::array();
+    for (const auto& bookmark : bookmarks) list.push_back({{"guid", bookmark.guid}, {"seconds", bookmark.seconds}});
+    return list;
+}
+
+}  // namespace
+
+AccountStore::AccountStore(std::vector<Account> accounts) : accounts_(std::move(accounts)) { resetToDataFile(); }
+
+void AccountStore::resetToDataFile() {
+    for (const Account& account : accounts_) {
+        settings_[account.userName] = account.settings;
+        lists_[account.userName] = {.watchlist = {}, .bookmarks = account.bookmarks};
+    }
 }
 
 void AccountStore::open(std::string stateFile) {
@@ -17,7 +34,7 @@ void AccountStore::open(std::string stateFile) {
     stateFile_ = std::move(stateFile);
     devices_.clear();
     tokens_.clear();
-    for (const Account& account : accounts_) settings_[account.userName] = account.settings;
+    resetToDataFile();
 
     auto [contents, error] = AtomicFile::read(stateFile_);
     if (error) {
@@ -124,12 +141,37 @@ void AccountStore::updateSettings(const Account& account, const SettingChanges& 
     save();
 }
 
+SubscriberLists AccountStore::lists(const Account& account) const {
+    std::lock_guard lock(mutex_);
+    auto it = lists_.find(account.userName);
+    return it == lists_.end() ? SubscriberLists() : it->second;
+}
+
+void AccountStore::addToWatchlist(const Account& account, const std::string& guid) {
+    std::lock_guard lock(mutex_);
+    auto& lists = lists_[account.userName];
+    if (lists.isSaved(guid)) return;
+    lists.watchlist.insert(lists.watchlist.begin(), guid);
+    save();
+}
+
+void AccountStore::removeFromWatchlist(const Account& account, const std::string& guid) {
+    std::lock_guard lock(mutex_);
+    auto& watchlist = lists_[account.userName].watchlist;
+    auto found = std::find(watchlist.begin(), watchlist.end(), guid);
+    if (found == watchlist.end()) return;
+    watchlist.erase(found);
+    save();
+}
+
 Json AccountStore::toJson() const {
     std::lock_guard lock(mutex_);
     Json list = Json::array();
     for (const Account& account : accounts_) {
         Json entry = account.toJson();
         entry["settings"] = settings_.at(account.userName);
+        entry["watchlist"] = lists_.at(account.userName).watchlist;
+        entry["bookmarks"] = bookmarksJson(lists_.at(account.userName).bookmarks);
         Json devices = Json::array();
         for (const auto& [id, device] : devices_) {
             if (device.userName != account.userName) continue;
@@ -158,7 +200,17 @@ Json AccountStore::stateJson() const {
     for (const auto& [token, issued] : tokens_) {
         tokens[token] = {{"deviceId", issued.deviceId}, {"userName", issued.userName}, {"revoked", issued.revoked}};
     }
-    return {{"devices", std::move(devices)}, {"tokens", std::move(tokens)}, {"settings", settings_}};
+    Json watchlists = Json::object();
+    Json bookmarks = Json::object();
+    for (const auto& [userName, lists] : lists_) {
+        watchlists[userName] = lists.watchlist;
+        bookmarks[userName] = bookmarksJson(lists.bookmarks);
+    }
+    return {{"devices", std::move(devices)},
+            {"tokens", std::move(tokens)},
+            {"settings", settings_},
+            {"watchlists", std::move(watchlists)},
+            {"bookmarks", std::move(bookmarks)}};
 }
 
 bool AccountStore::applyState(const Json& state) {
@@ -174,6 +226,7 @@ bool AccountStore::applyState(const Json& state) {
     std::map<std::string, Device> devices;
     std::map<std::string, Token> tokens;
     auto settings = settings_;
+    auto lists = lists_;
     // The throwing accessors stop at the first entry out of place; nothing is applied until all was read.
     try {
         for (const auto& [id, device] : devicesJson->items()) {
@@ -193,12 +246,29 @@ bool AccountStore::applyState(const Json& state) {
             if (const Account* account = find(userName))
                 settings[account->userName] = values.get<std::map<std::string, std::string>>();
         }
+        // State files written before watchlists and bookmarks were kept have neither.
+        if (const Json* watchlistsJson = objectAt("watchlists")) {
+            for (const auto& [userName, guids] : watchlistsJson->items())
+                if (const Account* account = find(userName))
+                    lists[account->userName].watchlist = guids.get<std::vector<std::string>>();
+        }
+        if (const Json* bookmarksJson = objectAt("bookmarks")) {
+            for (const auto& [userName, entries] : bookmarksJson->items()) {
+                const Account* account = find(userName);
+                if (!account) continue;
+                auto& bookmarks = lists[account->userName].bookmarks;
+                bookmarks.clear();
+                for (const Json& entry : entries)
+                    bookmarks.push_back({entry.at("guid").get<std::string>(), entry.at("seconds").get<int>()});
+            }
+        }
     } catch (const Json::exception&) {
         return false;
     }
     devices_ = std::move(devices);
     tokens_ = std::move(tokens);
     settings_ = std::move(settings);
+    lists_ = std::move(lists);
     return true;
 }
 

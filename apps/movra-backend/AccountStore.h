@@ -1,6 +1,7 @@
 // AccountStore: the subscribers of the emulated service and what signing in leaves behind: registered
-// devices, issued device tokens (live or revoked) and each account's settings. The accounts come from the
-// data file; the rest is kept in a state file that every change rewrites, so that it survives a restart.
+// devices, issued device tokens (live or revoked), each account's settings, watchlist and resume
+// positions. The accounts come from the data file; the rest is kept in a state file that every change
+// rewrites, so that it survives a restart.
 //
 // Thread contract: every member may be called from any thread; one mutex guards the state and the
 // writes of the state file.
@@ -8,6 +9,7 @@
 
 #include "Foundation/Json.h"
 #include "movra-backend/Account.h"
+#include "movra-backend/SubscriberLists.h"
 
 #include <map>
 #include <mutex>
@@ -35,7 +37,7 @@ class AccountStore {
 
     explicit AccountStore(std::vector<Account> accounts);
 
-    /// Starts from the accounts' own settings and no devices, then applies the state kept in `stateFile`
+    /// Starts from the accounts' own settings and bookmarks, no devices and empty watchlists, then applies the state kept in `stateFile`
     /// (when it exists) and saves every later change there. A state file that cannot be read is logged
     /// and left to be replaced by the next change.
     void open(std::string stateFile);
@@ -60,7 +62,13 @@ class AccountStore {
     std::map<std::string, std::string> settings(const Account& account) const;
     void updateSettings(const Account& account, const SettingChanges& changes);
 
-    /// Every account with its settings, devices and live tokens, for the control endpoint.
+    SubscriberLists lists(const Account& account) const;
+    /// Saves `guid` first on the account's watchlist; a title already saved keeps its place.
+    void addToWatchlist(const Account& account, const std::string& guid);
+    /// Takes `guid` off the watchlist; nothing happens when it is not there.
+    void removeFromWatchlist(const Account& account, const std::string& guid);
+
+    /// Every account with its settings, lists, devices and live tokens, for the control endpoint.
     Json toJson() const;
 
   private:
@@ -71,6 +79,8 @@ class AccountStore {
     };
 
     const Account* find(std::string_view userName) const;
+    /// Every account's own settings and bookmarks, as the data file gives them.
+    void resetToDataFile();
     Json stateJson() const;
     /// Applies a state document; false (changing nothing) when it is not of the state file's form.
     bool applyState(const Json& state);
@@ -83,6 +93,8 @@ class AccountStore {
     std::map<std::string, Token> tokens_;
     /// By the account's user name as the data file spells it.
     std::map<std::string, std::map<std::string, std::string>> settings_;
+    /// By the account's user name as the data file spells it.
+    std::map<std::string, SubscriberLists> lists_;
 };
 
 }  // namespace movra::backend

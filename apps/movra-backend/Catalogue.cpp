@@ -12,6 +12,8 @@ namespace {
 
 // Minutes the client keeps a catalogue channel before it asks again.
 constexpr int kCatalogueTtlMinutes = 30;
+// The subscriber's own lists change with every title saved or watched.
+constexpr int kSubscriberListTtlMinutes = 1;
 
 // Cuts `channel`'s items down to the page `query` asks for.
 void paginate(FeedChannel& channel, const FeedQuery& query) {
@@ -55,32 +57,64 @@ FeedChannel nodeChannel(const CatalogueNode& node, const std::string& language, 
     return channel;
 }
 
+// Marks the titles and series of a page served to a subscriber with the subscriber's watchlist and
+// resume positions.
+void markForSubscriber(FeedChannel& channel, const SubscriberLists& lists) {
+    for (FeedItem& item : channel.items) {
+        const CatalogueNode* node = SampleCatalogue::shared().withGuid(item.guid);
+        if (!node || !node->isSavable()) continue;
+        item.savedAsset = lists.isSaved(item.guid);
+        item.bookmark = lists.bookmarkFor(item.guid);
+    }
+}
+
+// The watchlist or the recently watched titles of the subscriber, in the menu entry's channel.
+FeedChannel subscriberChannel(const FeedItem& entry, bool watchlist, const std::string& language,
+                              std::string_view baseUrl, const SubscriberLists* lists) {
+    FeedChannel channel{.guid = entry.guid,
+                        .title = entry.title,
+                        .link = entry.link,
+                        .language = language,
+                        .analyticsLabel = entry.analyticsLabel,
+                        .ttlMinutes = kSubscriberListTtlMinutes};
+    if (!lists) return channel;
+    std::vector<std::string> guids = lists->watchlist;
+    if (!watchlist) {
+        guids.clear();
+        for (const auto& bookmark : lists->bookmarks) guids.push_back(bookmark.guid);
+    }
+    for (const std::string& guid : guids)
+        if (const CatalogueNode* node = SampleCatalogue::shared().withGuid(guid)) channel.items.push_back(node->feedItem(baseUrl));
+    return channel;
+}
+
 }  // namespace
 
 Catalogue::Catalogue(std::size_t generatedItems) : generatedItems_(generatedItems) {}
 
 std::optional<FeedChannel> Catalogue::channel(std::string_view path, const std::string& language,
-                                              const FeedQuery& query, std::string_view baseUrl) const {
+                                              const FeedQuery& query, std::string_view baseUrl,
+                                              const SubscriberLists* lists) const {
     FeedChannel menu = rootMenu(language);
     if (path == menu.link) {
         paginate(menu, query);
         return menu;
     }
-    // The watchlist and the recently watched titles are the subscriber's own; none are kept yet.
+    std::optional<FeedChannel> channel;
     auto entry = std::find_if(menu.items.begin(), menu.items.end(), [&](const FeedItem& e) { return e.link == path; });
     if (entry != menu.items.end() &&
         (entry->keywords == kWatchlistKeywords || entry->keywords == kRecentlyWatchedKeywords)) {
-        return FeedChannel{.guid = entry->guid,
-                           .title = entry->title,
-                           .link = entry->link,
-                           .language = language,
-                           .analyticsLabel = entry->analyticsLabel,
-                           .ttlMinutes = 0};
+        channel = subscriberChannel(*entry, entry->keywords == kWatchlistKeywords, language, baseUrl, lists);
+        paginate(*channel, query);
+    } else if (generatedItems_ > 0 && path == kGeneratedPath) {
+        return generatedPage(generatedItems_, language, query, baseUrl);
+    } else if (const CatalogueNode* node = SampleCatalogue::shared().atPath(path)) {
+        channel = nodeChannel(*node, language, query, baseUrl);
+    } else {
+        return std::nullopt;
     }
-    if (generatedItems_ > 0 && path == kGeneratedPath) return generatedPage(generatedItems_, language, query, baseUrl);
-    const CatalogueNode* node = SampleCatalogue::shared().atPath(path);
-    if (!node) return std::nullopt;
-    return nodeChannel(*node, language, query, baseUrl);
+    if (lists) markForSubscriber(*channel, *lists);
+    return channel;
 }
 
 bool Catalogue::hasPictures(std::string_view guid) const {

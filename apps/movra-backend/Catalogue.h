@@ -8,6 +8,7 @@
 
 #include "movra-backend/FeedChannel.h"
 #include "movra-backend/FeedQuery.h"
+#include "movra-backend/SubscriberLists.h"
 
 #include <cstddef>
 #include <optional>
@@ -35,9 +36,12 @@ class Catalogue {
 
     /// The page `query` asks for of the channel at `path` (relative to the client API base, e.g.
     /// "browse") for a request in `language` (the bare language code, without the tenant suffix), with its
-    /// links under `baseUrl` ("https://host:port"); nullopt for an unknown path.
+    /// links under `baseUrl` ("https://host:port"); nullopt for an unknown path. For a subscriber (`lists`
+    /// given) every title and series says whether it is on the watchlist and titles watched carry their
+    /// resume position; the watchlist and recently-watched channels list the subscriber's titles, most
+    /// recent first, and are empty for a request without one.
     std::optional<FeedChannel> channel(std::string_view path, const std::string& language, const FeedQuery& query,
-                                       std::string_view baseUrl) const;
+                                       std::string_view baseUrl, const SubscriberLists* lists = nullptr) const;
 
     /// The root menu (channel guid "ROOT"), the answer to "browse", all of it.
     FeedChannel rootMenu(const std::string& language) const;

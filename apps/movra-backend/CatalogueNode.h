@@ -55,6 +55,8 @@ struct CatalogueNode {
     std::vector<Child> children{};
 
     bool isPlayable() const { return kind == Kind::Film || kind == Kind::Episode; }
+    /// Titles and whole series go on the watchlist; sections, shelves and seasons do not.
+    bool isSavable() const { return isPlayable() || kind == Kind::Series; }
     /// What a list sorted by name orders by: the sort name, else the title.
     const std::string& nameToSortBy() const;
     /// Sets the keywords and category the client classifies the node by: its kind ("film", "Series",

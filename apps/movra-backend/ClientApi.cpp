@@ -94,7 +94,10 @@ void ClientApi::browse(Call& call) const {
     if (!query) return badRequest(problem).respond(call.response, 400);
     // Links point back at the host the client reached.
     const std::string host = call.request.get_header_value("Host");
-    auto channel = catalogue_.channel(path, call.language, *query, "https://" + (host.empty() ? "localhost" : host));
+    std::optional<SubscriberLists> lists;
+    if (call.account) lists = accounts_.lists(*call.account);
+    auto channel = catalogue_.channel(path, call.language, *query, "https://" + (host.empty() ? "localhost" : host),
+                                      lists ? &*lists : nullptr);
     if (!channel) {
         return ErrorDocument{ErrorDocument::codeForStatus(404), "The requested content could not be found.",
                              "No channel at " + path}

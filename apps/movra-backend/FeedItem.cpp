@@ -38,6 +38,8 @@ void FeedItem::write(XmlWriter& xml) const {
         .optionalElement("media:status", mediaStatus)
         .optionalElement("stravo:itemType", itemType)
         .optionalElement("stravo:analyticsLabel", analyticsLabel)
+        .optionalElement("stravo:savedAsset", savedAsset ? (*savedAsset ? "true" : "false") : "")
+        .optionalElement("stravo:bookmark", bookmark ? std::to_string(*bookmark) : "")
         .optionalElement("stravo:suggestions", suggestions)
         .optionalElement("stravo:shortTitle", shortTitle)
         .optionalElement("stravo:titleSortName", titleSortName)

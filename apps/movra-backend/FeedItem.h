@@ -100,6 +100,10 @@ struct FeedItem {
     std::string parentFolderUri{};
     /// The guid the client opens instead of this item's own.
     std::string shortcutToGuid{};
+    /// stravo:savedAsset, in a feed served to a subscriber: whether the title is on the watchlist.
+    std::optional<bool> savedAsset{};
+    /// stravo:bookmark, in a feed served to a subscriber: the title's resume position in seconds.
+    std::optional<int> bookmark{};
     /// Year of release (dcterms:created).
     std::string created{};
     std::vector<Thumbnail> thumbnails{};

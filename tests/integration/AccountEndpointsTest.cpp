@@ -55,16 +55,24 @@ TEST_F(AccountEndpointsTest, SettingsWrittenAreReadBackIntactAndNullRemovesOne) 
                                 R"(<setting Name="kidsNote">)" +
                                 escaped +
                                 "</setting>"
-                                R"(<setting Name="empty"></setting></request>)");
+                                R"(<setting Name="empty"></setting><setting Name="kidsModePIN"></setting>)"
+                                R"(<setting Name="kidsModeIgnore">true</setting></request>)");
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, 200) << result->body;
     EXPECT_EQ(resultText(result->body, "status"), "Success");
     EXPECT_EQ(readSettings(token_),
-              (Settings{{"empty", ""}, {"kidsNote", R"(a <b> & "c" 'd' åäö)"}, {"subtitle", "en_mvtk"}}));
+              (Settings{{"empty", ""},
+                        {"kidsModeIgnore", "true"},
+                        {"kidsModePIN", ""},
+                        {"kidsNote", R"(a <b> & "c" 'd' åäö)"},
+                        {"subtitle", "en_mvtk"}}));
 
     // Settings belong to the account: another subscriber's are untouched.
     const std::string olasToken = tokenFor("ola.nordmann@tavik.example", "Ola-tavik-2", kOtherDeviceId);
-    EXPECT_EQ(readSettings(olasToken, kOtherDeviceId), (Settings{{"audioTrack", "original"}, {"subtitle", "no_mvtk"}}));
+    EXPECT_EQ(readSettings(olasToken, kOtherDeviceId), (Settings{{"audioTrack", "original"},
+                                                                 {"kidsModeIgnore", "false"},
+                                                                 {"kidsModePIN", "2468"},
+                                                                 {"subtitle", "no_mvtk"}}));
 }
 
 TEST_F(AccountEndpointsTest, MalformedSettingsWritesAreRefusedAndChangeNothing) {
@@ -82,6 +90,11 @@ TEST_F(AccountEndpointsTest, MalformedSettingsWritesAreRefusedAndChangeNothing) 
         {"no name", R"(<request><setting>en</setting></request>)", kSettingsType},
         {"element value", R"(<request><setting Name="subtitle"><value>en</value></setting></request>)", kSettingsType},
         {"not XML content", R"(<request><setting Name="subtitle">en</setting></request>)", "text/plain"},
+        // The kids-mode PIN is four digits or none, the switch true or false.
+        {"PIN with a letter", R"(<request><setting Name="kidsModePIN">12a4</setting></request>)", kSettingsType},
+        {"short PIN", R"(<request><setting Name="kidsModePIN">123</setting></request>)", kSettingsType},
+        {"long PIN", R"(<request><setting Name="kidsModePIN">12345</setting></request>)", kSettingsType},
+        {"switch", R"(<request><setting Name="kidsModeIgnore">yes</setting></request>)", kSettingsType},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

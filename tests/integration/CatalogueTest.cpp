@@ -29,11 +29,11 @@ std::vector<std::string> CatalogueTest::Page::guids() const {
 }
 
 CatalogueTest::Page CatalogueTest::browse(const std::string& path, const std::string& query,
-                                          const std::string& language) const {
+                                          const std::string& language, const std::string& token) const {
     const std::string target = std::string(ClientApi::kClientPath) + "ios/" + path + "?language=" + language +
                                (query.empty() ? "" : "&" + query);
     Page page;
-    auto result = client()->Get(target.c_str(), standardHeaders());
+    auto result = client()->Get(target.c_str(), standardHeaders(token));
     if (!result) {
         ADD_FAILURE() << "no answer to " << target;
         return page;

@@ -31,9 +31,10 @@ class CatalogueTest : public EmulatorTest {
     /// The nodes `xpath` selects from `node` (a failed expression fails the test).
     static std::vector<XMLNode> select(const XMLNode& node, const std::string& xpath);
 
-    /// GET of the client API path "ios/<path>" with the standard headers, the Tavik language and `query`
-    /// ("offset=30&max=30") appended.
-    Page browse(const std::string& path, const std::string& query = {}, const std::string& language = "sv_mvtk") const;
+    /// GET of the client API path "ios/<path>" with the standard headers (and `token` when given), the Tavik
+    /// language and `query` ("offset=30&max=30") appended.
+    Page browse(const std::string& path, const std::string& query = {}, const std::string& language = "sv_mvtk",
+                const std::string& token = {}) const;
     /// Every page of `path` at the client's page size, until the channel's total is reached; the items in order.
     std::vector<XMLNode> browseAll(const std::string& path, const std::string& query = {}) const;
     /// "https://127.0.0.1:<port>": the base of the links in the emulator's answers.
