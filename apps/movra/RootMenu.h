@@ -20,5 +20,8 @@ struct RootMenu {
 /// Loads the menu through the data manager (the store while it is fresh), turning the main queue for at
 /// most `timeoutSeconds`.
 RootMenu loadRootMenu(double timeoutSeconds);
+/// loadRootMenu(), then the menu's special entries (the watchlist, the recently watched titles, the
+/// lockable kids section, search) held on an application delegate, as the main menu registers them.
+RootMenu loadRootMenuEntries(double timeoutSeconds);
 
 }  // namespace movra::cli

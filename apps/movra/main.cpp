@@ -8,9 +8,11 @@
 #include "movra/GlobalOptions.h"
 #include "movra/ImageCommand.h"
 #include "movra/ItemCommand.h"
+#include "movra/KidsConfigCommand.h"
 #include "movra/LoginCommand.h"
 #include "movra/LogoutCommand.h"
 #include "movra/MenuCommand.h"
+#include "movra/ProfileCommand.h"
 #include "movra/SettingsCommand.h"
 #include "movra/TenantCommand.h"
 
@@ -97,6 +99,21 @@ int main(int argc, char** argv) {
     auto* itemCommand = app.add_subcommand("item", "Import one title and show it");
     itemCommand->add_option("GUID", item.guid, "The title's guid")->required();
     itemCommand->callback([&] { status = item.run(options); });
+
+    ProfileCommand profile;
+    auto* profileCommand = app.add_subcommand("profile", "Show the active profile, or pick adult, kids or none");
+    profileCommand->add_option("PROFILE", profile.profile, "The profile to pick")
+        ->check(CLI::IsMember({"adult", "kids", "none"}));
+    profileCommand->callback([&] { status = profile.run(options); });
+
+    KidsConfigCommand kidsConfig;
+    auto* kidsConfigCommand =
+        app.add_subcommand("kids-config", "Show the kids-mode configuration, or write the parts given");
+    auto* pinOption = kidsConfigCommand->add_option("--pin", kidsConfig.pin, "Set this four-digit PIN");
+    kidsConfigCommand->add_flag("--clear-pin", kidsConfig.clearPin, "Remove the PIN")->excludes(pinOption);
+    kidsConfigCommand->add_option("--ignore", kidsConfig.ignore, "Turn the kids-mode set-up off (true) or on (false)")
+        ->check(CLI::IsMember({"true", "false"}));
+    kidsConfigCommand->callback([&] { status = kidsConfig.run(options); });
 
     ImageCommand image;
     auto* imageCommand = app.add_subcommand("image", "Load a picture as an image view of a size shows it");

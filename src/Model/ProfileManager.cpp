@@ -1,6 +1,11 @@
 #include "Model/ProfileManager.h"
 
+#include "Foundation/Localization.h"
+#include "Foundation/Strings.h"
+#include "Model/AdultModeTheme.h"
+#include "Model/KidsModeTheme.h"
 #include "Platform/Platform.h"
+#include "Utilities/MVSettingsResponse.h"
 
 namespace movra {
 
@@ -13,6 +18,18 @@ struct LaunchProfileState {
 };
 
 std::shared_ptr<LaunchProfileState> launchState() { return Platform::current().sharedObject<LaunchProfileState>(); }
+
+ErrorPtr unavailable(std::string reason) {
+    return makeError(kMovraErrorDomain, kErrorUnexpectedAnswer,
+                     MVLocalizedString("A problem has occured and the service may be temporarily unavailable."),
+                     std::move(reason));
+}
+
+KidsModeConfiguration configurationFromSettings(const MVSettingsResponse& settings) {
+    const auto ignore = toLower(settings.settingWithName("kidsModeIgnore").value_or(""));
+    return KidsModeConfiguration(ignore == "true" || ignore == "yes" || ignore == "1",
+                                 settings.settingWithName("kidsModePIN").value_or(""));
+}
 
 }  // namespace
 
@@ -56,6 +73,39 @@ void ProfileManager::setLaunchProfile(ProfileType profile) {
 
 std::string ProfileManager::analyticsStringForActiveProfile() {
     return activeProfile() == ProfileTypeKids ? "Family" : "Standard";
+}
+
+std::shared_ptr<const ProfileTheme> ProfileManager::themeForActiveProfile() {
+    if (activeProfile() == ProfileTypeKids) return KidsModeTheme::shared();
+    return AdultModeTheme::shared();
+}
+
+void ProfileManager::getKidsModeConfiguration(ConfigurationCompletion completion) {
+    auto deliver = [completion](std::optional<KidsModeConfiguration> configuration, ErrorPtr error) {
+        Platform::current().mainQueue().post([completion, configuration = std::move(configuration), error] {
+            if (completion) completion(configuration, error);
+        });
+    };
+    auto client = MVHTTPClient::sharedClient();
+    if (!client) return deliver(std::nullopt, unavailable("No API client"));
+    // The settings answer comes on a background queue; the configuration is handed over on the main queue.
+    client->getSettingsWithCompletion([deliver](ErrorPtr error, std::shared_ptr<MVSettingsResponse> settings) {
+        if (!error && settings) return deliver(configurationFromSettings(*settings), nullptr);
+        deliver(std::nullopt, error ? error : unavailable("No settings in the answer"));
+    });
+}
+
+bool ProfileManager::setKidsModeConfiguration(const KidsModeConfiguration& configuration, ErrorPtr* error,
+                                              MVHTTPClient::Completion networkCompletion) {
+    const auto& pin = configuration.kidsModePIN();
+    if (pin && !pin->empty() && !KidsModeConfiguration::validatePIN(*pin, error)) return false;
+    auto client = MVHTTPClient::sharedClient();
+    if (!client) {
+        if (error) *error = unavailable("No API client");
+        return false;
+    }
+    client->updateSettings(configuration.settingsDictionary(), std::move(networkCompletion));
+    return true;
 }
 
 }  // namespace movra

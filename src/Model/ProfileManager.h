@@ -1,11 +1,18 @@
-// ProfileManager: the active profile (kept in the defaults under "inKidsMode") and the profile the app was
-// launched or resumed with.
+// ProfileManager: the active profile (kept in the defaults under "inKidsMode"), the profile the app was
+// launched or resumed with, the theme of the active profile, and the kids-mode configuration kept in the
+// subscriber's settings on the back end.
 //
-// Thread contract: main queue.
+// Thread contract: main queue; completions run on the main queue.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "API/MVHTTPClient.h"
+#include "Model/KidsModeConfiguration.h"
+#include "Model/ProfileTheme.h"
 #include "Model/ProfileType.h"
 
 namespace movra {
@@ -24,6 +31,19 @@ public:
     static void setLaunchProfile(ProfileType profile);
     /// "Family" in the kids profile, else "Standard".
     static std::string analyticsStringForActiveProfile();
+    /// The shared KidsModeTheme in the kids profile, else the shared AdultModeTheme.
+    static std::shared_ptr<const ProfileTheme> themeForActiveProfile();
+
+    /// (the configuration, or nullopt with the error that prevented reading it).
+    using ConfigurationCompletion = std::function<void(std::optional<KidsModeConfiguration>, ErrorPtr)>;
+    /// Reads the settings: "kidsModeIgnore" is true for "true", "yes" or "1" in any case (false otherwise and
+    /// when absent), "kidsModePIN" is its value or "". Without a configuration there is always an error.
+    static void getKidsModeConfiguration(ConfigurationCompletion completion);
+    /// Writes the configuration's settings. A non-empty PIN is checked first: when it fails, nothing is sent,
+    /// `*error` holds the PINValidationError and the answer is false. An empty PIN goes out unchecked (it
+    /// removes the PIN). True when the request was sent; `networkCompletion` then gets its outcome.
+    static bool setKidsModeConfiguration(const KidsModeConfiguration& configuration, ErrorPtr* error,
+                                         MVHTTPClient::Completion networkCompletion);
 };
 
 }  // namespace movra

@@ -1,0 +1,68 @@
+#include "movra/KidsConfigCommand.h"
+
+#include "Model/ProfileManager.h"
+#include "movra/ClientSession.h"
+#include "movra/Output.h"
+
+namespace movra::cli {
+
+namespace {
+
+/// The configuration without printing the PIN itself.
+void printConfiguration(const GlobalOptions& options, const KidsModeConfiguration& configuration, const char* heading) {
+    const bool hasPIN = !configuration.kidsModePIN().value_or("").empty();
+    Json json = Json::object();
+    if (configuration.kidsModeIgnore()) json["kidsModeIgnore"] = *configuration.kidsModeIgnore();
+    if (configuration.kidsModePIN()) json["hasPIN"] = hasPIN;
+    std::string text = heading;
+    if (configuration.kidsModePIN()) text += std::string("\nPIN: ") + (hasPIN ? "set" : "none");
+    if (configuration.kidsModeIgnore())
+        text += std::string("\nKids-mode set-up: ") + (*configuration.kidsModeIgnore() ? "turned off" : "offered");
+    printResult(options, json, text);
+}
+
+}  // namespace
+
+int KidsConfigCommand::run(const GlobalOptions& options) const {
+    const bool writing = pin || clearPin || ignore;
+    const KidsModeConfiguration configuration(ignore ? std::optional<bool>(*ignore == "true") : std::nullopt,
+                                              clearPin ? std::optional<std::string>("") : pin);
+    ErrorPtr invalid;
+    // A PIN that would be refused sends nothing at all, not even the region check.
+    if (pin && !KidsModeConfiguration::validatePIN(*pin, &invalid)) {
+        printFailure(options, "PIN validation error: " + invalid->localizedDescription, invalid);
+        return 2;
+    }
+    ClientSession session(options);
+    if (auto failed = session.start(/*requireSignIn=*/true)) return *failed;
+    bool done = false;
+    ErrorPtr failure;
+    std::optional<KidsModeConfiguration> read;
+    if (writing) {
+        if (!ProfileManager::setKidsModeConfiguration(configuration, &failure, [&](ErrorPtr error, XMLDocumentPtr) {
+                failure = error;
+                done = true;
+            }))
+            done = true;
+    } else {
+        ProfileManager::getKidsModeConfiguration([&](std::optional<KidsModeConfiguration> answer, ErrorPtr error) {
+            read = std::move(answer);
+            failure = error;
+            done = true;
+        });
+    }
+    if (!session.wait([&] { return done; })) {
+        printFailure(options, "The kids-mode configuration request did not finish in time");
+        return 1;
+    }
+    if (failure) {
+        printFailure(options, std::string("The kids-mode configuration could not be ") + (writing ? "written" : "read") +
+                                  ": " + failure->summary(),
+                     failure);
+        return 1;
+    }
+    printConfiguration(options, writing ? configuration : *read, writing ? "Saved" : "Kids-mode configuration");
+    return 0;
+}
+
+}  // namespace movra::cli
