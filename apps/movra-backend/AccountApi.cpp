@@ -111,7 +111,8 @@ std::optional<std::string> kidsModeProblem(const AccountStore::SettingChanges& c
     for (const auto& [name, value] : changes) {
         if (!value) continue;
         if (name == "kidsModePIN" && !value->empty() &&
-            (value->size() != 4 || !std::all_of(value->begin(), value->end(), [](char c) { return c >= '0' && c <= '9'; })))
+            (value->size() != 4 ||
+             !std::all_of(value->begin(), value->end(), [](char c) { return c >= '0' && c <= '9'; })))
             return "kidsModePIN \"" + *value + "\" is not four digits";
         if (name == "kidsModeIgnore" && *value != "true" && *value != "false")
             return "kidsModeIgnore \"" + *value + "\" is neither true nor false";

@@ -37,9 +37,9 @@ class AccountStore {
 
     explicit AccountStore(std::vector<Account> accounts);
 
-    /// Starts from the accounts' own settings and bookmarks, no devices and empty watchlists, then applies the state kept in `stateFile`
-    /// (when it exists) and saves every later change there. A state file that cannot be read is logged
-    /// and left to be replaced by the next change.
+    /// Starts from the accounts' own settings and bookmarks, no devices and empty watchlists, then applies the state
+    /// kept in `stateFile` (when it exists) and saves every later change there. A state file that cannot be read is
+    /// logged and left to be replaced by the next change.
     void open(std::string stateFile);
 
     /// The account of `userName`, compared ignoring case.

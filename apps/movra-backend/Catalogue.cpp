@@ -84,7 +84,8 @@ FeedChannel subscriberChannel(const FeedItem& entry, bool watchlist, const std::
         for (const auto& bookmark : lists->bookmarks) guids.push_back(bookmark.guid);
     }
     for (const std::string& guid : guids)
-        if (const CatalogueNode* node = SampleCatalogue::shared().withGuid(guid)) channel.items.push_back(node->feedItem(baseUrl));
+        if (const CatalogueNode* node = SampleCatalogue::shared().withGuid(guid))
+            channel.items.push_back(node->feedItem(baseUrl));
     return channel;
 }
 

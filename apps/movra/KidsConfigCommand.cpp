@@ -56,8 +56,9 @@ int KidsConfigCommand::run(const GlobalOptions& options) const {
         return 1;
     }
     if (failure) {
-        printFailure(options, std::string("The kids-mode configuration could not be ") + (writing ? "written" : "read") +
-                                  ": " + failure->summary(),
+        printFailure(options,
+                     std::string("The kids-mode configuration could not be ") + (writing ? "written" : "read") + ": " +
+                         failure->summary(),
                      failure);
         return 1;
     }

@@ -3,10 +3,10 @@
 // before anything is sent.
 #pragma once
 
+#include "movra/GlobalOptions.h"
+
 #include <optional>
 #include <string>
-
-#include "movra/GlobalOptions.h"
 
 namespace movra::cli {
 

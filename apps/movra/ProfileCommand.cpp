@@ -19,9 +19,12 @@ constexpr const char* kPrimerText =
 
 const char* profileName(ProfileType profile) {
     switch (profile) {
-        case ProfileTypeAdult: return "adult";
-        case ProfileTypeKids: return "kids";
-        case ProfileTypeNone: break;
+        case ProfileTypeAdult:
+            return "adult";
+        case ProfileTypeKids:
+            return "kids";
+        case ProfileTypeNone:
+            break;
     }
     return "none";
 }
@@ -39,7 +42,7 @@ void printProfile(const GlobalOptions& options, const std::string& note = {}) {
 
 /// Remembers whether the adult pick asked for the primer.
 class PrimerWatch final : public ProfileSelectionViewControllerDelegate {
-public:
+  public:
     void showKidsModePrimerWithViewController(ProfileSelectionViewController&) override { primerShown = true; }
     bool primerShown = false;
 };
@@ -61,7 +64,9 @@ int ProfileCommand::run(const GlobalOptions& options) const {
         printProfile(options);
         return 0;
     }
-    const ProfileType wanted = profile == "kids" ? ProfileTypeKids : profile == "adult" ? ProfileTypeAdult : ProfileTypeNone;
+    const ProfileType wanted = profile == "kids"    ? ProfileTypeKids
+                               : profile == "adult" ? ProfileTypeAdult
+                                                    : ProfileTypeNone;
     if (wanted == current) {
         printProfile(options);
         return 0;
@@ -80,8 +85,9 @@ int ProfileCommand::run(const GlobalOptions& options) const {
         auto [menu, failure] = loadRootMenuEntries(ClientSession::kAnswerTimeoutSeconds);
         auto app = MVAppDelegate::sharedAppDelegate();
         if (!menu || !app || !app->lockableItem()) {
-            printFailure(options, menu ? "This service has no kids profile"
-                                       : "The menu could not be loaded" + (failure ? ": " + failure->summary() : ""),
+            printFailure(options,
+                         menu ? "This service has no kids profile"
+                              : "The menu could not be loaded" + (failure ? ": " + failure->summary() : ""),
                          failure);
             return 1;
         }

@@ -3,9 +3,9 @@
 // is set). Leaving the kids profile is refused: it takes the PIN flow.
 #pragma once
 
-#include <string>
-
 #include "movra/GlobalOptions.h"
+
+#include <string>
 
 namespace movra::cli {
 

@@ -4,6 +4,8 @@
 
 namespace movra {
 
-std::shared_ptr<const AdultModeTheme> AdultModeTheme::shared() { return Platform::current().sharedObject<AdultModeTheme>(); }
+std::shared_ptr<const AdultModeTheme> AdultModeTheme::shared() {
+    return Platform::current().sharedObject<AdultModeTheme>();
+}
 
 }  // namespace movra

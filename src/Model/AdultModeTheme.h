@@ -3,14 +3,14 @@
 // Thread contract: immutable; shared() on the main queue.
 #pragma once
 
-#include <memory>
-
 #include "Model/ProfileTheme.h"
+
+#include <memory>
 
 namespace movra {
 
 class AdultModeTheme final : public ProfileTheme {
-public:
+  public:
     static std::shared_ptr<const AdultModeTheme> shared();
     std::string name() const override { return "Standard"; }
 };

@@ -4,16 +4,16 @@
 // Thread contract: a value; any thread.
 #pragma once
 
-#include <optional>
-#include <string>
-
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
+
+#include <optional>
+#include <string>
 
 namespace movra {
 
 class KidsModeConfiguration {
-public:
+  public:
     /// initWithKidsModeIgnore:kidsModePIN:
     KidsModeConfiguration(std::optional<bool> kidsModeIgnore, std::optional<std::string> kidsModePIN)
         : kidsModeIgnore_(kidsModeIgnore), kidsModePIN_(std::move(kidsModePIN)) {}
@@ -28,7 +28,7 @@ public:
     /// The settings to write: "kidsModeIgnore" ("true"/"false") and "kidsModePIN", each only when set.
     Json settingsDictionary() const;
 
-private:
+  private:
     std::optional<bool> kidsModeIgnore_;
     std::optional<std::string> kidsModePIN_;
 };

@@ -4,6 +4,8 @@
 
 namespace movra {
 
-std::shared_ptr<const KidsModeTheme> KidsModeTheme::shared() { return Platform::current().sharedObject<KidsModeTheme>(); }
+std::shared_ptr<const KidsModeTheme> KidsModeTheme::shared() {
+    return Platform::current().sharedObject<KidsModeTheme>();
+}
 
 }  // namespace movra

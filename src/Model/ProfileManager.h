@@ -5,15 +5,15 @@
 // Thread contract: main queue; completions run on the main queue.
 #pragma once
 
-#include <functional>
-#include <memory>
-#include <optional>
-#include <string>
-
 #include "API/MVHTTPClient.h"
 #include "Model/KidsModeConfiguration.h"
 #include "Model/ProfileTheme.h"
 #include "Model/ProfileType.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace movra {
 

@@ -9,7 +9,7 @@
 namespace movra {
 
 class ProfileTheme {
-public:
+  public:
     virtual ~ProfileTheme() = default;
     /// What the theme is called where a person sees it described.
     virtual std::string name() const = 0;

@@ -27,10 +27,11 @@ class ProfileManagerTest : public ::testing::Test {
 
     std::tuple<std::optional<KidsModeConfiguration>, ErrorPtr> readConfiguration() {
         return env.await<std::optional<KidsModeConfiguration>, ErrorPtr>([&](auto done) {
-            ProfileManager::getKidsModeConfiguration([done, main = std::this_thread::get_id()](auto configuration, auto error) {
-                EXPECT_EQ(std::this_thread::get_id(), main);
-                done(configuration, error);
-            });
+            ProfileManager::getKidsModeConfiguration(
+                [done, main = std::this_thread::get_id()](auto configuration, auto error) {
+                    EXPECT_EQ(std::this_thread::get_id(), main);
+                    done(configuration, error);
+                });
         });
     }
 
@@ -45,8 +46,10 @@ TEST_F(ProfileManagerTest, TheActiveProfileIsReadFromTheDefaultsAndAChangeIsAnno
         const char* theme;
     };
     const Case cases[] = {
-        {std::nullopt, ProfileTypeNone, "Standard", "Standard"}, {false, ProfileTypeAdult, "Standard", "Standard"},
-        {true, ProfileTypeKids, "Family", "Family"},             {Json("yes"), ProfileTypeNone, "Standard", "Standard"},
+        {std::nullopt, ProfileTypeNone, "Standard", "Standard"},
+        {false, ProfileTypeAdult, "Standard", "Standard"},
+        {true, ProfileTypeKids, "Family", "Family"},
+        {Json("yes"), ProfileTypeNone, "Standard", "Standard"},
         {Json::array({true}), ProfileTypeNone, "Standard", "Standard"},
     };
     for (const auto& c : cases) {
@@ -62,10 +65,10 @@ TEST_F(ProfileManagerTest, TheActiveProfileIsReadFromTheDefaultsAndAChangeIsAnno
 
     env.defaults->removeObject(ProfileManager::InKidsModeUserDefaultKey);
     std::vector<Json> changes;
-    ScopedObserver observer(env.platform().notificationCenter(),
-                            env.platform().notificationCenter().addObserver(
-                                ProfileManager::ActiveProfileChangedNotification,
-                                [&](const Notification& n) { changes.push_back(n.userInfo); }));
+    ScopedObserver observer(
+        env.platform().notificationCenter(),
+        env.platform().notificationCenter().addObserver(ProfileManager::ActiveProfileChangedNotification,
+                                                        [&](const Notification& n) { changes.push_back(n.userInfo); }));
     ProfileManager::setActiveProfile(ProfileTypeKids);
     ProfileManager::setActiveProfile(ProfileTypeKids);
     ProfileManager::setActiveProfile(ProfileTypeNone);
@@ -82,7 +85,9 @@ TEST_F(ProfileManagerTest, APinIsFourDecimalDigits) {
         {"", PINValidationError::invalidLength},
         {"12a4", PINValidationError::invalidCharacters},
         {"12 4", PINValidationError::invalidCharacters},
-        {"12\xC3\xA9" "4", PINValidationError::invalidCharacters},                  // four characters, one é
+        {"12\xC3\xA9"
+         "4",
+         PINValidationError::invalidCharacters},                                      // four characters, one é
         {"\xD9\xA1\xD9\xA2\xD9\xA3\xD9\xA4", PINValidationError::invalidCharacters},  // Arabic-Indic digits
     };
     for (const auto& [pin, expected] : cases) {
@@ -107,14 +112,16 @@ TEST_F(ProfileManagerTest, OnlyACheckedOrEmptyPinIsWritten) {
     const std::pair<KidsModeConfiguration, std::string> writes[] = {
         {KidsModeConfiguration(false, ""),
          R"(<request><setting Name="kidsModeIgnore">false</setting><setting Name="kidsModePIN"></setting></request>)"},
-        {KidsModeConfiguration(true, std::nullopt), R"(<request><setting Name="kidsModeIgnore">true</setting></request>)"},
-        {KidsModeConfiguration(std::nullopt, "0427"), R"(<request><setting Name="kidsModePIN">0427</setting></request>)"},
+        {KidsModeConfiguration(true, std::nullopt),
+         R"(<request><setting Name="kidsModeIgnore">true</setting></request>)"},
+        {KidsModeConfiguration(std::nullopt, "0427"),
+         R"(<request><setting Name="kidsModePIN">0427</setting></request>)"},
     };
     for (const auto& [configuration, body] : writes) {
         auto [written] = env.await<ErrorPtr>([&](auto done) {
             ErrorPtr refused;
-            EXPECT_TRUE(ProfileManager::setKidsModeConfiguration(
-                configuration, &refused, [done](ErrorPtr e, XMLDocumentPtr) { done(e); }));
+            EXPECT_TRUE(ProfileManager::setKidsModeConfiguration(configuration, &refused,
+                                                                 [done](ErrorPtr e, XMLDocumentPtr) { done(e); }));
         });
         EXPECT_FALSE(written);
         EXPECT_EQ(env.network->requests().back().body, body);

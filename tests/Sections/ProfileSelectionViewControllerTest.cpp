@@ -16,7 +16,7 @@ using test::xmlReply;
 using State = ProfileSelectionViewController::State;
 
 class RecordingSelectionDelegate : public ProfileSelectionViewControllerDelegate {
-public:
+  public:
     void didSelectProfileWithViewController(ProfileSelectionViewController&, ProfileType type) override {
         selected.push_back(type);
     }
@@ -26,7 +26,7 @@ public:
 };
 
 class ProfileSelectionViewControllerTest : public ::testing::Test {
-protected:
+  protected:
     ProfileSelectionViewControllerTest() {
         MVHTTPClient::initSharedClientWithHost("api.test");
         screen = std::make_shared<ProfileSelectionViewController>(AdultModeTheme::shared(), delegate);
@@ -55,8 +55,10 @@ TEST_F(ProfileSelectionViewControllerTest, IsDueWithKidsModeUntilAProfileWasChos
         bool due;
     };
     const Case cases[] = {
-        {true, false, ProfileTypeAdult, true}, {true, true, ProfileTypeNone, true},
-        {true, true, ProfileTypeKids, false},  {false, false, ProfileTypeNone, false},
+        {true, false, ProfileTypeAdult, true},
+        {true, true, ProfileTypeNone, true},
+        {true, true, ProfileTypeKids, false},
+        {false, false, ProfileTypeNone, false},
     };
     for (const auto& c : cases) {
         env.defaults->setObject(finished, c.finishedSelection);
@@ -88,7 +90,8 @@ TEST_F(ProfileSelectionViewControllerTest, PickingAdultReadsTheConfigurationAndO
     };
     const Case cases[] = {
         {"PIN set", settings("<setting><name>kidsModePIN</name><value>2468</value></setting>"), State::Finished, 0},
-        {"set-up off", settings("<setting><name>kidsModeIgnore</name><value>true</value></setting>"), State::Finished, 0},
+        {"set-up off", settings("<setting><name>kidsModeIgnore</name><value>true</value></setting>"), State::Finished,
+         0},
         {"nothing", settings(""), State::ShowingPrimer, 1},
         {"empty PIN", settings("<setting><name>kidsModePIN</name><value></value></setting>"), State::ShowingPrimer, 1},
         {"failure", xmlReply(503, "<result><status>Failure</status></result>"), State::Choosing, 0},

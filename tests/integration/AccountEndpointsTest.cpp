@@ -60,12 +60,11 @@ TEST_F(AccountEndpointsTest, SettingsWrittenAreReadBackIntactAndNullRemovesOne) 
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, 200) << result->body;
     EXPECT_EQ(resultText(result->body, "status"), "Success");
-    EXPECT_EQ(readSettings(token_),
-              (Settings{{"empty", ""},
-                        {"kidsModeIgnore", "true"},
-                        {"kidsModePIN", ""},
-                        {"kidsNote", R"(a <b> & "c" 'd' åäö)"},
-                        {"subtitle", "en_mvtk"}}));
+    EXPECT_EQ(readSettings(token_), (Settings{{"empty", ""},
+                                              {"kidsModeIgnore", "true"},
+                                              {"kidsModePIN", ""},
+                                              {"kidsNote", R"(a <b> & "c" 'd' åäö)"},
+                                              {"subtitle", "en_mvtk"}}));
 
     // Settings belong to the account: another subscriber's are untouched.
     const std::string olasToken = tokenFor("ola.nordmann@tavik.example", "Ola-tavik-2", kOtherDeviceId);

@@ -21,7 +21,8 @@ class SubscriberListsTest : public CatalogueTest {
         annasToken_ = tokenFor(kAnna, kAnnasPassword);
     }
 
-    httplib::Result changeWatchlist(const std::string& method, const std::string& query, const std::string& token) const {
+    httplib::Result changeWatchlist(const std::string& method, const std::string& query,
+                                    const std::string& token) const {
         const std::string path = std::string(ClientApi::kClientPath) + "ios/" +
                                  (method == "POST" ? "addSavedAsset" : "savedAsset") + "?language=sv_mvtk" +
                                  (query.empty() ? "" : "&" + query);

@@ -3,11 +3,11 @@
 // Thread contract: main queue.
 #pragma once
 
-#include <functional>
-#include <memory>
-
 #include "Foundation/Error.h"
 #include "Platform/AlertController.h"
+
+#include <functional>
+#include <memory>
 
 namespace movra {
 

@@ -10,7 +10,8 @@ namespace movra {
 
 bool ProfileSelectionViewController::shouldPresent(bool kidsModeAllowed) {
     if (!kidsModeAllowed) return false;
-    const bool finished = Platform::current().defaults().boolForKey(MVLoginViewController::kHasFinishedProfileSelectionKey);
+    const bool finished =
+        Platform::current().defaults().boolForKey(MVLoginViewController::kHasFinishedProfileSelectionKey);
     return !finished || ProfileManager::launchProfile() == ProfileTypeNone;
 }
 
@@ -20,10 +21,14 @@ ProfileSelectionViewController::ProfileSelectionViewController(
 
 std::string ProfileSelectionViewController::describe() const {
     switch (state_) {
-        case State::Choosing: return "Profile selection: Adult | Kids";
-        case State::ReadingConfiguration: return "Profile selection: reading the Family settings";
-        case State::ShowingPrimer: return "Profile selection: Family PIN primer";
-        case State::Finished: return "Profile selection: done";
+        case State::Choosing:
+            return "Profile selection: Adult | Kids";
+        case State::ReadingConfiguration:
+            return "Profile selection: reading the Family settings";
+        case State::ShowingPrimer:
+            return "Profile selection: Family PIN primer";
+        case State::Finished:
+            return "Profile selection: done";
     }
     return className();
 }
@@ -37,9 +42,10 @@ void ProfileSelectionViewController::selectProfile(ProfileType type) {
     state_ = State::ReadingConfiguration;
     auto weak = std::weak_ptr<ProfileSelectionViewController>(
         std::static_pointer_cast<ProfileSelectionViewController>(shared_from_this()));
-    ProfileManager::getKidsModeConfiguration([weak](std::optional<KidsModeConfiguration> configuration, ErrorPtr error) {
-        if (auto self = weak.lock()) self->configurationRead(std::move(configuration), error);
-    });
+    ProfileManager::getKidsModeConfiguration(
+        [weak](std::optional<KidsModeConfiguration> configuration, ErrorPtr error) {
+            if (auto self = weak.lock()) self->configurationRead(std::move(configuration), error);
+        });
 }
 
 void ProfileSelectionViewController::configurationRead(std::optional<KidsModeConfiguration> configuration,

@@ -7,22 +7,22 @@
 // Thread contract: main queue.
 #pragma once
 
-#include <memory>
-#include <optional>
-#include <string>
-
 #include "Foundation/Error.h"
 #include "Model/KidsModeConfiguration.h"
 #include "Model/ProfileTheme.h"
 #include "Model/ProfileType.h"
 #include "Platform/ViewController.h"
 
+#include <memory>
+#include <optional>
+#include <string>
+
 namespace movra {
 
 class ProfileSelectionViewController;
 
 class ProfileSelectionViewControllerDelegate {
-public:
+  public:
     virtual ~ProfileSelectionViewControllerDelegate() = default;
     /// The choice is complete and its analytics event sent. The owner closes the dialog, moving to the
     /// kids section first for the kids profile.
@@ -33,7 +33,7 @@ public:
 };
 
 class ProfileSelectionViewController : public ViewController {
-public:
+  public:
     enum class State {
         Choosing,              // waiting for a pick (also after a failed configuration read)
         ReadingConfiguration,  // the adult profile was picked; the kids-mode configuration is being read
@@ -62,7 +62,7 @@ public:
     /// The configuration the adult pick read, once it has.
     const std::optional<KidsModeConfiguration>& configuration() const { return configuration_; }
 
-private:
+  private:
     void configurationRead(std::optional<KidsModeConfiguration> configuration, ErrorPtr error);
     void finish(ProfileType type);
 
