@@ -4,8 +4,10 @@
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
 #include "Model/MVItem.h"
+#include "Model/ProfileManager.h"
 #include "movra/ClientSession.h"
 #include "movra/Output.h"
+#include "movra/RootMenu.h"
 
 namespace movra::cli {
 
@@ -50,6 +52,9 @@ int BrowseCommand::run(const GlobalOptions& options) const {
     }
     StoreContext::ItemQuery query;
     query.channelGuid = channel->guid();
+    // The active profile's filter needs the kids section's label, which the menu holds.
+    if (ProfileManager::activeProfile() != ProfileTypeNone) loadRootMenuEntries(ClientSession::kAnswerTimeoutSeconds);
+    query.filter = MVItem::listFilterPredicate();
     auto items = MVCoreDataService::registered()->mainContext()->fetchItems(query);
     printResult(options, channelObject(*channel, items), channelText(*channel, items));
     return 0;

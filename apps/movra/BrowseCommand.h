@@ -1,6 +1,7 @@
 // `movra browse [PATH] [--all-pages] [--sort KEY] [--desc]`: imports a channel's first page (and with
 // --all-pages every further page, as a list screen pages until the channel's total) and prints the stored
-// channel and its items in screen order.
+// channel and its items in screen order, filtered for the active profile (only kids titles in the kids
+// profile, none in the adult profile).
 #pragma once
 
 #include <optional>

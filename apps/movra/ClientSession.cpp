@@ -76,8 +76,8 @@ std::optional<int> ClientSession::start(bool requireSignIn) {
     return std::nullopt;
 }
 
-std::optional<int> ClientSession::startWithStore() {
-    if (auto failed = start(/*requireSignIn=*/false)) return failed;
+std::optional<int> ClientSession::startWithStore(bool requireSignIn) {
+    if (auto failed = start(requireSignIn)) return failed;
     if (auto error = openStore()) {
         printFailure(options_, "The catalogue store cannot be opened: " + error->summary(), error);
         return 1;

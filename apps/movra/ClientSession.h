@@ -43,7 +43,7 @@ public:
     /// commands print failures. The exit status of the failure, or nullopt when all went well.
     std::optional<int> start(bool requireSignIn);
     /// start() and then openStore(), its failure printed the same way.
-    std::optional<int> startWithStore();
+    std::optional<int> startWithStore(bool requireSignIn = false);
     /// Opens the catalogue store in the data directory and registers it, as the app's start-up does.
     ErrorPtr openStore();
     /// The discriminator's answer (or the override's), null before checkRegion().

@@ -23,7 +23,7 @@ int LogoutCommand::run(const GlobalOptions& options) const {
     const bool wasSignedIn = SecurityManager::isUserAuthenticated();
 
     platform.notificationCenter().post(MVNotificationLogOut);
-    MVSharedBookmarkCache::resetCache();
+    MVSharedBookmarkCache::sharedCache()->resetCache();
     SecurityManager::logOutUser();
 
     bool done = false;

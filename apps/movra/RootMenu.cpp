@@ -5,6 +5,7 @@
 #include "Model/MVDataManager.h"
 #include "Model/MVItem.h"
 #include "Platform/Platform.h"
+#include "movra/Output.h"
 
 namespace movra::cli {
 
@@ -37,6 +38,36 @@ RootMenu loadRootMenuEntries(double timeoutSeconds) {
             app->setLockableItem(item);
     }
     return loaded;
+}
+
+std::shared_ptr<MVChannel> refreshSubscriberShelf(ClientSession& session, SubscriberShelf shelf) {
+    const bool watchlist = shelf == SubscriberShelf::Watchlist;
+    const std::string name = watchlist ? "watchlist" : "recently watched titles";
+    auto [menu, menuFailure] = loadRootMenuEntries(ClientSession::kAnswerTimeoutSeconds);
+    auto app = MVAppDelegate::sharedAppDelegate();
+    if (!menu || !app || !(watchlist ? app->watchlistItem() : app->recentlyWatched())) {
+        printFailure(session.options(), menu ? "The menu has no " + name : "The menu could not be loaded", menuFailure);
+        return nullptr;
+    }
+    bool done = false;
+    ErrorPtr failure;
+    std::shared_ptr<MVChannel> channel;
+    auto completion = [&](ErrorPtr error, std::shared_ptr<MVChannel> page, XMLDocumentPtr) {
+        failure = error;
+        channel = page;
+        done = true;
+    };
+    if (watchlist)
+        MVDataManager::refreshWatchlistShelfWithCompletion(completion);
+    else
+        MVDataManager::refreshContinueWatchingShelfWithCompletion(completion);
+    if (!session.wait([&] { return done; }) || !channel) {
+        printFailure(session.options(),
+                     "The " + name + " could not be loaded" + (failure ? ": " + failure->summary() : std::string()),
+                     failure);
+        return nullptr;
+    }
+    return channel;
 }
 
 }  // namespace movra::cli

@@ -1,9 +1,11 @@
-// The root menu as the client stores it, loaded for a command that waits for it on the main queue.
+// The root menu as the client stores it, and the subscriber shelves behind its entries, loaded for a command that
+// waits for them on the main queue.
 #pragma once
 
-#include <memory>
-
 #include "Foundation/Error.h"
+#include "movra/ClientSession.h"
+
+#include <memory>
 
 namespace movra {
 class MVChannel;
@@ -23,5 +25,11 @@ RootMenu loadRootMenu(double timeoutSeconds);
 /// loadRootMenu(), then the menu's special entries (the watchlist, the recently watched titles, the
 /// lockable kids section, search) held on an application delegate, as the main menu registers them.
 RootMenu loadRootMenuEntries(double timeoutSeconds);
+
+/// The subscriber's own shelves.
+enum class SubscriberShelf { Watchlist, ContinueWatching };
+/// The menu's entries loaded, then the shelf's first page fetched as its refresh rule says: the stored
+/// channel, or nullptr once the failure has been printed.
+std::shared_ptr<MVChannel> refreshSubscriberShelf(ClientSession& session, SubscriberShelf shelf);
 
 }  // namespace movra::cli

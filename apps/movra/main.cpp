@@ -1,9 +1,8 @@
 // movra: the Movra client for people and scripts.
-#include <CLI/CLI.hpp>
-
 #include "movra/AccountCommand.h"
 #include "movra/ApiCommand.h"
 #include "movra/BrowseCommand.h"
+#include "movra/ContinueCommand.h"
 #include "movra/DemoCommand.h"
 #include "movra/GlobalOptions.h"
 #include "movra/ImageCommand.h"
@@ -15,6 +14,9 @@
 #include "movra/ProfileCommand.h"
 #include "movra/SettingsCommand.h"
 #include "movra/TenantCommand.h"
+#include "movra/WatchlistCommand.h"
+
+#include <CLI/CLI.hpp>
 
 int main(int argc, char** argv) {
     using namespace movra::cli;
@@ -114,6 +116,29 @@ int main(int argc, char** argv) {
     kidsConfigCommand->add_option("--ignore", kidsConfig.ignore, "Turn the kids-mode set-up off (true) or on (false)")
         ->check(CLI::IsMember({"true", "false"}));
     kidsConfigCommand->callback([&] { status = kidsConfig.run(options); });
+
+    WatchlistCommand watchlist;
+    auto* watchlistCommand = app.add_subcommand("watchlist", "List the watchlist");
+    watchlistCommand->callback([&] {
+        if (watchlistCommand->get_subcommands().empty()) status = watchlist.run(options);
+    });
+    auto* watchlistAdd = watchlistCommand->add_subcommand("add", "Put a title on the watchlist");
+    watchlistAdd->add_option("GUID", watchlist.guid, "The title's guid")->required();
+    watchlistAdd->callback([&] {
+        watchlist.action = WatchlistCommand::Action::Add;
+        status = watchlist.run(options);
+    });
+    auto* watchlistRemove = watchlistCommand->add_subcommand("remove", "Take a title off the watchlist");
+    watchlistRemove->add_option("GUID", watchlist.guid, "The title's guid")->required();
+    watchlistRemove->callback([&] {
+        watchlist.action = WatchlistCommand::Action::Remove;
+        status = watchlist.run(options);
+    });
+
+    ContinueCommand continueWatching;
+    app.add_subcommand("continue", "List the titles to continue watching, with progress")->callback([&] {
+        status = continueWatching.run(options);
+    });
 
     ImageCommand image;
     auto* imageCommand = app.add_subcommand("image", "Load a picture as an image view of a size shows it");

@@ -471,6 +471,59 @@ HttpTaskPtr MVHTTPClient::downloadImageWithURL(const Url& url, std::function<voi
         });
 }
 
+// ---- watchlist ----
+
+HttpTaskPtr MVHTTPClient::addToWatchlistWithGUID(const std::optional<std::string>& guid, Completion completion) {
+    return changeWatchlist("POST", "addSavedAsset", guid, std::move(completion));
+}
+
+HttpTaskPtr MVHTTPClient::removeFromWatchlistWithGUID(const std::optional<std::string>& guid, Completion completion) {
+    return changeWatchlist("DELETE", "savedAsset", guid, std::move(completion));
+}
+
+HttpTaskPtr MVHTTPClient::changeWatchlist(const std::string& method, const std::string& path,
+                                          const std::optional<std::string>& guid, Completion completion) {
+    if (isEmpty(guid)) {
+        if (completion)
+            completion(makeError(kHTTPClientErrorDomain, 0, {}, {}, {{"NSUnderlyingError", "invalid guid"}}), nullptr);
+        return nullptr;
+    }
+    return commonRequestWithMethod(method, path, {{"guid", *guid}}, /*ignoreCache=*/true, onSuccess(completion),
+                                   onFailure(completion));
+}
+
+void MVHTTPClient::updateCacheForAddedWatchlistItemGuids(const std::vector<std::string>& guids) {
+    updateWatchlistFlags(guids, /*inWatchlist=*/true);
+}
+
+void MVHTTPClient::updateCacheForRemovedWatchlistItemGuids(const std::vector<std::string>& guids) {
+    updateWatchlistFlags(guids, /*inWatchlist=*/false);
+}
+
+void MVHTTPClient::updateWatchlistFlags(const std::vector<std::string>& guids, bool inWatchlist) {
+    if (guids.empty()) return;
+    if (auto store = MVCoreDataService::registered()) {
+        auto error = store->saveInBackgroundAndWait([&guids, inWatchlist](StoreContext& context) -> ErrorPtr {
+            StoreContext::ItemQuery query;
+            query.filter = StorePredicate::inList("guid", guids);
+            // A removal touches only the records that are flagged.
+            query.watchlistOnly = !inWatchlist;
+            query.sortKeys.clear();
+            ErrorPtr fetchError;
+            for (const auto& item : context.fetchItems(query, &fetchError)) {
+                item->setIsInWatchlist(inWatchlist);
+                if (auto saveError = context.saveItem(*item, item->channelID())) return saveError;
+            }
+            return fetchError;
+        });
+        if (error) Log::error("Updating the watchlist flags failed: {}", error->summary());
+    }
+    Notification changed;
+    changed.name = MVNotificationWatchlistChanged;
+    changed.objects["object"] = guids.front();
+    Platform::current().notificationCenter().post(changed);
+}
+
 // ---- account and device ----
 
 HttpTaskPtr MVHTTPClient::loginSubscriberWithUserName(const std::string& userName, const std::string& password,

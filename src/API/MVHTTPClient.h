@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
@@ -31,6 +32,8 @@ class MVSettingsResponse;
 inline constexpr const char* MVNotificationLogOut = "MVNotificationLogOut";
 inline constexpr const char* MVNotificationLogIn = "MVNotificationLogIn";
 inline constexpr const char* MVNotificationAuthenticationRequired = "MVNotificationAuthenticationRequired";
+/// A local watchlist update: the first guid of the changed titles comes as objects["object"] (a string).
+inline constexpr const char* MVNotificationWatchlistChanged = "MVNotificationWatchlistChanged";
 
 class MVHTTPClient : public std::enable_shared_from_this<MVHTTPClient> {
 public:
@@ -119,6 +122,20 @@ public:
     /// The image URL as requested.
     std::string imageRequestURL(const Url& url);
 
+    // Watchlist.
+    /// POST "addSavedAsset" with "guid". Without a guid (none, or empty) nothing is sent: the completion is
+    /// called at once with error "MVHTTPClient" 0 whose underlying error is "invalid guid", and no task is
+    /// returned.
+    HttpTaskPtr addToWatchlistWithGUID(const std::optional<std::string>& guid, Completion completion);
+    /// DELETE "savedAsset" with "guid" in the query; without a guid as above.
+    HttpTaskPtr removeFromWatchlistWithGUID(const std::optional<std::string>& guid, Completion completion);
+    /// After a successful add: flags every stored record of the titles as on the watchlist, waiting for the
+    /// store's save, then posts MVNotificationWatchlistChanged. Nothing happens for an empty list.
+    static void updateCacheForAddedWatchlistItemGuids(const std::vector<std::string>& guids);
+    /// After a successful removal: clears the flag of the flagged records of the titles, then posts the
+    /// same notification (also when no record was flagged).
+    static void updateCacheForRemovedWatchlistItemGuids(const std::vector<std::string>& guids);
+
     // Account and device.
     /// Signs in and registers the device; on success the token, guids and user name are stored. Failures
     /// come as errors of the client's own domain whose description is the message to show.
@@ -177,6 +194,9 @@ public:
     const std::shared_ptr<HttpTransport>& session() const { return session_; }
 
 private:
+    HttpTaskPtr changeWatchlist(const std::string& method, const std::string& path,
+                                const std::optional<std::string>& guid, Completion completion);
+    static void updateWatchlistFlags(const std::vector<std::string>& guids, bool inWatchlist);
     /// The import of one channel dictionary, inside the store's transaction.
     static ErrorPtr importChannel(StoreContext& context, Json dictionary, unsigned long offset, bool replacing);
     /// Stores the credentials of a successful sign-in; the last keychain error, if any.

@@ -374,7 +374,7 @@ void MVAppDelegate::showLoginView() {
         if (!self) return;
         auto& platform = Platform::current();
         if (auto client = MVHTTPClient::sharedClient()) client->logoutWithCompletion(nullptr);
-        MVSharedBookmarkCache::resetCache();
+        MVSharedBookmarkCache::sharedCache()->resetCache();
         self->searchCache_ = std::make_shared<MVSharedSearchCache>();
         platform.credentials().deletePassword(SecurityManager::kPasswordServiceName,
                                               SecurityManager::kDeviceTokenAccountName);

@@ -1,12 +1,32 @@
 #include "Model/MVDataManager.h"
 
-#include "API/MVHTTPClient.h"
+#include "App/MVAppDelegate.h"
+#include "App/MVTavikLocale.h"
 #include "Foundation/Localization.h"
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
+#include "Model/MVItem.h"
 #include "Platform/Platform.h"
 
 namespace movra {
+
+namespace {
+
+/// The first page of the shelf behind a root-menu entry, as the shelves refresh it.
+HttpTaskPtr refreshShelf(const std::shared_ptr<MVItem>& entry, bool clearExistingItems,
+                         MVHTTPClient::BrowseCompletion completion) {
+    auto client = MVHTTPClient::sharedClient();
+    if (!client || !entry || isEmpty(entry->link())) return nullptr;
+    return client->browseToPath(entry->link(), /*offset=*/0, MVDataManager::kShelfPageSize, /*sortKey=*/std::nullopt,
+                                /*ascending=*/true, /*ignoreCache=*/true, clearExistingItems, std::move(completion));
+}
+
+std::shared_ptr<MVItem> menuEntry(std::shared_ptr<MVItem> (MVAppDelegate::*entry)() const) {
+    auto app = MVAppDelegate::sharedAppDelegate();
+    return app ? ((*app).*entry)() : nullptr;
+}
+
+}  // namespace
 
 void MVDataManager::loadRootMenuItemsWithCompletion(RootMenuCompletion completion) {
     if (auto store = MVCoreDataService::registered()) {
@@ -31,6 +51,27 @@ void MVDataManager::loadRootMenuItemsWithCompletion(RootMenuCompletion completio
                              else
                                  completion(error, nullptr);
                          });
+}
+
+StoreContext::ItemQuery MVDataManager::channelItemsQuery(const std::string& guid) {
+    StoreContext::ItemQuery query;
+    query.channelGuid = guid;
+    query.userLanguage = MVTavikLocale::mvtk_preferredLanguageString();
+    query.freshAt = Platform::current().clock().secondsSince1970();
+    query.filter = MVItem::listFilterPredicate();
+    return query;
+}
+
+HttpTaskPtr MVDataManager::refreshWatchlistShelfWithCompletion(MVHTTPClient::BrowseCompletion completion) {
+    return refreshShelf(menuEntry(&MVAppDelegate::watchlistItem), /*clearExistingItems=*/true, std::move(completion));
+}
+
+HttpTaskPtr MVDataManager::refreshContinueWatchingShelfWithCompletion(MVHTTPClient::BrowseCompletion completion) {
+    return refreshShelf(menuEntry(&MVAppDelegate::recentlyWatched), /*clearExistingItems=*/true, std::move(completion));
+}
+
+void MVDataManager::refreshRecentlyWatchedAfterPlayback() {
+    refreshShelf(menuEntry(&MVAppDelegate::recentlyWatched), /*clearExistingItems=*/false, nullptr);
 }
 
 }  // namespace movra

@@ -67,10 +67,6 @@ std::shared_ptr<MVItem> lockableItem() {
     return delegate ? delegate->lockableItem() : nullptr;
 }
 
-long long cachedPosition(const std::optional<std::string>& guid) {
-    return MVSharedBookmarkCache::sharedCache()->bookmarkForGuid(guid.value_or("")).value_or(0);
-}
-
 struct ImageProfile {
     const char* tablet;
     const char* phone;
@@ -244,7 +240,7 @@ void MVItem::didImportJSON() {
     updateIsNotCarouselItem();
     if (isEmpty(navigationalGUID_)) navigationalGUID_ = guid_;
     updateAlphabeticSectionKey();
-    if (bookmark_ && guid_) MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(*bookmark_, *guid_);
+    if (bookmark_) MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(*bookmark_, *this);
 }
 
 void MVItem::setTitleSortName(std::optional<std::string> value) {
@@ -367,10 +363,12 @@ std::uint32_t MVItem::bookmarkPosition() const {
     return static_cast<std::uint32_t>(std::max(bookmark_.value_or(0), 0));
 }
 
-bool MVItem::isJustStarted() const { return cachedPosition(guid_) <= 120; }
+bool MVItem::isJustStarted() const {
+    return MVSharedBookmarkCache::sharedCache()->bookmarkPositionForAsset(*this) <= 120;
+}
 
 bool MVItem::isAlmostCompleted() const {
-    const long long position = cachedPosition(guid_);
+    const long long position = MVSharedBookmarkCache::sharedCache()->bookmarkPositionForAsset(*this);
     auto content = movieMediaContentForType(MVMediaContentTypeHLSFairPlay);
     const long long duration = content ? content->duration().value_or(0) : 0;
     return position != 0 && duration != 0 && duration - position < 121;
@@ -477,6 +475,11 @@ StorePredicate MVItem::filterPredicate() {
         kids.push_back(StorePredicate::beginsWithCaseInsensitive("category", lockable->analyticsLabel().value_or("")));
     auto predicate = StorePredicate::orPredicate(kids);
     return ProfileManager::activeProfile() == ProfileTypeAdult ? StorePredicate::notPredicate(predicate) : predicate;
+}
+
+std::optional<StorePredicate> MVItem::listFilterPredicate() {
+    if (ProfileManager::activeProfile() == ProfileTypeNone) return std::nullopt;
+    return filterPredicate();
 }
 
 std::string MVItem::stringValueForKey(std::string_view key, const Json& dictionary) {

@@ -180,7 +180,7 @@ class MVItem {
     std::optional<std::string> episodeTitle() const;
     /// The feed's bookmark; 0 when absent or negative.
     std::uint32_t bookmarkPosition() const;
-    /// The bookmark cache's position is at most 120 s (no position counts as 0).
+    /// The bookmark cache's position (bookmarkPositionForAsset) is at most 120 s.
     bool isJustStarted() const;
     /// The cached position is not 0 and lies less than 121 s before the end of the HLS stream (or beyond it).
     bool isAlmostCompleted() const;
@@ -201,6 +201,9 @@ class MVItem {
     /// The items visible in the active profile: kids items in the kids profile (and before any profile was
     /// chosen), the others in the adult profile.
     static StorePredicate filterPredicate();
+    /// What shelves and lists filter by: filterPredicate() once a profile has been chosen, nothing before
+    /// (a tenant without profiles never chooses one, and must still show its whole catalogue).
+    static std::optional<StorePredicate> listFilterPredicate();
     /// The value under `key` when it is a string, else "".
     static std::string stringValueForKey(std::string_view key, const Json& dictionary);
     /// The value under `key` when it is a number; a string's 32-bit integer value; else 0.

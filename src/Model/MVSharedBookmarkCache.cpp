@@ -1,5 +1,7 @@
 #include "Model/MVSharedBookmarkCache.h"
 
+#include "Foundation/Json.h"
+#include "Model/MVItem.h"
 #include "Platform/Platform.h"
 
 namespace movra {
@@ -8,29 +10,30 @@ std::shared_ptr<MVSharedBookmarkCache> MVSharedBookmarkCache::sharedCache() {
     return Platform::current().sharedObject<MVSharedBookmarkCache>();
 }
 
-void MVSharedBookmarkCache::resetCache() { sharedCache()->removeAll(); }
-
-void MVSharedBookmarkCache::setBookmarkSeconds(long long seconds, const std::string& guid) {
-    if (guid.empty()) return;
+void MVSharedBookmarkCache::setBookmarkSeconds(long long seconds, const MVItem& item) {
+    if (isEmpty(item.guid())) return;
+    const long long position = seconds >= 0 ? seconds : static_cast<long long>(item.bookmarkPosition());
     std::lock_guard lock(mutex_);
-    cache_[guid] = seconds;
+    bookmarkCache_[*item.guid()] = position;
 }
 
-std::optional<long long> MVSharedBookmarkCache::bookmarkForGuid(const std::string& guid) const {
+long long MVSharedBookmarkCache::bookmarkPositionForAsset(const MVItem& item) {
+    const long long feedPosition = item.bookmarkPosition();
+    if (isEmpty(item.guid())) return feedPosition;
+    // Look-up and seeding in one step: a position the player stores between them must not be replaced by
+    // the older one of the feed.
     std::lock_guard lock(mutex_);
-    auto it = cache_.find(guid);
-    if (it == cache_.end()) return std::nullopt;
-    return it->second;
+    return bookmarkCache_.try_emplace(*item.guid(), feedPosition).first->second;
+}
+
+void MVSharedBookmarkCache::resetCache() {
+    std::lock_guard lock(mutex_);
+    bookmarkCache_.clear();
 }
 
 std::map<std::string, long long> MVSharedBookmarkCache::bookmarkCache() const {
     std::lock_guard lock(mutex_);
-    return cache_;
-}
-
-void MVSharedBookmarkCache::removeAll() {
-    std::lock_guard lock(mutex_);
-    cache_.clear();
+    return bookmarkCache_;
 }
 
 }  // namespace movra

@@ -48,6 +48,18 @@ StorePredicate StorePredicate::like(const std::string& column, std::string_view 
         });
 }
 
+StorePredicate StorePredicate::inList(const std::string& column, const std::vector<std::string>& values) {
+    if (values.empty()) return StorePredicate("0", {}, [](const Json&) { return false; });
+    std::vector<std::string> placeholders(values.size(), "?");
+    // IFNULL keeps the answer two-valued for a missing value, as in memory. The column is the item's: the
+    // listing channel, joined in, has columns of the same names.
+    return StorePredicate("IFNULL(Item.\"" + column + "\" IN (" + join(placeholders, ", ") + "), 0)", values,
+                          [column, values](const Json& attributeValues) {
+                              auto value = stringValue(attributeValues, column);
+                              return value && std::find(values.begin(), values.end(), *value) != values.end();
+                          });
+}
+
 StorePredicate StorePredicate::andPredicate(const std::vector<StorePredicate>& subpredicates) {
     return compound(subpredicates, /*all=*/true);
 }

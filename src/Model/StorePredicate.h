@@ -29,6 +29,8 @@ class StorePredicate {
     /// `column` begins with `text`, ASCII case ignored (BEGINSWITH[c]). A missing value or an empty text
     /// never matches.
     static StorePredicate beginsWithCaseInsensitive(const std::string& column, std::string_view text);
+    /// `column` equals one of `values` exactly (IN). A missing value never matches; no values match nothing.
+    static StorePredicate inList(const std::string& column, const std::vector<std::string>& values);
     /// All hold; true for none.
     static StorePredicate andPredicate(const std::vector<StorePredicate>& subpredicates);
     /// One holds; false for none.

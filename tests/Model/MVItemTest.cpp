@@ -41,7 +41,7 @@ TEST_F(MVItemTest, ImportsAFullFeedItem) {
     EXPECT_EQ(item.navigationalGUID(), "EP-1");  // the feed's shortcut was empty
     EXPECT_EQ(item.alphabeticSectionKey(), "S");
     EXPECT_EQ(item.isNotCarouselItem(), 1);
-    EXPECT_EQ(MVSharedBookmarkCache::sharedCache()->bookmarkForGuid("EP-1"), 754);
+    EXPECT_EQ(MVSharedBookmarkCache::sharedCache()->bookmarkCache().at("EP-1"), 754);
 
     ASSERT_TRUE(item.group());
     EXPECT_EQ(item.group()->content().size(), 3u);
@@ -188,7 +188,7 @@ TEST_F(MVItemTest, StoreAttributesRoundTripWithoutDerivations) {
     EXPECT_FALSE(raw.isNotCarouselItem());
     EXPECT_FALSE(raw.alphabeticSectionKey());
     EXPECT_FALSE(raw.navigationalGUID());
-    EXPECT_FALSE(MVSharedBookmarkCache::sharedCache()->bookmarkForGuid("RAW"));
+    EXPECT_FALSE(MVSharedBookmarkCache::sharedCache()->bookmarkCache().count("RAW"));
     raw.setAttributeValues({{"title", nullptr}});
     EXPECT_FALSE(raw.title());
 }
@@ -304,8 +304,8 @@ TEST_F(MVItemTest, WatchedShareComesFromTheBookmarkCache) {
         {5279, false, false},        {5280, false, true}, {5400, false, true}, {6000, false, true},
     };
     for (const auto& [position, justStarted, almostCompleted] : cases) {
-        MVSharedBookmarkCache::resetCache();
-        if (position) MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(*position, "T1");
+        MVSharedBookmarkCache::sharedCache()->resetCache();
+        if (position) MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(*position, item);
         EXPECT_EQ(item.isJustStarted(), justStarted) << position.value_or(-1);
         EXPECT_EQ(item.isAlmostCompleted(), almostCompleted) << position.value_or(-1);
     }

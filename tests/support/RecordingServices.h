@@ -1,5 +1,5 @@
-// Doubles of the crash reporter and the playback-quality client that do nothing, and an analytics tracker that
-// records.
+// Doubles of the crash reporter (recording the names of non-fatal reports), of the playback-quality client
+// (doing nothing) and of the analytics tracker (recording).
 #pragma once
 
 #include <mutex>
@@ -11,10 +11,15 @@
 
 namespace movra::test {
 
-class SilentCrashReporter final : public CrashReporter {
-public:
+class RecordingCrashReporter final : public CrashReporter {
+  public:
     void start(const std::string&) override {}
-    void notifyNonFatal(const std::string&, const std::string&, const Json&) override {}
+    void notifyNonFatal(const std::string& name, const std::string&, const Json&) override {
+        std::lock_guard lock(mutex);
+        nonFatalNames.push_back(name);
+    }
+    std::mutex mutex;
+    std::vector<std::string> nonFatalNames;
 };
 
 class RecordingAnalyticsTracker final : public AnalyticsTracker {

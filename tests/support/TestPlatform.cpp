@@ -39,7 +39,8 @@ TestPlatform::TestPlatform(Options options) {
     s.reachability = reachability;
     ui = std::make_shared<RecordingUiHost>();
     s.uiHost = ui;
-    s.crashReporter = std::make_shared<SilentCrashReporter>();
+    crashReporter = std::make_shared<RecordingCrashReporter>();
+    s.crashReporter = crashReporter;
     if (options.analyticsCollectorUrl.empty()) {
         analytics = std::make_shared<RecordingAnalyticsTracker>();
         s.analytics = analytics;

@@ -80,6 +80,7 @@ public:
     std::shared_ptr<SettableLocale> locale;
     std::shared_ptr<SettableReachability> reachability;
     std::shared_ptr<RecordingUiHost> ui;
+    std::shared_ptr<RecordingCrashReporter> crashReporter;
     std::shared_ptr<RecordingAnalyticsTracker> analytics;
     std::shared_ptr<HttpAnalyticsTracker> collectorTracker;
 };
