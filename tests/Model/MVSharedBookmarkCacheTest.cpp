@@ -1,10 +1,17 @@
-// Resume positions: the bookmark cache's rules and the progress bars drawn from it.
+// Resume positions: the bookmark cache's rules, the progress bars drawn from it, and feed imports writing
+// it on the store's writer queue while the main queue reads and writes the same titles (run under
+// ThreadSanitizer by the sanitizer build).
+#include "API/MVHTTPClient.h"
+#include "Model/MVCoreDataService.h"
 #include "Model/MVItem.h"
 #include "Model/MVSharedBookmarkCache.h"
 #include "Model/TitleProgress.h"
+#include "support/TemporaryDirectory.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace movra {
 namespace {
@@ -74,6 +81,58 @@ TEST_F(MVSharedBookmarkCacheTest, ProgressIsThePositionWithinTheStreamForTitlesW
         EXPECT_EQ(progress->isHidden(), c.hidden);
     }
     EXPECT_FALSE(TitleProgress::forItem(title("T")));  // no price record, no bar
+}
+
+TEST_F(MVSharedBookmarkCacheTest, FeedImportsAndTheMainQueueShareTheCacheWithoutARace) {
+    constexpr int kTitles = 24;
+    constexpr int kPages = 12;
+    auto page = [](int round) {
+        std::string items;
+        for (int i = 0; i < kTitles; ++i)
+            items += "<item><guid>T" + std::to_string(i) + "</guid><stravo:bookmark>" +
+                     std::to_string(round * 1000 + i) + "</stravo:bookmark></item>";
+        return R"(<rss xmlns:stravo="urn:stravo"><channel><guid>CH)" + std::to_string(round % 3) +
+               "</guid><ttl>15</ttl>" + items + "</channel></rss>";
+    };
+    test::TemporaryDirectory directory;
+    auto store = std::make_shared<MVCoreDataService>(directory.path());
+    ASSERT_FALSE(store->setupStack());
+    env.platform().setObject(store);
+    auto client = MVHTTPClient::initSharedClientWithHost("api.test");
+
+    std::set<long long> written;
+    for (int round = 0; round < kPages; ++round)
+        for (int i = 0; i < kTitles; ++i) written.insert(round * 1000 + i);
+    int imported = 0;
+    for (int round = 0; round < kPages; ++round) {
+        client->handleXMLResponse(XMLDocument::parse(page(round)), 0, /*clearExistingData=*/true,
+                                  [&](ErrorPtr error, std::shared_ptr<MVChannel>, XMLDocumentPtr) {
+                                      EXPECT_FALSE(error);
+                                      ++imported;
+                                  });
+    }
+    // The player and the screens at work on the same titles while the pages are imported.
+    for (long long turn = 0; imported < kPages; ++turn) {
+        for (int i = 0; i < kTitles; ++i) {
+            MVItem item = title("T" + std::to_string(i), 7);
+            const long long seconds = 500000 + turn * kTitles + i;
+            cache->setBookmarkSeconds(seconds, item);
+            written.insert(seconds);
+            EXPECT_TRUE(written.count(cache->bookmarkPositionForAsset(item)));
+            item.isJustStarted();
+        }
+        for (const auto& stored : store->mainContext()->fetchItems({})) cache->bookmarkPositionForAsset(*stored);
+        env.main().runPending();
+    }
+    for (const auto& [guid, seconds] : cache->bookmarkCache()) EXPECT_TRUE(written.count(seconds)) << guid;
+    EXPECT_EQ(store->mainContext()->countItems({}), 3 * kTitles);
+
+    // With the main queue quiet, the last import's positions are the ones kept.
+    env.await<ErrorPtr, std::shared_ptr<MVChannel>, XMLDocumentPtr>([&](auto done) {
+        client->handleXMLResponse(XMLDocument::parse(page(kPages)), 0, /*clearExistingData=*/true, done);
+    });
+    for (int i = 0; i < kTitles; ++i) EXPECT_EQ(cache->bookmarkCache().at("T" + std::to_string(i)), kPages * 1000 + i);
+    store->invalidateStack();
 }
 
 }  // namespace
