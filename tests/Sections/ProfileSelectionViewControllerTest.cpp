@@ -1,5 +1,5 @@
-// The profile-selection dialog: when it is due, what picking each profile stores and reports, and the
-// kids-mode configuration read that decides whether the primer comes before the adult catalogue.
+// The profile-selection dialog: what picking each profile stores and reports, and the kids-mode configuration
+// read that decides whether the primer comes before the adult catalogue.
 #include "API/MVHTTPClient.h"
 #include "Model/AdultModeTheme.h"
 #include "Model/ProfileManager.h"
@@ -14,115 +14,88 @@ namespace {
 
 using test::xmlReply;
 using State = ProfileSelectionViewController::State;
+constexpr const char* kFinished = MVLoginViewController::kHasFinishedProfileSelectionKey;
 
+/// "profile" for each choice reported, "primer" for each primer asked for.
 class RecordingSelectionDelegate : public ProfileSelectionViewControllerDelegate {
   public:
     void didSelectProfileWithViewController(ProfileSelectionViewController&, ProfileType type) override {
-        selected.push_back(type);
+        calls.push_back(std::to_string(type));
     }
-    void showKidsModePrimerWithViewController(ProfileSelectionViewController&) override { ++primers; }
-    std::vector<ProfileType> selected;
-    int primers = 0;
+    void showKidsModePrimerWithViewController(ProfileSelectionViewController&) override { calls.push_back("primer"); }
+    std::vector<std::string> calls;
 };
 
 class ProfileSelectionViewControllerTest : public ::testing::Test {
   protected:
-    ProfileSelectionViewControllerTest() {
-        MVHTTPClient::initSharedClientWithHost("api.test");
-        screen = std::make_shared<ProfileSelectionViewController>(AdultModeTheme::shared(), delegate);
-        screen->loadViewIfNeeded();
+    ProfileSelectionViewControllerTest() { MVHTTPClient::initSharedClientWithHost("api.test"); }
+
+    std::shared_ptr<ProfileSelectionViewController> pick(ProfileType type) {
+        auto screen = std::make_shared<ProfileSelectionViewController>(AdultModeTheme::shared(), delegate);
+        screen->selectProfile(type);
+        screen->selectProfile(ProfileTypeKids);  // ignored while the first pick completes
+        EXPECT_TRUE(env.runUntil([&] { return screen->state() != State::ReadingConfiguration; }));
+        return screen;
     }
 
-    /// "label" of every Home_ChooseProfile event.
+    /// The labels of the choice events sent.
     std::vector<std::string> choiceEvents() {
         std::vector<std::string> labels;
-        for (const auto& hit : env.analytics->hits)
-            if (hit.at("&ea") == "Home_ChooseProfile") labels.push_back(hit.at("&el"));
+        for (const auto& hit : env.analytics->hits) labels.push_back(hit.at("&ea") + "/" + hit.at("&el"));
         return labels;
     }
 
     test::TestPlatform env;
     std::shared_ptr<RecordingSelectionDelegate> delegate = std::make_shared<RecordingSelectionDelegate>();
-    std::shared_ptr<ProfileSelectionViewController> screen;
 };
 
-TEST_F(ProfileSelectionViewControllerTest, IsDueWithKidsModeUntilAProfileWasChosenAndLaunchedWith) {
-    const char* finished = MVLoginViewController::kHasFinishedProfileSelectionKey;
-    struct Case {
-        bool kidsModeAllowed;
-        bool finishedSelection;
-        ProfileType launchProfile;
-        bool due;
-    };
-    const Case cases[] = {
-        {true, false, ProfileTypeAdult, true},
-        {true, true, ProfileTypeNone, true},
-        {true, true, ProfileTypeKids, false},
-        {false, false, ProfileTypeNone, false},
-    };
-    for (const auto& c : cases) {
-        env.defaults->setObject(finished, c.finishedSelection);
-        ProfileManager::setLaunchProfile(c.launchProfile);
-        EXPECT_EQ(ProfileSelectionViewController::shouldPresent(c.kidsModeAllowed), c.due)
-            << c.kidsModeAllowed << c.finishedSelection << c.launchProfile;
-    }
-}
-
-TEST_F(ProfileSelectionViewControllerTest, PickingKidsCompletesAtOnce) {
-    screen->selectProfile(ProfileTypeKids);
-    EXPECT_EQ(screen->state(), State::Finished);
-    EXPECT_EQ(ProfileManager::activeProfile(), ProfileTypeKids);
-    EXPECT_TRUE(env.defaults->boolForKey(MVLoginViewController::kHasFinishedProfileSelectionKey));
-    EXPECT_EQ(delegate->selected, std::vector<ProfileType>{ProfileTypeKids});
-    EXPECT_EQ(choiceEvents(), std::vector<std::string>{"Family"});
-    EXPECT_EQ(env.network->requestCount(), 0u);
-}
-
-TEST_F(ProfileSelectionViewControllerTest, PickingAdultReadsTheConfigurationAndOffersThePrimerWithoutAPin) {
-    struct Case {
-        const char* name;
-        test::ScriptedReply answer;
-        State state;
-        int primers;
-    };
+TEST_F(ProfileSelectionViewControllerTest, PickingKidsCompletesAtOnceAndAdultAfterTheConfigurationOrThePrimer) {
     auto settings = [](const std::string& elements) {
         return xmlReply(200, "<result><status>Success</status><settings>" + elements + "</settings></result>");
     };
-    const Case cases[] = {
-        {"PIN set", settings("<setting><name>kidsModePIN</name><value>2468</value></setting>"), State::Finished, 0},
-        {"set-up off", settings("<setting><name>kidsModeIgnore</name><value>true</value></setting>"), State::Finished,
-         0},
-        {"nothing", settings(""), State::ShowingPrimer, 1},
-        {"empty PIN", settings("<setting><name>kidsModePIN</name><value></value></setting>"), State::ShowingPrimer, 1},
-        {"failure", xmlReply(503, "<result><status>Failure</status></result>"), State::Choosing, 0},
+    const std::tuple<ProfileType, test::ScriptedReply, State, std::vector<std::string>> cases[] = {
+        {ProfileTypeKids, xmlReply(500, ""), State::Finished, {"2"}},
+        {ProfileTypeAdult,
+         settings("<setting><name>kidsModePIN</name><value>2468</value></setting>"),
+         State::Finished,
+         {"1"}},
+        {ProfileTypeAdult,
+         settings("<setting><name>kidsModeIgnore</name><value>true</value></setting>"),
+         State::Finished,
+         {"1"}},
+        {ProfileTypeAdult,
+         settings("<setting><name>kidsModePIN</name><value></value></setting>"),
+         State::ShowingPrimer,
+         {"primer"}},
+        {ProfileTypeAdult, xmlReply(503, ""), State::Choosing, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [type, answer, state, calls] : cases) {
+        SCOPED_TRACE(std::to_string(type) + " " + answer.body);
         env.defaults->removeObject(ProfileManager::InKidsModeUserDefaultKey);
+        env.defaults->removeObject(kFinished);
         env.analytics->hits.clear();
-        delegate = std::make_shared<RecordingSelectionDelegate>();
-        screen = std::make_shared<ProfileSelectionViewController>(AdultModeTheme::shared(), delegate);
-        env.network->answerAll(c.answer);
+        delegate->calls.clear();
+        env.network->answerAll(answer);
 
-        screen->selectProfile(ProfileTypeAdult);
-        EXPECT_EQ(screen->state(), State::ReadingConfiguration);
-        screen->selectProfile(ProfileTypeKids);  // ignored while the pick completes
-        ASSERT_TRUE(env.runUntil([&] { return screen->state() != State::ReadingConfiguration; }));
-        EXPECT_EQ(screen->state(), c.state);
-        EXPECT_EQ(delegate->primers, c.primers);
-        EXPECT_EQ(ProfileManager::activeProfile(), ProfileTypeAdult);
-        if (c.state == State::ShowingPrimer) screen->kidsModePrimerDidFinish();
-        if (c.state == State::Choosing) {
+        auto screen = pick(type);
+        EXPECT_EQ(screen->state(), state);
+        EXPECT_EQ(delegate->calls, calls);
+        EXPECT_EQ(ProfileManager::activeProfile(), type);
+        EXPECT_EQ(ProfileManager::themeForActiveProfile()->name(), type == ProfileTypeKids ? "Family" : "Standard");
+        EXPECT_TRUE(env.defaults->boolForKey(kFinished));
+        if (state == State::Choosing) {
             ASSERT_TRUE(env.ui->lastAlert());
             EXPECT_EQ(env.ui->lastAlert()->title(), "Error");
-            EXPECT_TRUE(delegate->selected.empty());
             EXPECT_TRUE(choiceEvents().empty());
             env.ui->lastAlert()->tapButton("OK");
-        } else {
-            EXPECT_EQ(delegate->selected, std::vector<ProfileType>{ProfileTypeAdult});
-            EXPECT_EQ(choiceEvents(), std::vector<std::string>{"Standard"});
+            continue;
         }
+        screen->kidsModePrimerDidFinish();
+        EXPECT_EQ(delegate->calls.back(), std::to_string(type));
+        EXPECT_EQ(choiceEvents(), std::vector<std::string>{std::string("Home_ChooseProfile/") +
+                                                           (type == ProfileTypeKids ? "Family" : "Standard")});
     }
+    EXPECT_EQ(env.network->requestCount(), 4u);  // the kids pick reads nothing
 }
 
 }  // namespace
