@@ -2,6 +2,7 @@
 #include "Model/MVChannel.h"
 
 #include "App/MVTavikLocale.h"
+#include "Foundation/ThreadPoolQueue.h"
 #include "Foundation/Log.h"
 #include "Model/AttributeTable.h"
 #include "Model/AttributeValues.h"
@@ -31,6 +32,14 @@ Json withCalculatedValues(Json channel) {
     return channel;
 }
 
+// One long-lived thread maps the first half of longer pages: its per-thread path caches stay warm from
+// page to page, and it never waits on anything, so pages mapped at the same time cannot deadlock on it.
+// Never destroyed: a page may still be mapping while the process exits.
+DispatchQueue& mappingQueue() {
+    static auto* queue = new ThreadPoolQueue("feed mapping", 1);
+    return *queue;
+}
+
 // The item array transformer, reading no more than a page's worth of items. Items map independently of
 // each other (the document is read-only), so a longer page is mapped in two halves on two threads.
 XMLTransformer itemsTransformer() {
@@ -42,17 +51,24 @@ XMLTransformer itemsTransformer() {
             Log::warning("A feed page lists {} items; the first {} are read", count, MVChannel::kMaxItemsPerPage);
             count = MVChannel::kMaxItemsPerPage;
         }
-        if (count <= kSplitAbove || std::thread::hardware_concurrency() < 2)
-            return items(std::vector<XMLNode>(nodes.begin(), nodes.begin() + static_cast<std::ptrdiff_t>(count)));
+        const auto end = nodes.begin() + static_cast<std::ptrdiff_t>(count);
+        if (count <= kSplitAbove || std::thread::hardware_concurrency() < 2) return items(std::vector<XMLNode>(nodes.begin(), end));
         const auto middle = nodes.begin() + static_cast<std::ptrdiff_t>(count / 2);
-        std::future<std::optional<Json>> firstHalf;
+        auto firstHalf = std::make_shared<std::promise<std::optional<Json>>>();
+        auto mapped = firstHalf->get_future();
         try {
-            firstHalf = std::async(std::launch::async, [&] { return items(std::vector<XMLNode>(nodes.begin(), middle)); });
+            mappingQueue().async([firstHalf, half = std::vector<XMLNode>(nodes.begin(), middle)] {
+                try {
+                    firstHalf->set_value(items(half));
+                } catch (...) {
+                    firstHalf->set_exception(std::current_exception());
+                }
+            });
         } catch (const std::system_error&) {  // no thread to be had: map it all here
-            return items(std::vector<XMLNode>(nodes.begin(), nodes.begin() + static_cast<std::ptrdiff_t>(count)));
+            return items(std::vector<XMLNode>(nodes.begin(), end));
         }
-        auto secondHalf = items(std::vector<XMLNode>(middle, nodes.begin() + static_cast<std::ptrdiff_t>(count)));
-        auto all = firstHalf.get();
+        auto secondHalf = items(std::vector<XMLNode>(middle, end));
+        auto all = mapped.get();
         if (!all || !secondHalf) return std::nullopt;
         for (auto& item : *secondHalf) all->push_back(std::move(item));
         return all;
@@ -138,6 +154,13 @@ void MVChannel::addItemsObject(const std::shared_ptr<MVItem>& item) {
     if (!item) return;
     item->setChannelID(channelID_);
     if (std::find(items_.begin(), items_.end(), item) == items_.end()) items_.push_back(item);
+}
+
+void MVChannel::setItems(std::vector<std::shared_ptr<MVItem>> items) {
+    for (const auto& item : items_) item->setChannelID(std::nullopt);
+    items_ = std::move(items);
+    std::erase(items_, nullptr);
+    for (const auto& item : items_) item->setChannelID(channelID_);
 }
 
 void MVChannel::removeItemsObject(const std::shared_ptr<MVItem>& item) {

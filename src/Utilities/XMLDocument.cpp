@@ -9,6 +9,7 @@
 #include <libxml/tree.h>
 #include <libxml/xpath.h>
 
+#include <atomic>
 #include <mutex>
 #include <unordered_set>
 
@@ -82,7 +83,10 @@ std::shared_ptr<const XMLDocument> XMLDocument::parse(std::string_view data, Err
     return std::make_shared<const XMLDocument>(Token{}, doc);
 }
 
-XMLDocument::XMLDocument(Token, _xmlDoc* doc) : doc_(doc), namespaces_(collectNamespaces(doc)) {}
+XMLDocument::XMLDocument(Token, _xmlDoc* doc) : doc_(doc), namespaces_(collectNamespaces(doc)) {
+    static std::atomic<std::uint64_t> lastSerial{0};
+    serial_ = ++lastSerial;
+}
 
 XMLDocument::~XMLDocument() { xmlFreeDoc(doc_); }
 

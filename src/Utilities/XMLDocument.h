@@ -7,6 +7,7 @@
 #include "Foundation/Error.h"
 #include "Utilities/XMLNode.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,6 +45,9 @@ class XMLDocument : public std::enable_shared_from_this<XMLDocument> {
     /// Every xmlns:prefix declaration of the document, the first one of each prefix: the bindings of the
     /// prefixes in XPath expressions.
     std::vector<_xmlNs*> namespaces_;
+    /// Unique among the documents of the process (never 0): what XMLNode's per-thread path bindings are
+    /// keyed by, since a freed document's address may be reused.
+    std::uint64_t serial_;
 };
 
 using XMLDocumentPtr = std::shared_ptr<const XMLDocument>;
