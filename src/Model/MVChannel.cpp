@@ -2,8 +2,8 @@
 #include "Model/MVChannel.h"
 
 #include "App/MVTavikLocale.h"
-#include "Foundation/ThreadPoolQueue.h"
 #include "Foundation/Log.h"
+#include "Foundation/ThreadPoolQueue.h"
 #include "Model/AttributeTable.h"
 #include "Model/AttributeValues.h"
 #include "Platform/Platform.h"
@@ -40,6 +40,19 @@ DispatchQueue& mappingQueue() {
     return *queue;
 }
 
+// The nodes on a handle of their own of their document (an alias with its own reference count), for one
+// thread's use: every node a mapping selects counts a reference, and two threads counting on one shared
+// count slow each other down.
+std::vector<XMLNode> onOwnHandle(std::vector<XMLNode>::const_iterator begin, std::vector<XMLNode>::const_iterator end) {
+    std::vector<XMLNode> nodes;
+    if (begin == end) return nodes;
+    auto document = begin->document();
+    const std::shared_ptr<const XMLDocument> handle(std::make_shared<XMLDocumentPtr>(document), document.get());
+    nodes.reserve(static_cast<std::size_t>(end - begin));
+    for (auto it = begin; it != end; ++it) nodes.push_back(it->withOwner(handle));
+    return nodes;
+}
+
 // The item array transformer, reading no more than a page's worth of items. Items map independently of
 // each other (the document is read-only), so a longer page is mapped in two halves on two threads.
 XMLTransformer itemsTransformer() {
@@ -57,7 +70,7 @@ XMLTransformer itemsTransformer() {
         auto firstHalf = std::make_shared<std::promise<std::optional<Json>>>();
         auto mapped = firstHalf->get_future();
         try {
-            mappingQueue().async([firstHalf, half = std::vector<XMLNode>(nodes.begin(), middle)] {
+            mappingQueue().async([firstHalf, half = onOwnHandle(nodes.begin(), middle)] {
                 try {
                     firstHalf->set_value(items(half));
                 } catch (...) {
@@ -67,7 +80,7 @@ XMLTransformer itemsTransformer() {
         } catch (const std::system_error&) {  // no thread to be had: map it all here
             return items(std::vector<XMLNode>(nodes.begin(), end));
         }
-        auto secondHalf = items(std::vector<XMLNode>(middle, end));
+        auto secondHalf = items(onOwnHandle(middle, end));
         auto all = mapped.get();
         if (!all || !secondHalf) return std::nullopt;
         for (auto& item : *secondHalf) all->push_back(std::move(item));

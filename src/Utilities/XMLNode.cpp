@@ -368,6 +368,7 @@ std::optional<std::vector<XMLNode>> XMLNode::nodesForXPath(std::string_view xpat
         for (xmlNodePtr node : selected) nodes.emplace_back(document_, node);
         return nodes;
     }
+    document_->prepareForEvaluator();
     xmlXPathObjectPtr result = threadXPath().evaluate(xpath, document_->doc_, node_, document_->namespaces_, error);
     if (!result) return std::nullopt;
     if (result->type == XPATH_NODESET && result->nodesetval) {
