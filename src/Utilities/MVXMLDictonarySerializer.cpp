@@ -44,10 +44,14 @@ std::optional<Json> MVXMLDictonarySerializer::dictionaryFromNode(const XMLNode& 
         return std::nullopt;
     }
 
-    auto element = match(node, trim(cls->XPathPrefix, "/"), error);
+    std::string_view elementPath = cls->XPathPrefix;
+    while (!elementPath.empty() && elementPath.back() == '/') elementPath.remove_suffix(1);
+    while (!elementPath.empty() && elementPath.front() == '/') elementPath.remove_prefix(1);
+    auto element = match(node, elementPath, error);
     if (!element || element->empty()) return std::nullopt;
 
     Json dictionary = Json::object();
+    dictionary.get_ref<Json::object_t&>().reserve(cls->XMLKeyPathsByPropertyKey.size());
     // Each path is the prefix and a key path; one buffer of the thread spares an allocation per property.
     thread_local std::string xpath;
     for (const auto& [property, keyPath] : cls->XMLKeyPathsByPropertyKey) {
