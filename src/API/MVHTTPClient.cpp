@@ -399,7 +399,7 @@ ErrorPtr MVHTTPClient::importChannel(StoreContext& context, Json dictionary, uns
         Json item = std::move(items[i]);
         const auto itemID = stringValue(item, "itemID");
         if (!itemID) continue;  // without a guid there is no key to keep it by
-        item["indexInChannel"] = static_cast<long long>(offset + i);
+        appendNewMember(item, "indexInChannel", static_cast<long long>(offset + i));  // the mapping never sets it
         auto record = context.fetchItem(*itemID);
         if (!record) record = std::make_shared<MVItem>();
         record->updateFromJSON(item);

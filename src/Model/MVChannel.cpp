@@ -3,6 +3,7 @@
 
 #include "App/MVTavikLocale.h"
 #include "Foundation/Log.h"
+#include "Foundation/ThreadPoolQueue.h"
 #include "Model/AttributeTable.h"
 #include "Model/AttributeValues.h"
 #include "Platform/Platform.h"
@@ -31,6 +32,27 @@ Json withCalculatedValues(Json channel) {
     return channel;
 }
 
+// One long-lived thread maps the first half of longer pages: its per-thread path caches stay warm from
+// page to page, and it never waits on anything, so pages mapped at the same time cannot deadlock on it.
+// Never destroyed: a page may still be mapping while the process exits.
+DispatchQueue& mappingQueue() {
+    static auto* queue = new ThreadPoolQueue("feed mapping", 1);
+    return *queue;
+}
+
+// The nodes on a handle of their own of their document (an alias with its own reference count), for one
+// thread's use: every node a mapping selects counts a reference, and two threads counting on one shared
+// count slow each other down.
+std::vector<XMLNode> onOwnHandle(std::vector<XMLNode>::const_iterator begin, std::vector<XMLNode>::const_iterator end) {
+    std::vector<XMLNode> nodes;
+    if (begin == end) return nodes;
+    auto document = begin->document();
+    const std::shared_ptr<const XMLDocument> handle(std::make_shared<XMLDocumentPtr>(document), document.get());
+    nodes.reserve(static_cast<std::size_t>(end - begin));
+    for (auto it = begin; it != end; ++it) nodes.push_back(it->withOwner(handle));
+    return nodes;
+}
+
 // The item array transformer, reading no more than a page's worth of items. Items map independently of
 // each other (the document is read-only), so a longer page is mapped in two halves on two threads.
 XMLTransformer itemsTransformer() {
@@ -42,17 +64,24 @@ XMLTransformer itemsTransformer() {
             Log::warning("A feed page lists {} items; the first {} are read", count, MVChannel::kMaxItemsPerPage);
             count = MVChannel::kMaxItemsPerPage;
         }
-        if (count <= kSplitAbove || std::thread::hardware_concurrency() < 2)
-            return items(std::vector<XMLNode>(nodes.begin(), nodes.begin() + static_cast<std::ptrdiff_t>(count)));
+        const auto end = nodes.begin() + static_cast<std::ptrdiff_t>(count);
+        if (count <= kSplitAbove || std::thread::hardware_concurrency() < 2) return items(std::vector<XMLNode>(nodes.begin(), end));
         const auto middle = nodes.begin() + static_cast<std::ptrdiff_t>(count / 2);
-        std::future<std::optional<Json>> firstHalf;
+        auto firstHalf = std::make_shared<std::promise<std::optional<Json>>>();
+        auto mapped = firstHalf->get_future();
         try {
-            firstHalf = std::async(std::launch::async, [&] { return items(std::vector<XMLNode>(nodes.begin(), middle)); });
+            mappingQueue().async([firstHalf, half = onOwnHandle(nodes.begin(), middle)] {
+                try {
+                    firstHalf->set_value(items(half));
+                } catch (...) {
+                    firstHalf->set_exception(std::current_exception());
+                }
+            });
         } catch (const std::system_error&) {  // no thread to be had: map it all here
-            return items(std::vector<XMLNode>(nodes.begin(), nodes.begin() + static_cast<std::ptrdiff_t>(count)));
+            return items(std::vector<XMLNode>(nodes.begin(), end));
         }
-        auto secondHalf = items(std::vector<XMLNode>(middle, nodes.begin() + static_cast<std::ptrdiff_t>(count)));
-        auto all = firstHalf.get();
+        auto secondHalf = items(onOwnHandle(middle, end));
+        auto all = mapped.get();
         if (!all || !secondHalf) return std::nullopt;
         for (auto& item : *secondHalf) all->push_back(std::move(item));
         return all;
@@ -138,6 +167,13 @@ void MVChannel::addItemsObject(const std::shared_ptr<MVItem>& item) {
     if (!item) return;
     item->setChannelID(channelID_);
     if (std::find(items_.begin(), items_.end(), item) == items_.end()) items_.push_back(item);
+}
+
+void MVChannel::setItems(std::vector<std::shared_ptr<MVItem>> items) {
+    for (const auto& item : items_) item->setChannelID(std::nullopt);
+    items_ = std::move(items);
+    std::erase(items_, nullptr);
+    for (const auto& item : items_) item->setChannelID(channelID_);
 }
 
 void MVChannel::removeItemsObject(const std::shared_ptr<MVItem>& item) {

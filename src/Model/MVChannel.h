@@ -96,6 +96,8 @@ class MVChannel {
     const std::vector<std::shared_ptr<MVItem>>& items() const { return items_; }
     /// Appends `item` and links it to this channel; an item already listed keeps its place.
     void addItemsObject(const std::shared_ptr<MVItem>& item);
+    /// Lists exactly these items (each at most once), in this order, each now in this channel.
+    void setItems(std::vector<std::shared_ptr<MVItem>> items);
     /// Removes `item` and clears its link to a channel.
     void removeItemsObject(const std::shared_ptr<MVItem>& item);
 

@@ -45,6 +45,7 @@ ErrorPtr MVCoreDataService::setupStack() {
     ErrorPtr error;
     auto writer = SQLiteDatabase::open(storePath_, SQLiteDatabase::Mode::ReadWrite, &error);
     if (writer) error = writer->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
+    if (writer) writer->deferCheckpoints();
     if (!error) error = StoreContext::prepareSchema(*writer);
     std::unique_ptr<SQLiteDatabase> reader;
     if (!error) reader = SQLiteDatabase::open(storePath_, SQLiteDatabase::Mode::ReadOnly, &error);
@@ -104,6 +105,9 @@ void MVCoreDataService::saveInBackground(SaveBlock block, std::function<void(Err
             if (!error) Platform::current().notificationCenter().post(StoreDidSaveNotification);
             if (completion) completion(error);
         });
+        // Once the result is on its way: the checkpoint then overlaps the main queue's reading of it.
+        std::lock_guard lock(writer->mutex);
+        if (writer->database) writer->database->checkpointIfDue();
     });
 }
 
@@ -115,6 +119,7 @@ ErrorPtr MVCoreDataService::saveInBackgroundAndWait(SaveBlock block) {
         if (!writer->database) return done->set_value(storeError("The catalogue store is closed"));
         StoreContext context(*writer->database);
         done->set_value(writer->database->transaction([&] { return block(context); }));
+        writer->database->checkpointIfDue();
     });
     ErrorPtr error = result.get();
     if (!error) {

@@ -64,6 +64,24 @@ ErrorPtr SQLiteDatabase::transaction(const std::function<ErrorPtr()>& body) {
     return error;
 }
 
+void SQLiteDatabase::deferCheckpoints() {
+    // A hook of our own replaces the automatic checkpoint, which would otherwise run inside COMMIT.
+    sqlite3_wal_hook(
+        db_,
+        [](void* self, sqlite3*, const char*, int pages) {
+            static_cast<SQLiteDatabase*>(self)->logPages_ = pages;
+            return SQLITE_OK;
+        },
+        this);
+}
+
+void SQLiteDatabase::checkpointIfDue() {
+    constexpr int kCheckpointPages = 1000;
+    if (logPages_ < kCheckpointPages) return;
+    logPages_ = 0;
+    sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+}
+
 int SQLiteDatabase::userVersion() {
     ErrorPtr error;
     auto* statement = prepare("PRAGMA user_version", &error);

@@ -34,6 +34,12 @@ public:
     ErrorPtr transaction(const std::function<ErrorPtr()>& body);
     int userVersion();
     ErrorPtr setUserVersion(int version);
+    /// From now on a commit leaves the write-ahead log's checkpoint to checkpointIfDue(), so that it returns
+    /// as soon as its data is safe; the checkpoint then runs when the caller has handed the result on.
+    void deferCheckpoints();
+    /// Copies the log back into the database (passively: readers are not waited for) once it has grown
+    /// past SQLite's usual threshold of 1,000 pages.
+    void checkpointIfDue();
     /// Rows changed by the last statement.
     long long changes() const;
     ErrorPtr lastError() const;
@@ -42,6 +48,7 @@ private:
     explicit SQLiteDatabase(sqlite3* db) : db_(db) {}
 
     sqlite3* db_;
+    int logPages_ = 0;
     std::map<std::string, SQLiteStatement, std::less<>> statements_;
 };
 

@@ -142,8 +142,8 @@ long long StoreContext::countItems(const ItemQuery& query, ErrorPtr* error) {
 }
 
 std::shared_ptr<MVItem> StoreContext::fetchItem(const std::string& itemID, ErrorPtr* error) {
-    auto* statement = db_.prepare("SELECT " + columnList(MVItem::attributes()) + ", channel FROM Item WHERE itemID = ?",
-                                  error);
+    static const std::string sql = "SELECT " + columnList(MVItem::attributes()) + ", channel FROM Item WHERE itemID = ?";
+    auto* statement = db_.prepare(sql, error);
     if (!statement) return nullptr;
     statement->bindText(1, itemID);
     std::shared_ptr<MVItem> item;
@@ -172,13 +172,15 @@ std::shared_ptr<MVChannel> StoreContext::fetchChannel(const std::string& guid,
     statement->reset();
     if (!channel || !channel->channelID() || !withItems) return channel;
 
-    auto* items = db_.prepare("SELECT " + columnList(MVItem::attributes()) +
-                                  ", channel FROM Item WHERE channel = ? ORDER BY position ASC",
-                              error);
+    static const std::string itemsSql =
+        "SELECT " + columnList(MVItem::attributes()) + ", channel FROM Item WHERE channel = ? ORDER BY position ASC";
+    auto* items = db_.prepare(itemsSql, error);
     if (!items) return nullptr;
     items->bindText(1, *channel->channelID());
-    while (items->step() == SQLiteStatement::Step::Row) channel->addItemsObject(itemFromRow(*items));
+    std::vector<std::shared_ptr<MVItem>> listed;
+    while (items->step() == SQLiteStatement::Step::Row) listed.push_back(itemFromRow(*items));
     items->reset();
+    channel->setItems(std::move(listed));
     return channel;
 }
 

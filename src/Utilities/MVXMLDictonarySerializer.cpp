@@ -14,7 +14,7 @@ namespace {
 
 // Matched nodes, or nullopt with *error. A prefix the document does not declare cannot match anything in
 // it (a feed may leave out a namespace it does not use), so that is no match rather than a failure.
-std::optional<std::vector<XMLNode>> match(const XMLNode& node, const std::string& xpath, ErrorPtr* error) {
+std::optional<std::vector<XMLNode>> match(const XMLNode& node, std::string_view xpath, ErrorPtr* error) {
     ErrorPtr xpathError;
     auto nodes = node.nodesForXPath(xpath, &xpathError);
     if (nodes) return nodes;
@@ -44,21 +44,32 @@ std::optional<Json> MVXMLDictonarySerializer::dictionaryFromNode(const XMLNode& 
         return std::nullopt;
     }
 
-    auto element = match(node, trim(cls->XPathPrefix, "/"), error);
+    std::string_view elementPath = cls->XPathPrefix;
+    while (!elementPath.empty() && elementPath.back() == '/') elementPath.remove_suffix(1);
+    while (!elementPath.empty() && elementPath.front() == '/') elementPath.remove_prefix(1);
+    auto element = match(node, elementPath, error);
     if (!element || element->empty()) return std::nullopt;
 
     Json dictionary = Json::object();
+    dictionary.get_ref<Json::object_t&>().reserve(cls->XMLKeyPathsByPropertyKey.size());
+    // Each path is the prefix and a key path; one buffer of the thread spares an allocation per property.
+    thread_local std::string xpath;
     for (const auto& [property, keyPath] : cls->XMLKeyPathsByPropertyKey) {
         if (!keyPath) continue;
         try {
-            auto nodes = match(node, cls->XPathPrefix + *keyPath, error);
+            xpath.assign(cls->XPathPrefix).append(*keyPath);
+            auto nodes = match(node, xpath, error);
             if (!nodes) return std::nullopt;
             if (nodes->empty()) continue;
-            if (auto transformer = XMLTransformerForKey(property, *cls)) {
+            // A class lists each property once, so the value is appended without searching the dictionary.
+            if (auto own = cls->propertyTransformers.find(property); own != cls->propertyTransformers.end()) {
+                auto value = own->second(*nodes);
+                appendNewMember(dictionary, property, value ? std::move(*value) : Json(nullptr));
+            } else if (auto transformer = cls->XMLTransformerForKey ? cls->XMLTransformerForKey(property) : nullptr) {
                 auto value = transformer(*nodes);
-                dictionary[property] = value ? std::move(*value) : Json(nullptr);
+                appendNewMember(dictionary, property, value ? std::move(*value) : Json(nullptr));
             } else {
-                dictionary[property] = nodes->front().stringValue();
+                appendNewMember(dictionary, property, nodes->front().stringValue());
             }
         } catch (const std::exception& e) {
             if (error) *error = exceptionError(e.what(), *keyPath, node);

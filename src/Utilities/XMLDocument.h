@@ -7,7 +7,9 @@
 #include "Foundation/Error.h"
 #include "Utilities/XMLNode.h"
 
+#include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +27,7 @@ class XMLDocument : public std::enable_shared_from_this<XMLDocument> {
     /// and depth limits). nullptr, and *error set (domain kXMLErrorDomain), when the data is not well-formed.
     static std::shared_ptr<const XMLDocument> parse(std::string_view data, ErrorPtr* error = nullptr);
 
-    XMLDocument(Token, _xmlDoc* doc);
+    XMLDocument(Token, _xmlDoc* doc, std::vector<_xmlNs*> namespaces);
     ~XMLDocument();
     XMLDocument(const XMLDocument&) = delete;
     XMLDocument& operator=(const XMLDocument&) = delete;
@@ -39,11 +41,18 @@ class XMLDocument : public std::enable_shared_from_this<XMLDocument> {
 
   private:
     friend class XMLNode;
+    /// Readies the tree for libxml2's XPath evaluator; safe to call from several threads.
+    void prepareForEvaluator() const;
+
 
     _xmlDoc* doc_;
     /// Every xmlns:prefix declaration of the document, the first one of each prefix: the bindings of the
     /// prefixes in XPath expressions.
     std::vector<_xmlNs*> namespaces_;
+    /// Unique among the documents of the process (never 0): what XMLNode's per-thread path bindings are
+    /// keyed by, since a freed document's address may be reused.
+    std::uint64_t serial_;
+    mutable std::once_flag ordered_;
 };
 
 using XMLDocumentPtr = std::shared_ptr<const XMLDocument>;

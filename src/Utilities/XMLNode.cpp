@@ -184,13 +184,33 @@ struct PathHash {
     std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
 };
 
+// A plain path's steps, and what they were bound to in the last document walked with them: each step's
+// name as the document's dictionary holds it, and its prefix's namespace URI. A feed's items ask the same
+// few dozen paths of one document thousands of times, so the binding is worked out once per document.
+struct SimplePath {
+    std::vector<PathStep> steps;
+    std::uint64_t boundSerial = 0;  // the document's serial; 0 = not bound yet
+    bool prefixesDeclared = false;
+    bool namesPresent = false;
+    std::vector<const xmlChar*> hrefs;
+    std::vector<const xmlChar*> interned;  // null without a dictionary (names then compare by text)
+};
+
 // Parsed plain paths per thread, as the compiled expressions are.
-const std::optional<std::vector<PathStep>>& simplePath(std::string_view xpath) {
+SimplePath* simplePath(std::string_view xpath) {
     constexpr std::size_t kMaxPaths = 1024;
-    thread_local std::unordered_map<std::string, std::optional<std::vector<PathStep>>, PathHash, std::equal_to<>> paths;
-    if (auto it = paths.find(xpath); it != paths.end()) return it->second;
-    if (paths.size() >= kMaxPaths) paths.clear();
-    return paths.emplace(std::string(xpath), parseSimplePath(xpath)).first->second;
+    thread_local std::unordered_map<std::string, std::optional<SimplePath>, PathHash, std::equal_to<>> paths;
+    auto it = paths.find(xpath);
+    if (it == paths.end()) {
+        if (paths.size() >= kMaxPaths) paths.clear();
+        std::optional<SimplePath> parsed;
+        if (auto steps = parseSimplePath(xpath)) {
+            parsed.emplace();
+            parsed->steps = std::move(*steps);
+        }
+        it = paths.emplace(std::string(xpath), std::move(parsed)).first;
+    }
+    return it->second ? &*it->second : nullptr;
 }
 
 // The namespace URI of each step's prefix (null without one): the document's first declaration of it, as
@@ -215,27 +235,37 @@ bool bindPrefixes(const std::vector<PathStep>& steps, const std::vector<xmlNsPtr
     return true;
 }
 
+// The parser keeps every element and attribute name of a document in its dictionary, so a name is
+// compared by address; a name the dictionary lacks is in no node of the document.
+void bind(SimplePath& path, xmlDocPtr doc, const std::vector<xmlNsPtr>& namespaces, std::uint64_t serial) {
+    path.boundSerial = serial;
+    path.prefixesDeclared = bindPrefixes(path.steps, namespaces, path.hrefs);
+    path.namesPresent = true;
+    path.interned.assign(path.steps.size(), nullptr);
+    xmlDictPtr dict = doc ? doc->dict : nullptr;
+    if (!dict) return;
+    for (std::size_t i = 0; i < path.steps.size(); ++i) {
+        const auto& step = path.steps[i];
+        if (step.axis == PathStep::Axis::Current) continue;
+        path.interned[i] = xmlDictExists(dict, reinterpret_cast<const xmlChar*>(step.local.data()),
+                                         static_cast<int>(step.local.size()));
+        if (!path.interned[i]) path.namesPresent = false;
+    }
+}
+
 // The selected nodes, in a buffer of the thread that the next walk reuses.
-const std::vector<xmlNodePtr>& walk(xmlNodePtr start, const std::vector<PathStep>& steps,
-                                    const std::vector<const xmlChar*>& hrefs) {
+const std::vector<xmlNodePtr>& walk(xmlNodePtr start, const SimplePath& path) {
     thread_local std::vector<xmlNodePtr> current;
     thread_local std::vector<xmlNodePtr> next;
     current.assign(1, start);
-    // The parser keeps every element and attribute name of a document in its dictionary, so a name is
-    // compared by address; a name the dictionary lacks is in no node of the document.
-    xmlDictPtr dict = start->doc ? start->doc->dict : nullptr;
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        const auto& step = steps[i];
-        const xmlChar* href = hrefs[i];
-        const xmlChar* interned = nullptr;
-        if (dict && step.axis != PathStep::Axis::Current) {
-            interned = xmlDictExists(dict, reinterpret_cast<const xmlChar*>(step.local.data()),
-                                     static_cast<int>(step.local.size()));
-            if (!interned) {
-                current.clear();
-                break;
-            }
-        }
+    if (!path.namesPresent) {
+        current.clear();
+        return current;
+    }
+    for (std::size_t i = 0; i < path.steps.size(); ++i) {
+        const auto& step = path.steps[i];
+        const xmlChar* href = path.hrefs[i];
+        const xmlChar* interned = path.interned[i];
         next.clear();
         for (xmlNodePtr node : current) {
             switch (step.axis) {
@@ -324,20 +354,21 @@ XMLNode XMLNode::firstChildElement(std::string_view qualifiedName_) const {
 std::optional<std::vector<XMLNode>> XMLNode::nodesForXPath(std::string_view xpath, ErrorPtr* error) const {
     std::vector<XMLNode> nodes;
     if (!node_) return nodes;
-    if (const auto& cached = simplePath(xpath)) {
-        thread_local std::vector<const xmlChar*> hrefs;
-        if (!bindPrefixes(*cached, document_->namespaces_, hrefs)) {
+    if (auto* path = simplePath(xpath)) {
+        if (path->boundSerial != document_->serial_) bind(*path, document_->doc_, document_->namespaces_, document_->serial_);
+        if (!path->prefixesDeclared) {
             if (error)
                 *error = makeError(kXMLErrorDomain, kXMLErrorUndefinedNamespacePrefix,
                                    MVLocalizedString("The XPath expression could not be evaluated."),
                                    "Undefined namespace prefix");
             return std::nullopt;
         }
-        const auto& selected = walk(node_, *cached, hrefs);
+        const auto& selected = walk(node_, *path);
         nodes.reserve(selected.size());
         for (xmlNodePtr node : selected) nodes.emplace_back(document_, node);
         return nodes;
     }
+    document_->prepareForEvaluator();
     xmlXPathObjectPtr result = threadXPath().evaluate(xpath, document_->doc_, node_, document_->namespaces_, error);
     if (!result) return std::nullopt;
     if (result->type == XPATH_NODESET && result->nodesetval) {

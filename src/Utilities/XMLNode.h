@@ -50,6 +50,9 @@ class XMLNode {
     /// The node serialised as XML.
     std::string xmlString() const;
     std::shared_ptr<const XMLDocument> document() const { return document_; }
+    /// The same node, kept alive through `owner`, a handle on this node's document. Threads reading one
+    /// document through handles of their own do not contend for its reference count.
+    XMLNode withOwner(std::shared_ptr<const XMLDocument> owner) const { return XMLNode(std::move(owner), node_); }
 
     bool operator==(const XMLNode& other) const { return node_ == other.node_; }
 

@@ -42,14 +42,10 @@ protected:
         client = MVHTTPClient::initSharedClientWithHost("api.test");
     }
 
-    struct Answer {
-        ErrorPtr error;
-        XMLDocumentPtr document;
-    };
-    Answer login(const std::string& user, const std::string& password, bool cachedUserName = false) {
-        auto [error, document] = env.await<ErrorPtr, XMLDocumentPtr>(
+    std::tuple<ErrorPtr, XMLDocumentPtr> login(const std::string& user, const std::string& password,
+                                               bool cachedUserName = false) {
+        return env.await<ErrorPtr, XMLDocumentPtr>(
             [&](auto done) { client->loginSubscriberWithUserName(user, cachedUserName, password, done); });
-        return {error, document};
     }
 
     test::TestPlatform env;
@@ -60,9 +56,9 @@ TEST_F(AccountOperationsTest, SignInSendsDoubleBase64CredentialsAndAnEscapedDevi
     env.device->name_ = "Kim's <Phone> & \"Pad\"";
     // Any letter case, anywhere in the status text.
     env.network->answerAll(xmlReply(200, loginRecord("Login SUCCESSFUL")));
-    auto answer = login("anna@example.com", "pä:ss");
-    ASSERT_FALSE(answer.error);
-    ASSERT_TRUE(answer.document);
+    auto [error, document] = login("anna@example.com", "pä:ss");
+    ASSERT_FALSE(error);
+    ASSERT_TRUE(document);
 
     const auto request = env.network->requests().back();
     EXPECT_EQ(request.method, "POST");
@@ -96,9 +92,9 @@ TEST_F(AccountOperationsTest, SignInSendsDoubleBase64CredentialsAndAnEscapedDevi
     // A refusing keychain: the copies in memory still hold and the keychain's error reaches the caller.
     client->setDeviceToken(std::nullopt);
     env.credentials->setFailWrites(true);
-    answer = login("other@example.com", "secret");
-    ASSERT_TRUE(answer.error);
-    EXPECT_NE(answer.error->domain, kHTTPClientErrorDomain);
+    const ErrorPtr refused = std::get<0>(login("other@example.com", "secret"));
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->domain, kHTTPClientErrorDomain);
     EXPECT_EQ(client->deviceToken(), "TOKEN-1");
     EXPECT_EQ(client->userName(), "other@example.com");
 }
@@ -130,11 +126,11 @@ TEST_F(AccountOperationsTest, SignInFailureMessages) {
     for (const auto& c : cases) {
         env.reachability->reachable_ = c.reachable;
         env.network->answerAll(c.reply);
-        auto answer = login("anna@example.com", "secret", c.cachedUserName);
-        ASSERT_TRUE(answer.error) << c.what;
-        EXPECT_EQ(answer.error->domain, kHTTPClientErrorDomain) << c.what;
-        EXPECT_EQ(answer.error->code, c.code) << c.what;
-        EXPECT_EQ(answer.error->localizedDescription, c.message) << c.what;
+        const ErrorPtr error = std::get<0>(login("anna@example.com", "secret", c.cachedUserName));
+        ASSERT_TRUE(error) << c.what;
+        EXPECT_EQ(error->domain, kHTTPClientErrorDomain) << c.what;
+        EXPECT_EQ(error->code, c.code) << c.what;
+        EXPECT_EQ(error->localizedDescription, c.message) << c.what;
         EXPECT_FALSE(env.credentials->password(kService, SecurityManager::kDeviceTokenAccountName)) << c.what;
     }
     // The sign-in has its own failure handling: a 401 does not ask for authentication.

@@ -1,4 +1,5 @@
-// The channel dictionary of a feed document, the ttl and date readings, and the channel's attributes.
+// The channel dictionary of a feed document, the ttl and date readings, and the channel's attributes. (Documents
+// that are no catalogue page are tried by CatalogueImportTest.)
 #include "App/MVDiscriminator.h"
 #include "Model/CatalogueFixtures.h"
 #include "Model/MVChannel.h"
@@ -84,25 +85,6 @@ TEST_F(MVChannelTest, FeedDocumentBecomesTheChannelDictionary) {
                                    {"itemID", "SERIES-4711-FOLDER-9"}}));
 }
 
-TEST_F(MVChannelTest, DocumentsThatAreNotCataloguePages) {
-    ErrorPtr error;
-    EXPECT_FALSE(MVChannel::dictionaryFromDocument(nullptr, &error));
-    auto errorDocument = XMLDocument::parse("<result><status>Failure</status><errorCode>ST1005</errorCode></result>");
-    EXPECT_FALSE(MVChannel::dictionaryFromDocument(errorDocument, &error));
-    EXPECT_FALSE(error);
-
-    // Without a channel guid there is no store key, for the channel or its items.
-    Json d = test::channelDictionary("<rss><channel><guid></guid><item><guid>A</guid></item></channel></rss>");
-    EXPECT_EQ(d["channelID"], "");
-    EXPECT_FALSE(d["items"][0].contains("itemID"));
-    d = test::channelDictionary("<rss><channel><title>T</title><item><guid>A</guid></item></channel></rss>");
-    EXPECT_FALSE(d.contains("channelID"));
-    EXPECT_FALSE(d["items"][0].contains("itemID"));
-    d = test::channelDictionary("<rss><channel><guid>G</guid><item><guid/></item><item/></channel></rss>");
-    EXPECT_FALSE(d["items"][0].contains("itemID"));
-    EXPECT_FALSE(d["items"][1].contains("itemID"));
-}
-
 TEST_F(MVChannelTest, TtlIsMinutesWithAShortDefault) {
     const std::pair<std::string, double> cases[] = {
         {"<ttl>15</ttl>", 900}, {"<ttl>1.5</ttl>", 90}, {"<ttl></ttl>", 2}, {"<ttl>0</ttl>", 2}, {"", 2},
@@ -155,8 +137,6 @@ TEST_F(MVChannelTest, ImportAndStoreAttributes) {
     channel.updateFromJSON(d);
     EXPECT_EQ(channel.totalResults(), 42);
     EXPECT_EQ(channel.lastBuildDate(), 1425213015);
-    EXPECT_EQ(channel.ttlExpiration(), now() + 900);
-    EXPECT_EQ(channel.channelID(), "SERIES-4711");
 
     const Json values = channel.attributeValues();
     test::expectValuesOfTheirKinds(MVChannel::attributes(), values);
@@ -168,20 +148,6 @@ TEST_F(MVChannelTest, ImportAndStoreAttributes) {
     loaded.setAttributeValues({{"image", nullptr}, {"pubDate", nullptr}});
     EXPECT_FALSE(loaded.image());
     EXPECT_FALSE(loaded.pubDate());
-}
-
-TEST_F(MVChannelTest, ItemsKeepTheirPlaceAndTheirLink) {
-    MVChannel channel;
-    channel.setChannelID("CH");
-    auto a = std::make_shared<MVItem>(), b = std::make_shared<MVItem>();
-    channel.addItemsObject(a);
-    channel.addItemsObject(b);
-    channel.addItemsObject(a);
-    EXPECT_EQ(channel.items(), (std::vector{a, b}));
-    EXPECT_EQ(a->channelID(), "CH");
-    channel.removeItemsObject(a);
-    EXPECT_EQ(channel.items(), (std::vector{b}));
-    EXPECT_FALSE(a->channelID());
 }
 
 }  // namespace

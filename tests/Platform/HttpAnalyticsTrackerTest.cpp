@@ -13,12 +13,8 @@ namespace {
 
 using test::ScriptedReply;
 
-ScriptedReply reply(int status, ErrorPtr error = nullptr) {
-    ScriptedReply r;
-    r.status = status;
-    r.error = std::move(error);
-    return r;
-}
+// The collector's answer: its status is all the tracker reads.
+ScriptedReply reply(int status) { return test::xmlReply(status, ""); }
 
 constexpr double kInterval = 20;
 
@@ -37,9 +33,6 @@ class HttpAnalyticsTrackerTest : public ::testing::Test {
         return tracker;
     }
     std::shared_ptr<HttpAnalyticsTracker> makeTracker() { return makeTracker(temp.file("analytics")); }
-    void answer(ScriptedReply reply) {
-        t.network->setScript([reply](const HttpRequest&) { return reply; });
-    }
     /// Lets `seconds` of virtual time pass and waits for the answers they caused.
     void advance(double seconds) {
         t.advance(seconds);
@@ -58,7 +51,7 @@ class HttpAnalyticsTrackerTest : public ::testing::Test {
 };
 
 TEST_F(HttpAnalyticsTrackerTest, BatchCarriesEachHitMergedAndEncodedOnItsOwnLine) {
-    answer(reply(200));
+    t.network->answerAll(reply(200));
     auto tracker = makeTracker();
     tracker->set("&uid", "guid-1");
     tracker->set("&cd1", "User ID");
@@ -86,14 +79,14 @@ TEST_F(HttpAnalyticsTrackerTest, BatchCarriesEachHitMergedAndEncodedOnItsOwnLine
 }
 
 TEST_F(HttpAnalyticsTrackerTest, PendingHitsAndTheClientIdSurviveARestart) {
-    answer(reply(503));
+    t.network->answerAll(reply(503));
     auto first = makeTracker();
     first->send(event(1));
     advance(kInterval);
     first.reset();
     const auto cid = clientId();
 
-    answer(reply(200));
+    t.network->answerAll(reply(200));
     auto restarted = makeTracker();
     restarted->send(event(2));
     advance(kInterval);
@@ -114,7 +107,7 @@ TEST_F(HttpAnalyticsTrackerTest, TransientFailuresKeepTheBatchOtherClientErrorsD
         {"500", reply(500), true},
         {"408", reply(408), true},
         {"429", reply(429), true},
-        {"offline", reply(0, makeError(kURLErrorDomain, kURLErrorNotConnectedToInternet)), true},
+        {"offline", test::failedReply(makeError(kURLErrorDomain, kURLErrorNotConnectedToInternet)), true},
         {"400", reply(400), false},
         {"404", reply(404), false},
     };
@@ -123,10 +116,10 @@ TEST_F(HttpAnalyticsTrackerTest, TransientFailuresKeepTheBatchOtherClientErrorsD
         test::TemporaryDirectory folder;
         auto tracker = makeTracker(folder.path());
         tracker->send(event(7));
-        answer(c.reply);
+        t.network->answerAll(c.reply);
         const auto before = t.network->requestCount();
         advance(kInterval);
-        answer(reply(204));
+        t.network->answerAll(reply(204));
         advance(kInterval);
         EXPECT_EQ(t.network->requestCount() - before, c.kept ? 2u : 1u);
         EXPECT_EQ(folder.read("pending.json"), "[]");
@@ -134,9 +127,7 @@ TEST_F(HttpAnalyticsTrackerTest, TransientFailuresKeepTheBatchOtherClientErrorsD
 }
 
 TEST_F(HttpAnalyticsTrackerTest, OneBatchAtATimeAndFlushSendsThemAllWithoutTheRunLoop) {
-    auto held = reply(200);
-    held.hold = true;
-    answer(held);
+    t.network->answerAll(test::heldReply());
     auto tracker = makeTracker(temp.path(), /*maximumQueuedHits=*/25);
     for (int i = 0; i < 27; ++i) tracker->send(event(i));  // the first two are dropped
     tracker->dispatch();
@@ -145,9 +136,9 @@ TEST_F(HttpAnalyticsTrackerTest, OneBatchAtATimeAndFlushSendsThemAllWithoutTheRu
     for (const auto& task : t.network->tasks()) task->cancel();
     t.globalQueue->drain();
 
-    answer(reply(502));
+    t.network->answerAll(reply(502));
     EXPECT_FALSE(tracker->flush(/*timeoutSeconds=*/10));
-    answer(reply(200));
+    t.network->answerAll(reply(200));
     EXPECT_TRUE(tracker->flush(/*timeoutSeconds=*/10));
     ASSERT_EQ(t.network->requestCount(), 4u);
     EXPECT_EQ(lines(2).size(), 20u);
@@ -156,7 +147,7 @@ TEST_F(HttpAnalyticsTrackerTest, OneBatchAtATimeAndFlushSendsThemAllWithoutTheRu
 }
 
 TEST_F(HttpAnalyticsTrackerTest, ADamagedPendingFileIsMovedAside) {
-    answer(reply(200));
+    t.network->answerAll(reply(200));
     std::filesystem::create_directories(temp.file("analytics"));
     for (const std::string damaged : {"[{\"madeAt\": 1", "{}", "[{\"madeAt\": \"x\", \"parameters\": {}}]",
                                       "[{\"madeAt\": 1, \"parameters\": {\"ev\": 1}}]"}) {

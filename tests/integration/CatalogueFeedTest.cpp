@@ -52,7 +52,7 @@ TEST_F(CatalogueFeedTest, EveryChannelFromTheRootMenuIsAWellFormedFeedOfComplete
     std::deque<Visit> queue{{"browse", "ROOT", false}};
     std::set<std::string> visited;
     std::map<std::string, std::vector<XMLNode>> channels;
-    std::set<std::string> films, series, unratedTitles, taglinedTitles;
+    std::set<std::string> series, unratedTitles, taglinedTitles;
 
     while (!queue.empty()) {
         const Visit visit = queue.front();
@@ -95,29 +95,25 @@ TEST_F(CatalogueFeedTest, EveryChannelFromTheRootMenuIsAWellFormedFeedOfComplete
                 if (startsWith(keywords, "Series")) series.insert(guid);
             } else if (type == "media") {
                 expectPlayable(item);
-                if (text(item, "stravo:series") == "<none>") films.insert(guid);
                 if (text(item, "media:rating") == "NR") unratedTitles.insert(guid);
             }
             if (!select(item, "stravo:tagline/line1").empty()) taglinedTitles.insert(guid);
         }
     }
 
-    EXPECT_GE(films.size(), 60u);
+    // The client's rarer paths have something to show.
     EXPECT_FALSE(unratedTitles.empty());
     EXPECT_FALSE(taglinedTitles.empty());
-    EXPECT_EQ(channels[std::string(kAllFilms).substr(7)].size(), 75u);
-    ASSERT_GE(series.size(), 4u);
+    ASSERT_FALSE(series.empty());
     for (const std::string& show : series) {
         SCOPED_TRACE(show);
         const std::vector<XMLNode>& seasons = channels[show];
-        EXPECT_GE(seasons.size(), 2u);
-        EXPECT_LE(seasons.size(), 3u);
+        EXPECT_FALSE(seasons.empty());
         for (const XMLNode& season : seasons) {
             EXPECT_TRUE(startsWith(text(season, "media:keywords"), "Season"));
             EXPECT_EQ(text(season, "stravo:parentGuid"), show);
             const std::vector<XMLNode>& episodes = channels[text(season, "guid")];
-            EXPECT_GE(episodes.size(), 4u);
-            EXPECT_LE(episodes.size(), 8u);
+            EXPECT_FALSE(episodes.empty());
             for (std::size_t i = 0; i < episodes.size(); ++i) {
                 EXPECT_EQ(text(episodes[i], "stravo:episodeInSeason"), std::to_string(i + 1));
                 EXPECT_EQ(text(episodes[i], "stravo:season"), text(season, "stravo:season"));

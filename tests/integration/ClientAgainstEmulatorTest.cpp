@@ -5,7 +5,9 @@
 #include "App/MVAppDelegate.h"
 #include "App/MVDiscriminator.h"
 #include "App/SecurityManager.h"
+#include "Model/MVCoreDataService.h"
 #include "Model/MVSharedSearchCache.h"
+#include "Model/ProfileManager.h"
 #include "Platform/CurlHttpTransport.h"
 #include "Root/MVFullScreenErrorViewController.h"
 #include "Root/MVGeoBlockViewController.h"
@@ -23,6 +25,8 @@ namespace {
 
 constexpr const char* kUser = "anna.lindqvist@tavik.example";
 constexpr const char* kPassword = "Anna-tavik-1";
+// Goes out escaped in the sign-in body; the emulator must read it back intact.
+constexpr const char* kDeviceName = "Kim's <Phone> & \"Pad\"";
 
 class ClientAgainstEmulatorTest : public ::testing::Test {
   protected:
@@ -51,6 +55,7 @@ class ClientAgainstEmulatorTest : public ::testing::Test {
         options.transportFactory = [transport] { return std::make_shared<CurlHttpTransport>(transport); };
         options.configuration.dataDirectory = directory_.path() + "/client";
         options.configuration.discriminatorHost = server_->baseHost();
+        options.configuration.defaultApiHost = server_->baseHost();
         if (collectAnalytics) options.analyticsCollectorUrl = "https://" + server_->baseHost();
         env_ = std::make_unique<test::TestPlatform>(options);
         app_ = std::make_shared<MVAppDelegate>();
@@ -78,15 +83,26 @@ class ClientAgainstEmulatorTest : public ::testing::Test {
     /// Installs, launches and signs in through the sign-in window's screen.
     void launchAndSignIn() {
         installClient(/*trustEmulator=*/true, /*collectAnalytics=*/true);
+        env_->device->name_ = kDeviceName;
         launch();
         ASSERT_TRUE(env_->runUntil([&] { return app_->loginWindow() && app_->loginWindow()->isKeyWindow(); }, 20));
         auto navigation = std::dynamic_pointer_cast<MVNavigationController>(app_->loginWindow()->rootViewController());
         ASSERT_TRUE(navigation);
         auto screen = std::dynamic_pointer_cast<MVLoginViewController>(navigation->topViewController());
         ASSERT_TRUE(screen);
+        env_->defaults->setObject(MVLoginViewController::kHasFinishedProfileSelectionKey, true);
+        ProfileManager::setActiveProfile(ProfileTypeKids);
+        ProfileManager::setLaunchProfile(ProfileTypeKids);
+        const auto store = MVCoreDataService::registered();
         screen->signIn(kUser, kPassword);
         ASSERT_TRUE(env_->runUntil([&] { return mainScreensShown() && !app_->loginWindow(); }, 20))
             << screen->failureMessage();
+        // The subscriber starts afresh: profiles to choose again, a store of their own, no alert.
+        EXPECT_FALSE(env_->defaults->object(MVLoginViewController::kHasFinishedProfileSelectionKey));
+        EXPECT_EQ(ProfileManager::activeProfile(), ProfileTypeNone);
+        EXPECT_EQ(ProfileManager::launchProfile(), ProfileTypeNone);
+        EXPECT_NE(MVCoreDataService::registered(), store);
+        EXPECT_TRUE(env_->ui->visibleAlerts().empty());
     }
 
     std::tuple<ErrorPtr, XMLDocumentPtr> checkErrorStatus() {
@@ -139,6 +155,10 @@ TEST_F(ClientAgainstEmulatorTest, GeoBlockedRegionShowsTheGeoBlockScreen) {
     // The forced check still routes: the sign-in window waits behind the error.
     EXPECT_TRUE(env_->runUntil([&] { return app_->loginWindow() != nullptr; }, 20));
     EXPECT_GT(app_->fullScreenErrorWindow()->windowLevel(), app_->loginWindow()->windowLevel());
+    // Without a tenant the client asks the default host, which is geo-blocked too.
+    auto [statusError, statusAnswer] = checkErrorStatus();
+    ASSERT_TRUE(statusError);
+    EXPECT_EQ(statusError->code, kErrorGeoBlocked);
 }
 
 TEST_F(ClientAgainstEmulatorTest, UntrustedCertificateIsAnErrorNotASuccess) {
@@ -211,6 +231,13 @@ TEST_F(ClientAgainstEmulatorTest, RevokedTokenSendsTheSubscriberBackToSignIn) {
     launchAndSignIn();
     ASSERT_TRUE(SecurityManager::isUserAuthenticated());
     const auto deviceId = MVHTTPClient::sharedClient()->deviceId();
+    // The emulator registered the device as described, its name escaped on the way and read back intact.
+    const Json anna = server_->accounts().toJson()[0];
+    ASSERT_EQ(anna.value("userName", ""), kUser);
+    ASSERT_EQ(anna["devices"].size(), 1u);
+    EXPECT_EQ(anna["devices"][0].value("deviceId", ""), deviceId);
+    EXPECT_EQ(anna["devices"][0].value("type", ""), "ios");
+    EXPECT_EQ(anna["devices"][0].value("name", ""), kDeviceName);
     ASSERT_EQ(server_->accounts().revokeAccount(kUser), 1);
 
     env_->await<ErrorPtr, std::shared_ptr<MVAccount>>(

@@ -1,5 +1,5 @@
 // Sign-in, device tokens, sign-out and the forgotten-password request of the emulated client API, over
-// real HTTPS as the client uses them.
+// real HTTPS as the client uses them. (A sign-in by the client itself runs in ClientAgainstEmulatorTest.)
 #include "EmulatorTest.h"
 #include "Foundation/Crypto.h"
 
@@ -48,7 +48,6 @@ TEST_F(SignInEndpointsTest, OnlyTheDoubleEncodedPasswordOfAnActiveAccountSignsIn
         const char* userMessage;
     };
     const std::vector<Case> cases = {
-        {"Tavik, Sweden", kAnna, kAnnasPassword, false, 200, "", ""},
         {"Tavik, Norway", "ola.nordmann@tavik.example", "Ola-tavik-2", false, 200, "", ""},
         {"Solara, non-ASCII password", "lucia.garcia@solara.example", "Lucía-solara-3", false, 200, "", ""},
         {"user name in other case", "Anna.Lindqvist@Tavik.example", kAnnasPassword, false, 200, "", ""},
@@ -131,31 +130,9 @@ TEST_F(SignInEndpointsTest, MalformedSignInsAreRefusedAndRegisterNothing) {
     EXPECT_EQ(devicesOf(kAnna), Json::array());
 }
 
-TEST_F(SignInEndpointsTest, EscapedDeviceDescriptionIsReadBackIntact) {
-    const std::string name = "Kim's <Phone> & \"Pad\"";
-    const std::string model = "iPad (10th generation) <Wi‑Fi>";
-    httplib::Headers headers = standardHeaders();
-    headers.emplace("Authorization", credentials(kAnna, kAnnasPassword));
-    auto result = login(headers, deviceBody(kDeviceId, model, name));
-    ASSERT_TRUE(result);
-    ASSERT_EQ(result->status, 200) << result->body;
-
-    const Json devices = devicesOf(kAnna);
-    ASSERT_EQ(devices.size(), 1u) << devices.dump();
-    EXPECT_EQ(devices[0].value("deviceId", ""), kDeviceId);
-    EXPECT_EQ(devices[0].value("type", ""), "ios");
-    EXPECT_EQ(devices[0].value("model", ""), model);
-    EXPECT_EQ(devices[0].value("name", ""), name);
-}
-
 TEST_F(SignInEndpointsTest, TokensWorkUntilTheirDeviceSignsOutOrTheyAreRevoked) {
     const std::string token = tokenFor(kAnna, kAnnasPassword);
     const std::string otherToken = tokenFor(kAnna, kAnnasPassword, kOtherDeviceId);
-    for (const char* path : {kAccountPath, kSettingsPath, kBrowsePath}) {
-        SCOPED_TRACE(path);
-        EXPECT_EQ(getWithToken(path, token)->status, 200);
-        EXPECT_EQ(getWithToken(path, otherToken, kOtherDeviceId)->status, 200);
-    }
 
     struct Case {
         const char* name;
@@ -181,6 +158,7 @@ TEST_F(SignInEndpointsTest, TokensWorkUntilTheirDeviceSignsOutOrTheyAreRevoked) 
     EXPECT_EQ(getWithToken(kBrowsePath, "")->status, 200);
 
     // The client signs out after dropping its token: the device id alone ends the device's tokens.
+    EXPECT_EQ(getWithToken(kAccountPath, token)->status, 200);
     auto signedOut = signOut(kDeviceId);
     ASSERT_TRUE(signedOut);
     EXPECT_EQ(signedOut->status, 200);
