@@ -25,4 +25,8 @@ std::optional<std::string> stringValue(const Json& dictionary, std::string_view 
 /// makes building a dictionary of n keys quadratic. The caller knows `key` is not there yet.
 void appendNewMember(Json& object, std::string key, Json value);
 
+/// The same text as `value.dump()`, written faster: plain ASCII strings are copied in runs instead of
+/// byte by byte through a UTF-8 decoder. Archived sub-records are mostly URLs, names and numbers.
+std::string compactText(const Json& value);
+
 }  // namespace movra

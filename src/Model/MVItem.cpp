@@ -41,7 +41,7 @@ XMLTransformer archived(XMLTransformer transformer) {
     return [transformer = std::move(transformer)](const std::vector<XMLNode>& nodes) -> std::optional<Json> {
         auto value = transformer(nodes);
         if (!value) return std::nullopt;
-        return value->dump();
+        return compactText(*value);
     };
 }
 
