@@ -70,10 +70,15 @@ XMLTransformer itemsTransformer() {
         auto firstHalf = std::make_shared<std::promise<std::optional<Json>>>();
         auto mapped = firstHalf->get_future();
         try {
-            mappingQueue().async([firstHalf, half = onOwnHandle(nodes.begin(), middle)] {
+            mappingQueue().async([firstHalf, half = onOwnHandle(nodes.begin(), middle)]() mutable {
+                // The nodes are let go before the result is handed over, so the document never outlives
+                // the caller on this thread: at exit that would free it while libxml2 is being torn down.
                 try {
-                    firstHalf->set_value(items(half));
+                    auto value = items(half);
+                    std::vector<XMLNode>().swap(half);
+                    firstHalf->set_value(std::move(value));
                 } catch (...) {
+                    std::vector<XMLNode>().swap(half);
                     firstHalf->set_exception(std::current_exception());
                 }
             });

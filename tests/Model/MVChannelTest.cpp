@@ -85,6 +85,23 @@ TEST_F(MVChannelTest, FeedDocumentBecomesTheChannelDictionary) {
                                    {"itemID", "SERIES-4711-FOLDER-9"}}));
 }
 
+// A longer page is mapped partly on another thread; once mapped, nothing there may still hold the document,
+// or it could be freed on that thread after its owner is gone (at exit, while libxml2 is torn down).
+TEST_F(MVChannelTest, APageMappedOnTwoThreadsLeavesTheDocumentToItsCaller) {
+    std::string feed = "<rss><channel><guid>CH</guid>";
+    for (int i = 0; i < 40; ++i) feed += "<item><guid>G" + std::to_string(i) + "</guid></item>";
+    feed += "</channel></rss>";
+    for (int round = 0; round < 50; ++round) {
+        auto document = XMLDocument::parse(feed);
+        std::weak_ptr<const XMLDocument> watched = document;
+        auto dictionary = MVChannel::dictionaryFromDocument(document);
+        ASSERT_TRUE(dictionary);
+        ASSERT_EQ((*dictionary)["items"].size(), 40u);
+        document.reset();
+        ASSERT_TRUE(watched.expired()) << "round " << round;
+    }
+}
+
 TEST_F(MVChannelTest, TtlIsMinutesWithAShortDefault) {
     const std::pair<std::string, double> cases[] = {
         {"<ttl>15</ttl>", 900}, {"<ttl>1.5</ttl>", 90}, {"<ttl></ttl>", 2}, {"<ttl>0</ttl>", 2}, {"", 2},
