@@ -44,10 +44,13 @@ class CatalogueImportTest : public ::testing::Test {
         XMLDocumentPtr document;
     };
     Answer import(const std::string& xml, std::optional<unsigned long> offset, bool replacing) {
-        auto [error, channel, document] =
-            env.await<ErrorPtr, std::shared_ptr<MVChannel>, XMLDocumentPtr>([&](auto done) {
+        // A generous limit, as it only guards against a hang: a 10,000-item page takes seconds under a
+        // sanitizer on a busy machine.
+        auto [error, channel, document] = env.await<ErrorPtr, std::shared_ptr<MVChannel>, XMLDocumentPtr>(
+            [&](auto done) {
                 client->handleXMLResponse(xml.empty() ? nullptr : XMLDocument::parse(xml), offset, replacing, done);
-            });
+            },
+            60);
         return {error, channel, document};
     }
 
