@@ -54,7 +54,6 @@ TEST_F(FileCredentialStoreTest, StoresReplacesAndDeletesValuesInPrivateFiles) {
 TEST_F(FileCredentialStoreTest, ServiceNamesBecomeDistinctFilesInsideTheFolder) {
     const std::pair<const char*, const char*> cases[] = {
         {"movratavik", "movratavik.json"},
-        {"com.movra.tavik", "com.movra.tavik.json"},
         {"../escape", "%2E.%2Fescape.json"},
         {"/etc/passwd", "%2Fetc%2Fpasswd.json"},
         {".lock", "%2Elock.json"},

@@ -109,7 +109,6 @@ TEST_F(HttpAnalyticsTrackerTest, TransientFailuresKeepTheBatchOtherClientErrorsD
         {"429", reply(429), true},
         {"offline", test::failedReply(makeError(kURLErrorDomain, kURLErrorNotConnectedToInternet)), true},
         {"400", reply(400), false},
-        {"404", reply(404), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

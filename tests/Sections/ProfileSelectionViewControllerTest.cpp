@@ -60,10 +60,6 @@ TEST_F(ProfileSelectionViewControllerTest, PickingKidsCompletesAtOnceAndAdultAft
          State::Finished,
          {"1"}},
         {ProfileTypeAdult,
-         settings("<setting><name>kidsModeIgnore</name><value>true</value></setting>"),
-         State::Finished,
-         {"1"}},
-        {ProfileTypeAdult,
          settings("<setting><name>kidsModePIN</name><value></value></setting>"),
          State::ShowingPrimer,
          {"primer"}},
@@ -95,7 +91,7 @@ TEST_F(ProfileSelectionViewControllerTest, PickingKidsCompletesAtOnceAndAdultAft
         EXPECT_EQ(choiceEvents(), std::vector<std::string>{std::string("Home_ChooseProfile/") +
                                                            (type == ProfileTypeKids ? "Family" : "Standard")});
     }
-    EXPECT_EQ(env.network->requestCount(), 4u);  // the kids pick reads nothing
+    EXPECT_EQ(env.network->requestCount(), 3u);  // the kids pick reads nothing
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "Utilities/MTLXMLAdapter.h"
 #include "Utilities/MVAccount.h"
-#include "Utilities/MVErrorResponse.h"
-#include "Utilities/MVLoginResponse.h"
 #include "Utilities/MVSettingsResponse.h"
 #include "Utilities/XMLDocument.h"
 #include "support/TestPlatform.h"
@@ -15,25 +13,6 @@ XMLNode documentNode(const std::string& xml) {
     auto doc = XMLDocument::parse(xml);
     EXPECT_TRUE(doc) << xml;
     return doc ? doc->documentNode() : XMLNode();
-}
-
-TEST(ResponseRecordsTest, DocumentOfAnotherKind) {
-    test::TestPlatform platform;
-    auto feed = documentNode("<rss><channel><status>Failure</status></channel></rss>");
-    ErrorPtr error;
-    // Every answer is probed for an error document: a feed is simply not one.
-    EXPECT_FALSE(MTLXMLAdapter::modelOfClass<MVErrorResponse>(feed, &error));
-    EXPECT_FALSE(error);
-    EXPECT_FALSE(MTLXMLAdapter::modelOfClass<MVLoginResponse>(feed, &error));
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->domain, kMTLXMLAdapterErrorDomain);
-    error = nullptr;
-    EXPECT_FALSE(MTLXMLAdapter::modelOfClass<MVSettingsResponse>(feed, &error));
-    EXPECT_TRUE(error);
-    error = nullptr;
-    EXPECT_FALSE(MTLXMLAdapter::modelOfClass<MVAccount>(feed, &error));
-    EXPECT_FALSE(error);
-    EXPECT_FALSE(MVAccount::cachedAccount());
 }
 
 TEST(ResponseRecordsTest, SettingWithNameFindsTheFirstExactMatch) {

@@ -40,17 +40,12 @@ std::string EmulatorTest::credentials(const std::string& userName, const std::st
     return "Basic " + base64Encode(userName + ":" + base64Encode(password));
 }
 
-httplib::Result EmulatorTest::signIn(const std::string& userName, const std::string& password,
-                                     const std::string& deviceId) const {
-    httplib::Headers headers = standardHeaders({}, deviceId);
-    headers.emplace("Authorization", credentials(userName, password));
-    return client()->Post(withLanguage("/stoffice/client/device/login").c_str(), headers,
-                          deviceBody(deviceId, "iPhone", "Test phone"), "application/xml");
-}
-
 std::string EmulatorTest::tokenFor(const std::string& userName, const std::string& password,
                                    const std::string& deviceId) const {
-    auto result = signIn(userName, password, deviceId);
+    httplib::Headers headers = standardHeaders({}, deviceId);
+    headers.emplace("Authorization", credentials(userName, password));
+    auto result = client()->Post(withLanguage("/stoffice/client/device/login").c_str(), headers,
+                                 deviceBody(deviceId, "iPhone", "Test phone"), "application/xml");
     if (!result || result->status != 200) {
         ADD_FAILURE() << "sign-in of " << userName << " failed: " << (result ? result->body : "no answer");
         return {};

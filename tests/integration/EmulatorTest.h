@@ -41,10 +41,7 @@ class EmulatorTest : public ::testing::Test {
     /// "Basic " + Base64("user:" + Base64(password)), as the client sends its credentials.
     static std::string credentials(const std::string& userName, const std::string& password);
 
-    /// A sign-in as the client sends it.
-    httplib::Result signIn(const std::string& userName, const std::string& password,
-                           const std::string& deviceId = kDeviceId) const;
-    /// The token of a sign-in that must succeed ("" after a recorded failure).
+    /// The token of a sign-in as the client sends it, which must succeed ("" after a recorded failure).
     std::string tokenFor(const std::string& userName, const std::string& password,
                          const std::string& deviceId = kDeviceId) const;
     /// GET of a client API path with the standard headers and `token`.
