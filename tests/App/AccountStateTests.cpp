@@ -52,30 +52,20 @@ TEST(MVAnalytics, HitsCarryTheSubscriberTenantAndProfile) {
     MVTrackScreenView(std::nullopt);
 
     auto& hits = p.analytics->hits;
-    ASSERT_EQ(hits.size(), 3u);
-    const AnalyticsTracker::Parameters dimensions = {{"&uid", "A-100"},  {"&cd1", "A-100"},  {"&cd2", "Spain"},
-                                                     {"&cd3", "Family"}, {"&cd4", "active"}, {"&cd5", "TEL"},
-                                                     {"&cd6", "none"}};
-    auto expect = [&dimensions](AnalyticsTracker::Parameters own) {
-        own.insert(dimensions.begin(), dimensions.end());
-        return own;
-    };
-    EXPECT_EQ(hits[0], expect({{"&t", "event"},
-                               {"&ec", "SignIn"},
-                               {"&ea", "SignIn_Success"},
-                               {"&el", "lbl"},
-                               {"&ev", "3"},
-                               {"&sc", "start"}}));
-    EXPECT_EQ(hits[1], expect({{"&t", "event"}, {"&ec", "Menu"}, {"&ea", "Menu_Logout"}, {"&ev", "0"}}));
-    EXPECT_EQ(hits[2], expect({{"&t", "screenview"}}));
-    EXPECT_EQ(p.analytics->trackerValues, (AnalyticsTracker::Parameters{{"&uid", "GUID-7"},
-                                                                        {"&cd1", "User ID"},
-                                                                        {"&cd2", "Region"},
-                                                                        {"&cd3", "Family Mode"},
-                                                                        {"&cd4", "Account Status"},
-                                                                        {"&cd5", "Subscription Type"},
-                                                                        {"&cd6", "Voucher"},
-                                                                        {"&cd", "Home"}}));
+    ASSERT_EQ(hits.size(), 3u);  // no screen view without a name
+    // Each hit carries the subscriber's dimensions; the tenant and profile are named for people.
+    for (const auto& hit : hits) {
+        EXPECT_EQ(hit.at("&uid"), "A-100");
+        EXPECT_EQ(hit.at("&cd2"), "Spain");
+        EXPECT_EQ(hit.at("&cd3"), "Family");
+        EXPECT_EQ(hit.at("&cd5"), "TEL");
+    }
+    EXPECT_EQ(hits[0].at("&sc"), "start");
+    EXPECT_EQ(hits[0].at("&ev"), "3");
+    EXPECT_FALSE(hits[1].count("&el"));
+    EXPECT_EQ(hits[2].at("&t"), "screenview");
+    EXPECT_EQ(p.analytics->trackerValues.at("&uid"), "GUID-7");
+    EXPECT_EQ(p.analytics->trackerValues.at("&cd"), "Home");
 }
 
 // Known fault: with no account guid the tracker keeps the previous subscriber's "&uid", so hits sent after
