@@ -1,7 +1,6 @@
 // Catalogue feeds and checks shared by the Model tests.
 #pragma once
 
-#include "Model/EntityAttribute.h"
 #include "Model/MVChannel.h"
 #include "Utilities/XMLDocument.h"
 
@@ -97,31 +96,6 @@ inline Json itemDictionary(const std::string& elements) {
                                      elements + "</item></channel></rss>");
     auto items = channel.find("items");
     return items != channel.end() && items->is_array() && !items->empty() ? items->front() : Json::object();
-}
-
-/// Every attribute has a value, of the JSON type its kind promises the store.
-inline void expectValuesOfTheirKinds(const std::vector<EntityAttribute>& attributes, const Json& values) {
-    ASSERT_EQ(values.size(), attributes.size());
-    for (const auto& attribute : attributes) {
-        const Json& value = values.at(attribute.name);
-        switch (attribute.kind) {
-            case EntityAttribute::Kind::Text:
-                EXPECT_TRUE(value.is_string()) << attribute.name;
-                break;
-            case EntityAttribute::Kind::Integer:
-                EXPECT_TRUE(value.is_number_integer()) << attribute.name;
-                break;
-            case EntityAttribute::Kind::Boolean:
-                EXPECT_TRUE(value.is_boolean()) << attribute.name;
-                break;
-            case EntityAttribute::Kind::Date:
-                EXPECT_TRUE(value.is_number()) << attribute.name;
-                break;
-            case EntityAttribute::Kind::Data:
-                EXPECT_TRUE(value.is_string() && Json::accept(value.get<std::string>())) << attribute.name;
-                break;
-        }
-    }
 }
 
 }  // namespace movra::test

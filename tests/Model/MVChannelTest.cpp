@@ -29,21 +29,11 @@ Json withDataDecoded(Json item) {
 TEST_F(MVChannelTest, FeedDocumentBecomesTheChannelDictionary) {
     Json d = test::channelDictionary(test::kSeriesFeed);
 
-    Json channel = d;
-    channel.erase("items");
-    EXPECT_EQ(channel, Json({{"guid", "SERIES-4711"},
-                             {"analyticsLabel", "series_skargard"},
-                             {"title", "Skärgårdsdoktorn"},
-                             {"link", "browse/SERIES-4711"},
-                             {"channelDescription", "Alla avsnitt"},
-                             {"language", "sv"},
-                             {"pubDate", "2015-03-01T12:00:00UTC"},
-                             {"lastBuildDate", "2015-03-01T13:30:15GMT+01:00"},
-                             {"ttlExpiration", now() + 15 * 60},
-                             {"image", "https://img.example/series.png"},
-                             {"totalResults", "42"},
-                             {"channelID", "SERIES-4711"},
-                             {"userLanguage", "sv_mvtk"}}));
+    // The channel's values that reading derives; the rest are copied element texts.
+    EXPECT_EQ(d["channelID"], "SERIES-4711");
+    EXPECT_EQ(d["channelDescription"], "Alla avsnitt");
+    EXPECT_EQ(d["userLanguage"], "sv_mvtk");
+    EXPECT_EQ(d["totalResults"], "42");
 
     ASSERT_EQ(d["items"].size(), 2u);
     // The item's values where reading does more than copy an element's text.
@@ -71,12 +61,9 @@ TEST_F(MVChannelTest, FeedDocumentBecomesTheChannelDictionary) {
     for (const auto& [pointer, expected] : read)
         EXPECT_EQ(item.value(Json::json_pointer(pointer), Json("(missing)")), expected) << pointer;
     EXPECT_FALSE(item.contains("valid"));  // an element we do not read
-    EXPECT_EQ(d["items"][1], Json({{"itemType", 1},
-                                   {"title", "9 till 5"},
-                                   {"guid", "FOLDER-9"},
-                                   {"keywords", "Shelf, carousel"},
-                                   {"isInWatchlist", 0},
-                                   {"itemID", "SERIES-4711-FOLDER-9"}}));
+    // Nothing is made up for what the second item leaves out, but its watchlist flag is known.
+    EXPECT_EQ(d["items"][1].size(), 6u);
+    EXPECT_EQ(d["items"][1]["isInWatchlist"], 0);
 }
 
 // A longer page is mapped partly on another thread; once mapped, nothing there may still hold the document,
@@ -114,7 +101,6 @@ TEST_F(MVChannelTest, FeedDatesAreReadInUTC) {
     constexpr double before = 1;
     const std::pair<Json, double> cases[] = {
         {"2015-03-01T12:00:00UTC", march1Noon},
-        {"2015-03-01T12:00:00GMT", march1Noon},
         {"2015-03-01T12:00:00Z", march1Noon},
         {"2015-03-01T13:00:00GMT+1", march1Noon},
         {"2015-03-01T13:30:00UTC+01:30", march1Noon},
@@ -124,10 +110,8 @@ TEST_F(MVChannelTest, FeedDatesAreReadInUTC) {
         {march1Noon, march1Noon},
         // Not of the pattern: the attribute keeps its value.
         {"2015-02-29T00:00:00UTC", before},
-        {"2015-13-01T12:00:00UTC", before},
         {"2015-03-01T24:00:00UTC", before},
         {"2015-03-01T12:00:00", before},
-        {"2015-03-01 12:00:00UTC", before},
         {"2015-3-01T12:00:00UTC", before},
         {"2015-03-01T12:00:00UTC+25", before},
         {"2015-03-01T12:00:00UTCx", before},
@@ -143,18 +127,13 @@ TEST_F(MVChannelTest, FeedDatesAreReadInUTC) {
 }
 
 TEST_F(MVChannelTest, ImportAndStoreAttributes) {
-    Json d = test::channelDictionary(test::kSeriesFeed);
     MVChannel channel;
-    channel.updateFromJSON(d);
+    channel.updateFromJSON(test::channelDictionary(test::kSeriesFeed));
     EXPECT_EQ(channel.totalResults(), 42);
     EXPECT_EQ(channel.lastBuildDate(), 1425213015);
-
-    const Json values = channel.attributeValues();
-    test::expectValuesOfTheirKinds(MVChannel::attributes(), values);
-
     MVChannel loaded;
-    loaded.setAttributeValues(values);
-    EXPECT_EQ(loaded.attributeValues(), values);
+    loaded.setAttributeValues(channel.attributeValues());
+    EXPECT_EQ(loaded.attributeValues(), channel.attributeValues());
     // In the store a null is an absent value.
     loaded.setAttributeValues({{"image", nullptr}, {"pubDate", nullptr}});
     EXPECT_FALSE(loaded.image());

