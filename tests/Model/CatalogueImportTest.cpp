@@ -1,59 +1,19 @@
 // Feed pages imported into the store: replacing and appending imports, numbering across pages, the error
 // path, the root-menu cache, the browse query keys, transactions and live queries.
-#include "API/MVHTTPClient.h"
-#include "App/MVDiscriminator.h"
-#include "Foundation/Strings.h"
 #include "Model/FetchedResultsController.h"
-#include "Model/MVChannel.h"
-#include "Model/MVCoreDataService.h"
 #include "Model/MVDataManager.h"
 #include "Model/MVItem.h"
-#include "support/TemporaryDirectory.h"
-#include "support/TestPlatform.h"
+#include "Model/StoreTest.h"
 
 #include <gtest/gtest.h>
 
 namespace movra {
 namespace {
 
-std::string feed(const std::string& guid, const std::vector<std::string>& itemGuids, const std::string& ttl = "15") {
-    std::string items;
-    for (const auto& g : itemGuids)
-        items +=
-            "<item><guid>" + g + "</guid><title>Title " + g + "</title><media:keywords>Film</media:keywords></item>";
-    return "<rss version=\"2.0\" xmlns:stravo=\"urn:stravo\" xmlns:media=\"http://search.yahoo.com/mrss/\"><channel>"
-           "<guid>" +
-           guid + "</guid><title>" + guid + "</title><ttl>" + ttl + "</ttl><stravo:totalResults>" +
-           std::to_string(itemGuids.size()) + "</stravo:totalResults>" + items + "</channel></rss>";
-}
+using test::feed;
 
-class CatalogueImportTest : public ::testing::Test {
+class CatalogueImportTest : public test::StoreTest {
   protected:
-    CatalogueImportTest() {
-        MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"cc", {"SE"}}, {"name", "MVTK"}});
-        client = MVHTTPClient::initSharedClientWithHost("api.test");
-        store = std::make_shared<MVCoreDataService>(directory.path());
-        EXPECT_FALSE(store->setupStack());
-        env.platform().setObject(store);
-    }
-    ~CatalogueImportTest() override { store->invalidateStack(); }
-
-    struct Answer {
-        ErrorPtr error;
-        std::shared_ptr<MVChannel> channel;
-        XMLDocumentPtr document;
-    };
-    Answer import(const std::string& xml, std::optional<unsigned long> offset, bool replacing) {
-        // A generous limit, as it only guards against a hang: a 10,000-item page takes seconds under a
-        // sanitizer on a busy machine.
-        auto [error, channel, document] = env.await<ErrorPtr, std::shared_ptr<MVChannel>, XMLDocumentPtr>(
-            [&](auto done) {
-                client->handleXMLResponse(xml.empty() ? nullptr : XMLDocument::parse(xml), offset, replacing, done);
-            },
-            60);
-        return {error, channel, document};
-    }
-
     /// "guid@index" of the channel's items in indexInChannel order, as screens list them.
     std::vector<std::string> listed(const std::string& channelGuid) {
         StoreContext::ItemQuery query;
@@ -63,11 +23,6 @@ class CatalogueImportTest : public ::testing::Test {
             out.push_back(item->guid().value_or("?") + "@" + std::to_string(item->indexInChannel().value_or(-1)));
         return out;
     }
-
-    test::TemporaryDirectory directory;
-    test::TestPlatform env;
-    std::shared_ptr<MVHTTPClient> client;
-    std::shared_ptr<MVCoreDataService> store;
 };
 
 TEST_F(CatalogueImportTest, ReplacingAndAppendingPages) {

@@ -1,51 +1,21 @@
 // The watchlist requests, the stored flags that follow a successful change, the query screens list a
 // channel's items with, and the refresh rules of the subscriber's shelves.
-#include "API/MVHTTPClient.h"
 #include "App/MVAppDelegate.h"
-#include "App/MVDiscriminator.h"
-#include "Foundation/Strings.h"
-#include "Model/MVCoreDataService.h"
 #include "Model/MVDataManager.h"
 #include "Model/MVItem.h"
 #include "Model/ProfileManager.h"
-#include "support/TemporaryDirectory.h"
-#include "support/TestPlatform.h"
+#include "Model/StoreTest.h"
 
 #include <gtest/gtest.h>
 
 namespace movra {
 namespace {
 
+using test::feed;
 using test::xmlReply;
 
-/// A page of titles given as "guid" or "guid:keywords:savedAsset".
-std::string feed(const std::string& guid, const std::vector<std::string>& titles, const std::string& ttl = "15") {
-    std::string items;
-    for (const auto& title : titles) {
-        auto parts = split(title, ":");
-        parts.resize(3);
-        items += "<item><guid>" + parts[0] + "</guid><media:keywords>" + parts[1] +
-                 "</media:keywords><stravo:savedAsset>" + parts[2] + "</stravo:savedAsset></item>";
-    }
-    return R"(<rss xmlns:stravo="urn:s" xmlns:media="urn:m"><channel><guid>)" + guid + "</guid><ttl>" + ttl + "</ttl>" +
-           items + "</channel></rss>";
-}
-
-class WatchlistFlagsTest : public ::testing::Test {
+class WatchlistFlagsTest : public test::StoreTest {
   protected:
-    WatchlistFlagsTest() {
-        MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"cc", {"SE"}}, {"name", "MVTK"}});
-        client = MVHTTPClient::initSharedClientWithHost("api.test");
-        EXPECT_FALSE(store->setupStack());
-        env.platform().setObject(store);
-    }
-    ~WatchlistFlagsTest() override { store->invalidateStack(); }
-
-    void import(const std::string& xml) {
-        env.await<ErrorPtr, std::shared_ptr<MVChannel>, XMLDocumentPtr>(
-            [&](auto done) { client->handleXMLResponse(XMLDocument::parse(xml), 0, true, done); });
-    }
-
     /// The items `query` finds, as "itemID=flag" (or their guids), in itemID order.
     std::vector<std::string> listed(StoreContext::ItemQuery query, bool flags = false) {
         query.sortKeys = {{"itemID", true}};
@@ -55,11 +25,6 @@ class WatchlistFlagsTest : public ::testing::Test {
                                 : *item->guid());
         return out;
     }
-
-    test::TemporaryDirectory directory;
-    test::TestPlatform env;
-    std::shared_ptr<MVHTTPClient> client;
-    std::shared_ptr<MVCoreDataService> store = std::make_shared<MVCoreDataService>(directory.path());
 };
 
 TEST_F(WatchlistFlagsTest, RequestsCarryTheGuidInTheQueryAndNoGuidSendsNothing) {

