@@ -105,7 +105,6 @@ TEST_F(HttpAnalyticsTrackerTest, TransientFailuresKeepTheBatchOtherClientErrorsD
         bool kept;
     } cases[] = {
         {"500", reply(500), true},
-        {"408", reply(408), true},
         {"429", reply(429), true},
         {"offline", test::failedReply(makeError(kURLErrorDomain, kURLErrorNotConnectedToInternet)), true},
         {"400", reply(400), false},

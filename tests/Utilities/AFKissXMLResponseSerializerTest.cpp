@@ -27,12 +27,10 @@ TEST(AFKissXMLResponseSerializerTest, ValidationAndParsing) {
          "Request failed: unauthorized (401)"},
         {"html", 200, "text/html", "<html><body/></html>", false, kURLErrorCannotDecodeContentData,
          "Request failed: unacceptable content-type: text/html"},
-        {"403 html", 403, "text/html", "<html/>", false, kURLErrorBadServerResponse, "Request failed: forbidden (403)"},
         {"unknown status", 599, "text/xml", kErrorBody, true, kURLErrorBadServerResponse,
          "Request failed: server error (599)"},
         {"malformed", 200, "text/xml", "<result><status>", false, 1, ""},
         {"empty", 200, "text/xml", "", false, 0, ""},
-        {"empty without type", 200, "", "", false, 0, ""},
     };
     auto serializer = AFKissXMLResponseSerializer::serializer();
     for (const auto& c : cases) {

@@ -3,7 +3,6 @@
 namespace movra::test {
 
 void RecordingUiHost::didPresent(const ViewController& presenter, const ViewController& controller) {
-    presented.push_back(controller.className() == "UIAlertController" ? controller.describe() : controller.className());
     if (auto* alert = dynamic_cast<const AlertController*>(&controller)) {
         alerts_.push_back(std::static_pointer_cast<AlertController>(
             std::const_pointer_cast<ViewController>(alert->shared_from_this())));

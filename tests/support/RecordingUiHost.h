@@ -14,8 +14,6 @@ public:
     void didPresent(const ViewController& presenter, const ViewController& presented) override;
     void didDismiss(const ViewController& presented) override;
 
-    /// Every presentation in order, as "ClassName" (alerts as their describe() text).
-    std::vector<std::string> presented;
     /// The alerts currently shown, oldest first.
     std::vector<std::shared_ptr<AlertController>> visibleAlerts() const;
     std::shared_ptr<AlertController> lastAlert() const;

@@ -12,7 +12,7 @@ namespace movra::test {
 class SettableDevice final : public DeviceInfo {
 public:
     UserInterfaceIdiom idiom() const override { return idiom_; }
-    std::string localizedModel() const override { return model_; }
+    std::string localizedModel() const override { return "iPhone"; }
     std::string name() const override { return name_; }
     std::string systemName() const override { return "iOS"; }
     std::string systemVersion() const override { return "17.0"; }
@@ -20,17 +20,15 @@ public:
     std::string appBuildNumber() const override { return "311"; }
 
     UserInterfaceIdiom idiom_ = UserInterfaceIdiom::Phone;
-    std::string model_ = "iPhone";
     std::string name_ = "Test Phone";
 };
 
 class SettableLocale final : public Locale {
 public:
     std::string languageCode() const override { return languageCode_; }
-    std::vector<std::string> preferredLanguages() const override { return preferred_; }
+    std::vector<std::string> preferredLanguages() const override { return {"sv-SE", "en"}; }
 
     std::string languageCode_ = "sv";
-    std::vector<std::string> preferred_ = {"sv-SE", "en"};
 };
 
 class SettableReachability final : public Reachability {
