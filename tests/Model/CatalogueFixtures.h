@@ -19,12 +19,7 @@ inline constexpr const char* kSeriesFeed = R"(<?xml version="1.0" encoding="UTF-
 <channel>
   <guid>SERIES-4711</guid>
   <title>Skärgårdsdoktorn</title>
-  <link>browse/SERIES-4711</link>
   <description>Alla avsnitt</description>
-  <language>sv</language>
-  <image>https://img.example/series.png</image>
-  <category>Drama</category>
-  <pubDate>2015-03-01T12:00:00UTC</pubDate>
   <lastBuildDate>2015-03-01T13:30:15GMT+01:00</lastBuildDate>
   <ttl>15</ttl>
   <stravo:analyticsLabel>series_skargard</stravo:analyticsLabel>
@@ -34,10 +29,7 @@ inline constexpr const char* kSeriesFeed = R"(<?xml version="1.0" encoding="UTF-
     <description>Ett oväder drar in.</description>
     <link>browse/EP-1</link>
     <guid>EP-1</guid>
-    <category>Drama</category>
-    <houseId>HX-0001</houseId>
     <media:keywords>Series, Episode</media:keywords>
-    <media:status>active</media:status>
     <media:thumbnail url="https://img.example/ep1-thumb.jpg" medium="image" width="448" height="252" profile="TAVIK-THUMB"/>
     <media:thumbnail url="https://img.example/ep1-poster.jpg" medium="image" width="" profile="TAVIK-POSTER"/>
     <media:group>
@@ -57,19 +49,13 @@ inline constexpr const char* kSeriesFeed = R"(<?xml version="1.0" encoding="UTF-
     <media:credit role="actor">Erik <b>Lund</b></media:credit>
     <media:price type="rent" price="29.00" info="currency=SEK;bookmark=754s"/>
     <stravo:itemType>Media</stravo:itemType>
-    <stravo:analyticsLabel>ep_stormvarning</stravo:analyticsLabel>
     <stravo:bookmark>754</stravo:bookmark>
     <stravo:savedAsset>TRUE</stravo:savedAsset>
     <stravo:shortcutToGuid></stravo:shortcutToGuid>
-    <stravo:parentFolderUri>browse/SEASON-1</stravo:parentFolderUri>
     <stravo:parentGuid>SEASON-1</stravo:parentGuid>
-    <stravo:shortTitle>Storm</stravo:shortTitle>
-    <stravo:episode>Avsnitt 3</stravo:episode>
     <stravo:series>Skärgårdsdoktorn</stravo:series>
     <stravo:season>1</stravo:season>
-    <stravo:episodeInSeries>3</stravo:episodeInSeries>
     <stravo:episodeInSeason>3</stravo:episodeInSeason>
-    <stravo:titleSortName>stormvarning</stravo:titleSortName>
     <stravo:tagline><position>Upper Right</position><color>#FF8800</color><line1>Nytt</line1><line2>avsnitt</line2></stravo:tagline>
     <dcterms:valid>start=2015-01-01</dcterms:valid>
   </item>

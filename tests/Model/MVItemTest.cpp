@@ -181,8 +181,6 @@ TEST_F(MVItemTest, Predicates) {
         bool expected;
     } cases[] = {
         {{{"keywords", "featured_Shelf"}}, &MVItem::isRecommendedShelf, true},
-        {{{"keywords", "AGE_RANGE"}}, &MVItem::isAgeRangeShelf, true},
-        {{{"keywords", "season"}}, &MVItem::isSeasonItem, true},
         {{{"keywords", "SERIES"}}, &MVItem::isSeriesItem, true},
         {{{"keywords", "RecentlyWatched"}}, &MVItem::isRecentlyWatched, true},
         {{{"keywords", "RecentlyWatched"}}, &MVItem::isShelf, true},
