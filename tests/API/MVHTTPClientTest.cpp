@@ -307,12 +307,5 @@ TEST_F(MVHTTPClientTest, ImageDownload) {
     EXPECT_TRUE(env.runUntil([&] { return imageDone; }));
 }
 
-// Taken as the service's links carry them: not percent-decoded, the last of a key wins.
-TEST(MVHTTPClientURLUtilities, ParametersFromURL) {
-    auto url = *Url::parse("https://h.test/p/x?a=1&b=%20two&a=3&flag&c=d=e&=empty");
-    EXPECT_EQ(MVHTTPClient::getParametersFromURL(url), (Json{{"a", "3"}, {"b", "%20two"}, {"", "empty"}}));
-    EXPECT_TRUE(MVHTTPClient::getParametersFromURL(*Url::parse("https://h.test/p")).empty());
-}
-
 }  // namespace
 }  // namespace movra
