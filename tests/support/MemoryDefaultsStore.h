@@ -10,9 +10,19 @@ namespace movra::test {
 
 class MemoryDefaultsStore final : public DefaultsStore {
 public:
-    std::optional<Json> object(std::string_view key) const override;
-    void setObject(std::string_view key, Json value) override;
-    void removeObject(std::string_view key) override;
+    std::optional<Json> object(std::string_view key) const override {
+        std::lock_guard lock(mutex_);
+        auto it = values_.find(key);
+        return it == values_.end() ? std::nullopt : std::optional(it->second);
+    }
+    void setObject(std::string_view key, Json value) override {
+        std::lock_guard lock(mutex_);
+        values_[std::string(key)] = std::move(value);
+    }
+    void removeObject(std::string_view key) override {
+        std::lock_guard lock(mutex_);
+        if (auto it = values_.find(key); it != values_.end()) values_.erase(it);
+    }
     bool synchronize() override { return true; }
 
 private:

@@ -1,5 +1,5 @@
-// Doubles of the crash reporter (recording the names of non-fatal reports), of the playback-quality client
-// (doing nothing) and of the analytics tracker (recording).
+// Doubles of the crash reporter (recording the names of non-fatal reports) and of the analytics tracker
+// (recording).
 #pragma once
 
 #include <mutex>
@@ -7,7 +7,6 @@
 
 #include "Platform/AnalyticsTracker.h"
 #include "Platform/CrashReporter.h"
-#include "Platform/PlaybackQualityClient.h"
 
 namespace movra::test {
 
@@ -38,11 +37,6 @@ public:
     std::mutex mutex;
     Parameters trackerValues;
     std::vector<Parameters> hits;
-};
-
-class SilentPlaybackQualityClient final : public PlaybackQualityClient {
-public:
-    void start(const std::string&) override {}
 };
 
 }  // namespace movra::test

@@ -1,7 +1,6 @@
-// A UiHost that records what a person would have seen, for tests to assert on.
+// A UiHost that keeps the alerts a person would see, for tests to assert on.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "Platform/AlertController.h"
@@ -11,12 +10,29 @@ namespace movra::test {
 
 class RecordingUiHost final : public UiHost {
 public:
-    void didPresent(const ViewController& presenter, const ViewController& presented) override;
-    void didDismiss(const ViewController& presented) override;
+    void didPresent(const ViewController&, const ViewController& controller) override {
+        if (auto* alert = dynamic_cast<const AlertController*>(&controller))
+            alerts_.push_back(std::static_pointer_cast<AlertController>(
+                std::const_pointer_cast<ViewController>(alert->shared_from_this())));
+    }
+    void didDismiss(const ViewController& controller) override {
+        std::erase_if(alerts_, [&](const std::weak_ptr<AlertController>& a) {
+            auto s = a.lock();
+            return !s || s.get() == &controller;
+        });
+    }
 
     /// The alerts currently shown, oldest first.
-    std::vector<std::shared_ptr<AlertController>> visibleAlerts() const;
-    std::shared_ptr<AlertController> lastAlert() const;
+    std::vector<std::shared_ptr<AlertController>> visibleAlerts() const {
+        std::vector<std::shared_ptr<AlertController>> out;
+        for (const auto& a : alerts_)
+            if (auto s = a.lock()) out.push_back(s);
+        return out;
+    }
+    std::shared_ptr<AlertController> lastAlert() const {
+        auto all = visibleAlerts();
+        return all.empty() ? nullptr : all.back();
+    }
 
 private:
     std::vector<std::weak_ptr<AlertController>> alerts_;

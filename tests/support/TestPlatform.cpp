@@ -1,6 +1,7 @@
 #include "support/TestPlatform.h"
 
 #include "Foundation/SystemClock.h"
+#include "Platform/LoggingPlaybackQualityClient.h"
 #include "Platform/StbImageCodec.h"
 
 namespace movra::test {
@@ -52,7 +53,7 @@ TestPlatform::TestPlatform(Options options) {
                                           .clock = s.clock});
         s.analytics = collectorTracker;
     }
-    s.playbackQuality = std::make_shared<SilentPlaybackQualityClient>();
+    s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
     s.imageCodec = std::make_shared<StbImageCodec>();
     s.configuration = options.configuration;
     Platform::install(std::make_shared<Platform>(std::move(s)));
