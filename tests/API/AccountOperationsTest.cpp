@@ -117,17 +117,6 @@ TEST_F(AccountOperationsTest, SignInFailureMessages) {
     EXPECT_EQ(env.network->requestCount(), std::size(cases));
 }
 
-TEST_F(AccountOperationsTest, LastSubscriberSignsInWithTheStoredUserName) {
-    client->setUserName("stored@example.com");
-    env.network->answerAll(xmlReply(401, errorDocument("ST3005", "Other text")));
-    auto [error, document] =
-        env.await<ErrorPtr, XMLDocumentPtr>([&](auto done) { client->loginLastSubscriberWithPassword("wrong", done); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->localizedDescription, "Incorrect Password. Note that passwords are case sensitive.");
-    const auto authorization = env.network->requests().back().header("Authorization").value_or("Basic ");
-    EXPECT_EQ(base64Decode(authorization.substr(6)), "stored@example.com:" + base64Encode("wrong"));
-}
-
 TEST_F(AccountOperationsTest, SettingsWriteBody) {
     env.network->answerAll(xmlReply(200, "<result><status>Success</status></result>"));
     auto write = [&](const Json& settings) {
