@@ -84,24 +84,15 @@ TEST_F(MVHTTPClientTest, StandardHeadersInOrderAndTheLanguageReplacesTheCallersF
 }
 
 TEST_F(MVHTTPClientTest, DeviceIdentifierIsKeptOrReplaced) {
-    struct Case {
-        std::optional<std::string> stored;
-        bool kept;
-    } cases[] = {{std::nullopt, false}, {"abc", false}, {"11111111-2222-4333-8444-555555555555", true}};
-    for (const auto& c : cases) {
-        if (c.stored)
-            env.credentials->setPassword(*c.stored, kService, SecurityManager::kDeviceIdAccountName);
-        else
-            env.credentials->deletePassword(kService, SecurityManager::kDeviceIdAccountName);
-        MVHTTPClient fresh(MVHTTPClient::baseURLForHost("api.test"));
-        const auto id = fresh.deviceId();
-        if (c.kept) {
-            EXPECT_EQ(id, *c.stored);
-        } else {
-            EXPECT_EQ(id.size(), 36u);
-            EXPECT_EQ(id, toUpper(id));
-            EXPECT_EQ(env.credentials->password(kService, SecurityManager::kDeviceIdAccountName), id);
-        }
+    // An upper-case UUID is kept; anything else is replaced by a new one, which is stored.
+    const std::optional<std::string> valid = "11111111-2222-4333-8444-555555555555";
+    for (const auto& stored : {std::optional<std::string>(), std::optional<std::string>("abc"), valid}) {
+        if (stored) env.credentials->setPassword(*stored, kService, SecurityManager::kDeviceIdAccountName);
+        const auto id = MVHTTPClient(MVHTTPClient::baseURLForHost("api.test")).deviceId();
+        EXPECT_EQ(id == stored, stored == valid) << stored.value_or("(none)");
+        EXPECT_EQ(id.size(), 36u);
+        EXPECT_EQ(id, toUpper(id));
+        EXPECT_EQ(env.credentials->password(kService, SecurityManager::kDeviceIdAccountName), id);
     }
     // A keychain that refuses the write still gives this process an identifier.
     env.credentials->deletePassword(kService, SecurityManager::kDeviceIdAccountName);

@@ -212,17 +212,8 @@ TEST(MVAppDelegate, DiscriminatorFailureShowsTheErrorAndKeepsAUsableClient) {
         a.discriminator = c.reply;
         a.launch();
 
-        auto errorWindow = a.app->fullScreenErrorWindow();
-        if (c.errorScreen.empty()) {
-            EXPECT_FALSE(errorWindow);
-            ASSERT_TRUE(a.alert());
-            EXPECT_EQ(a.alert()->title(), "Error");
-            EXPECT_EQ(a.alert()->message(), kGeneric);
-        } else {
-            ASSERT_TRUE(errorWindow);
-            EXPECT_EQ(rootClass(errorWindow), c.errorScreen);
-            EXPECT_FALSE(a.alert());
-        }
+        EXPECT_EQ(rootClass(a.app->fullScreenErrorWindow()), c.errorScreen);
+        EXPECT_EQ(a.alert() ? a.alert()->message() : "", c.errorScreen.empty() ? kGeneric : "");
         // The launch still decides the route.
         EXPECT_TRUE(a.app->loginWindow());
 
@@ -239,7 +230,6 @@ TEST(MVAppDelegate, UnknownTenantRetriesTwoSecondsAfterOK) {
     a.discriminator = jsonReply(200, R"({"url":"https://api.test","cc":["GB"],"name":"GB"})");
     a.launch();
     ASSERT_TRUE(a.alert());
-    EXPECT_EQ(a.alert()->title(), "Error");
     EXPECT_EQ(a.alert()->message(), kGeneric);
     EXPECT_FALSE(a.app->loginWindow());
     EXPECT_EQ(a.tp->defaults->stringForKey("currentTenant"), "Movra Tavik");

@@ -171,36 +171,26 @@ class CurlHttpTransportTest : public ::testing::Test {
 };
 
 TEST_F(CurlHttpTransportTest, RequestsArriveIntactWithOnlyTheCallersHeadersOverOneConnection) {
-    struct Case {
-        std::string method;
-        std::string body;
-    };
     // 2 MB is past the size at which curl would otherwise announce "Expect: 100-continue".
     const std::string large(2 * 1024 * 1024, 'x');
-    const std::vector<Case> cases = {
+    const std::pair<std::string, std::string> cases[] = {
         {"GET", ""}, {"POST", "a=1&b=%20"}, {"POST", large}, {"PUT", "<x/>"}, {"DELETE", ""},
     };
     auto transport = trustingTransport();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.method + " with " + std::to_string(c.body.size()) + " bytes");
+    for (const auto& [method, body] : cases) {
+        SCOPED_TRACE(method + " with " + std::to_string(body.size()) + " bytes");
         HttpRequest request = get(url("/echo?language=en_mvtk&x=%2F"));
-        request.method = c.method;
-        request.body = c.body;
-        request.headers = {{"X-Stravo-DeviceId", "device-1"},
-                           {"X-Repeat", "one"},
-                           {"X-Repeat", "two"},
-                           {"X-Empty", ""},
-                           {"Authorization", "Basic dTpw"}};
+        request.method = method;
+        request.body = body;
+        request.headers = {{"X-Repeat", "one"}, {"X-Repeat", "two"}, {"X-Empty", ""}, {"Authorization", "Basic dTpw"}};
         Outcome outcome = perform(*transport, request);
         ASSERT_EQ(outcome.error, nullptr) << outcome.error->summary();
         EXPECT_EQ(outcome.response->statusCode, 200);
-        EXPECT_EQ(outcome.body, c.method + " " + c.body);
+        EXPECT_EQ(outcome.body, method + " " + body);
 
         httplib::Request received = lastRequest();
-        EXPECT_EQ(received.method, c.method);
-        EXPECT_EQ(received.body, c.body);
+        EXPECT_EQ(received.body, body);
         EXPECT_EQ(received.get_param_value("language"), "en_mvtk");
-        EXPECT_EQ(received.get_header_value("X-Stravo-DeviceId"), "device-1");
         EXPECT_EQ(received.get_header_value("X-Repeat", 0), "one");
         EXPECT_EQ(received.get_header_value("X-Repeat", 1), "two");
         EXPECT_EQ(received.get_header_value("Authorization"), "Basic dTpw");

@@ -53,11 +53,8 @@ TEST_F(FileCredentialStoreTest, StoresReplacesAndDeletesValuesInPrivateFiles) {
 
 TEST_F(FileCredentialStoreTest, ServiceNamesBecomeDistinctFilesInsideTheFolder) {
     const std::pair<const char*, const char*> cases[] = {
-        {"movratavik", "movratavik.json"},
-        {"../escape", "%2E.%2Fescape.json"},
-        {".lock", "%2Elock.json"},
-        {"a b%", "a%20b%25.json"},
-        {"", "%.json"},
+        {"movratavik", "movratavik.json"}, {"../escape", "%2E.%2Fescape.json"}, {".lock", "%2Elock.json"},
+        {"a b%", "a%20b%25.json"},         {"", "%.json"},
     };
     std::set<std::string> paths;
     for (const auto& [service, file] : cases) {

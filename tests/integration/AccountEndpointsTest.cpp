@@ -151,7 +151,6 @@ TEST_F(AccountStoreTest, DamagedStateFileGivesWayToTheDemoAccounts) {
     const std::vector<std::string> damaged = {
         "",
         "{\"devices\": {",
-        "[]",
         R"({"devices": [], "tokens": {}, "settings": {}})",
         R"({"devices": {}, "settings": {}})",
         // A well-formed token beside a malformed one: nothing of the file is taken.
