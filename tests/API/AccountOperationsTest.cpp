@@ -114,7 +114,7 @@ TEST_F(AccountOperationsTest, SignInFailureMessages) {
         EXPECT_FALSE(env.credentials->password(kService, SecurityManager::kDeviceTokenAccountName)) << c.what;
     }
     // The sign-in has its own failure handling: a 401 does not ask for authentication.
-    EXPECT_EQ(env.network->requestCount(), std::size(cases));
+    EXPECT_EQ(env.network->requests().size(), std::size(cases));
 }
 
 TEST_F(AccountOperationsTest, SettingsWriteBody) {

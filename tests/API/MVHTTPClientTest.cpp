@@ -174,7 +174,6 @@ TEST_F(MVHTTPClientTest, ParseStravoErrorFromDocument) {
         {errorDocument("Failure", "ST2002"), 2002},
         {errorDocument("Failure", "STXY"), 0},
         {errorDocument("failure", "ST2002"), std::nullopt},
-        {errorDocument("Success", "ST2002"), std::nullopt},
         {"<rss><channel><guid>ROOT</guid></channel></rss>", std::nullopt},
     };
     for (const auto& c : cases) {

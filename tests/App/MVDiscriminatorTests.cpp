@@ -96,7 +96,7 @@ TEST(MVDiscriminatorClient, MapsTheAnswerToServiceErrors) {
         // Whatever JSON came is handed on, also with an error.
         const Json body = Json::parse(c.reply.body, nullptr, /*allow_exceptions=*/false);
         EXPECT_EQ(answer, body.is_discarded() ? Json() : body);
-        ASSERT_EQ(platform.network->requestCount(), 1u);
+        ASSERT_EQ(platform.network->requests().size(), 1u);
         const auto request = platform.network->requests()[0];
         EXPECT_EQ(request.method, "GET");
         EXPECT_EQ(request.url, "https://disc.test/Movra");

@@ -104,7 +104,6 @@ TEST_F(MVChannelTest, FeedDatesAreReadInUTC) {
         {"2015-03-01T12:00:00Z", march1Noon},
         {"2015-03-01T13:00:00GMT+1", march1Noon},
         {"2015-03-01T13:30:00UTC+01:30", march1Noon},
-        {"2015-03-01T13:00:00+0100", march1Noon},
         {"2015-03-01T07:00:00-05:00", march1Noon},
         {"2016-02-29T00:00:00UTC", 1456704000},
         {march1Noon, march1Noon},
@@ -114,7 +113,6 @@ TEST_F(MVChannelTest, FeedDatesAreReadInUTC) {
         {"2015-03-01T12:00:00", before},
         {"2015-3-01T12:00:00UTC", before},
         {"2015-03-01T12:00:00UTC+25", before},
-        {"2015-03-01T12:00:00UTCx", before},
         {"", before},
         {nullptr, before},
     };

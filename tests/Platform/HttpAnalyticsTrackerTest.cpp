@@ -63,10 +63,10 @@ TEST_F(HttpAnalyticsTrackerTest, BatchCarriesEachHitMergedAndEncodedOnItsOwnLine
     advance(5);
     tracker->send({{"&t", "screenview"}, {"&cd", "Search"}});
     advance(14);
-    EXPECT_EQ(t.network->requestCount(), 0u);
+    EXPECT_EQ(t.network->requests().size(), 0u);
     advance(1);
 
-    ASSERT_EQ(t.network->requestCount(), 1u);
+    ASSERT_EQ(t.network->requests().size(), 1u);
     const auto request = t.network->requests()[0];
     EXPECT_EQ(request.method, "POST");
     EXPECT_EQ(request.url, "https://collector.test/mp/batch");
@@ -90,7 +90,7 @@ TEST_F(HttpAnalyticsTrackerTest, PendingHitsAndTheClientIdSurviveARestart) {
     auto restarted = makeTracker();
     restarted->send(event(2));
     advance(kInterval);
-    ASSERT_EQ(t.network->requestCount(), 2u);
+    ASSERT_EQ(t.network->requests().size(), 2u);
     const auto sent = lines(1);
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_NE(sent[0].find("cid=" + cid + "&ea=Home_CarouselSwipe&ec=Home&ev=1&qt=40000&"), std::string::npos);
@@ -115,11 +115,11 @@ TEST_F(HttpAnalyticsTrackerTest, TransientFailuresKeepTheBatchOtherClientErrorsD
         auto tracker = makeTracker(folder.path());
         tracker->send(event(7));
         t.network->answerAll(c.reply);
-        const auto before = t.network->requestCount();
+        const auto before = t.network->requests().size();
         advance(kInterval);
         t.network->answerAll(reply(204));
         advance(kInterval);
-        EXPECT_EQ(t.network->requestCount() - before, c.kept ? 2u : 1u);
+        EXPECT_EQ(t.network->requests().size() - before, c.kept ? 2u : 1u);
         EXPECT_EQ(folder.read("pending.json"), "[]");
     }
 }
@@ -130,7 +130,7 @@ TEST_F(HttpAnalyticsTrackerTest, OneBatchAtATimeAndFlushSendsThemAllWithoutTheRu
     for (int i = 0; i < 27; ++i) tracker->send(event(i));  // the first two are dropped
     tracker->dispatch();
     advance(kInterval);
-    EXPECT_EQ(t.network->requestCount(), 1u);
+    EXPECT_EQ(t.network->requests().size(), 1u);
     for (const auto& task : t.network->tasks()) task->cancel();
     t.globalQueue->drain();
 
@@ -138,7 +138,7 @@ TEST_F(HttpAnalyticsTrackerTest, OneBatchAtATimeAndFlushSendsThemAllWithoutTheRu
     EXPECT_FALSE(tracker->flush(/*timeoutSeconds=*/10));
     t.network->answerAll(reply(200));
     EXPECT_TRUE(tracker->flush(/*timeoutSeconds=*/10));
-    ASSERT_EQ(t.network->requestCount(), 4u);
+    ASSERT_EQ(t.network->requests().size(), 4u);
     EXPECT_EQ(lines(2).size(), 20u);
     EXPECT_NE(lines(2)[0].find("&ev=2&"), std::string::npos);
     EXPECT_EQ(lines(3).size(), 5u);
@@ -157,7 +157,7 @@ TEST_F(HttpAnalyticsTrackerTest, ADamagedPendingFileIsMovedAside) {
         EXPECT_EQ(clientId().size(), 36u);
         tracker->send(event(1));
         EXPECT_TRUE(tracker->flush(/*timeoutSeconds=*/10));
-        EXPECT_EQ(lines(t.network->requestCount() - 1).size(), 1u);
+        EXPECT_EQ(lines(t.network->requests().size() - 1).size(), 1u);
     }
 }
 

@@ -42,7 +42,7 @@ TEST_F(WatchlistEditorTest, AddsOnlyOnceTheAnimationHasEndedThenRemoves) {
     ProfileManager::setActiveProfile(ProfileTypeKids);
     tap("Home");
     EXPECT_EQ(env.crashReporter->nonFatalNames, std::vector<std::string>{"Called addToWatchList when in kids mode"});
-    EXPECT_EQ(env.network->requestCount() + env.analytics->hits.size(), 0u);
+    EXPECT_EQ(env.network->requests().size() + env.analytics->hits.size(), 0u);
 
     ProfileManager::setActiveProfile(ProfileTypeAdult);
     env.network->answerAll(xmlReply(200, "<result><status>Success</status></result>"));
@@ -53,7 +53,7 @@ TEST_F(WatchlistEditorTest, AddsOnlyOnceTheAnimationHasEndedThenRemoves) {
     EXPECT_EQ(event.at("&ec") + "/" + event.at("&ea") + "/" + event.at("&el"), "Watchlist/Watchlist_Home/Frost Line");
     env.advance(WatchlistEditor::kAnimationDelay + WatchlistEditor::kAnimationDuration / 2);
     env.main().runPending();
-    EXPECT_EQ(env.network->requestCount(), 0u);  // the animation has not ended
+    EXPECT_EQ(env.network->requests().size(), 0u);  // the animation has not ended
     env.advance(WatchlistEditor::kAnimationDuration);
     ASSERT_TRUE(env.runUntil([&] { return button->isEnabled(); }));
     EXPECT_TRUE(button->isInWatchlist() && item->isInWatchlist() == true);

@@ -91,7 +91,7 @@ TEST_F(ProfileSelectionViewControllerTest, PickingKidsCompletesAtOnceAndAdultAft
         EXPECT_EQ(choiceEvents(), std::vector<std::string>{std::string("Home_ChooseProfile/") +
                                                            (type == ProfileTypeKids ? "Family" : "Standard")});
     }
-    EXPECT_EQ(env.network->requestCount(), 3u);  // the kids pick reads nothing
+    EXPECT_EQ(env.network->requests().size(), 3u);  // the kids pick reads nothing
 }
 
 }  // namespace

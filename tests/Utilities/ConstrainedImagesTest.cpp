@@ -72,7 +72,7 @@ TEST_F(MVImageViewTest, EachConstrainedSizeIsLoadedAndCachedApart) {
     for (const auto& c : cases) EXPECT_TRUE(std::filesystem::exists(cache->folderPath() + "/" + c.file)) << c.key;
     view->setImageWithURL(*Url::parse(poster), nullptr, Size{320, 180}, nullptr, nullptr);
     EXPECT_EQ(view->image()->width, 640);
-    EXPECT_EQ(env.network->requestCount(), 3u);
+    EXPECT_EQ(env.network->requests().size(), 3u);
 }
 
 }  // namespace

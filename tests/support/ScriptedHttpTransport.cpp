@@ -102,9 +102,4 @@ std::vector<HttpRequest> ScriptedHttpTransport::requests() const {
     return network_->requests;
 }
 
-std::size_t ScriptedHttpTransport::requestCount() const {
-    std::lock_guard lock(network_->mutex);
-    return network_->requests.size();
-}
-
 }  // namespace movra::test

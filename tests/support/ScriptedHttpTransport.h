@@ -55,7 +55,6 @@ public:
     void invalidateAndCancel() override;
 
     std::vector<HttpRequest> requests() const;
-    std::size_t requestCount() const;
 
 private:
     struct Running {
