@@ -47,12 +47,9 @@ TEST(MVAnalytics, HitsCarryTheSubscriberTenantAndProfile) {
 
     MVTrackSessionStartEvent("SignIn", "SignIn_Success", "lbl", 3);
     MVTrackEvent("Menu", "Menu_Logout", std::nullopt, 0);
-    MVTrackScreenView("Home");
-    MVTrackScreenView("");
-    MVTrackScreenView(std::nullopt);
 
     auto& hits = p.analytics->hits;
-    ASSERT_EQ(hits.size(), 3u);  // no screen view without a name
+    ASSERT_EQ(hits.size(), 2u);
     // Each hit carries the subscriber's dimensions; the tenant and profile are named for people.
     for (const auto& hit : hits) {
         EXPECT_EQ(hit.at("&uid"), "A-100");
@@ -63,9 +60,7 @@ TEST(MVAnalytics, HitsCarryTheSubscriberTenantAndProfile) {
     EXPECT_EQ(hits[0].at("&sc"), "start");
     EXPECT_EQ(hits[0].at("&ev"), "3");
     EXPECT_FALSE(hits[1].count("&el"));
-    EXPECT_EQ(hits[2].at("&t"), "screenview");
     EXPECT_EQ(p.analytics->trackerValues.at("&uid"), "GUID-7");
-    EXPECT_EQ(p.analytics->trackerValues.at("&cd"), "Home");
 }
 
 // Known fault: with no account guid the tracker keeps the previous subscriber's "&uid", so hits sent after
