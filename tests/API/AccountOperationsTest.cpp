@@ -1,5 +1,5 @@
-// Sign-in and settings against a scripted network: what goes on the wire, what is stored, and which message a
-// failure carries. (The forgotten-password request, which nothing in the product sends, is the emulator's test.)
+// Sign-in, settings, forgotten password and account reads against a scripted network: what goes on the
+// wire, what is stored, and which message a failure carries.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -9,6 +9,7 @@
 #include "App/SecurityManager.h"
 #include "Foundation/Crypto.h"
 #include "Foundation/Strings.h"
+#include "Utilities/MVErrorResponse.h"
 #include "Utilities/MVSettingsResponse.h"
 #include "support/TestPlatform.h"
 
@@ -154,6 +155,19 @@ TEST_F(AccountOperationsTest, SettingsReadRunsOffTheMainQueue) {
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code, kErrorUnexpectedAnswer);
     EXPECT_FALSE(settings);
+}
+
+TEST_F(AccountOperationsTest, ForgottenPasswordSendsTheUserAndHandsBackTheErrorDocument) {
+    env.network->answerAll(xmlReply(404, errorDocument("ST4040", "No such user.")));
+    auto [error, document, errorResponse] = env.await<ErrorPtr, XMLDocumentPtr, std::shared_ptr<const MVErrorResponse>>(
+        [&](auto done) { client->forgotPasswordForUserName("a+b@example.com", done); });
+    ASSERT_TRUE(error);
+    ASSERT_TRUE(errorResponse);
+    EXPECT_EQ(errorResponse->userMessage(), "No such user.");
+    const auto request = env.network->requests().back();
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.url,
+              "https://api.test/stoffice/client/identities/forgotPassword?language=sv_mvtk&userId=a%2Bb%40example.com");
 }
 
 }  // namespace

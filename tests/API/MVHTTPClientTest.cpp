@@ -1,5 +1,5 @@
 // The API client's request core against a scripted network: base URLs, request construction, headers,
-// the standard failure path, error documents and cancellation.
+// the standard failure path, error documents, cancellation and the URL utilities.
 #include <gtest/gtest.h>
 
 #include "API/MVHTTPClient.h"
@@ -7,6 +7,7 @@
 #include "App/MVDiscriminator.h"
 #include "App/SecurityManager.h"
 #include "Foundation/Strings.h"
+#include "support/TestImages.h"
 #include "support/TestPlatform.h"
 
 namespace movra {
@@ -249,6 +250,30 @@ TEST_F(MVHTTPClientTest, ReplacingTheSharedClientCancelsTheOldOnesRequests) {
     auto fallback = MVHTTPClient::initSharedClientWithHost(std::nullopt);
     ASSERT_TRUE(fallback->baseURL());
     EXPECT_EQ(fallback->baseURL()->absoluteString(), "https://new.test/stoffice/client/ios/");
+}
+
+TEST_F(MVHTTPClientTest, ImageDownload) {
+    auto c = client();
+    for (const auto& [answer, decoded] : {std::pair{test::pngReply(*test::paintedImage(2, 3)), true},
+                                          {reply(200, "text/html", "<html/>"), false}}) {
+        env.network->answerAll(answer);
+        auto [error, image] = env.await<ErrorPtr, ImagePtr>(
+            [&](auto done) { c->downloadImageWithURL(*Url::parse("https://img.test/pic/1?w=300&language=xx"), done); });
+        EXPECT_EQ(image ? std::pair(image->width, image->height) : std::pair(0, 0),
+                  decoded ? std::pair(2, 3) : std::pair(0, 0))
+            << answer.body;
+        EXPECT_EQ(error == nullptr, decoded) << answer.body;
+    }
+    const auto request = env.network->requests().back();
+    EXPECT_EQ(request.url, "https://img.test/pic/1?language=sv_mvtk&type=ios&deviceId=" + c->deviceId());
+    EXPECT_EQ(request.header("Accept"), "image/*");
+}
+
+// Taken as the service's links carry them: not percent-decoded, the last of a key wins.
+TEST(MVHTTPClientURLUtilities, ParametersFromURL) {
+    auto url = *Url::parse("https://h.test/p/x?a=1&b=%20two&a=3&flag&c=d=e&=empty");
+    EXPECT_EQ(MVHTTPClient::getParametersFromURL(url), (Json{{"a", "3"}, {"b", "%20two"}, {"", "empty"}}));
+    EXPECT_TRUE(MVHTTPClient::getParametersFromURL(*Url::parse("https://h.test/p")).empty());
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
-// Region tenant: string mapping, the stored tenant and the discriminator client's error mapping.
+// Region tenant: string mapping, the discriminator answer, the stored tenant, the discriminator client's
+// error mapping and the home tenant.
+#include "API/MVHTTPClient.h"
 #include "App/MVDiscriminator.h"
 #include "App/MVDiscriminatorClient.h"
+#include "Model/MVCoreDataService.h"
+#include "Model/ProfileManager.h"
+#include "support/TemporaryDirectory.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +106,63 @@ TEST(MVDiscriminatorClient, MapsTheAnswerToServiceErrors) {
         EXPECT_EQ(request.method, "GET");
         EXPECT_EQ(request.url, "https://disc.test/Movra");
     }
+}
+
+std::string rootMenu(const std::vector<std::string>& keywords) {
+    std::string items;
+    for (const auto& k : keywords)
+        items += "<item><guid>" + k + "</guid><media:keywords>" + k + "</media:keywords></item>";
+    return "<rss xmlns:media=\"http://search.yahoo.com/mrss/\"><channel><guid>ROOT</guid><ttl>15</ttl>" + items +
+           "</channel></rss>";
+}
+
+TEST(MVDiscriminator, KidsModeAndProfilesAreCachedOnlyOnceKnown) {
+    test::TemporaryDirectory directory;
+    TestPlatform platform;
+    auto store = std::make_shared<MVCoreDataService>(directory.path());
+    ASSERT_FALSE(store->setupStack());
+    platform.platform().setObject(store);
+    auto discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
+    MVHTTPClient::initSharedClientWithHost("api.test");
+    ScriptedReply next = reply(500, "text/plain", "down");
+    platform.network->setScript([&next](const HttpRequest&) { return next; });
+
+    // (profiles allowed, kids mode allowed, error)
+    auto ask = [&] {
+        return platform.await<bool, bool, ErrorPtr>([&](auto done) { discriminator->allowsProfilesAndKidsMode(done); });
+    };
+    auto [failedProfiles, failedKids, failed] = ask();
+    EXPECT_TRUE(failed);
+    EXPECT_FALSE(failedProfiles || failedKids);
+    EXPECT_FALSE(discriminator->cachedAllowsKidsMode());
+
+    // Only the lockable entry counts, in any letter case; the answer is then kept.
+    next = reply(200, "application/rss+xml", rootMenu({"Featured", "Kids, LOCKABLE", "watchlist"}));
+    const auto before = platform.network->requestCount();
+    EXPECT_EQ(ask(), std::make_tuple(true, true, ErrorPtr()));
+    next = reply(200, "application/rss+xml", rootMenu({"Featured"}));
+    EXPECT_EQ(ask(), std::make_tuple(true, true, ErrorPtr()));
+    EXPECT_EQ(platform.network->requestCount(), before + 1);
+
+    // A new region check starts afresh (the stored menu went with the cache clearing).
+    store->deleteRootMenuChannel();
+    discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
+    EXPECT_EQ(ask(), std::make_tuple(false, false, ErrorPtr()));
+    EXPECT_EQ(discriminator->cachedAllowsKidsMode(), false);
+}
+
+// The web domain is the home tenant's, known only once the account was read.
+TEST(MVDiscriminator, TheWebDomainIsTheHomeTenants) {
+    TestPlatform platform;
+    MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVSL"}});
+    EXPECT_EQ(MVDiscriminator::tenantUserURL(), "");
+    MVHTTPClient::initSharedClientWithHost("api.test");
+    platform.network->answerAll(
+        test::xmlReply(200, "<result><status>Success</status><account><country>ES</country></account></result>"));
+    platform.await<>([&](auto done) {
+        MVDiscriminator::sharedDiscriminator()->setupHomeTenantWithSuccess(done, [done](ErrorPtr) { done(); });
+    });
+    EXPECT_EQ(MVDiscriminator::tenantUserURL(), "movrasolara.es");
 }
 
 }  // namespace

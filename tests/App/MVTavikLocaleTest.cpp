@@ -1,4 +1,4 @@
-// The language sent to the back end.
+// The language sent to the back end and the ISO 639-2 code of the device language.
 #include <gtest/gtest.h>
 
 #include "App/MVDiscriminator.h"
@@ -26,6 +26,19 @@ TEST(MVTavikLocale, PreferredLanguageCarriesTheTenantSuffixAndNorwegianAsNo) {
         if (c.tenant) answer["name"] = *c.tenant;
         MVDiscriminator::initSharedDiscriminatorWithJSON(answer);
         EXPECT_EQ(MVTavikLocale::mvtk_preferredLanguageString(), c.sent) << c.code;
+    }
+}
+
+TEST(MVTavikLocale, ISO639_2CodesComeFromTheShippedTable) {
+    test::TestPlatform platform;
+    // Every two-letter code of the standard is in the table.
+    EXPECT_EQ(MVTavikLocale::ISO639_2Dictionary().size(), 184u);
+    const std::pair<std::string, std::string> cases[] = {
+        {"sv", "swe"}, {"nb", "nob"}, {"no", "nor"}, {"es", "spa"}, {"zz", "zz"},
+    };
+    for (const auto& [code, expected] : cases) {
+        platform.locale->languageCode_ = code;
+        EXPECT_EQ(MVTavikLocale::ISO639_2LanguageCode(), expected) << code;
     }
 }
 

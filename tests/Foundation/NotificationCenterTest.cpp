@@ -1,4 +1,4 @@
-// Delivery rules of the notification centre: names and changes to the observer list during delivery.
+// Delivery rules of the notification centre: names, senders, changes to the observer list during delivery.
 #include "Foundation/NotificationCenter.h"
 
 #include <gtest/gtest.h>
@@ -9,15 +9,24 @@
 namespace movra {
 namespace {
 
-// (Observers of one sender only are left out: nothing in the product registers one.)
-TEST(NotificationCenter, DeliversByNameInRegistrationOrder) {
+TEST(NotificationCenter, DeliversByNameAndSenderInRegistrationOrder) {
     NotificationCenter center;
     std::string trace;
-    center.addObserver("N", [&](const Notification&) { trace += "first "; });
+    int a = 0, b = 0;
+    center.addObserver("N", [&](const Notification&) { trace += "any "; });
+    center.addObserver(
+        "N", [&](const Notification&) { trace += "fromA "; }, &a);
     center.addObserver("Other", [&](const Notification&) { trace += "other "; });
     center.addObserver("N", [&](const Notification& n) { trace += n.userInfo.value("k", "") + " "; });
-    center.post("N", nullptr, Json{{"k", "v"}});
-    EXPECT_EQ(trace, "first v ");
+
+    center.post("N", &a, Json{{"k", "v"}});
+    EXPECT_EQ(trace, "any fromA v ");
+    trace.clear();
+    center.post("N", &b);
+    EXPECT_EQ(trace, "any  ");
+    trace.clear();
+    center.post("N");
+    EXPECT_EQ(trace, "any  ");
 }
 
 TEST(NotificationCenter, ObserverListChangesDuringDelivery) {

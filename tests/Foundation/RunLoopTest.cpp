@@ -1,4 +1,5 @@
-// Ordering of the main queue in virtual and real time: posts, delayed tasks and wake-ups from other threads.
+// Ordering of the main queue in virtual and real time: posts, delayed tasks, timers, cancellation and
+// wake-ups from other threads.
 #include "Foundation/ManualClock.h"
 #include "Foundation/RunLoop.h"
 #include "Foundation/SystemClock.h"
@@ -42,18 +43,35 @@ TEST_F(RunLoopTest, PostsRunInOrderAndDueDelayedTasksJoinBehindThem) {
     EXPECT_EQ(loop.pendingCount(), 0u);
 }
 
-// (Timers are left out: nothing in the product schedules one.)
-TEST_F(RunLoopTest, AdvanceRunsDelayedTasksInDeadlineOrderAtTheirOwnTime) {
-    loop.postAfter(3, [&] { note("delayed3"); });
+TEST_F(RunLoopTest, AdvanceFiresTimersAndDelayedTasksInDeadlineOrderAtTheirOwnTime) {
+    auto late = loop.scheduleTimer(3, /*repeats=*/false, [&](Timer&) { note("timer3"); });
     loop.postAfter(1, [&] {
         note("delayed1");
-        // Scheduled while time moves: still runs within this advance, at its own deadline.
+        // Scheduled while time moves: still fires within this advance, at its own deadline.
         loop.postAfter(1.5, [&] { note("delayed2.5"); });
     });
-    loop.postAfter(2, [&] { note("delayed2"); });
+    auto early = loop.scheduleTimer(2, /*repeats=*/false, [&](Timer&) { note("timer2"); });
+
     clock->advance(5);
-    EXPECT_EQ(trace, "delayed1@1 delayed2@2 delayed2.5@2.5 delayed3@3");
+    EXPECT_EQ(trace, "delayed1@1 timer2@2 delayed2.5@2.5 timer3@3");
+    EXPECT_FALSE(early->isValid());
     EXPECT_DOUBLE_EQ(clock->monotonicSeconds(), 5);
+}
+
+TEST_F(RunLoopTest, TimersRepeatUntilInvalidatedAndSetFireDatePushesBack) {
+    int fired = 0;
+    auto ticking = loop.scheduleTimer(2, /*repeats=*/true, [&](Timer& t) {
+        note("tick");
+        if (++fired == 3) t.invalidate();
+    });
+    auto cancelled = loop.scheduleTimer(1, /*repeats=*/false, [&](Timer&) { note("cancelled"); });
+    auto pushed = loop.scheduleTimer(5, /*repeats=*/false, [&](Timer&) { note("pushed"); });
+    cancelled->invalidate();
+    clock->advance(3);
+    pushed->setFireDate(clock->monotonicSeconds() + 5);  // its original deadline (5) no longer counts
+    clock->advance(20);
+    EXPECT_EQ(trace, "tick@2 tick@4 tick@6 pushed@8");
+    EXPECT_FALSE(ticking->isValid());
 }
 
 // What the clients wait with; a post from another thread wakes it.

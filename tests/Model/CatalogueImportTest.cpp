@@ -1,5 +1,6 @@
 // Feed pages imported into the store: replacing and appending imports, numbering across pages, the error
-// path, the root-menu cache, the browse query keys and transactions.
+// path, the root-menu cache, the browse query keys, transactions and live queries.
+#include "Model/FetchedResultsController.h"
 #include "Model/MVDataManager.h"
 #include "Model/MVItem.h"
 #include "Model/StoreTest.h"
@@ -179,6 +180,43 @@ TEST_F(CatalogueImportTest, BrowseQueryKeys) {
         });
         EXPECT_EQ(env.network->requests().back().url, "https://api.test/stoffice/client/ios/browse/films?" + c.query);
     }
+}
+
+class CountingDelegate : public FetchedResultsControllerDelegate {
+  public:
+    void controllerDidChangeContent(FetchedResultsController&) override { ++changes; }
+    int changes = 0;
+};
+
+TEST_F(CatalogueImportTest, LiveQueryUpdatesOncePerTurnAndOnlyOnChange) {
+    import(feed("films", {"a", "b"}), 0, true);
+    auto controller = std::make_shared<FetchedResultsController>(
+        [] {
+            StoreContext::ItemQuery query;
+            query.channelGuid = "films";
+            return query;
+        },
+        "alphabeticSectionKey");
+    auto delegate = std::make_shared<CountingDelegate>();
+    controller->setDelegate(delegate);
+    ASSERT_FALSE(controller->performFetch());
+    EXPECT_EQ(controller->fetchedObjects().size(), 2u);
+    ASSERT_EQ(controller->sections().size(), 1u);
+    EXPECT_EQ(controller->sections()[0].name, "T");
+
+    // Two saves before the loop turns: one update.
+    store->saveInBackgroundAndWait([](StoreContext& c) { return c.detachItems("films", {"a"}); });
+    store->saveInBackgroundAndWait([](StoreContext&) -> ErrorPtr { return nullptr; });
+    env.main().runPending();
+    env.main().runPending();
+    EXPECT_EQ(delegate->changes, 1);
+    EXPECT_EQ(controller->fetchedObjects().size(), 1u);
+
+    // A save that changes nothing the query sees: no update.
+    store->saveInBackgroundAndWait([](StoreContext&) -> ErrorPtr { return nullptr; });
+    env.main().runPending();
+    env.main().runPending();
+    EXPECT_EQ(delegate->changes, 1);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Catalogue items: the import rules, the store's attribute access, the decoded sub-records, the predicates
 // and the lookups of screens, the player and the cast sender.
+#include "App/MVAppDelegate.h"
+#include "App/MVDiscriminator.h"
 #include "Model/CatalogueFixtures.h"
 #include "Model/MVItem.h"
 #include "Model/MVSharedBookmarkCache.h"
@@ -37,6 +39,7 @@ TEST_F(MVItemTest, ImportsAFullFeedItem) {
     EXPECT_EQ(item.isNotCarouselItem(), 1);
     EXPECT_EQ(MVSharedBookmarkCache::sharedCache()->bookmarkCache().at("EP-1"), 754);
     EXPECT_EQ(item.credits().at(1).value(), "Erik Lund");
+    EXPECT_EQ(item.keywordsArray(), (std::vector<std::string>{"Series", "Episode"}));
 }
 
 TEST_F(MVItemTest, ItemTypeAndSavedAssetTexts) {
@@ -145,13 +148,70 @@ TEST_F(MVItemTest, DecodedRecordsFollowTheirData) {
     }
 }
 
-TEST_F(MVItemTest, RecentlyWatchedAndWatchlistShelvesAreFoundByTheirOwnMarks) {
-    const std::pair<Json, bool> recently[] = {{"RecentlyWatched", true}, {"recently watched", false}};
-    for (const auto& [keywords, expected] : recently)
-        EXPECT_EQ(imported({{"keywords", keywords}}).isRecentlyWatched(), expected) << keywords;
-    EXPECT_TRUE(imported({{"category", "My Watchlist"}}).isWatchlist());
-    EXPECT_FALSE(imported({{"keywords", "watchlist"}}).isWatchlist());
-    // A negative position starts at the beginning.
+TEST_F(MVItemTest, Predicates) {
+    using Predicate = bool (MVItem::*)() const;
+    struct Case {
+        Json values;
+        Predicate predicate;
+        bool expected;
+    } cases[] = {
+        {{{"keywords", "featured_Shelf"}}, &MVItem::isRecommendedShelf, true},
+        {{{"keywords", "SERIES"}}, &MVItem::isSeriesItem, true},
+        {{{"keywords", "RecentlyWatched"}}, &MVItem::isRecentlyWatched, true},
+        {{{"keywords", "RecentlyWatched"}}, &MVItem::isShelf, true},
+        {{{"keywords", "recently watched"}}, &MVItem::isRecentlyWatched, false},
+        {{{"category", "My Watchlist"}}, &MVItem::isWatchlist, true},
+        {{{"keywords", "watchlist"}}, &MVItem::isWatchlist, false},
+        {{}, &MVItem::isShelf, false},
+        {{{"itemType", 1}}, &MVItem::isFolderType, true},
+        {{{"itemType", 3}}, &MVItem::isFolderType, false},
+        {{}, &MVItem::isFolderType, false},
+        {{{"series", "S"}, {"episodeInSeason", 1}}, &MVItem::isEpisodeItem, true},
+        {{{"series", ""}, {"episodeInSeason", 1}}, &MVItem::isEpisodeItem, false},
+        {{{"series", "S"}, {"episodeInSeason", 0}}, &MVItem::isEpisodeItem, false},
+        {{{"keywords", "Kids"}}, &MVItem::isKidsItem, true},
+        {{{"keywords", "KIDS_display"}}, &MVItem::isKidsItem, true},
+        {{{"category", "kids"}}, &MVItem::isKidsItem, false},
+    };
+    for (const auto& c : cases) {
+        MVItem item;
+        item.setAttributeValues(c.values);
+        EXPECT_EQ((item.*c.predicate)(), c.expected) << c.values;
+    }
+}
+
+TEST_F(MVItemTest, KidsCategoriesBeginWithTheLockableLabel) {
+    auto app = std::make_shared<MVAppDelegate>();
+    MVAppDelegate::setSharedAppDelegate(app);
+    MVItem item;
+    item.setCategory("BARN/Djur");
+    EXPECT_FALSE(item.isKidsItem());  // no lockable menu item yet
+
+    auto lockable = std::make_shared<MVItem>();
+    app->setLockableItem(lockable);
+    const std::pair<std::optional<std::string>, bool> labels[] = {
+        {"BARN", true}, {"BARN/Djur", true}, {"barn", false}, {"Djur", false}, {"", false}, {std::nullopt, false},
+    };
+    for (const auto& [label, expected] : labels) {
+        lockable->setAnalyticsLabel(label);
+        EXPECT_EQ(item.isKidsItem(), expected) << label.value_or("(none)");
+    }
+    MVAppDelegate::setSharedAppDelegate(nullptr);
+}
+
+TEST_F(MVItemTest, EpisodeTitleAndBookmarkPosition) {
+    const std::tuple<Json, Json, Json, std::optional<std::string>> titles[] = {
+        {"Title", "Short", "Ep", "Title"},
+        {"", "Short", "Ep", "Short"},
+        {nullptr, "", "Ep", "Ep"},
+        {nullptr, nullptr, nullptr, std::nullopt},
+    };
+    for (const auto& [title, shortTitle, episode, expected] : titles) {
+        MVItem item;
+        item.setAttributeValues({{"title", title}, {"shortTitle", shortTitle}, {"episode", episode}});
+        EXPECT_EQ(item.episodeTitle(), expected) << title << shortTitle << episode;
+    }
+
     MVItem item;
     item.setBookmark(-5);
     EXPECT_EQ(item.bookmarkPosition(), 0u);
@@ -161,12 +221,14 @@ TEST_F(MVItemTest, WatchedShareComesFromTheBookmarkCache) {
     MVItem item;
     item.setGuid("T1");
     item.setGroupData(groupData(Json::array({{{"medium", "video"}, {"duration", 5400}}})));
-    const std::pair<std::optional<long long>, bool> cases[] = {
-        {std::nullopt, false}, {5279, false}, {5280, true}, {6000, true},
+    const std::tuple<std::optional<long long>, bool, bool> cases[] = {
+        {std::nullopt, true, false}, {0, true, false},    {120, true, false},  {121, false, false},
+        {5279, false, false},        {5280, false, true}, {5400, false, true}, {6000, false, true},
     };
-    for (const auto& [position, almostCompleted] : cases) {
+    for (const auto& [position, justStarted, almostCompleted] : cases) {
         MVSharedBookmarkCache::sharedCache()->resetCache();
         if (position) MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(*position, item);
+        EXPECT_EQ(item.isJustStarted(), justStarted) << position.value_or(-1);
         EXPECT_EQ(item.isAlmostCompleted(), almostCompleted) << position.value_or(-1);
     }
     // Without a stream duration nothing is almost completed.
@@ -237,6 +299,33 @@ TEST_F(MVItemTest, ImagesFallBackPerIdiom) {
         EXPECT_EQ(url ? url->absoluteString() : "(none)", c.expected ? c.expected : "(none)")
             << "type " << c.type << (c.idiom == pad ? " on a tablet" : " on a phone");
     }
+}
+
+TEST_F(MVItemTest, ChromecastDictionaryRoundTrip) {
+    MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
+    MVItem item = seriesEpisode();
+    const Json cast = item.chromecastDictionary();
+    // What the receiver gets beyond copies: numbers as text, the tenant's language, the streams in feed order.
+    EXPECT_EQ(cast["seasonNumber"], "1");
+    EXPECT_EQ(cast["episodeNumber"], "3");
+    EXPECT_EQ(cast["language"], "sv_mvtk");
+    ASSERT_EQ(cast["videos"].size(), 3u);
+    EXPECT_EQ(cast["videos"][2], Json({{"url", "https://cdn.example/ep1/master.m3u8"}, {"profile", "mvtk-hls-fps"}}));
+    EXPECT_EQ(cast["images"].size(), 3u);
+    EXPECT_EQ(cast["subtitles"][1], Json({{"url", "https://cdn.example/ep1/en.vtt"}, {"language", "en"}}));
+
+    MVItem detached;
+    detached.populateWithChromecastDictionary(cast);
+    EXPECT_EQ(detached.chromecastDictionary(), cast);
+    // Kept decoded only: nothing is archived into the stored data.
+    EXPECT_FALSE(detached.groupData());
+    EXPECT_FALSE(detached.subtitleData());
+
+    MVItem sparse;
+    sparse.populateWithChromecastDictionary({{"guid", 5}, {"episodeNumber", "7"}, {"images", "none"}});
+    EXPECT_EQ(sparse.guid(), "");
+    EXPECT_EQ(sparse.episodeInSeason(), 7);
+    EXPECT_TRUE(sparse.group()->thumbnails().empty());
 }
 
 }  // namespace

@@ -48,16 +48,20 @@ TEST_F(MVSharedBookmarkCacheTest, PositionsAreSharedByGuidAndSeededFromTheFeed) 
 }
 
 TEST_F(MVSharedBookmarkCacheTest, ProgressIsThePositionWithinTheStreamForTitlesWithAPrice) {
-    // duration, position -> share drawn (-1: nothing drawn)
-    const std::tuple<int, long long, double> cases[] = {{5400, 1350, 0.25}, {5400, 6000, 1.0}, {5400, 0, -1}, {0, 600, -1}};
-    for (const auto& [duration, position, share] : cases) {
+    // duration, position, hides unstarted titles -> share drawn (-1: nothing drawn), hidden
+    const std::tuple<int, long long, bool, double, bool> cases[] = {
+        {5400, 1350, false, 0.25, false}, {5400, 6000, false, 1.0, false}, {5400, 0, true, -1, true},
+        {5400, 0, false, -1, false},      {0, 600, true, -1, false},
+    };
+    for (const auto& [duration, position, hidesUnstarted, share, hidden] : cases) {
         MVItem item = title("T");
         item.setPricesData(Json::array({{{"type", "rent"}}}).dump());
         item.setGroupData(Json{{"content", Json::array({{{"medium", "video"}, {"duration", duration}}})}}.dump());
         cache->setBookmarkSeconds(position, item);
-        auto progress = TitleProgress::forItem(item);
+        auto progress = TitleProgress::forItem(item, hidesUnstarted);
         ASSERT_TRUE(progress);
         EXPECT_EQ(progress->drawsNothing() ? -1 : progress->fraction(), share) << duration << "/" << position;
+        EXPECT_EQ(progress->isHidden(), hidden) << duration << "/" << position;
     }
     EXPECT_FALSE(TitleProgress::forItem(title("T")));  // no price record, no bar
 }

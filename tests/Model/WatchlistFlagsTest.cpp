@@ -1,5 +1,5 @@
 // The watchlist requests, the stored flags that follow a successful change, the query screens list a
-// channel's items with, and the refresh of the subscriber's shelves.
+// channel's items with, and the refresh rules of the subscriber's shelves.
 #include "App/MVAppDelegate.h"
 #include "Model/MVDataManager.h"
 #include "Model/MVItem.h"
@@ -82,7 +82,7 @@ TEST_F(WatchlistFlagsTest, ScreensListTheFreshItemsOfTheChannelForTheActiveProfi
     }
 }
 
-TEST_F(WatchlistFlagsTest, ShelvesRefreshTheirFirstPage) {
+TEST_F(WatchlistFlagsTest, ShelvesRefreshTheirFirstPageAndThePlayerAppends) {
     auto app = std::make_shared<MVAppDelegate>();
     MVAppDelegate::setSharedAppDelegate(app);
     auto recent = std::make_shared<MVItem>();
@@ -91,7 +91,11 @@ TEST_F(WatchlistFlagsTest, ShelvesRefreshTheirFirstPage) {
     env.network->answerAll(xmlReply(200, feed("RECENT", {"r2"})));
     import(feed("RECENT", {"r1", "r2"}));
 
-    // The first page replaces the channel: the title it no longer lists goes.
+    // Nobody waits for the player's refresh: it has landed once r2 is numbered first. It appends, so the
+    // title the page no longer lists stays.
+    MVDataManager::refreshRecentlyWatchedAfterPlayback();
+    ASSERT_TRUE(env.runUntil([&] { return store->mainContext()->fetchItem("RECENT-r2")->indexInChannel() == 0; }));
+    EXPECT_EQ(listed(MVDataManager::channelItemsQuery("RECENT")), (std::vector<std::string>{"r1", "r2"}));
     env.await<ErrorPtr, std::shared_ptr<MVChannel>, XMLDocumentPtr>(
         [](auto done) { MVDataManager::refreshContinueWatchingShelfWithCompletion(done); });
     EXPECT_EQ(listed(MVDataManager::channelItemsQuery("RECENT")), std::vector<std::string>{"r2"});

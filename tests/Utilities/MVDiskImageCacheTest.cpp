@@ -1,4 +1,4 @@
-// MVDiskImageCache: file naming, background writes, files that are no picture, emptying,
+// MVDiskImageCache: file naming, the cache policy, background writes, files that are no picture, emptying,
 // and the memory limit.
 #include "Utilities/MVDiskImageCache.h"
 #include "support/TestImages.h"
@@ -10,12 +10,15 @@ namespace movra {
 namespace {
 
 using MVDiskImageCacheTest = test::ImageTest;
+using Policy = ImageRequest::CachePolicy;
 
 constexpr const char* kPoster = "https://img.test/poster.jpg";
 // MD5 of kPoster's UTF-8 bytes in lower-case hex.
 const std::vector<std::string> kPosterFile = {"98f4aed3b5c73bd6eaf0099990fdbc36"};
 
-ImageRequest requestFor(const std::string& url) { return ImageRequest{*Url::parse(url)}; }
+ImageRequest requestFor(const std::string& url, Policy policy = Policy::UseProtocolCachePolicy) {
+    return ImageRequest{*Url::parse(url), policy};
+}
 
 std::vector<std::string> filesIn(const std::string& folder) {
     std::vector<std::string> names;
@@ -50,6 +53,14 @@ TEST_F(MVDiskImageCacheTest, PicturesAreWrittenWholeInTheBackgroundToFilesNamedB
     auto read = MVDiskImageCache("catalog_images").cachedImageForRequest(requestFor(kPoster));
     ASSERT_TRUE(read);
     EXPECT_EQ(read->rgba, image->rgba);
+}
+
+TEST_F(MVDiskImageCacheTest, RequestsThatIgnoreLocalDataGetNothing) {
+    cache->cacheImage(test::paintedImage(2, 2), requestFor(kPoster));
+    for (auto [policy, answered] : {std::pair{Policy::UseProtocolCachePolicy, true},
+                                    {Policy::ReloadIgnoringLocalCacheData, false},
+                                    {Policy::ReloadIgnoringLocalAndRemoteCacheData, false}})
+        EXPECT_EQ(cache->cachedImageForRequest(requestFor(kPoster, policy)) != nullptr, answered);
 }
 
 TEST_F(MVDiskImageCacheTest, AFileThatIsNoPictureGivesNothing) {

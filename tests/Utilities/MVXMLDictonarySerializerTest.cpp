@@ -70,6 +70,8 @@ TEST(MVXMLDictonarySerializerTest, NilAndErrorCases) {
     badKeyPath.XMLKeyPathsByPropertyKey.push_back({"broken", "title[["});
     XMLModelClass badPrefix = c.item;
     badPrefix.XPathPrefix = "self::item[/";
+    XMLModelClass noClass = c.item;
+    noClass.classForParsingXML = [](const XMLNode&) -> const XMLModelClass* { return nullptr; };
     XMLModelClass throwing = c.item;
     throwing.propertyTransformers["title"] = [](const std::vector<XMLNode>&) -> std::optional<Json> {
         throw std::runtime_error("boom");
@@ -90,6 +92,7 @@ TEST(MVXMLDictonarySerializerTest, NilAndErrorCases) {
         {"prefix does not match", c.channel, item, false, nullptr, 0},
         {"invalid key path", badKeyPath, item, false, kXMLErrorDomain, 0},
         {"invalid prefix", badPrefix, item, false, kXMLErrorDomain, 0},
+        {"no model class", noClass, item, false, kMVXMLDictionarySerializerErrorDomain, 2},
         {"exception in a transformer", throwing, item, false, kMVXMLDictionarySerializerErrorDomain, 1},
         {"prefix the document does not declare", undeclaredPrefix, item, true, nullptr, 0},
     };

@@ -36,21 +36,29 @@ TEST(ResponseRecordsTest, SettingWithNameFindsTheFirstExactMatch) {
     EXPECT_TRUE(empty->settings().empty());
 }
 
-// The last account read is what analytics report from, until sign-out clears it.
-TEST(ResponseRecordsTest, TheLastAccountReadIsCachedUntilCleared) {
+TEST(ResponseRecordsTest, AccountCacheAndStoredFirstName) {
     test::TestPlatform platform;
     const std::string account =
-        "<result><status>success</status><account><guid>g1</guid><country>Solara</country></account></result>";
+        "<result><status>success</status><account><guid>g1</guid><firstName>Ada</firstName>"
+        "<country>Solara</country></account></result>";
     auto first = MTLXMLAdapter::modelOfClass<MVAccount>(documentNode(account));
     ASSERT_TRUE(first);
     EXPECT_EQ(first->country(), "Solara");
     EXPECT_EQ(first->lastName(), std::nullopt);
     EXPECT_EQ(MVAccount::cachedAccount(), first);
+    EXPECT_EQ(platform.defaults->stringForKey("MVTKCachedUserAccountNameKey"), "Ada");
+
+    // A later account without a first name replaces both.
     auto second =
         MTLXMLAdapter::modelOfClass<MVAccount>(documentNode("<result><account><guid>g2</guid></account></result>"));
+    ASSERT_TRUE(second);
     EXPECT_EQ(MVAccount::cachedAccount(), second);
+    EXPECT_EQ(MVAccount::cachedAccountName(), std::nullopt);
+
+    MTLXMLAdapter::modelOfClass<MVAccount>(documentNode(account));
     MVAccount::clearCache();
     EXPECT_FALSE(MVAccount::cachedAccount());
+    EXPECT_FALSE(platform.defaults->object("MVTKCachedUserAccountNameKey"));
 }
 
 }  // namespace
