@@ -138,11 +138,11 @@ TEST(MVDiscriminator, KidsModeAndProfilesAreCachedOnlyOnceKnown) {
 
     // Only the lockable entry counts, in any letter case; the answer is then kept.
     next = reply(200, "application/rss+xml", rootMenu({"Featured", "Kids, LOCKABLE", "watchlist"}));
-    const auto before = platform.network->requestCount();
+    const auto before = platform.network->requests().size();
     EXPECT_EQ(ask(), std::make_tuple(true, true, ErrorPtr()));
     next = reply(200, "application/rss+xml", rootMenu({"Featured"}));
     EXPECT_EQ(ask(), std::make_tuple(true, true, ErrorPtr()));
-    EXPECT_EQ(platform.network->requestCount(), before + 1);
+    EXPECT_EQ(platform.network->requests().size(), before + 1);
 
     // A new region check starts afresh (the stored menu went with the cache clearing).
     store->deleteRootMenuChannel();

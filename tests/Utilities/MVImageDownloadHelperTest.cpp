@@ -39,7 +39,7 @@ TEST_F(MVImageDownloadHelperTest, OneDownloadAtATimeEachAnnouncedWithItsObject) 
     for (const char* name : {"red.jpg", "cached.jpg", "garbage.jpg", "missing.jpg"})
         helper->requestImage(requestFor(name), &first);
     helper->requestImage(requestFor("missing.jpg"), &second);
-    EXPECT_EQ(env.network->requestCount(), 1u);
+    EXPECT_EQ(env.network->requests().size(), 1u);
     ASSERT_TRUE(env.runUntil([&] { return helper->operationCount() == 0; }));
     // Each request went out after the one before had been announced; the cached picture and the answer that is
     // no picture announce nothing.
@@ -67,7 +67,7 @@ TEST_F(MVImageDownloadHelperTest, CancellingDropsTheQueueAndOnlyTheRunningDownlo
     ASSERT_EQ(posted.size(), 1u);
     EXPECT_EQ(posted[0].sender, &first);
     EXPECT_TRUE(posted[0].object<ErrorPtr>("error"));
-    EXPECT_EQ(env.network->requestCount(), 1u);
+    EXPECT_EQ(env.network->requests().size(), 1u);
 
     // A helper that goes away cancels its download and reports nothing more.
     helper->requestImage(requestFor("slow.jpg"), &second);
