@@ -20,7 +20,7 @@ spdlog::level::level_enum toSpd(LogLevel level) {
     return spdlog::level::info;
 }
 
-std::mutex gMutex;
+std::mutex gLoggerMutex;
 std::shared_ptr<spdlog::sinks::sink> gConsole;
 std::shared_ptr<spdlog::logger> gLogger;
 
@@ -36,13 +36,13 @@ std::shared_ptr<spdlog::logger> makeDefault() {
 }  // namespace
 
 std::shared_ptr<spdlog::logger> Log::logger() {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gLoggerMutex);
     if (!gLogger) gLogger = makeDefault();
     return gLogger;
 }
 
 void Log::setup(const std::string& logFile, LogLevel consoleLevel) {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gLoggerMutex);
     auto logger = makeDefault();
     gConsole->set_level(toSpd(consoleLevel));
     if (!logFile.empty()) {
@@ -61,7 +61,7 @@ void Log::setup(const std::string& logFile, LogLevel consoleLevel) {
 
 void Log::setConsoleLevel(LogLevel level) {
     logger();
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gLoggerMutex);
     gConsole->set_level(toSpd(level));
 }
 
