@@ -19,13 +19,11 @@ namespace {
 using test::ScriptedReply;
 using test::xmlReply;
 
-constexpr const char* kService = SecurityManager::kPasswordServiceName;
 constexpr const char* kCredentialsMessage =
     "Incorrect Email or Password. Please try again. Note that passwords are case sensitive.";
 
-std::string errorDocument(const std::string& code, const std::string& userMessage) {
-    return "<result><status>Failure</status><errorCode>" + code + "</errorCode><userMessage>" + userMessage +
-           "</userMessage><systemMessage>s</systemMessage></result>";
+std::string failure(const std::string& code, const std::string& userMessage) {
+    return test::errorDocument("Failure", code, userMessage);
 }
 
 std::string loginRecord(const std::string& status) {
@@ -70,7 +68,8 @@ TEST_F(AccountOperationsTest, SignInSendsDoubleBase64CredentialsAndStoresTheAnsw
                                                             {SecurityManager::kIdentityGuidName, "IDENTITY-1"},
                                                             {SecurityManager::kAccountGuidName, "ACCOUNT-1"},
                                                             {SecurityManager::kUserNameAccountName, "anna@example.com"}};
-    for (const auto& [account, value] : expected) EXPECT_EQ(env.credentials->password(kService, account), value);
+    for (const auto& [account, value] : expected)
+        EXPECT_EQ(env.credentials->password(SecurityManager::kPasswordServiceName, account), value);
 
     // A refusing keychain: the copies in memory still hold and the keychain's error reaches the caller.
     client->setDeviceToken(std::nullopt);
@@ -93,12 +92,12 @@ TEST_F(AccountOperationsTest, SignInFailureMessages) {
         {"a refused login record", xmlReply(200, loginRecord("Denied")), true, "Failed to authenticate", 0},
         {"no login record", xmlReply(200, "<answer><token>T</token></answer>"), true, "Failed to parse xml response",
          0},
-        {"plain wrong credentials", xmlReply(401, errorDocument("ST3003", "Wrong!")), true, kCredentialsMessage},
-        {"the service's own reason", xmlReply(401, errorDocument("ST3005", "Your subscription is not active.")), true,
+        {"plain wrong credentials", xmlReply(401, failure("ST3003", "Wrong!")), true, kCredentialsMessage},
+        {"the service's own reason", xmlReply(401, failure("ST3005", "Your subscription is not active.")), true,
          "Your subscription is not active."},
-        {"a code without a message", xmlReply(401, errorDocument("ST3005", "")), true, kCredentialsMessage},
+        {"a code without a message", xmlReply(401, failure("ST3005", "")), true, kCredentialsMessage},
         {"no error document", test::reply(401, "text/html", "<html/>"), true, kCredentialsMessage},
-        {"server failure", xmlReply(500, errorDocument("ST5000", "Down")), true,
+        {"server failure", xmlReply(500, failure("ST5000", "Down")), true,
          "A problem has occured and the service may be temporarily unavailable."},
         {"offline", test::failedReply(makeError(kURLErrorDomain, kURLErrorNotConnectedToInternet)), false,
          "Sorry, No network connection is available at the moment."},
@@ -111,7 +110,9 @@ TEST_F(AccountOperationsTest, SignInFailureMessages) {
         EXPECT_EQ(error->domain, kHTTPClientErrorDomain) << c.what;
         EXPECT_EQ(error->code, c.code) << c.what;
         EXPECT_EQ(error->localizedDescription, c.message) << c.what;
-        EXPECT_FALSE(env.credentials->password(kService, SecurityManager::kDeviceTokenAccountName)) << c.what;
+        EXPECT_FALSE(env.credentials->password(SecurityManager::kPasswordServiceName,
+                                               SecurityManager::kDeviceTokenAccountName))
+            << c.what;
     }
     // The sign-in has its own failure handling: a 401 does not ask for authentication.
     EXPECT_EQ(env.network->requests().size(), std::size(cases));
@@ -158,7 +159,7 @@ TEST_F(AccountOperationsTest, SettingsReadRunsOffTheMainQueue) {
 }
 
 TEST_F(AccountOperationsTest, ForgottenPasswordSendsTheUserAndHandsBackTheErrorDocument) {
-    env.network->answerAll(xmlReply(404, errorDocument("ST4040", "No such user.")));
+    env.network->answerAll(xmlReply(404, failure("ST4040", "No such user.")));
     auto [error, document, errorResponse] = env.await<ErrorPtr, XMLDocumentPtr, std::shared_ptr<const MVErrorResponse>>(
         [&](auto done) { client->forgotPasswordForUserName("a+b@example.com", done); });
     ASSERT_TRUE(error);

@@ -20,11 +20,7 @@ using test::xmlReply;
 
 constexpr const char* kService = SecurityManager::kPasswordServiceName;
 
-std::string errorDocument(const std::string& status, const std::string& code, const std::string& user = "User text",
-                          const std::string& system = "System text") {
-    return "<?xml version=\"1.0\"?><result><status>" + status + "</status><errorCode>" + code +
-           "</errorCode><userMessage>" + user + "</userMessage><systemMessage>" + system + "</systemMessage></result>";
-}
+using test::errorDocument;
 
 class MVHTTPClientTest : public ::testing::Test {
 protected:

@@ -7,7 +7,7 @@ namespace {
 
 using test::ScriptedReply;
 
-ImageRequest requestFor(const std::string& name) { return ImageRequest{*Url::parse("https://img.test/" + name)}; }
+ImageRequest imageRequest(const std::string& name) { return ImageRequest{*Url::parse("https://img.test/" + name)}; }
 
 class MVImageDownloadHelperTest : public test::ImageTest {
   protected:
@@ -35,10 +35,10 @@ class MVImageDownloadHelperTest : public test::ImageTest {
 };
 
 TEST_F(MVImageDownloadHelperTest, OneDownloadAtATimeEachAnnouncedWithItsObject) {
-    cache->cacheImage(test::paintedImage(2, 2), requestFor("cached.jpg"));
+    cache->cacheImage(test::paintedImage(2, 2), imageRequest("cached.jpg"));
     for (const char* name : {"red.jpg", "cached.jpg", "garbage.jpg", "missing.jpg"})
-        helper->requestImage(requestFor(name), &first);
-    helper->requestImage(requestFor("missing.jpg"), &second);
+        helper->requestImage(imageRequest(name), &first);
+    helper->requestImage(imageRequest("missing.jpg"), &second);
     EXPECT_EQ(env.network->requests().size(), 1u);
     ASSERT_TRUE(env.runUntil([&] { return helper->operationCount() == 0; }));
     // Each request went out after the one before had been announced; the cached picture and the answer that is
@@ -60,8 +60,8 @@ TEST_F(MVImageDownloadHelperTest, OneDownloadAtATimeEachAnnouncedWithItsObject) 
 }
 
 TEST_F(MVImageDownloadHelperTest, CancellingDropsTheQueueAndOnlyTheRunningDownloadReportsItsFailure) {
-    helper->requestImage(requestFor("slow.jpg"), &first);
-    helper->requestImage(requestFor("red.jpg"), &second);
+    helper->requestImage(imageRequest("slow.jpg"), &first);
+    helper->requestImage(imageRequest("red.jpg"), &second);
     helper->cancelAllOperations();
     settle();
     ASSERT_EQ(posted.size(), 1u);
@@ -70,7 +70,7 @@ TEST_F(MVImageDownloadHelperTest, CancellingDropsTheQueueAndOnlyTheRunningDownlo
     EXPECT_EQ(env.network->requests().size(), 1u);
 
     // A helper that goes away cancels its download and reports nothing more.
-    helper->requestImage(requestFor("slow.jpg"), &second);
+    helper->requestImage(imageRequest("slow.jpg"), &second);
     auto running = env.platform().sharedTransport().tasks();
     helper.reset();
     settle();

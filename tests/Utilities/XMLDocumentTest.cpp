@@ -10,7 +10,7 @@
 namespace movra {
 namespace {
 
-constexpr const char* kFeed = R"(<?xml version="1.0" encoding="UTF-8"?>
+constexpr const char* kDocument = R"(<?xml version="1.0" encoding="UTF-8"?>
 <rss xmlns:stravo="urn:example:other-stravo-uri" xmlns:media="http://search.yahoo.com/mrss/">
   <channel>
     <item><title>One</title><stravo:itemType>media</stravo:itemType>
@@ -20,7 +20,7 @@ constexpr const char* kFeed = R"(<?xml version="1.0" encoding="UTF-8"?>
 </rss>)";
 
 TEST(XMLDocumentTest, XPathUsesTheDocumentsOwnPrefixesFirstDeclarationWins) {
-    auto doc = XMLDocument::parse(kFeed);
+    auto doc = XMLDocument::parse(kDocument);
     ASSERT_TRUE(doc);
     auto types = doc->documentNode().nodesForXPath("/rss/channel/item/stravo:itemType");
     ASSERT_TRUE(types);
@@ -74,7 +74,7 @@ TEST(XMLDocumentTest, PlainPathsSelectWhatTheEvaluatorSelects) {
 }
 
 TEST(XMLDocumentTest, MalformedInputGivesAnError) {
-    const std::string truncated = std::string(kFeed).substr(0, 200);
+    const std::string truncated = std::string(kDocument).substr(0, 200);
     std::string deep;
     for (int i = 0; i < 5000; ++i) deep.insert(0, "<a>").append("</a>");
     const std::string laughs =

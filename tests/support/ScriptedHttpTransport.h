@@ -32,6 +32,12 @@ inline ScriptedReply xmlReply(int status, std::string body) {
 inline ScriptedReply jsonReply(int status, std::string body) {
     return reply(status, "application/json", std::move(body));
 }
+/// The service's result document for a failure (or another `status`).
+inline std::string errorDocument(const std::string& status, const std::string& code,
+                                 const std::string& user = "User text", const std::string& system = "System text") {
+    return "<?xml version=\"1.0\"?><result><status>" + status + "</status><errorCode>" + code +
+           "</errorCode><userMessage>" + user + "</userMessage><systemMessage>" + system + "</systemMessage></result>";
+}
 /// A transport failure instead of an answer.
 inline ScriptedReply failedReply(ErrorPtr error) { return {0, {}, "", std::move(error), false}; }
 /// An answer that never comes: only cancelling completes the request.
