@@ -25,6 +25,7 @@
 #include <thread>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace movra {
 
@@ -202,6 +203,16 @@ std::size_t onBodyData(char* data, std::size_t size, std::size_t count, void* us
     return size * count;
 }
 
+// A transport released on its own thread cannot join that thread, which still tears down the connections.
+// It is joined when the process exits, before libcurl's and OpenSSL's clean-up: this list is made after
+// those were set up, so it is destroyed first. Left running, the thread could use locks OpenSSL frees.
+void joinAtExit(std::jthread thread) {
+    static std::mutex mutex;
+    static std::vector<std::jthread> threads;  // a jthread joins when destroyed
+    std::lock_guard lock(mutex);
+    threads.push_back(std::move(thread));
+}
+
 }  // namespace
 
 class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
@@ -223,7 +234,7 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
     }
 
     void start() {
-        thread_ = std::thread([self = shared_from_this()] { self->run(); });
+        thread_ = std::jthread([self = shared_from_this()] { self->run(); });
     }
 
     void shutdown() {
@@ -233,7 +244,7 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
         }
         curl_multi_wakeup(multi_);
         if (thread_.get_id() == std::this_thread::get_id())
-            thread_.detach();  // the thread holds its own reference and exits after the current completion
+            joinAtExit(std::move(thread_));  // it holds its own reference and ends after the current completion
         else
             thread_.join();
     }
@@ -474,7 +485,7 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
     const std::size_t maxResponseBytes_;
     const std::vector<X509Ptr> authorities_;
     CURLM* multi_ = nullptr;
-    std::thread thread_;
+    std::jthread thread_;
     std::atomic<std::uint64_t> nextId_{1};
     std::atomic<long> connections_{0};
 
