@@ -76,9 +76,10 @@ std::optional<Json> MVXMLDictonarySerializer::dictionaryFromNode(const XMLNode& 
             if (!nodes) return std::nullopt;
             if (nodes->empty()) continue;
             // A class lists each property once, so the value is appended without searching the dictionary.
-            bool transformed = withTransformer(*cls, property, [&](const XMLTransformer& transformer) {
+            // The binding is named again for the lambda: clang before 16 cannot capture a structured binding.
+            bool transformed = withTransformer(*cls, property, [&, &key = property](const XMLTransformer& transformer) {
                 auto value = transformer(*nodes);
-                appendNewMember(dictionary, property, value ? std::move(*value) : Json(nullptr));
+                appendNewMember(dictionary, key, value ? std::move(*value) : Json(nullptr));
             });
             if (!transformed) appendNewMember(dictionary, property, nodes->front().stringValue());
         } catch (const std::exception& e) {
