@@ -75,10 +75,10 @@ XMLTransformer itemsTransformer() {
                 // the caller on this thread: at exit that would free it while libxml2 is being torn down.
                 try {
                     auto value = items(half);
-                    std::vector<XMLNode>().swap(half);
+                    half.clear();
                     firstHalf->set_value(std::move(value));
                 } catch (...) {
-                    std::vector<XMLNode>().swap(half);
+                    half.clear();
                     firstHalf->set_exception(std::current_exception());
                 }
             });
