@@ -6,12 +6,16 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <arpa/inet.h>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
 #include <future>
 #include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace movra {
 namespace {
@@ -217,6 +221,16 @@ TEST_F(CurlHttpTransportTest, CancelOrDestroyCompletesARunningTransferOnceWithCa
 }
 
 TEST_F(CurlHttpTransportTest, TransportFailuresMapToUrlErrors) {
+    // Bound but not listening: connecting is refused at once, whatever else runs on the machine.
+    int closedSocket = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(closedSocket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(getsockname(closedSocket, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string refused = "https://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+
     struct Case {
         std::string name;
         std::string url;
@@ -227,7 +241,7 @@ TEST_F(CurlHttpTransportTest, TransportFailuresMapToUrlErrors) {
     const std::vector<Case> cases = {
         {"untrusted certificate", url("/echo"), false, kURLErrorServerCertificateUntrusted},
         {"short timeout", url("/hold"), true, kURLErrorTimedOut, 0.3},
-        {"refused port", "https://127.0.0.1:1/", true, kURLErrorCannotConnectToHost},  // nothing listens on 1
+        {"refused port", refused, true, kURLErrorCannotConnectToHost},
         {"unsupported scheme", "ftp://127.0.0.1/file", true, kURLErrorUnsupportedURL},
         {"malformed URL", "https://127.0.0.1/with space", true, kURLErrorBadURL},
     };
@@ -239,6 +253,7 @@ TEST_F(CurlHttpTransportTest, TransportFailuresMapToUrlErrors) {
         EXPECT_TRUE(outcome.error->is(kURLErrorDomain, c.code)) << outcome.error->summary();
         EXPECT_EQ(outcome.response, nullptr);
     }
+    close(closedSocket);
 }
 
 TEST_F(CurlHttpTransportTest, AnswersLongerThanTheLimitFailWhetherTheirLengthIsDeclaredOrNot) {
