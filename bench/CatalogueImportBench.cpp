@@ -54,7 +54,7 @@ struct World {
             std::cerr << "store: " << error->summary() << std::endl;
             std::exit(1);
         }
-        Platform::current().setObject(store);
+        MVCoreDataService::setRegistered(store);
     }
     ~World() {
         store->invalidateStack();
@@ -63,7 +63,9 @@ struct World {
         std::filesystem::remove_all(directory, ec);
     }
     void clear() const {
-        store->saveInBackgroundAndWait([](StoreContext& context) { return context.deleteAll(); });
+        bool done = false;
+        store->deleteAllDataWithCompletion([&done](ErrorPtr) { done = true; });
+        Platform::current().mainQueue().runUntil([&done] { return done; }, 600);
     }
 };
 

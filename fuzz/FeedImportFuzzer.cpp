@@ -25,7 +25,7 @@ std::shared_ptr<MVCoreDataService> setUp() {
     MVHTTPClient::initSharedClientWithHost("127.0.0.1:9");
     auto store = std::make_shared<MVCoreDataService>(configuration.dataDirectory);
     if (store->setupStack()) std::abort();
-    Platform::current().setObject(store);
+    MVCoreDataService::setRegistered(store);
     return store;
 }
 
@@ -43,7 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto document = XMLDocument::parse(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!document) return 0;
     // Each input starts from an empty store, so that a finding replays from its input alone.
-    if (store->saveInBackgroundAndWait([](StoreContext& context) { return context.deleteAll(); })) std::abort();
+    bool cleared = false;
+    ErrorPtr failure;
+    store->deleteAllDataWithCompletion([&](ErrorPtr error) {
+        failure = error;
+        cleared = true;
+    });
+    if (!Platform::current().mainQueue().runUntil([&] { return cleared; }, 60) || failure) std::abort();
     import(document, 0, /*replacing=*/true);
     import(document, 30, /*replacing=*/false);
     // What was stored must read back.

@@ -2,7 +2,7 @@
 
 #include "API/MVHTTPClient.h"
 #include "App/MVDiscriminator.h"
-#include "App/SecurityManager.h"
+#include "Utilities/SecurityManager.h"
 #include "Utilities/MVAccount.h"
 #include "movra/ClientSession.h"
 #include "movra/Output.h"

@@ -3,7 +3,7 @@
 #include "API/MVHTTPClient.h"
 #include "App/MVDiscriminator.h"
 #include "App/MVDiscriminatorClient.h"
-#include "App/SecurityManager.h"
+#include "Utilities/SecurityManager.h"
 #include "Model/MVCoreDataService.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
@@ -89,7 +89,7 @@ ErrorPtr ClientSession::openStore() {
     auto& platform = Platform::current();
     auto store = std::make_shared<MVCoreDataService>(platform.configuration().dataDirectory);
     if (auto error = store->setupStack()) return error;
-    platform.setObject(store);
+    MVCoreDataService::setRegistered(store);
     return nullptr;
 }
 

@@ -1,7 +1,7 @@
 #include "movra/LogoutCommand.h"
 
 #include "API/MVHTTPClient.h"
-#include "App/SecurityManager.h"
+#include "Utilities/SecurityManager.h"
 #include "Model/MVSharedBookmarkCache.h"
 #include "Platform/Platform.h"
 #include "movra/ClientSession.h"

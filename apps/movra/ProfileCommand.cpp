@@ -1,6 +1,6 @@
 #include "movra/ProfileCommand.h"
 
-#include "App/MVAppDelegate.h"
+#include "Model/MVRootMenuEntries.h"
 #include "Foundation/Localization.h"
 #include "Model/ProfileManager.h"
 #include "Platform/AlertController.h"
@@ -83,8 +83,7 @@ int ProfileCommand::run(const GlobalOptions& options) const {
     if (wanted == ProfileTypeKids) {
         // The service has a kids profile when its menu has a lockable (kids) section.
         auto [menu, failure] = loadRootMenuEntries(ClientSession::kAnswerTimeoutSeconds);
-        auto app = MVAppDelegate::sharedAppDelegate();
-        if (!menu || !app || !app->lockableItem()) {
+        if (!menu || !MVRootMenuEntries::shared()->lockableItem()) {
             printFailure(options,
                          menu ? "This service has no kids profile"
                               : "The menu could not be loaded" + (failure ? ": " + failure->summary() : ""),

@@ -1,9 +1,9 @@
 #include "movra/RootMenu.h"
 
-#include "App/MVAppDelegate.h"
 #include "Model/MVChannel.h"
 #include "Model/MVDataManager.h"
 #include "Model/MVItem.h"
+#include "Model/MVRootMenuEntries.h"
 #include "Platform/Platform.h"
 #include "movra/Output.h"
 
@@ -24,19 +24,7 @@ RootMenu loadRootMenu(double timeoutSeconds) {
 RootMenu loadRootMenuEntries(double timeoutSeconds) {
     RootMenu loaded = loadRootMenu(timeoutSeconds);
     if (!loaded.menu) return loaded;
-    auto app = MVAppDelegate::sharedAppDelegate();
-    if (!app) {
-        app = std::make_shared<MVAppDelegate>();
-        MVAppDelegate::setSharedAppDelegate(app);
-    }
-    for (const auto& item : loaded.menu->items()) {
-        if (item->itemType() == MVItemTypeSearch && !app->searchItem()) app->setSearchItem(item);
-        if (item->isRecentlyWatched() && !app->recentlyWatched()) app->setRecentlyWatched(item);
-        if (item->isWatchlist() && !app->watchlistItem()) app->setWatchlistItem(item);
-        // The menu takes the first entry whose keywords hold "lockable", case and all.
-        if (!app->lockableItem() && item->keywords().value_or("").find("lockable") != std::string::npos)
-            app->setLockableItem(item);
-    }
+    MVRootMenuEntries::shared()->takeEntriesFromMenu(*loaded.menu);
     return loaded;
 }
 
@@ -44,8 +32,8 @@ std::shared_ptr<MVChannel> refreshSubscriberShelf(ClientSession& session, Subscr
     const bool watchlist = shelf == SubscriberShelf::Watchlist;
     const std::string name = watchlist ? "watchlist" : "recently watched titles";
     auto [menu, menuFailure] = loadRootMenuEntries(ClientSession::kAnswerTimeoutSeconds);
-    auto app = MVAppDelegate::sharedAppDelegate();
-    if (!menu || !app || !(watchlist ? app->watchlistItem() : app->recentlyWatched())) {
+    const auto& entries = *MVRootMenuEntries::shared();
+    if (!menu || !(watchlist ? entries.watchlistItem() : entries.recentlyWatched())) {
         printFailure(session.options(), menu ? "The menu has no " + name : "The menu could not be loaded", menuFailure);
         return nullptr;
     }

@@ -23,7 +23,7 @@ struct RootMenu {
 /// most `timeoutSeconds`.
 RootMenu loadRootMenu(double timeoutSeconds);
 /// loadRootMenu(), then the menu's special entries (the watchlist, the recently watched titles, the
-/// lockable kids section, search) held on an application delegate, as the main menu registers them.
+/// lockable kids section, search) taken into MVRootMenuEntries, as the main menu registers them.
 RootMenu loadRootMenuEntries(double timeoutSeconds);
 
 /// The subscriber's own shelves.

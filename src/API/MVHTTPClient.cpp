@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
+#include "API/MVCatalogueImporting.h"
 #include "API/MVHTTPClientGlobalErrorHandler.h"
-#include "App/MVTavikLocale.h"
-#include "App/SecurityManager.h"
+#include "Utilities/MVTavikLocale.h"
+#include "Utilities/SecurityManager.h"
 #include "Foundation/Crypto.h"
 #include "Foundation/Localization.h"
 #include "Foundation/Log.h"
@@ -14,9 +15,6 @@
 #include "Utilities/AFKissXMLResponseSerializer.h"
 #include "Utilities/MTLXMLAdapter.h"
 #include "Utilities/MVAccount.h"
-#include "Model/MVChannel.h"
-#include "Model/MVCoreDataService.h"
-#include "Model/MVItem.h"
 #include "Utilities/MVErrorResponse.h"
 #include "Utilities/MVLoginResponse.h"
 #include "Utilities/MVSettingsResponse.h"
@@ -342,23 +340,12 @@ void MVHTTPClient::handleXMLResponse(const XMLDocumentPtr& responseObject, std::
             });
         };
         if (!responseObject) return deliver(nullptr, nullptr, nullptr);
-        ErrorPtr readError;
-        auto dictionary = MVChannel::dictionaryFromDocument(responseObject, &readError);
-        const auto guid = dictionary ? stringValue(*dictionary, "guid").value_or("") : std::string();
-        if (!guid.empty()) {
-            auto store = MVCoreDataService::registered();
-            if (!store) return deliver(makeError("MVCoreDataService", 1, "The catalogue store is not set up"), nullptr, responseObject);
-            store->saveInBackground(
-                [dictionary = std::move(*dictionary), startingOffset, clearExistingData](StoreContext& context) mutable {
-                    return importChannel(context, std::move(dictionary), startingOffset.value_or(0), clearExistingData);
-                },
-                [store, guid, completion](ErrorPtr error) {
-                    auto* context = store->mainContext();
-                    auto channel = context ? context->fetchChannel(guid) : nullptr;
-                    if (completion) completion(error, channel, nullptr);
-                });
+        auto importer = MVCatalogueImporting::registered();
+        if (importer && importer->importPage(responseObject, startingOffset.value_or(0), clearExistingData,
+                                             [completion](ErrorPtr error, std::shared_ptr<MVChannel> channel) {
+                                                 if (completion) completion(error, channel, nullptr);
+                                             }))
             return;
-        }
         // A document without a channel guid is read as an error document.
         ErrorPtr error;
         if (auto errorResponse = errorResponseOf(responseObject)) {
@@ -374,38 +361,6 @@ void MVHTTPClient::handleXMLResponse(const XMLDocumentPtr& responseObject, std::
         }
         deliver(error, nullptr, responseObject);
     });
-}
-
-ErrorPtr MVHTTPClient::importChannel(StoreContext& context, Json dictionary, unsigned long offset, bool replacing) {
-    const auto guid = stringValue(dictionary, "guid").value_or("");
-    // The items are taken out of the dictionary: each is imported (and freed) in turn.
-    Json items = Json::array();
-    if (auto found = dictionary.find("items"); found != dictionary.end() && found->is_array()) {
-        items = std::move(*found);
-        dictionary.erase(found);
-    }
-    if (replacing) {
-        // Items the new first page no longer lists leave the channel but stay stored.
-        std::vector<std::string> keep;
-        for (const auto& item : items)
-            if (auto itemGuid = stringValue(item, "guid"); itemGuid && !itemGuid->empty()) keep.push_back(*itemGuid);
-        if (auto error = context.detachItems(guid, keep)) return error;
-    }
-    auto channel = context.fetchChannel(guid, std::nullopt, std::nullopt, nullptr, /*withItems=*/false);
-    if (!channel) channel = std::make_shared<MVChannel>();
-    channel->updateFromJSON(dictionary);
-    if (auto error = context.saveChannel(*channel)) return error;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        Json item = std::move(items[i]);
-        const auto itemID = stringValue(item, "itemID");
-        if (!itemID) continue;  // without a guid there is no key to keep it by
-        appendNewMember(item, "indexInChannel", static_cast<long long>(offset + i));  // the mapping never sets it
-        auto record = context.fetchItem(*itemID);
-        if (!record) record = std::make_shared<MVItem>();
-        record->updateFromJSON(item);
-        if (auto error = context.saveItem(*record, channel->channelID())) return error;
-    }
-    return nullptr;
 }
 
 HttpTaskPtr MVHTTPClient::browseToPath(const std::optional<std::string>& path, std::optional<unsigned long> offset,
@@ -492,36 +447,34 @@ HttpTaskPtr MVHTTPClient::changeWatchlist(const std::string& method, const std::
                                    onFailure(completion));
 }
 
-void MVHTTPClient::updateCacheForAddedWatchlistItemGuids(const std::vector<std::string>& guids) {
-    updateWatchlistFlags(guids, /*inWatchlist=*/true);
+void MVHTTPClient::updateCacheForAddedWatchlistItemGuids(const std::vector<std::string>& guids,
+                                                         std::function<void()> completion) {
+    updateWatchlistFlags(guids, /*inWatchlist=*/true, std::move(completion));
 }
 
-void MVHTTPClient::updateCacheForRemovedWatchlistItemGuids(const std::vector<std::string>& guids) {
-    updateWatchlistFlags(guids, /*inWatchlist=*/false);
+void MVHTTPClient::updateCacheForRemovedWatchlistItemGuids(const std::vector<std::string>& guids,
+                                                           std::function<void()> completion) {
+    updateWatchlistFlags(guids, /*inWatchlist=*/false, std::move(completion));
 }
 
-void MVHTTPClient::updateWatchlistFlags(const std::vector<std::string>& guids, bool inWatchlist) {
-    if (guids.empty()) return;
-    if (auto store = MVCoreDataService::registered()) {
-        auto error = store->saveInBackgroundAndWait([&guids, inWatchlist](StoreContext& context) -> ErrorPtr {
-            StoreContext::ItemQuery query;
-            query.filter = StorePredicate::inList("guid", guids);
-            // A removal touches only the records that are flagged.
-            query.watchlistOnly = !inWatchlist;
-            query.sortKeys.clear();
-            ErrorPtr fetchError;
-            for (const auto& item : context.fetchItems(query, &fetchError)) {
-                item->setIsInWatchlist(inWatchlist);
-                if (auto saveError = context.saveItem(*item, item->channelID())) return saveError;
-            }
-            return fetchError;
-        });
-        if (error) Log::error("Updating the watchlist flags failed: {}", error->summary());
+void MVHTTPClient::updateWatchlistFlags(const std::vector<std::string>& guids, bool inWatchlist,
+                                        std::function<void()> completion) {
+    if (guids.empty()) {
+        if (completion) completion();
+        return;
     }
-    Notification changed;
-    changed.name = MVNotificationWatchlistChanged;
-    changed.objects["object"] = guids.front();
-    Platform::current().notificationCenter().post(changed);
+    auto announce = [first = guids.front(), completion](ErrorPtr error) {
+        if (error) Log::error("Updating the watchlist flags failed: {}", error->summary());
+        Notification changed;
+        changed.name = MVNotificationWatchlistChanged;
+        changed.objects["object"] = first;
+        Platform::current().notificationCenter().post(changed);
+        if (completion) completion();
+    };
+    if (auto importer = MVCatalogueImporting::registered())
+        importer->setWatchlistFlags(guids, inWatchlist, std::move(announce));
+    else
+        announce(nullptr);
 }
 
 // ---- account and device ----

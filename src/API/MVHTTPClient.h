@@ -25,7 +25,6 @@ namespace movra {
 class MVHTTPClientGlobalErrorHandler;
 class MVAccount;
 class MVChannel;
-class StoreContext;
 class MVErrorResponse;
 class MVSettingsResponse;
 
@@ -129,12 +128,15 @@ public:
     HttpTaskPtr addToWatchlistWithGUID(const std::optional<std::string>& guid, Completion completion);
     /// DELETE "savedAsset" with "guid" in the query; without a guid as above.
     HttpTaskPtr removeFromWatchlistWithGUID(const std::optional<std::string>& guid, Completion completion);
-    /// After a successful add: flags every stored record of the titles as on the watchlist, waiting for the
-    /// store's save, then posts MVNotificationWatchlistChanged. Nothing happens for an empty list.
-    static void updateCacheForAddedWatchlistItemGuids(const std::vector<std::string>& guids);
+    /// After a successful add (main queue): flags every stored record of the titles as on the watchlist; once
+    /// the store has saved, posts MVNotificationWatchlistChanged and calls `completion` on the main queue. For an
+    /// empty list only `completion` is called.
+    static void updateCacheForAddedWatchlistItemGuids(const std::vector<std::string>& guids,
+                                                      std::function<void()> completion = nullptr);
     /// After a successful removal: clears the flag of the flagged records of the titles, then posts the
     /// same notification (also when no record was flagged).
-    static void updateCacheForRemovedWatchlistItemGuids(const std::vector<std::string>& guids);
+    static void updateCacheForRemovedWatchlistItemGuids(const std::vector<std::string>& guids,
+                                                        std::function<void()> completion = nullptr);
 
     // Account and device.
     /// Signs in and registers the device; on success the token, guids and user name are stored. Failures
@@ -196,9 +198,8 @@ public:
 private:
     HttpTaskPtr changeWatchlist(const std::string& method, const std::string& path,
                                 const std::optional<std::string>& guid, Completion completion);
-    static void updateWatchlistFlags(const std::vector<std::string>& guids, bool inWatchlist);
-    /// The import of one channel dictionary, inside the store's transaction.
-    static ErrorPtr importChannel(StoreContext& context, Json dictionary, unsigned long offset, bool replacing);
+    static void updateWatchlistFlags(const std::vector<std::string>& guids, bool inWatchlist,
+                                     std::function<void()> completion);
     /// Stores the credentials of a successful sign-in; the last keychain error, if any.
     ErrorPtr storeSignIn(const std::string& token, const std::string& identityGuid, const std::string& accountGuid,
                          const std::string& userName);

@@ -4,13 +4,14 @@
 #include "App/MVAnalytics.h"
 #include "App/MVDiscriminator.h"
 #include "App/MVDiscriminatorClient.h"
-#include "App/MVTavikLocale.h"
-#include "App/SecurityManager.h"
+#include "Utilities/MVTavikLocale.h"
+#include "Utilities/SecurityManager.h"
 #include "Cast/MVCastManager.h"
 #include "Foundation/Localization.h"
 #include "Foundation/Log.h"
 #include "Foundation/Strings.h"
 #include "Model/MVCoreDataService.h"
+#include "Model/MVRootMenuEntries.h"
 #include "Model/MVSharedBookmarkCache.h"
 #include "Model/MVSharedSearchCache.h"
 #include "Model/ProfileManager.h"
@@ -63,6 +64,21 @@ void MVAppDelegate::setSharedAppDelegate(std::shared_ptr<MVAppDelegate> delegate
     Platform::current().setObject(holder);
 }
 
+std::shared_ptr<MVItem> MVAppDelegate::searchItem() const { return MVRootMenuEntries::shared()->searchItem(); }
+void MVAppDelegate::setSearchItem(std::shared_ptr<MVItem> item) { MVRootMenuEntries::shared()->setSearchItem(std::move(item)); }
+std::shared_ptr<MVItem> MVAppDelegate::recentlyWatched() const { return MVRootMenuEntries::shared()->recentlyWatched(); }
+void MVAppDelegate::setRecentlyWatched(std::shared_ptr<MVItem> item) {
+    MVRootMenuEntries::shared()->setRecentlyWatched(std::move(item));
+}
+std::shared_ptr<MVItem> MVAppDelegate::watchlistItem() const { return MVRootMenuEntries::shared()->watchlistItem(); }
+void MVAppDelegate::setWatchlistItem(std::shared_ptr<MVItem> item) {
+    MVRootMenuEntries::shared()->setWatchlistItem(std::move(item));
+}
+std::shared_ptr<MVItem> MVAppDelegate::lockableItem() const { return MVRootMenuEntries::shared()->lockableItem(); }
+void MVAppDelegate::setLockableItem(std::shared_ptr<MVItem> item) {
+    MVRootMenuEntries::shared()->setLockableItem(std::move(item));
+}
+
 std::string MVAppDelegate::preferredLanguageString() { return MVTavikLocale::mvtk_preferredLanguageString(); }
 
 // ---- launch ----
@@ -112,9 +128,13 @@ void MVAppDelegate::setupCacheAndForceClear(bool force) {
     auto& defaults = platform.defaults();
     const auto language = MVTavikLocale::system_preferredLanguageString();
     if (force || defaults.stringForKey(kLastUserLanguageKey) != language) {
-        // Before the first set-up no service is registered yet: clear the store file all the same.
+        // Before the first set-up no service is registered yet: it is made here and cleared all the same. The
+        // deletions are queued on the store's writer, so every later save of this store lands after them.
         auto store = MVCoreDataService::registered();
-        if (!store) store = std::make_shared<MVCoreDataService>(platform.configuration().dataDirectory);
+        if (!store) {
+            store = std::make_shared<MVCoreDataService>(platform.configuration().dataDirectory);
+            MVCoreDataService::setRegistered(store);
+        }
         store->deleteAllDataWithCompletion(nullptr);
         store->deleteRootMenuChannel();
     }
@@ -128,11 +148,13 @@ void MVAppDelegate::setupCacheAndForceClear(bool force) {
 }
 
 void MVAppDelegate::setupCoreDataStack() {
-    auto& platform = Platform::current();
-    auto store = std::make_shared<MVCoreDataService>(platform.configuration().dataDirectory);
-    if (auto previous = MVCoreDataService::registered()) previous->invalidateStack();
+    auto store = MVCoreDataService::registered();
+    if (!store) {
+        store = std::make_shared<MVCoreDataService>(Platform::current().configuration().dataDirectory);
+        MVCoreDataService::setRegistered(store);
+    }
+    // Screens find the store closed and show no catalogue; the error is in the log.
     store->setupStack();
-    platform.setObject(store);
 }
 
 void MVAppDelegate::restartCoreDataStack() {
@@ -142,6 +164,8 @@ void MVAppDelegate::restartCoreDataStack() {
     }
     setupCoreDataStack();
 }
+
+void MVAppDelegate::loginAnswered(MVLoginViewController&) { restartCoreDataStack(); }
 
 void MVAppDelegate::setupFullScreenLoadingView() {
     window_ = Platform::current().uiHost().makeWindow("main");

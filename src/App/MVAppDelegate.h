@@ -77,6 +77,7 @@ public:
     void handleInitialRoute();
     void setInitialWindow();
     void loginComplete(MVLoginViewController& controller) override;
+    void loginAnswered(MVLoginViewController& controller) override;
 
     // Sign-out and authentication.
     void handleLogoutWithError(const Notification& notification);
@@ -110,16 +111,16 @@ public:
     const std::optional<std::string>& castIdentifier() const { return castIdentifier_; }
     void setCastIdentifier(std::optional<std::string> id) { castIdentifier_ = std::move(id); }
     bool loggingOut() const { return loggingOut_; }
-    // The root menu's special entries, set by the menu when it loads.
-    std::shared_ptr<MVItem> searchItem() const { return searchItem_; }
-    void setSearchItem(std::shared_ptr<MVItem> item) { searchItem_ = std::move(item); }
-    std::shared_ptr<MVItem> recentlyWatched() const { return recentlyWatched_; }
-    void setRecentlyWatched(std::shared_ptr<MVItem> item) { recentlyWatched_ = std::move(item); }
-    std::shared_ptr<MVItem> watchlistItem() const { return watchlistItem_; }
-    void setWatchlistItem(std::shared_ptr<MVItem> item) { watchlistItem_ = std::move(item); }
+    // The root menu's special entries, set by the menu when it loads; kept in MVRootMenuEntries.
+    std::shared_ptr<MVItem> searchItem() const;
+    void setSearchItem(std::shared_ptr<MVItem> item);
+    std::shared_ptr<MVItem> recentlyWatched() const;
+    void setRecentlyWatched(std::shared_ptr<MVItem> item);
+    std::shared_ptr<MVItem> watchlistItem() const;
+    void setWatchlistItem(std::shared_ptr<MVItem> item);
     /// The entry whose keywords contain "lockable": its analytics label prefixes the kids categories.
-    std::shared_ptr<MVItem> lockableItem() const { return lockableItem_; }
-    void setLockableItem(std::shared_ptr<MVItem> item) { lockableItem_ = std::move(item); }
+    std::shared_ptr<MVItem> lockableItem() const;
+    void setLockableItem(std::shared_ptr<MVItem> item);
 
 private:
     WindowPtr makeLoginWindow(std::optional<std::string> challenge = std::nullopt,
@@ -137,7 +138,6 @@ private:
     std::shared_ptr<MVCastManager> castManager_;
     std::optional<std::string> castIdentifier_;
     bool loggingOut_ = false;
-    std::shared_ptr<MVItem> searchItem_, recentlyWatched_, watchlistItem_, lockableItem_;
     std::vector<std::shared_ptr<MVDiscriminatorClient>> discriminatorClients_;
     std::vector<ScopedObserver> observers_;
 };

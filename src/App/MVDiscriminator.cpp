@@ -8,6 +8,8 @@
 #include "Model/MVDataManager.h"
 #include "Model/ProfileManager.h"
 #include "Platform/Platform.h"
+#include "Utilities/CurrentRegionTenant.h"
+#include "Utilities/MVTavikLocale.h"
 #include "Utilities/MVAccount.h"
 
 namespace movra {
@@ -32,6 +34,7 @@ std::shared_ptr<MVDiscriminator> MVDiscriminator::sharedDiscriminator() {
 std::shared_ptr<MVDiscriminator> MVDiscriminator::initSharedDiscriminatorWithJSON(const Json& json) {
     auto discriminator = std::make_shared<MVDiscriminator>(json);
     Platform::current().setObject(discriminator);
+    CurrentRegionTenant::setTenant(discriminator->currentTenant());
     return discriminator;
 }
 
@@ -97,11 +100,7 @@ std::string MVDiscriminator::languageCodeForCurrentTenant(const std::string& cod
 }
 
 std::string MVDiscriminator::languageCodeForRegionTenant(const std::string& code, MVRegionTenant tenant) {
-    switch (tenant) {
-        case MVRegionTenantSolara: return code + "_movrasolara";
-        case MVRegionTenantTavik: return code + "_mvtk";
-        default: return code;
-    }
+    return MVTavikLocale::languageCodeForRegionTenant(code, tenant);
 }
 
 bool MVDiscriminator::changeCurrentTenantIfNeededToNewTenant(MVRegionTenant tenant) {

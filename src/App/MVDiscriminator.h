@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "App/MVRegionTenant.h"
+#include "Utilities/MVRegionTenant.h"
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
 

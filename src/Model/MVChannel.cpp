@@ -1,7 +1,7 @@
 // MVChannel: feed document mapping, calculated values and attributes of catalogue channels.
 #include "Model/MVChannel.h"
 
-#include "App/MVTavikLocale.h"
+#include "Utilities/MVTavikLocale.h"
 #include "Foundation/Log.h"
 #include "Foundation/ThreadPoolQueue.h"
 #include "Model/AttributeTable.h"

@@ -1,12 +1,17 @@
 #include "Model/MVCoreDataService.h"
 
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
-#include <future>
 #include <mutex>
 
-#include "App/MVTavikLocale.h"
+#include "Utilities/MVTavikLocale.h"
 #include "Foundation/Log.h"
 #include "Foundation/ThreadPoolQueue.h"
+#include "Model/MVCatalogueImport.h"
 #include "Model/MVChannel.h"
 #include "Model/SQLiteDatabase.h"
 #include "Platform/Platform.h"
@@ -18,6 +23,12 @@ namespace {
 constexpr const char* kRootMenuGuid = "ROOT";
 
 ErrorPtr storeError(const std::string& message) { return makeError("MVCoreDataService", 1, message); }
+
+/// Whether opening failed on the file's content (not a database, or damaged) rather than on access to it.
+bool isUnreadableStoreError(const Error& error) {
+    const auto primary = error.code & 0xff;
+    return error.domain == "SQLite" && (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB);
+}
 
 }  // namespace
 
@@ -38,21 +49,48 @@ std::shared_ptr<MVCoreDataService> MVCoreDataService::registered() {
     return Platform::current().object<MVCoreDataService>();
 }
 
+void MVCoreDataService::setRegistered(std::shared_ptr<MVCoreDataService> store) {
+    auto& platform = Platform::current();
+    MVCatalogueImporting::setRegistered(store ? std::make_shared<MVCatalogueImport>() : nullptr);
+    platform.setObject(std::move(store));
+}
+
 ErrorPtr MVCoreDataService::setupStack() {
     if (isStackOpen()) return nullptr;
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(storePath_).parent_path(), ec);
+    auto error = openStack();
+    if (error && isUnreadableStoreError(*error)) {
+        // The store is a cache of the catalogue: one that cannot be read is kept for inspection and replaced.
+        const auto aside = storePath_ + ".unreadable-" + std::to_string(static_cast<long long>(
+                                                             Platform::current().clock().secondsSince1970()));
+        Log::warning("The catalogue store {} cannot be read ({}); it is moved to {} and a new one is made",
+                     storePath_, error->summary(), aside);
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            std::filesystem::rename(storePath_ + suffix, aside + suffix, ec);
+            if (ec && ec != std::errc::no_such_file_or_directory)
+                return storeError("Cannot move the unreadable store " + storePath_ + suffix + " aside: " + ec.message());
+        }
+        error = openStack();
+    }
+    if (error) Log::error("Cannot open the catalogue store {}: {}", storePath_, error->summary());
+    return error;
+}
+
+ErrorPtr MVCoreDataService::openStack() {
+    // SQLite gives the journal files the mode of the store file, so the store is made private before it opens.
+    if (int fd = ::open(storePath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    }
     ErrorPtr error;
     auto writer = SQLiteDatabase::open(storePath_, SQLiteDatabase::Mode::ReadWrite, &error);
     if (writer) error = writer->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
-    if (writer) writer->deferCheckpoints();
+    if (writer && !error) writer->deferCheckpoints();
     if (!error) error = StoreContext::prepareSchema(*writer);
     std::unique_ptr<SQLiteDatabase> reader;
     if (!error) reader = SQLiteDatabase::open(storePath_, SQLiteDatabase::Mode::ReadOnly, &error);
-    if (error) {
-        Log::error("Cannot open the catalogue store {}: {}", storePath_, error->summary());
-        return error;
-    }
+    if (error) return error;
     {
         std::lock_guard lock(writer_->mutex);
         writer_->database = std::move(writer);
@@ -111,30 +149,14 @@ void MVCoreDataService::saveInBackground(SaveBlock block, std::function<void(Err
     });
 }
 
-ErrorPtr MVCoreDataService::saveInBackgroundAndWait(SaveBlock block) {
-    auto done = std::make_shared<std::promise<ErrorPtr>>();
-    auto result = done->get_future();
-    queue_->async([writer = writer_, block = std::move(block), done] {
-        std::lock_guard lock(writer->mutex);
-        if (!writer->database) return done->set_value(storeError("The catalogue store is closed"));
-        StoreContext context(*writer->database);
-        done->set_value(writer->database->transaction([&] { return block(context); }));
-        writer->database->checkpointIfDue();
-    });
-    ErrorPtr error = result.get();
-    if (!error) {
-        Platform::current().mainQueue().post([] {
-            Platform::current().notificationCenter().post(StoreDidSaveNotification);
-        });
-    }
-    return error;
-}
-
 void MVCoreDataService::deleteAllDataWithCompletion(std::function<void(ErrorPtr)> completion) {
-    ErrorPtr error = setupStack();
-    if (!error) error = saveInBackgroundAndWait([](StoreContext& context) { return context.deleteAll(); });
-    if (error) Log::error("Deleting the catalogue failed: {}", error->summary());
-    if (completion) completion(error);
+    // Without an open store the save fails with the store's error, which the completion gets.
+    setupStack();
+    saveInBackground([](StoreContext& context) { return context.deleteAll(); },
+                     [completion](ErrorPtr error) {
+                         if (error) Log::error("Deleting the catalogue failed: {}", error->summary());
+                         if (completion) completion(error);
+                     });
 }
 
 std::shared_ptr<MVChannel> MVCoreDataService::fetchRootMenuChannel() {
@@ -143,14 +165,15 @@ std::shared_ptr<MVChannel> MVCoreDataService::fetchRootMenuChannel() {
                                       Platform::current().clock().secondsSince1970());
 }
 
-void MVCoreDataService::deleteRootMenuChannel() {
-    if (setupStack()) return;
+void MVCoreDataService::deleteRootMenuChannel(std::function<void(ErrorPtr)> completion) {
+    setupStack();
     const auto language = MVTavikLocale::mvtk_preferredLanguageString();
     const double now = Platform::current().clock().secondsSince1970();
-    if (auto error = saveInBackgroundAndWait([language, now](StoreContext& context) {
-            return context.deleteChannels(kRootMenuGuid, language, now);
-        }))
-        Log::error("Deleting the root menu failed: {}", error->summary());
+    saveInBackground([language, now](StoreContext& context) { return context.deleteChannels(kRootMenuGuid, language, now); },
+                     [completion](ErrorPtr error) {
+                         if (error) Log::error("Deleting the root menu failed: {}", error->summary());
+                         if (completion) completion(error);
+                     });
 }
 
 }  // namespace movra

@@ -35,9 +35,12 @@ public:
 
     /// The registered service, or nullptr.
     static std::shared_ptr<MVCoreDataService> registered();
+    /// Registers `store` (nullptr: none) and, with it, the import of what the API client receives.
+    static void setRegistered(std::shared_ptr<MVCoreDataService> store);
 
     const std::string& storePath() const { return storePath_; }
-    /// Opens (creating or upgrading when needed) the store file.
+    /// Opens (creating or upgrading when needed) the store file, private to the user. A file that is not a
+    /// readable store is moved aside (kept for inspection, with a warning) and a new store made in its place.
     ErrorPtr setupStack();
     bool isStackOpen() const;
     /// Lets the saves already queued finish, then closes the store.
@@ -50,18 +53,19 @@ public:
     /// Runs `block` on the writer queue in one transaction (rolled back when it returns an error) and then
     /// `completion` with the error on the main queue.
     void saveInBackground(SaveBlock block, std::function<void(ErrorPtr)> completion);
-    /// The same, waiting on the calling thread (never the writer queue) for the commit.
-    ErrorPtr saveInBackgroundAndWait(SaveBlock block);
 
-    /// Deletes every stored channel and item, opening the store first when needed.
+    /// Deletes every stored channel and item, opening the store first when needed; `completion` runs on the
+    /// main queue once the deletion committed.
     void deleteAllDataWithCompletion(std::function<void(ErrorPtr)> completion);
     /// The fresh root menu of the current language, or nullptr.
     std::shared_ptr<MVChannel> fetchRootMenuChannel();
-    /// Deletes the fresh root menu of the current language, waiting for the save.
-    void deleteRootMenuChannel();
+    /// Deletes the fresh root menu of the current language, after the saves already queued.
+    void deleteRootMenuChannel(std::function<void(ErrorPtr)> completion = nullptr);
 
 private:
     struct Writer;
+
+    ErrorPtr openStack();
 
     std::string storePath_;
     std::unique_ptr<DispatchQueue> queue_;

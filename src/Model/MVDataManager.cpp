@@ -1,11 +1,11 @@
 #include "Model/MVDataManager.h"
 
-#include "App/MVAppDelegate.h"
-#include "App/MVTavikLocale.h"
+#include "Utilities/MVTavikLocale.h"
 #include "Foundation/Localization.h"
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
 #include "Model/MVItem.h"
+#include "Model/MVRootMenuEntries.h"
 #include "Platform/Platform.h"
 
 namespace movra {
@@ -21,9 +21,8 @@ HttpTaskPtr refreshShelf(const std::shared_ptr<MVItem>& entry, bool clearExistin
                                 /*ascending=*/true, /*ignoreCache=*/true, clearExistingItems, std::move(completion));
 }
 
-std::shared_ptr<MVItem> menuEntry(std::shared_ptr<MVItem> (MVAppDelegate::*entry)() const) {
-    auto app = MVAppDelegate::sharedAppDelegate();
-    return app ? ((*app).*entry)() : nullptr;
+std::shared_ptr<MVItem> menuEntry(std::shared_ptr<MVItem> (MVRootMenuEntries::*entry)() const) {
+    return ((*MVRootMenuEntries::shared()).*entry)();
 }
 
 }  // namespace
@@ -63,15 +62,15 @@ StoreContext::ItemQuery MVDataManager::channelItemsQuery(const std::string& guid
 }
 
 HttpTaskPtr MVDataManager::refreshWatchlistShelfWithCompletion(MVHTTPClient::BrowseCompletion completion) {
-    return refreshShelf(menuEntry(&MVAppDelegate::watchlistItem), /*clearExistingItems=*/true, std::move(completion));
+    return refreshShelf(menuEntry(&MVRootMenuEntries::watchlistItem), /*clearExistingItems=*/true, std::move(completion));
 }
 
 HttpTaskPtr MVDataManager::refreshContinueWatchingShelfWithCompletion(MVHTTPClient::BrowseCompletion completion) {
-    return refreshShelf(menuEntry(&MVAppDelegate::recentlyWatched), /*clearExistingItems=*/true, std::move(completion));
+    return refreshShelf(menuEntry(&MVRootMenuEntries::recentlyWatched), /*clearExistingItems=*/true, std::move(completion));
 }
 
 void MVDataManager::refreshRecentlyWatchedAfterPlayback() {
-    refreshShelf(menuEntry(&MVAppDelegate::recentlyWatched), /*clearExistingItems=*/false, nullptr);
+    refreshShelf(menuEntry(&MVRootMenuEntries::recentlyWatched), /*clearExistingItems=*/false, nullptr);
 }
 
 }  // namespace movra

@@ -1,8 +1,9 @@
 // MVItem: feed mapping, import rules, sub-records, predicates and lookups of catalogue items.
 #include "Model/MVItem.h"
 
-#include "App/MVAppDelegate.h"
-#include "App/MVTavikLocale.h"
+#include "Model/MVRootMenuEntries.h"
+
+#include "Utilities/MVTavikLocale.h"
 #include "Foundation/Strings.h"
 #include "Model/AttributeTable.h"
 #include "Model/AttributeValues.h"
@@ -62,10 +63,7 @@ std::string sectionKeyForName(std::string_view name) {
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) { return toLower(a) == toLower(b); }
 
-std::shared_ptr<MVItem> lockableItem() {
-    auto delegate = MVAppDelegate::sharedAppDelegate();
-    return delegate ? delegate->lockableItem() : nullptr;
-}
+std::shared_ptr<MVItem> lockableItem() { return MVRootMenuEntries::shared()->lockableItem(); }
 
 struct ImageProfile {
     const char* tablet;

@@ -20,6 +20,7 @@ namespace movra {
 class ProfileManager {
 public:
     static constexpr const char* InKidsModeUserDefaultKey = "inKidsMode";
+    static constexpr const char* kHasFinishedProfileSelectionKey = "MVTKHasFinishedProfileSelection";
     static constexpr const char* ActiveProfileChangedNotification = "ProfileManagerActiveProfileChangedNotification";
 
     /// Read from "inKidsMode" on every access: absent (or not a boolean) none, false adult, true kids.

@@ -20,11 +20,17 @@ void WatchlistEditor::changeWatchlist(const std::optional<std::string>& guid, bo
     auto client = MVHTTPClient::sharedClient();
     auto answer = [guid, add, screen, done](ErrorPtr error, XMLDocumentPtr) {
         if (!error) {
+            // Done once the stored records carry the change.
+            auto updated = [done] {
+                if (done) done(nullptr);
+            };
             if (add)
-                MVHTTPClient::updateCacheForAddedWatchlistItemGuids({*guid});
+                MVHTTPClient::updateCacheForAddedWatchlistItemGuids({*guid}, updated);
             else
-                MVHTTPClient::updateCacheForRemovedWatchlistItemGuids({*guid});
-        } else if (auto shown = screen.lock()) {
+                MVHTTPClient::updateCacheForRemovedWatchlistItemGuids({*guid}, updated);
+            return;
+        }
+        if (auto shown = screen.lock()) {
             auto alert = std::make_shared<AlertController>("", failureMessage(add));
             alert->addAction({MVLocalizedString("OK"), AlertController::ActionStyle::Default, nullptr});
             shown->presentViewController(alert, true);

@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "API/MVHTTPClient.h"
-#include "App/MVDiscriminator.h"
-#include "App/SecurityManager.h"
+#include "Utilities/CurrentRegionTenant.h"
+#include "Utilities/SecurityManager.h"
 #include "Foundation/Crypto.h"
 #include "Foundation/Strings.h"
 #include "Utilities/MVErrorResponse.h"
@@ -35,7 +35,7 @@ std::string loginRecord(const std::string& status) {
 class AccountOperationsTest : public ::testing::Test {
 protected:
     AccountOperationsTest() {
-        MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"cc", {"SE"}}, {"name", "MVTK"}});
+        CurrentRegionTenant::setTenant(MVRegionTenantTavik);
         client = MVHTTPClient::initSharedClientWithHost("api.test");
     }
 

@@ -4,8 +4,8 @@
 
 #include "API/MVHTTPClient.h"
 #include "API/MVHTTPClientGlobalErrorHandler.h"
-#include "App/MVDiscriminator.h"
-#include "App/SecurityManager.h"
+#include "Utilities/CurrentRegionTenant.h"
+#include "Utilities/SecurityManager.h"
 #include "Foundation/Strings.h"
 #include "support/TestImages.h"
 #include "support/TestPlatform.h"
@@ -25,7 +25,7 @@ using test::errorDocument;
 class MVHTTPClientTest : public ::testing::Test {
 protected:
     MVHTTPClientTest() {
-        MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"cc", {"SE"}}, {"name", "MVTK"}});
+        CurrentRegionTenant::setTenant(MVRegionTenantTavik);
     }
 
     std::shared_ptr<MVHTTPClient> client(const std::string& host = "api.test") {

@@ -2,7 +2,7 @@
 #include "API/MVHTTPClient.h"
 #include "App/MVAnalytics.h"
 #include "App/MVDiscriminator.h"
-#include "App/SecurityManager.h"
+#include "Utilities/SecurityManager.h"
 #include "Model/ProfileManager.h"
 #include "Utilities/MVAccount.h"
 #include "support/TestPlatform.h"

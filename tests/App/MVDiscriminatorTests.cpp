@@ -114,7 +114,7 @@ TEST(MVDiscriminator, KidsModeAndProfilesAreCachedOnlyOnceKnown) {
     TestPlatform platform;
     auto store = std::make_shared<MVCoreDataService>(directory.path());
     ASSERT_FALSE(store->setupStack());
-    platform.platform().setObject(store);
+    MVCoreDataService::setRegistered(store);
     auto discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
     MVHTTPClient::initSharedClientWithHost("api.test");
     ScriptedReply next = reply(500, "text/plain", "down");
@@ -138,7 +138,7 @@ TEST(MVDiscriminator, KidsModeAndProfilesAreCachedOnlyOnceKnown) {
     EXPECT_EQ(platform.network->requests().size(), before + 1);
 
     // A new region check starts afresh (the stored menu went with the cache clearing).
-    store->deleteRootMenuChannel();
+    platform.await<ErrorPtr>([&](auto done) { store->deleteRootMenuChannel(done); });
     discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
     EXPECT_EQ(ask(), std::make_tuple(false, false, ErrorPtr()));
 }

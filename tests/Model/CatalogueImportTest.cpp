@@ -128,7 +128,7 @@ TEST_F(CatalogueImportTest, BadFeedsFailCleanlyOrImportWhatCanBeRead) {
 
 TEST_F(CatalogueImportTest, AFailedSaveLeavesTheStoreAsItWas) {
     import(feed("films", {"a", "b"}), 0, true);
-    auto error = store->saveInBackgroundAndWait([](StoreContext& context) -> ErrorPtr {
+    auto error = save([](StoreContext& context) -> ErrorPtr {
         context.deleteAll();
         return makeError("test", 1, "failed half-way");
     });
@@ -158,7 +158,7 @@ TEST_F(CatalogueImportTest, RootMenuComesFromTheStoreWhileFreshForTheLanguage) {
     EXPECT_TRUE(load());
     EXPECT_EQ(env.network->requests().size(), 3u);
 
-    store->deleteRootMenuChannel();
+    env.await<ErrorPtr>([&](auto done) { store->deleteRootMenuChannel(done); });
     EXPECT_FALSE(store->fetchRootMenuChannel());
 }
 
@@ -205,15 +205,15 @@ TEST_F(CatalogueImportTest, LiveQueryUpdatesOncePerTurnAndOnlyOnChange) {
     EXPECT_EQ(controller->sections()[0].name, "T");
 
     // Two saves before the loop turns: one update.
-    store->saveInBackgroundAndWait([](StoreContext& c) { return c.detachItems("films", {"a"}); });
-    store->saveInBackgroundAndWait([](StoreContext&) -> ErrorPtr { return nullptr; });
+    saveWithoutTurningTheLoop([](StoreContext& c) { return c.detachItems("films", {"a"}); });
+    saveWithoutTurningTheLoop([](StoreContext&) -> ErrorPtr { return nullptr; });
     env.main().runPending();
     env.main().runPending();
     EXPECT_EQ(delegate->changes, 1);
     EXPECT_EQ(controller->fetchedObjects().size(), 1u);
 
     // A save that changes nothing the query sees: no update.
-    store->saveInBackgroundAndWait([](StoreContext&) -> ErrorPtr { return nullptr; });
+    saveWithoutTurningTheLoop([](StoreContext&) -> ErrorPtr { return nullptr; });
     env.main().runPending();
     env.main().runPending();
     EXPECT_EQ(delegate->changes, 1);

@@ -1,6 +1,6 @@
 // The channel dictionary of a feed document, the ttl and date readings, and the channel's attributes. (Documents
 // that are no catalogue page are tried by CatalogueImportTest.)
-#include "App/MVDiscriminator.h"
+#include "Utilities/CurrentRegionTenant.h"
 #include "Model/CatalogueFixtures.h"
 #include "Model/MVChannel.h"
 #include "support/TestPlatform.h"
@@ -12,7 +12,7 @@ namespace {
 
 class MVChannelTest : public ::testing::Test {
   protected:
-    void SetUp() override { MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}}); }
+    void SetUp() override { CurrentRegionTenant::setTenant(MVRegionTenantTavik); }
 
     double now() const { return std::chrono::duration<double>(platform.manualClock->now().time_since_epoch()).count(); }
 

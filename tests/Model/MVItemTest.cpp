@@ -1,7 +1,7 @@
 // Catalogue items: the import rules, the store's attribute access, the decoded sub-records, the predicates
 // and the lookups of screens, the player and the cast sender.
-#include "App/MVAppDelegate.h"
-#include "App/MVDiscriminator.h"
+#include "Model/MVRootMenuEntries.h"
+#include "Utilities/CurrentRegionTenant.h"
 #include "Model/CatalogueFixtures.h"
 #include "Model/MVItem.h"
 #include "Model/MVSharedBookmarkCache.h"
@@ -181,14 +181,12 @@ TEST_F(MVItemTest, Predicates) {
 }
 
 TEST_F(MVItemTest, KidsCategoriesBeginWithTheLockableLabel) {
-    auto app = std::make_shared<MVAppDelegate>();
-    MVAppDelegate::setSharedAppDelegate(app);
     MVItem item;
     item.setCategory("BARN/Djur");
     EXPECT_FALSE(item.isKidsItem());  // no lockable menu item yet
 
     auto lockable = std::make_shared<MVItem>();
-    app->setLockableItem(lockable);
+    MVRootMenuEntries::shared()->setLockableItem(lockable);
     const std::pair<std::optional<std::string>, bool> labels[] = {
         {"BARN", true}, {"BARN/Djur", true}, {"barn", false}, {"Djur", false}, {"", false}, {std::nullopt, false},
     };
@@ -196,7 +194,6 @@ TEST_F(MVItemTest, KidsCategoriesBeginWithTheLockableLabel) {
         lockable->setAnalyticsLabel(label);
         EXPECT_EQ(item.isKidsItem(), expected) << label.value_or("(none)");
     }
-    MVAppDelegate::setSharedAppDelegate(nullptr);
 }
 
 TEST_F(MVItemTest, EpisodeTitleAndBookmarkPosition) {
@@ -302,7 +299,7 @@ TEST_F(MVItemTest, ImagesFallBackPerIdiom) {
 }
 
 TEST_F(MVItemTest, ChromecastDictionaryRoundTrip) {
-    MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"name", "MVTK"}});
+    CurrentRegionTenant::setTenant(MVRegionTenantTavik);
     MVItem item = seriesEpisode();
     const Json cast = item.chromecastDictionary();
     // What the receiver gets beyond copies: numbers as text, the tenant's language, the streams in feed order.

@@ -80,7 +80,7 @@ TEST_F(MVSharedBookmarkCacheTest, FeedImportsAndTheMainQueueShareTheCacheWithout
     test::TemporaryDirectory directory;
     auto store = std::make_shared<MVCoreDataService>(directory.path());
     ASSERT_FALSE(store->setupStack());
-    env.platform().setObject(store);
+    MVCoreDataService::setRegistered(store);
     auto client = MVHTTPClient::initSharedClientWithHost("api.test");
 
     std::set<long long> written;

@@ -1,5 +1,5 @@
 // Store predicates: the SQL the store runs and the in-memory answer must agree, row by row.
-#include "App/MVAppDelegate.h"
+#include "Model/MVRootMenuEntries.h"
 #include "Model/MVItem.h"
 #include "Model/ProfileManager.h"
 #include "Model/StorePredicate.h"
@@ -94,8 +94,6 @@ TEST_F(StorePredicateTest, SqlAndMemoryAgree) {
 }
 
 TEST_F(StorePredicateTest, FilterFollowsTheActiveProfile) {
-    auto app = std::make_shared<MVAppDelegate>();
-    MVAppDelegate::setSharedAppDelegate(app);
     auto count = [&](const StorePredicate& predicate) {
         auto [selected, evaluated] = answers(predicate);
         EXPECT_EQ(selected, evaluated) << predicate.sql();
@@ -108,7 +106,7 @@ TEST_F(StorePredicateTest, FilterFollowsTheActiveProfile) {
 
     auto lockable = std::make_shared<MVItem>();
     lockable->setAnalyticsLabel("BARN_");
-    app->setLockableItem(lockable);
+    MVRootMenuEntries::shared()->setLockableItem(lockable);
     const auto kids = count(MVItem::filterPredicate());
     EXPECT_GT(kids, kidsByKeyword);
     EXPECT_EQ(count(P::notPredicate(MVItem::filterPredicate())), items_.size() - kids);
@@ -121,7 +119,6 @@ TEST_F(StorePredicateTest, FilterFollowsTheActiveProfile) {
     // A lockable item without a label marks no category as kids content.
     lockable->setAnalyticsLabel("");
     EXPECT_EQ(count(MVItem::filterPredicate()), kidsByKeyword);
-    MVAppDelegate::setSharedAppDelegate(nullptr);
 }
 
 }  // namespace

@@ -2,15 +2,16 @@
 #pragma once
 
 #include "API/MVHTTPClient.h"
-#include "App/MVDiscriminator.h"
 #include "Foundation/Strings.h"
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
+#include "Utilities/CurrentRegionTenant.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <string>
 #include <vector>
 
@@ -35,10 +36,10 @@ inline std::string feed(const std::string& guid, const std::vector<std::string>&
 class StoreTest : public ::testing::Test {
   protected:
     StoreTest() {
-        MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"cc", {"SE"}}, {"name", "MVTK"}});
+        CurrentRegionTenant::setTenant(MVRegionTenantTavik);
         client = MVHTTPClient::initSharedClientWithHost("api.test");
         EXPECT_FALSE(store->setupStack());
-        env.platform().setObject(store);
+        MVCoreDataService::setRegistered(store);
     }
     ~StoreTest() override { store->invalidateStack(); }
 
@@ -57,6 +58,25 @@ class StoreTest : public ::testing::Test {
             },
             60);
         return {error, channel, document};
+    }
+
+    /// Saves with `block` and waits, without turning the main queue, until the save has committed: its
+    /// completion and change notice then wait on the main queue.
+    void saveWithoutTurningTheLoop(MVCoreDataService::SaveBlock block) {
+        store->saveInBackground(std::move(block), nullptr);
+        std::promise<void> drained;
+        store->saveInBackground(
+            [&drained](StoreContext&) -> ErrorPtr {
+                drained.set_value();
+                return nullptr;
+            },
+            nullptr);
+        drained.get_future().wait();
+    }
+    /// Saves with `block` and turns the main queue until the save's completion has run.
+    ErrorPtr save(MVCoreDataService::SaveBlock block) {
+        auto [error] = env.await<ErrorPtr>([&](auto done) { store->saveInBackground(std::move(block), done); });
+        return error;
     }
 
     TemporaryDirectory directory;

@@ -1,6 +1,6 @@
 // The watchlist requests, the stored flags that follow a successful change, the query screens list a
 // channel's items with, and the refresh rules of the subscriber's shelves.
-#include "App/MVAppDelegate.h"
+#include "Model/MVRootMenuEntries.h"
 #include "Model/MVDataManager.h"
 #include "Model/MVItem.h"
 #include "Model/ProfileManager.h"
@@ -60,11 +60,20 @@ TEST_F(WatchlistFlagsTest, LocalUpdatesFlagEveryRecordOfTheTitlesAndAlwaysAnnoun
         announced.push_back(*n.object<std::string>("object"));
     }));
 
-    MVHTTPClient::updateCacheForAddedWatchlistItemGuids({"T1"});
+    // Each change is announced once the store carries it.
+    auto update = [&](bool add, std::vector<std::string> guids) {
+        env.await<>([&](auto done) {
+            if (add)
+                MVHTTPClient::updateCacheForAddedWatchlistItemGuids(guids, done);
+            else
+                MVHTTPClient::updateCacheForRemovedWatchlistItemGuids(guids, done);
+        });
+    };
+    update(true, {"T1"});
     EXPECT_EQ(listed({}, true), (std::vector<std::string>{"films-T1=1", "films-T2=1", "shelf-T1=1", "shelf-T3=0"}));
-    MVHTTPClient::updateCacheForRemovedWatchlistItemGuids({"T4"});
-    MVHTTPClient::updateCacheForRemovedWatchlistItemGuids({"T2", "T3"});
-    MVHTTPClient::updateCacheForAddedWatchlistItemGuids({});
+    update(false, {"T4"});
+    update(false, {"T2", "T3"});
+    update(true, {});
     EXPECT_EQ(listed({}, true), (std::vector<std::string>{"films-T1=1", "films-T2=0", "shelf-T1=1", "shelf-T3=0"}));
     EXPECT_EQ(announced, (std::vector<std::string>{"T1", "T4", "T2"}));
 }
@@ -83,11 +92,9 @@ TEST_F(WatchlistFlagsTest, ScreensListTheFreshItemsOfTheChannelForTheActiveProfi
 }
 
 TEST_F(WatchlistFlagsTest, ShelvesRefreshTheirFirstPageAndThePlayerAppends) {
-    auto app = std::make_shared<MVAppDelegate>();
-    MVAppDelegate::setSharedAppDelegate(app);
     auto recent = std::make_shared<MVItem>();
     recent->setLink("browse/recent");
-    app->setRecentlyWatched(recent);
+    MVRootMenuEntries::shared()->setRecentlyWatched(recent);
     env.network->answerAll(xmlReply(200, feed("RECENT", {"r2"})));
     import(feed("RECENT", {"r1", "r2"}));
 
@@ -102,7 +109,6 @@ TEST_F(WatchlistFlagsTest, ShelvesRefreshTheirFirstPageAndThePlayerAppends) {
     EXPECT_EQ(env.network->requests().back().url,
               "https://api.test/stoffice/client/ios/browse/recent?language=sv_mvtk&max=30&offset=0");
     EXPECT_FALSE(MVDataManager::refreshWatchlistShelfWithCompletion(nullptr));  // the menu has no watchlist
-    MVAppDelegate::setSharedAppDelegate(nullptr);
 }
 
 }  // namespace

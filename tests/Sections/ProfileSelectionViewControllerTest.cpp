@@ -14,7 +14,7 @@ namespace {
 
 using test::xmlReply;
 using State = ProfileSelectionViewController::State;
-constexpr const char* kFinished = MVLoginViewController::kHasFinishedProfileSelectionKey;
+constexpr const char* kFinished = ProfileManager::kHasFinishedProfileSelectionKey;
 
 /// "profile" for each choice reported, "primer" for each primer asked for.
 class RecordingSelectionDelegate : public ProfileSelectionViewControllerDelegate {

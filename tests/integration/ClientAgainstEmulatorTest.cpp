@@ -5,7 +5,8 @@
 #include "API/MVHTTPClient.h"
 #include "App/MVAppDelegate.h"
 #include "App/MVDiscriminator.h"
-#include "App/SecurityManager.h"
+#include "Utilities/SecurityManager.h"
+#include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
 #include "Model/MVSharedSearchCache.h"
 #include "Model/ProfileManager.h"
@@ -91,18 +92,27 @@ class ClientAgainstEmulatorTest : public ::testing::Test {
         ASSERT_TRUE(navigation);
         auto screen = std::dynamic_pointer_cast<MVLoginViewController>(navigation->topViewController());
         ASSERT_TRUE(screen);
-        env_->defaults->setObject(MVLoginViewController::kHasFinishedProfileSelectionKey, true);
+        env_->defaults->setObject(ProfileManager::kHasFinishedProfileSelectionKey, true);
         ProfileManager::setActiveProfile(ProfileTypeKids);
         ProfileManager::setLaunchProfile(ProfileTypeKids);
-        const auto store = MVCoreDataService::registered();
+        env_->await<ErrorPtr>([](auto done) {
+            MVCoreDataService::registered()->saveInBackground(
+                [](StoreContext& context) -> ErrorPtr {
+                    MVChannel marker;
+                    marker.setChannelID("MARK");
+                    marker.setGuid("MARK");
+                    return context.saveChannel(marker);
+                },
+                done);
+        });
         screen->signIn(kUser, kPassword);
         ASSERT_TRUE(env_->runUntil([&] { return mainScreensShown() && !app_->loginWindow(); }, 20))
             << screen->failureMessage();
         // The subscriber starts afresh: profiles to choose again, a store of their own, no alert.
-        EXPECT_FALSE(env_->defaults->object(MVLoginViewController::kHasFinishedProfileSelectionKey));
+        EXPECT_FALSE(env_->defaults->object(ProfileManager::kHasFinishedProfileSelectionKey));
         EXPECT_EQ(ProfileManager::activeProfile(), ProfileTypeNone);
         EXPECT_EQ(ProfileManager::launchProfile(), ProfileTypeNone);
-        EXPECT_NE(MVCoreDataService::registered(), store);
+        EXPECT_FALSE(MVCoreDataService::registered()->mainContext()->fetchChannel("MARK"));
         EXPECT_TRUE(env_->ui->visibleAlerts().empty());
     }
 

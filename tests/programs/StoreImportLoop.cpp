@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
         std::cerr << error->summary() << std::endl;
         return 1;
     }
-    Platform::current().setObject(store);
+    MVCoreDataService::setRegistered(store);
 
     std::string pages[kPages];
     for (int page = 0; page < kPages; ++page)

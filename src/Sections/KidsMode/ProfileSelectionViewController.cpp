@@ -4,14 +4,13 @@
 #include "Model/ProfileManager.h"
 #include "Platform/Platform.h"
 #include "Sections/KidsMode/PINConfigurationErrorAlert.h"
-#include "Sections/SignIn/MVLoginViewController.h"
 
 namespace movra {
 
 bool ProfileSelectionViewController::shouldPresent(bool kidsModeAllowed) {
     if (!kidsModeAllowed) return false;
     const bool finished =
-        Platform::current().defaults().boolForKey(MVLoginViewController::kHasFinishedProfileSelectionKey);
+        Platform::current().defaults().boolForKey(ProfileManager::kHasFinishedProfileSelectionKey);
     return !finished || ProfileManager::launchProfile() == ProfileTypeNone;
 }
 
@@ -35,7 +34,7 @@ std::string ProfileSelectionViewController::describe() const {
 
 void ProfileSelectionViewController::selectProfile(ProfileType type) {
     if (state_ != State::Choosing || type == ProfileTypeNone) return;
-    Platform::current().defaults().setObject(MVLoginViewController::kHasFinishedProfileSelectionKey, true);
+    Platform::current().defaults().setObject(ProfileManager::kHasFinishedProfileSelectionKey, true);
     ProfileManager::setActiveProfile(type);
     if (type == ProfileTypeKids) return finish(type);
 

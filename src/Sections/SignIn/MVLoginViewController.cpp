@@ -2,7 +2,6 @@
 
 #include "API/MVHTTPClient.h"
 #include "App/MVAnalytics.h"
-#include "App/MVAppDelegate.h"
 #include "App/MVDiscriminator.h"
 #include "Foundation/Localization.h"
 #include "Foundation/Log.h"
@@ -40,13 +39,12 @@ void MVLoginViewController::signIn(const std::string& userName, const std::strin
     auto client = MVHTTPClient::sharedClient();
     if (!client) return fail(nullptr, nullptr);
     state_ = State::SigningIn;
-    Platform::current().defaults().removeObject(kHasFinishedProfileSelectionKey);
+    Platform::current().defaults().removeObject(ProfileManager::kHasFinishedProfileSelectionKey);
     auto weak = std::weak_ptr<MVLoginViewController>(std::static_pointer_cast<MVLoginViewController>(shared_from_this()));
     client->loginSubscriberWithUserName(userName, password, [weak](ErrorPtr error, XMLDocumentPtr document) {
-        // Whatever the answer, the store starts afresh for whoever is signed in now.
-        if (auto app = MVAppDelegate::sharedAppDelegate()) app->restartCoreDataStack();
         auto self = weak.lock();
         if (!self) return;
+        if (auto delegate = self->delegate()) delegate->loginAnswered(*self);
         if (error)
             self->fail(error, document);
         else

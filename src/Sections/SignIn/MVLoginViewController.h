@@ -22,12 +22,14 @@ public:
     virtual ~MVLoginViewControllerDelegate() = default;
     /// Sign-in and the home-tenant set-up have finished.
     virtual void loginComplete(MVLoginViewController& controller) {}
+    /// The service answered the sign-in, either way: the catalogue store starts afresh for whoever is signed in.
+    virtual void loginAnswered(MVLoginViewController& controller) {}
 };
 
 class MVLoginViewController : public ViewController {
 public:
     /// Defaults key of the finished profile selection; a new sign-in asks for a profile again.
-    static constexpr const char* kHasFinishedProfileSelectionKey = "MVTKHasFinishedProfileSelection";
+
 
     enum class State {
         Idle,       // waiting for the user

@@ -1,6 +1,6 @@
-#include "App/MVTavikLocale.h"
+#include "Utilities/MVTavikLocale.h"
 
-#include "App/MVDiscriminator.h"
+#include "Utilities/CurrentRegionTenant.h"
 #include "Foundation/Log.h"
 #include "Platform/Platform.h"
 #include "Utilities/XMLDocument.h"
@@ -12,7 +12,15 @@ namespace movra {
 std::string MVTavikLocale::mvtk_preferredLanguageString() {
     auto code = Platform::current().locale().languageCode();
     if (code == "nb") code = "no";
-    return MVDiscriminator::languageCodeForCurrentTenant(code);
+    return languageCodeForRegionTenant(code, CurrentRegionTenant::tenant());
+}
+
+std::string MVTavikLocale::languageCodeForRegionTenant(const std::string& code, MVRegionTenant tenant) {
+    switch (tenant) {
+        case MVRegionTenantSolara: return code + "_movrasolara";
+        case MVRegionTenantTavik: return code + "_mvtk";
+        default: return code;
+    }
 }
 
 std::string MVTavikLocale::system_preferredLanguageString() {

@@ -18,8 +18,6 @@ public:
     static bool isUserAuthenticated();
     /// Deletes the device token.
     static void logOutUser();
-    /// On a new installation (no "CurrentInstall"), signs the user out and marks the installation.
-    static void clearAuthenticationIfNewInstall();
 };
 
 }  // namespace movra

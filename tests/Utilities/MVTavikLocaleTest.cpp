@@ -1,8 +1,8 @@
 // The language sent to the back end and the ISO 639-2 code of the device language.
 #include <gtest/gtest.h>
 
-#include "App/MVDiscriminator.h"
-#include "App/MVTavikLocale.h"
+#include "Utilities/CurrentRegionTenant.h"
+#include "Utilities/MVTavikLocale.h"
 #include "support/TestPlatform.h"
 
 namespace movra {
@@ -12,19 +12,17 @@ TEST(MVTavikLocale, PreferredLanguageCarriesTheTenantSuffixAndNorwegianAsNo) {
     test::TestPlatform platform;
     struct Case {
         std::string code;
-        std::optional<std::string> tenant;
+        MVRegionTenant tenant;
         std::string sent;
     } cases[] = {
-        {"nb", "MVTK", "no_mvtk"},
-        {"sv", "MVTK", "sv_mvtk"},
-        {"es", "MVSL", "es_movrasolara"},
-        {"nb", std::nullopt, "no"},
+        {"nb", MVRegionTenantTavik, "no_mvtk"},
+        {"sv", MVRegionTenantTavik, "sv_mvtk"},
+        {"es", MVRegionTenantSolara, "es_movrasolara"},
+        {"nb", MVRegionTenantNone, "no"},
     };
     for (const auto& c : cases) {
         platform.locale->languageCode_ = c.code;
-        Json answer = {{"url", "api.test"}};
-        if (c.tenant) answer["name"] = *c.tenant;
-        MVDiscriminator::initSharedDiscriminatorWithJSON(answer);
+        CurrentRegionTenant::setTenant(c.tenant);
         EXPECT_EQ(MVTavikLocale::mvtk_preferredLanguageString(), c.sent) << c.code;
     }
 }

@@ -1,4 +1,4 @@
-#include "App/SecurityManager.h"
+#include "Utilities/SecurityManager.h"
 
 #include "Platform/Platform.h"
 
@@ -10,15 +10,6 @@ bool SecurityManager::isUserAuthenticated() {
 
 void SecurityManager::logOutUser() {
     Platform::current().credentials().deletePassword(kPasswordServiceName, kDeviceTokenAccountName);
-}
-
-void SecurityManager::clearAuthenticationIfNewInstall() {
-    auto& defaults = Platform::current().defaults();
-    auto value = defaults.object("CurrentInstall");
-    if (value && !value->is_null()) return;
-    logOutUser();
-    defaults.setObject("CurrentInstall", "YES");
-    defaults.synchronize();
 }
 
 }  // namespace movra

@@ -6,6 +6,8 @@
 #include <map>
 #include <string>
 
+#include "Utilities/MVRegionTenant.h"
+
 namespace movra {
 
 class MVTavikLocale {
@@ -13,6 +15,8 @@ public:
     /// The language sent to the back end: the locale's language code ("nb" read as "no") with the current
     /// tenant's suffix ("sv_mvtk").
     static std::string mvtk_preferredLanguageString();
+    /// `code` with a tenant's language suffix ("sv" -> "sv_mvtk"); unchanged without a tenant.
+    static std::string languageCodeForRegionTenant(const std::string& code, MVRegionTenant tenant);
     /// The first of the system's preferred languages ("sv-SE"); detects a language change between launches.
     static std::string system_preferredLanguageString();
 

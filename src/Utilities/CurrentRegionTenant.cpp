@@ -1,0 +1,22 @@
+#include "Utilities/CurrentRegionTenant.h"
+
+#include <atomic>
+
+#include "Platform/Platform.h"
+
+namespace movra {
+
+namespace {
+/// One per platform, so that each test starts without a tenant.
+struct RegionTenantSlot {
+    std::atomic<MVRegionTenant> tenant{MVRegionTenantNone};
+};
+}  // namespace
+
+MVRegionTenant CurrentRegionTenant::tenant() { return Platform::current().sharedObject<RegionTenantSlot>()->tenant; }
+
+void CurrentRegionTenant::setTenant(MVRegionTenant tenant) {
+    Platform::current().sharedObject<RegionTenantSlot>()->tenant = tenant;
+}
+
+}  // namespace movra
