@@ -100,7 +100,8 @@ std::string userAgentHeader() {
 
 std::optional<Url> MVHTTPClient::baseURLForHost(const std::string& host) {
     const std::string prefix = std::string(kClientPath) + kPlatformSegment;
-    auto url = Url::parse(startsWith(host, "http") ? host + prefix : "https://" + host + prefix);
+    const bool hasScheme = startsWith(toLower(host), "https://") || startsWith(toLower(host), "http://");
+    auto url = Url::parse(hasScheme ? host + prefix : "https://" + host + prefix);
     if (!url || !url->hasAuthority() || url->host().empty()) return std::nullopt;
     // The session manager gives a base URL with a path a terminal "/", so relative paths land below it.
     if (!url->path().empty() && !endsWith(url->path(), "/")) url->setPath(url->path() + "/");
@@ -148,7 +149,8 @@ std::optional<HttpRequest> MVHTTPClient::requestWithMethod(const std::string& me
                                                            const Json& parameters) const {
     if (!baseURL_) return std::nullopt;
     auto url = Url::resolve(path, *baseURL_);
-    if (!url || !url->hasAuthority()) return std::nullopt;
+    // A path from server data may be a URL of another host or scheme: the device's credentials stay home.
+    if (!url || !url->hasAuthority() || !url->isSameOrigin(*baseURL_)) return std::nullopt;
     HttpRequest request;
     request.method = method;
     // Parameters go into the query for every method.
@@ -170,7 +172,8 @@ HttpTaskPtr MVHTTPClient::commonRequestWithMethod(const std::string& method, con
     auto request = requestWithMethod(method, path, params);
     if (!request) {
         auto error = makeError(kURLErrorDomain, kURLErrorBadURL, MVLocalizedString("unsupported URL"),
-                               "No valid URL for path \"" + path + "\"");
+                               "No URL of the API host for path \"" + path + "\"; nothing was sent");
+        Log::warning("Refused the request for path \"{}\": it does not lead to the API host", path);
         auto task = std::make_shared<HttpTask>(0, HttpRequest{method, path, {}, {}, requestTimeoutInterval_});
         task->markCompleted();
         Platform::current().mainQueue().post([task, failure, error] {
@@ -220,6 +223,11 @@ HttpTaskPtr MVHTTPClient::dataTaskWithRequest(HttpRequest request, Success succe
 }
 
 void MVHTTPClient::setAuthHeadersForRequest(HttpRequest& request) {
+    auto url = Url::parse(request.url);
+    if (!baseURL_ || !url || !url->isSameOrigin(*baseURL_)) {
+        Log::warning("No device credentials for {}: not the API host", request.url);
+        return;
+    }
     if (const auto& id = deviceId(); !id.empty()) request.setHeader("X-Stravo-DeviceId", id);
     if (deviceToken_ && !deviceToken_->empty()) request.setHeader("X-Stravo-DeviceToken", *deviceToken_);
     auto& device = Platform::current().device();
@@ -658,12 +666,6 @@ HttpTaskPtr MVHTTPClient::getAccountWithCompletion(
 
 // ---- URL utilities ----
 
-std::string MVHTTPClient::absolutePathWithoutQuery(const Url& url) {
-    Url copy = url;
-    copy.setQuery(std::nullopt);
-    return copy.absoluteString();
-}
-
 Json MVHTTPClient::getParametersFromURL(const Url& url) {
     Json parameters = Json::object();
     if (!url.query()) return parameters;
@@ -696,13 +698,6 @@ std::string MVHTTPClient::generateDeviceId() { return makeUUIDString(); }
 void MVHTTPClient::loggedOut(const Notification&) {
     clearStoredCredentials();
     MVAccount::clearCache();
-}
-
-MVHTTPClient::ChallengeAnswer MVHTTPClient::answerAuthenticationChallenge(bool hasProtectionSpace,
-                                                                          const std::string& method) {
-    if (hasProtectionSpace && method == "NSURLAuthenticationMethodDefault")
-        return {ChallengeDisposition::UseCredential, std::nullopt};
-    return {ChallengeDisposition::PerformDefaultHandling, std::nullopt};
 }
 
 }  // namespace movra

@@ -52,8 +52,8 @@ public:
     /// the last API host named before (or the configured default host) is used.
     static std::shared_ptr<MVHTTPClient> initSharedClientWithHost(const std::optional<std::string>& host);
     static std::shared_ptr<MVHTTPClient> sharedClient();
-    /// The base URL for a host: "https://" + host unless the host already begins with "http", then the
-    /// client path, the platform segment and a terminal "/".
+    /// The base URL for a host: "https://" + host unless the host already begins with "http://" or "https://"
+    /// (only the QA override gives one), then the client path, the platform segment and a terminal "/".
     static std::optional<Url> baseURLForHost(const std::string& host);
 
     /// initWithBaseURL: loads the stored credentials and starts observing sign-out.
@@ -78,11 +78,13 @@ public:
     HttpTaskPtr postPath(const std::string& path, const Json& parameters, bool ignoreCache, Success success,
                          Failure failure);
     /// Builds a request for `path` resolved against the base URL with `parameters` in its query and the
-    /// serializer's default headers; nullopt when the path gives no valid URL.
+    /// serializer's default headers; nullopt when the path gives no valid URL or one of another origin than the
+    /// base URL's (the device's credentials go to the API host only).
     std::optional<HttpRequest> requestWithMethod(const std::string& method, const std::string& path,
                                                  const Json& parameters) const;
     /// Runs `request` on the client's session, parsing the answer as XML.
     HttpTaskPtr dataTaskWithRequest(HttpRequest request, Success success, Failure failure);
+    /// The device headers, set only when the request goes to the base URL's origin.
     void setAuthHeadersForRequest(HttpRequest& request);
 
     /// Hands the document to the catalogue import, which calls `completion`.
@@ -161,7 +163,6 @@ public:
     HttpTaskPtr getAccountWithCompletion(std::function<void(ErrorPtr, std::shared_ptr<MVAccount>)> completion);
 
     // URL utilities.
-    static std::string absolutePathWithoutQuery(const Url& url);
     /// Query parameters as written (no percent-decoding); later keys win; parts without exactly one "=" are skipped.
     static Json getParametersFromURL(const Url& url);
 
@@ -181,16 +182,6 @@ public:
     /// The "MVNotificationLogOut" handler: forgets the signed-in credentials (not the device identifier).
     void loggedOut(const Notification& notification);
 
-    /// What the session does with an authentication challenge.
-    enum class ChallengeDisposition { UseCredential, PerformDefaultHandling, CancelChallenge };
-    struct ChallengeAnswer {
-        ChallengeDisposition disposition;
-        std::optional<std::string> credential;
-    };
-    /// The session-level challenge rules: no protection space or a non-default method continues without a
-    /// credential; the default method answers "use credential" with none. No credential storage exists and
-    /// libcurl verifies server trust itself, so with libcurl these rules amount to its default behaviour.
-    static ChallengeAnswer answerAuthenticationChallenge(bool hasProtectionSpace, const std::string& method);
 
     /// The session (tests).
     const std::shared_ptr<HttpTransport>& session() const { return session_; }

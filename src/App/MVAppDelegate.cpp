@@ -300,11 +300,10 @@ void MVAppDelegate::presentAlert(const WindowPtr& window, const std::string& tit
     }
 }
 
-WindowPtr MVAppDelegate::makeLoginWindow(std::optional<std::string> challenge, std::optional<std::string> protectionSpace) {
+WindowPtr MVAppDelegate::makeLoginWindow() {
     auto loginWindow = Platform::current().uiHost().makeWindow("sign-in");
     auto login = std::make_shared<MVLoginViewController>();
     login->setDelegate(std::static_pointer_cast<MVLoginViewControllerDelegate>(shared_from_this()));
-    login->setChallenge(std::move(challenge), std::move(protectionSpace));
     auto navigation = std::make_shared<MVNavigationController>();
     navigation->setNavigationBarHidden(true);
     navigation->setRootViewController(login);
@@ -461,15 +460,6 @@ void MVAppDelegate::showAuthenticationView() {
         [window](bool) {
             if (window) window->setAlpha(0);
         });
-}
-
-void MVAppDelegate::showAuthenticationDialogForChallenge(const std::string& challenge, const std::string& protectionSpace) {
-    loginWindow_ = makeLoginWindow(challenge, protectionSpace);
-    if (window_) {
-        window_->setHidden(true);
-        window_->resignKeyWindow();
-    }
-    loginWindow_->makeKeyAndVisible();
 }
 
 void MVAppDelegate::handleActiveProfileChanged() {

@@ -83,7 +83,6 @@ public:
     void handleLogoutWithError(const Notification& notification);
     void showLoginView();
     void showAuthenticationView();
-    void showAuthenticationDialogForChallenge(const std::string& challenge, const std::string& protectionSpace);
     void handleActiveProfileChanged();
 
     // Service-wide errors.
@@ -123,8 +122,7 @@ public:
     void setLockableItem(std::shared_ptr<MVItem> item);
 
 private:
-    WindowPtr makeLoginWindow(std::optional<std::string> challenge = std::nullopt,
-                              std::optional<std::string> protectionSpace = std::nullopt);
+    WindowPtr makeLoginWindow();
     void showNoTenantAlert(bool force);
     void presentAlert(const WindowPtr& window, const std::string& title, const std::string& message,
                       std::function<void()> onOK = nullptr);

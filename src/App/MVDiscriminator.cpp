@@ -1,8 +1,10 @@
 #include "App/MVDiscriminator.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "API/MVHTTPClient.h"
+#include "Foundation/Log.h"
 #include "Foundation/Strings.h"
 #include "Model/MVChannel.h"
 #include "Model/MVDataManager.h"
@@ -16,10 +18,30 @@ namespace movra {
 
 namespace {
 constexpr const char* kCurrentTenantKey = "currentTenant";
+
+/// The API host of an answer's "url": "host[:port]", with an "http://" or "https://" in front dropped (the
+/// client always speaks HTTPS to it). Empty when what remains is not a host and port.
+std::string apiHostOfAnswerURL(std::string_view url) {
+    for (std::string_view scheme : {"https://", "http://"}) {
+        if (url.size() >= scheme.size() && toLower(url.substr(0, scheme.size())) == scheme) {
+            url.remove_prefix(scheme.size());
+            break;
+        }
+    }
+    if (!url.empty() && url.back() == '/') url.remove_suffix(1);
+    const bool hostAndPort = !url.empty() && std::all_of(url.begin(), url.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == ':' || c == '[' || c == ']';
+    });
+    if (!hostAndPort) {
+        Log::warning("The region check named no usable API host: \"{}\"", std::string(url));
+        return {};
+    }
+    return std::string(url);
 }
+}  // namespace
 
 MVDiscriminator::MVDiscriminator(const Json& json) {
-    if (auto url = stringValue(json, "url")) url_ = replaceAll(replaceAll(*url, "http://", ""), "https://", "");
+    if (auto url = stringValue(json, "url")) url_ = apiHostOfAnswerURL(*url);
     if (auto cc = json.is_object() ? json.find("cc") : json.end();
         cc != json.end() && cc->is_array() && !cc->empty() && cc->front().is_string())
         countryCode_ = cc->front().get<std::string>();

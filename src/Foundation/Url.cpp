@@ -145,6 +145,18 @@ std::string Url::host() const {
     return std::string(a.substr(0, a.find(':')));
 }
 
+bool Url::isSameOrigin(const Url& other) const {
+    auto effectivePort = [](const Url& url) -> std::optional<int> {
+        if (auto written = url.port()) return written;
+        const auto scheme = toLower(url.scheme());
+        if (scheme == "https") return 443;
+        if (scheme == "http") return 80;
+        return std::nullopt;
+    };
+    return hasAuthority_ && other.hasAuthority_ && toLower(scheme_) == toLower(other.scheme_) &&
+           toLower(host()) == toLower(other.host()) && effectivePort(*this) == effectivePort(other);
+}
+
 std::optional<int> Url::port() const {
     std::string_view a = authority_;
     if (auto at = a.rfind('@'); at != std::string_view::npos) a = a.substr(at + 1);

@@ -35,6 +35,9 @@ public:
     void setQuery(std::optional<std::string> query) { query_ = std::move(query); }
 
     std::string absoluteString() const;
+    /// Whether both name the same origin: scheme and host in any letter case, and the same port (a missing
+    /// port is the scheme's default, 443 for https and 80 for http).
+    bool isSameOrigin(const Url& other) const;
 
 private:
     std::string scheme_;

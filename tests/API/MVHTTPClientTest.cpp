@@ -2,6 +2,8 @@
 // the standard failure path, error documents, cancellation and the URL utilities.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "API/MVHTTPClient.h"
 #include "API/MVHTTPClientGlobalErrorHandler.h"
 #include "Utilities/CurrentRegionTenant.h"
@@ -55,6 +57,45 @@ TEST_F(MVHTTPClientTest, HostsThatNameTheirSchemeOrABasePath) {
     }
 }
 
+TEST_F(MVHTTPClientTest, PathsThatLeaveTheAPIHostSendNothing) {
+    env.network->answerAll(reply(200, "application/xml", ""));
+    auto c = client();
+    c->setDeviceToken("TOKEN");
+    const struct {
+        const char* path;
+        bool sent;
+    } cases[] = {
+        {"browse/landing", true},
+        {"/stoffice/client/ios/browse", true},
+        {"https://API.test:443/stoffice/client/ios/browse", true},
+        {"https://elsewhere.example/x", false},
+        {"//elsewhere.example/x", false},
+        {"http://api.test/stoffice/client/ios/browse", false},
+        {"https://api.test:8443/x", false},
+        {"https://api.test@elsewhere.example/x", false},
+    };
+    for (const auto& c2 : cases) {
+        SCOPED_TRACE(c2.path);
+        const auto before = env.network->requests().size();
+        auto [error, document] = env.await<ErrorPtr, XMLDocumentPtr>(
+            [&](auto done) { c->browseToPath(c2.path, true, false, [done](ErrorPtr e, auto, XMLDocumentPtr d) {
+                                 done(e, d);
+                             }); });
+        EXPECT_EQ(env.network->requests().size(), before + (c2.sent ? 1 : 0));
+        if (!c2.sent) {
+            ASSERT_TRUE(error);
+            EXPECT_TRUE(error->is(kURLErrorDomain, kURLErrorBadURL));
+            EXPECT_NE(error->failureReason.find("nothing was sent"), std::string::npos) << error->failureReason;
+        }
+    }
+    // A request built elsewhere for another host gets no device credentials.
+    HttpRequest foreign;
+    foreign.url = "https://elsewhere.example/x";
+    c->setAuthHeadersForRequest(foreign);
+    EXPECT_FALSE(foreign.header("X-Stravo-DeviceToken"));
+    EXPECT_FALSE(foreign.header("X-Stravo-DeviceId"));
+}
+
 TEST_F(MVHTTPClientTest, StandardHeadersInOrderAndTheLanguageReplacesTheCallersForEveryMethod) {
     env.network->answerAll(reply(200, "application/xml", ""));
     env.locale->languageCode_ = "nb";
@@ -79,14 +120,20 @@ TEST_F(MVHTTPClientTest, StandardHeadersInOrderAndTheLanguageReplacesTheCallersF
 }
 
 TEST_F(MVHTTPClientTest, DeviceIdentifierIsKeptOrReplaced) {
-    // An upper-case UUID is kept; anything else is replaced by a new one, which is stored.
-    const std::optional<std::string> valid = "11111111-2222-4333-8444-555555555555";
-    for (const auto& stored : {std::optional<std::string>(), std::optional<std::string>("abc"), valid}) {
-        if (stored) env.credentials->setPassword(*stored, kService, SecurityManager::kDeviceIdAccountName);
+    // A stored value with a "-" is kept, whatever its form; one without is replaced by a new upper-case UUID.
+    const std::regex uuid("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
+    const struct {
+        std::optional<std::string> stored;
+        bool kept;
+    } cases[] = {{std::nullopt, false}, {"abc", false}, {"legacy-id", true}, {"11111111-2222-4333-8444-555555555555", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.value_or("(none)"));
+        if (c.stored) env.credentials->setPassword(*c.stored, kService, SecurityManager::kDeviceIdAccountName);
         const auto id = MVHTTPClient(MVHTTPClient::baseURLForHost("api.test")).deviceId();
-        EXPECT_EQ(id == stored, stored == valid) << stored.value_or("(none)");
-        EXPECT_EQ(id.size(), 36u);
-        EXPECT_EQ(id, toUpper(id));
+        if (c.kept)
+            EXPECT_EQ(id, c.stored);
+        else
+            EXPECT_TRUE(std::regex_match(id, uuid)) << id;
         EXPECT_EQ(env.credentials->password(kService, SecurityManager::kDeviceIdAccountName), id);
     }
     // A keychain that refuses the write still gives this process an identifier.

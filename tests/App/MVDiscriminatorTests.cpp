@@ -60,6 +60,30 @@ TEST(MVDiscriminator, CurrentTenantChangedAgainstTheStoredTenant) {
     }
 }
 
+TEST(MVDiscriminator, TheAnswersURLNamesAnHTTPSHostOnly) {
+    TestPlatform platform;
+    const std::pair<const char*, const char*> cases[] = {
+        {"https://api.test", "https://api.test/stoffice/client/ios/"},
+        {"HTTP://api.test:8443/", "https://api.test:8443/stoffice/client/ios/"},
+        {"httpbin.example", "https://httpbin.example/stoffice/client/ios/"},
+        // A scheme inside a scheme is not peeled off until plain HTTP appears.
+        {"hthttp://tp://h", ""},
+        {"https://http://elsewhere.example", ""},
+        {"api.test/x?y", ""},
+    };
+    for (const auto& [answer, base] : cases) {
+        SCOPED_TRACE(answer);
+        auto discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", answer}, {"name", "MVTK"}});
+        if (*base == '\0') {
+            EXPECT_EQ(discriminator->url(), "");
+            continue;
+        }
+        auto url = MVHTTPClient::baseURLForHost(discriminator->url());
+        ASSERT_TRUE(url);
+        EXPECT_EQ(url->absoluteString(), base);
+    }
+}
+
 TEST(MVDiscriminatorClient, MapsTheAnswerToServiceErrors) {
     struct Case {
         const char* name;

@@ -43,13 +43,6 @@ public:
 
     std::shared_ptr<MVLoginViewControllerDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(std::weak_ptr<MVLoginViewControllerDelegate> delegate) { delegate_ = std::move(delegate); }
-    /// The authentication challenge this screen answers, when it was shown for one.
-    const std::optional<std::string>& challenge() const { return challenge_; }
-    const std::optional<std::string>& protectionSpace() const { return protectionSpace_; }
-    void setChallenge(std::optional<std::string> challenge, std::optional<std::string> protectionSpace) {
-        challenge_ = std::move(challenge);
-        protectionSpace_ = std::move(protectionSpace);
-    }
 
     /// The sign-in button. Ignored while an attempt is under way.
     void signIn(const std::string& userName, const std::string& password);
@@ -66,7 +59,6 @@ private:
     void fail(const ErrorPtr& error, const XMLDocumentPtr& document);
 
     std::weak_ptr<MVLoginViewControllerDelegate> delegate_;
-    std::optional<std::string> challenge_, protectionSpace_;
     State state_ = State::Idle;
     std::string failureMessage_;
 };
