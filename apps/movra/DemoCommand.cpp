@@ -95,9 +95,15 @@ bool showCatalogue(double timeoutSeconds) {
         std::cout << "The landing page could not be loaded" << (failure ? ": " + failure->summary() : "") << std::endl;
         return false;
     }
+    auto store = MVCoreDataService::registered();
+    auto* context = store ? store->mainContext() : nullptr;
+    if (!context) {
+        std::cout << "The landing page could not be shown: the catalogue store is not open" << std::endl;
+        return false;
+    }
     StoreContext::ItemQuery query;
     query.channelGuid = page->guid();
-    auto sections = MVCoreDataService::registered()->mainContext()->fetchItems(query);
+    auto sections = context->fetchItems(query);
     std::cout << "Landing page (as stored): " << channelText(*page, sections);
     return true;
 }
