@@ -164,7 +164,7 @@ std::optional<HttpRequest> MVHTTPClient::requestWithMethod(const std::string& me
 }
 
 HttpTaskPtr MVHTTPClient::commonRequestWithMethod(const std::string& method, const std::string& path,
-                                                  const Json& parameters, bool ignoreCache, Success success,
+                                                  const Json& parameters, bool /*ignoreCache*/, Success success,
                                                   Failure failure) {
     Json params = parameters.is_object() ? parameters : Json::object();
     // The tenant-qualified language always replaces one the caller gave.

@@ -8,7 +8,7 @@ namespace movra {
 class MVHTTPClientGlobalErrorHandler {
 public:
     virtual ~MVHTTPClientGlobalErrorHandler() = default;
-    virtual void globalNetworkErrorOccurred(const ErrorPtr& error) {}
+    virtual void globalNetworkErrorOccurred(const ErrorPtr& /*error*/) {}
 };
 
 }  // namespace movra

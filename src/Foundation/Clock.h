@@ -31,8 +31,8 @@ public:
     }
     /// Whether time only moves when a test advances it.
     virtual bool isManual() const { return false; }
-    virtual void addListener(ClockListener* listener) {}
-    virtual void removeListener(ClockListener* listener) {}
+    virtual void addListener(ClockListener* /*listener*/) {}
+    virtual void removeListener(ClockListener* /*listener*/) {}
 };
 
 }  // namespace movra

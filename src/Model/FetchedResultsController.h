@@ -24,7 +24,7 @@ class FetchedResultsControllerDelegate {
 public:
     virtual ~FetchedResultsControllerDelegate() = default;
     /// The result changed; fetchedObjects() and sections() hold the new one.
-    virtual void controllerDidChangeContent(FetchedResultsController& controller) {}
+    virtual void controllerDidChangeContent(FetchedResultsController& /*controller*/) {}
 };
 
 class FetchedResultsController : public std::enable_shared_from_this<FetchedResultsController> {

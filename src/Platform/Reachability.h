@@ -10,7 +10,7 @@ public:
     virtual ~Reachability() = default;
     virtual bool isReachable() const = 0;
     /// Transports report their outcome: a completed exchange proves reachability, "not connected" disproves it.
-    virtual void noteTransportOutcome(bool reachedServer, bool notConnected) {}
+    virtual void noteTransportOutcome(bool /*reachedServer*/, bool /*notConnected*/) {}
 };
 
 }  // namespace movra

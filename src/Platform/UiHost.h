@@ -28,11 +28,11 @@ public:
                          std::function<void(bool finished)> completion = nullptr);
 
     // Hooks for what a person sees.
-    virtual void windowDidChange(const Window& window) {}
-    virtual void windowWillClose(const Window& window) {}
-    virtual void didPresent(const ViewController& presenter, const ViewController& presented) {}
-    virtual void didDismiss(const ViewController& presented) {}
-    virtual void didPush(const ViewController& navigation, const ViewController& pushed) {}
+    virtual void windowDidChange(const Window& /*window*/) {}
+    virtual void windowWillClose(const Window& /*window*/) {}
+    virtual void didPresent(const ViewController& /*presenter*/, const ViewController& /*presented*/) {}
+    virtual void didDismiss(const ViewController& /*presented*/) {}
+    virtual void didPush(const ViewController& /*navigation*/, const ViewController& /*pushed*/) {}
 
 private:
     friend class Window;

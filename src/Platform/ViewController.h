@@ -25,10 +25,10 @@ public:
     void loadViewIfNeeded();
     bool isViewLoaded() const { return viewLoaded_; }
     virtual void viewDidLoad() {}
-    virtual void viewWillAppear(bool animated) {}
-    virtual void viewDidAppear(bool animated) {}
-    virtual void viewWillDisappear(bool animated) {}
-    virtual void viewDidDisappear(bool animated) {}
+    virtual void viewWillAppear(bool /*animated*/) {}
+    virtual void viewDidAppear(bool /*animated*/) {}
+    virtual void viewWillDisappear(bool /*animated*/) {}
+    virtual void viewDidDisappear(bool /*animated*/) {}
 
     /// Presents `controller` modally over this screen; `completion` runs once it is shown.
     void presentViewController(std::shared_ptr<ViewController> controller, bool animated,

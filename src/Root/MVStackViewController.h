@@ -11,8 +11,8 @@ public:
     std::string className() const override { return "MVStackViewController"; }
     std::string describe() const override;
     bool isLeftPanelOpen() const { return leftPanelOpen_; }
-    void openLeftPanel(bool animated) { leftPanelOpen_ = true; }
-    void closeLeftPanel(bool animated) { leftPanelOpen_ = false; }
+    void openLeftPanel(bool /*animated*/) { leftPanelOpen_ = true; }
+    void closeLeftPanel(bool /*animated*/) { leftPanelOpen_ = false; }
 
 private:
     bool leftPanelOpen_ = true;

@@ -21,9 +21,9 @@ class MVLoginViewControllerDelegate {
 public:
     virtual ~MVLoginViewControllerDelegate() = default;
     /// Sign-in and the home-tenant set-up have finished.
-    virtual void loginComplete(MVLoginViewController& controller) {}
+    virtual void loginComplete(MVLoginViewController& /*controller*/) {}
     /// The service answered the sign-in, either way: the catalogue store starts afresh for whoever is signed in.
-    virtual void loginAnswered(MVLoginViewController& controller) {}
+    virtual void loginAnswered(MVLoginViewController& /*controller*/) {}
 };
 
 class MVLoginViewController : public ViewController {
