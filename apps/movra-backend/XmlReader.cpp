@@ -25,7 +25,8 @@ std::unique_ptr<const XmlReader> XmlReader::parse(std::string_view body, std::st
         return nullptr;
     }
     // Without XML_PARSE_NOENT and XML_PARSE_DTDLOAD, entity references stay references and external ones are
-    // never loaded. NOBLANKS as the client parses: the same bodies give the same texts as before.
+    // never loaded. Otherwise the client's own options, NOBLANKS included, so that texts read the same on both
+    // sides of the wire.
     xmlDocPtr doc = xmlCtxtReadMemory(
         ctxt, body.data(), static_cast<int>(body.size()), nullptr, nullptr,
         XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT | XML_PARSE_NOBLANKS);

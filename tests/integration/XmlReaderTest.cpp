@@ -84,5 +84,19 @@ TEST(XmlReader, LoadsNoExternalEntityOrDocumentTypeDefinition) {
     }
 }
 
+// Nine levels of tenfold references: a gigabyte of text from a body of a few hundred bytes.
+TEST(XmlReader, RefusesExponentialEntityExpansion) {
+    std::string body = "<!DOCTYPE request [<!ENTITY e0 \"0123456789\">";
+    for (int level = 1; level <= 9; ++level) {
+        body += "<!ENTITY e" + std::to_string(level) + " \"";
+        for (int i = 0; i < 10; ++i) body += "&e" + std::to_string(level - 1) + ";";
+        body += "\">";
+    }
+    body += "]><request><setting Name=\"a\">&e9;</setting></request>";
+    std::string problem;
+    EXPECT_FALSE(XmlReader::parse(body, &problem));
+    EXPECT_FALSE(problem.empty());
+}
+
 }  // namespace
 }  // namespace movra::backend
