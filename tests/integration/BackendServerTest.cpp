@@ -128,6 +128,7 @@ TEST_F(BackendServerTest, ControlEndpointsAnswerLoopbackPeersOnly) {
         {"127.0.0.1", "POST", "/_emulator/faults", 200},
         {"127.3.2.1", "POST", "/_emulator/faults", 200},
         {"::1", "POST", "/_emulator/faults", 200},
+        {"::ffff:127.0.0.1", "POST", "/_emulator/faults", 200},
         // The services themselves answer anyone.
         {"192.0.2.7", "GET", "/Movra", 200},
     };

@@ -70,9 +70,6 @@ TEST(XmlReader, LoadsNoExternalEntityOrDocumentTypeDefinition) {
         "<!DOCTYPE request [<!ENTITY x SYSTEM \"" + url + "\">]><request><setting Name=\"a\">&x;</setting></request>",
         "<!DOCTYPE request [<!ENTITY % p SYSTEM \"" + url + ".dtd\"> %p;]><request>&leak;</request>",
         "<!DOCTYPE request SYSTEM \"" + url + ".dtd\"><request>&leak;</request>",
-        "<request xmlns:xi=\"http://www.w3.org/2001/XInclude\"><xi:include href=\"" + url +
-            "\" parse=\"text\"/>"
-            "</request>",
     };
     for (const std::string& body : bodies) {
         SCOPED_TRACE(body);
