@@ -2,18 +2,6 @@
 // measured in the same run: libxml2 parsing the same bytes plus inserting the rows the client stored (same
 // table, same columns and indexes) with one prepared statement in one transaction. Also the first 30 items
 // of a 10,000-item channel through a live query, and the peak memory of the 10,000-item import.
-#include <benchmark/benchmark.h>
-#include <libxml/parser.h>
-#include <malloc.h>
-#include <sqlite3.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <map>
-
 #include "API/MVHTTPClient.h"
 #include "MedianReporter.h"
 #include "Model/FetchedResultsController.h"
@@ -23,6 +11,18 @@
 #include "Platform/PlatformFactory.h"
 #include "Utilities/XMLDocument.h"
 #include "movra-backend/Catalogue.h"
+
+#include <benchmark/benchmark.h>
+#include <libxml/parser.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <malloc.h>
+#include <map>
 
 namespace {
 
@@ -82,12 +82,13 @@ std::optional<std::string> importPage(const std::string& xml) {
     bool done = false;
     ErrorPtr failure;
     std::shared_ptr<MVChannel> channel;
-    MVHTTPClient::sharedClient()->handleXMLResponse(document, 0, /*clearExistingData=*/true,
-                                                    [&](ErrorPtr error, std::shared_ptr<MVChannel> stored, XMLDocumentPtr) {
-                                                        failure = error;
-                                                        channel = stored;
-                                                        done = true;
-                                                    });
+    MVHTTPClient::sharedClient()->handleXMLResponse(
+        document, 0, /*clearExistingData=*/true,
+        [&](ErrorPtr error, std::shared_ptr<MVChannel> stored, XMLDocumentPtr) {
+            failure = error;
+            channel = stored;
+            done = true;
+        });
     Platform::current().mainQueue().runUntil([&] { return done; }, 120);
     if (!done || failure || !channel || !channel->guid()) return std::nullopt;
     return channel->guid();
@@ -137,8 +138,8 @@ StoredRows storedRows(int count) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(w.store->storePath().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE tbl_name = 'Item' AND sql IS NOT NULL", -1,
-                       &statement, nullptr);
+    sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE tbl_name = 'Item' AND sql IS NOT NULL", -1, &statement,
+                       nullptr);
     while (sqlite3_step(statement) == SQLITE_ROW)
         result.schema.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
     sqlite3_finalize(statement);
@@ -189,8 +190,8 @@ void BM_FloorParseAndInsert(benchmark::State& state) {
                 if (rows.nulls[r][i])
                     sqlite3_bind_null(statement, i + 1);
                 else
-                    sqlite3_bind_text(statement, i + 1, rows.rows[r][i].data(), static_cast<int>(rows.rows[r][i].size()),
-                                      SQLITE_STATIC);
+                    sqlite3_bind_text(statement, i + 1, rows.rows[r][i].data(),
+                                      static_cast<int>(rows.rows[r][i].size()), SQLITE_STATIC);
             }
             sqlite3_step(statement);
             sqlite3_reset(statement);
@@ -261,6 +262,11 @@ BENCHMARK(BM_LiveQueryFirst30Of10000)->Unit(benchmark::kMillisecond)->UseRealTim
 }  // namespace
 
 int main(int argc, char** argv) {
+    // glibc parks small freed blocks in "fast bins" and merges them all whenever a block of 1 KiB or more
+    // is asked for. Feed imports free hundreds of thousands of small nodes and strings between such
+    // requests, so those merges cost more than the fast bins save; the per-thread caches stay in front.
+    // Set for the whole process, so that the floors measured in the same run get the same allocator.
+    mallopt(M_MXFAST, 0);
     benchmark::Initialize(&argc, argv);
     printPeakMemory();
     MedianReporter reporter;

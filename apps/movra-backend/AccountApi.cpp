@@ -3,8 +3,8 @@
 
 #include "Foundation/Crypto.h"
 #include "Foundation/Strings.h"
-#include "Utilities/XMLDocument.h"
 #include "movra-backend/SampleCatalogue.h"
+#include "movra-backend/XmlReader.h"
 #include "movra-backend/XmlWriter.h"
 
 #include <httplib.h>
@@ -45,28 +45,29 @@ std::optional<std::string> checkXmlBody(const httplib::Request& request) {
     return std::nullopt;
 }
 
-/// The root element of an XML body, when it is a well-formed document with a root of that name.
-XMLNode rootOf(const std::string& body, std::string_view rootName, std::string* problem) {
-    ErrorPtr error;
-    auto document = XMLDocument::parse(body, &error);
-    if (!document) {
-        *problem = "The body is not XML: " + (error ? error->summary() : std::string());
-        return {};
+/// An XML body, when it is a well-formed document whose root element has that name.
+std::unique_ptr<const XmlReader> readBody(const std::string& body, std::string_view rootName, std::string* problem) {
+    std::string reason;
+    auto reader = XmlReader::parse(body, &reason);
+    if (!reader) {
+        *problem = "The body is not XML: " + reason;
+        return nullptr;
     }
-    XMLNode root = document->rootElement();
-    if (root.name() != rootName) {
-        *problem = "The body's root element is <" + root.name() + ">, expected <" + std::string(rootName) + ">";
-        return {};
+    const std::string name = reader->root().name();
+    if (name != rootName) {
+        *problem = "The body's root element is <" + name + ">, expected <" + std::string(rootName) + ">";
+        return nullptr;
     }
-    return root;
+    return reader;
 }
 
 /// The device a sign-in body describes; it must name the device the request comes from.
 std::optional<AccountStore::Device> readDevice(const std::string& body, const std::string& deviceId,
                                                std::string* problem) {
-    XMLNode root = rootOf(body, "device", problem);
-    if (!root) return std::nullopt;
-    auto text = [&root](const char* name) { return root.firstChildElement(name).stringValue(); };
+    auto reader = readBody(body, "device", problem);
+    if (!reader) return std::nullopt;
+    const XmlElement root = reader->root();
+    auto text = [&root](const char* name) { return root.firstChild(name).text(); };
     AccountStore::Device device{text("type"), text("deviceModel"), text("deviceName"), {}};
     if (device.type != "ios") {
         *problem = "Device type \"" + device.type + "\", expected \"ios\"";
@@ -83,19 +84,19 @@ std::optional<AccountStore::Device> readDevice(const std::string& body, const st
 /// The changes of a settings write: <request><setting Name="n">value</setting>...</request>, where
 /// <null></null> as the value removes the setting.
 std::optional<AccountStore::SettingChanges> readSettingChanges(const std::string& body, std::string* problem) {
-    XMLNode root = rootOf(body, "request", problem);
-    if (!root) return std::nullopt;
+    auto reader = readBody(body, "request", problem);
+    if (!reader) return std::nullopt;
     AccountStore::SettingChanges changes;
-    for (const XMLNode& setting : root.childElements()) {
+    for (const XmlElement& setting : reader->root().children()) {
         const auto name = setting.attribute("Name");
         if (setting.name() != "setting" || !name || name->empty()) {
             *problem = "Every child of <request> must be a <setting> with a Name";
             return std::nullopt;
         }
-        const auto children = setting.childElements();
+        const auto children = setting.children();
         if (children.empty()) {
-            changes.emplace_back(*name, setting.stringValue());
-        } else if (children.size() == 1 && children[0].name() == "null" && children[0].stringValue().empty()) {
+            changes.emplace_back(*name, setting.text());
+        } else if (children.size() == 1 && children[0].name() == "null" && children[0].text().empty()) {
             changes.emplace_back(*name, std::nullopt);
         } else {
             *problem = "Setting \"" + *name + "\" holds elements other than one empty <null>";

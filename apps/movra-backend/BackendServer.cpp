@@ -2,6 +2,8 @@
 #include "movra-backend/BackendServer.h"
 
 #include "Foundation/Log.h"
+#include "Foundation/Strings.h"
+#include "Foundation/Url.h"
 #include "movra-backend/CertificateAuthority.h"
 #include "movra-backend/FormEncoding.h"
 
@@ -38,6 +40,7 @@ BackendServer::BackendServer(Options options)
     : options_(std::move(options)),
       catalogue_(options_.generatedItems),
       images_(catalogue_),
+      requestLog_({"Authorization", ClientApi::kDeviceTokenHeader}),
       accounts_(Account::demoAccounts()),
       clientApi_([this] { return tenant(); }, catalogue_, accounts_),
       accountApi_(accounts_),
@@ -82,6 +85,8 @@ std::optional<std::string> BackendServer::start() {
     server->Patch(".*", dispatcher);
     server->Options(".*", dispatcher);
 
+    // httplib 0.11 applies this to bodies with a Content-Length only; dispatch() catches chunked ones.
+    server->set_payload_max_length(kMaxRequestBody);
     // Without TCP_NODELAY every kept-alive answer waits for the peer's delayed ACK (tens of milliseconds).
     server->set_tcp_nodelay(true);
     server->set_keep_alive_max_count(100000);
@@ -175,6 +180,15 @@ void BackendServer::respondWithFailure(httplib::Response& response, Router::Face
 }
 
 void BackendServer::dispatch(const httplib::Request& request, httplib::Response& response) {
+    if (request.body.size() > kMaxRequestBody) {
+        response.status = 413;
+        return;
+    }
+    // The control endpoints switch faults, revoke tokens and list what clients sent: not for other hosts.
+    if (startsWith(request.path, "/_emulator/") && !isLoopbackHost(request.remote_addr)) {
+        return respondJson(response, 403, {{"error", "the emulator's control endpoints answer loopback clients only"}});
+    }
+
     std::smatch match;
     const Router::Route* route = router_.match(request.method, request.path, match);
     if (route && route->face == Router::Face::Control) return route->handler(request, response, match);

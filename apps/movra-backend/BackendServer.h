@@ -1,7 +1,8 @@
 // BackendServer: the service emulator as a library. It serves, over HTTPS on a loopback port, the tenant
 // discriminator (GET /Movra), the XML client API (/stoffice/client/...), the catalogue's pictures
 // (/images/...), the usage-analytics collector (POST /collect, /batch) and the emulator's own control
-// endpoints (/_emulator/...), with switchable faults and a log of every request it received.
+// endpoints (/_emulator/..., for loopback clients only), with switchable faults and a log of every request
+// it received.
 //
 // Thread contract: start(), stop() and destruction belong to the owner's thread. The server answers on
 // its own threads; faults(), requestLog(), accounts(), collector() and setTenant() may be used from any
@@ -85,11 +86,16 @@ class BackendServer {
     /// Switches the tenant answered from now on; an empty country code means the tenant's first.
     void setTenant(Tenant tenant, std::string countryCode = {});
 
+    /// Entry point of every request: body limit, control access, logging, faults, routing, truncation.
+    /// Public so that requests from addresses a test cannot send from can be fabricated.
+    void dispatch(const httplib::Request& request, httplib::Response& response);
+
+    /// Larger request bodies are answered 413 and go no further.
+    static constexpr std::size_t kMaxRequestBody = 1024 * 1024;
+
   private:
     void addControlRoutes();
     void addDiscriminatorRoutes();
-    /// Entry point of every request: logging, faults, routing, truncation.
-    void dispatch(const httplib::Request& request, httplib::Response& response);
     /// A failure in the form of the service face the request went to.
     static void respondWithFailure(httplib::Response& response, Router::Face face, int status,
                                    const ErrorDocument& document);

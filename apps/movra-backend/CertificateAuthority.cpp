@@ -1,5 +1,5 @@
-// This file implements the emulator's local certificate authority: EC P-256 keys, a self-signed CA and a
-// server certificate for the loopback names, kept as PEM files that are replaced atomically.
+// This file implements the emulator's local certificate authority: EC P-256 keys, a self-signed CA limited
+// to the loopback names and a server certificate for them, kept as PEM files that are replaced atomically.
 #include "movra-backend/CertificateAuthority.h"
 
 #include "Platform/AtomicFile.h"
@@ -89,12 +89,32 @@ std::string pemOf(EVP_PKEY* key) {
     return std::string(data, static_cast<std::size_t>(size));
 }
 
-bool addExtension(X509* cert, X509* issuer, int nid, const char* value) {
+ExtPtr makeExtension(X509* cert, X509* issuer, int nid, const char* value) {
     X509V3_CTX ctx;
     X509V3_set_ctx_nodb(&ctx);
     X509V3_set_ctx(&ctx, issuer, cert, nullptr, nullptr, 0);
-    ExtPtr ext(X509V3_EXT_conf_nid(nullptr, &ctx, nid, value));
+    return ExtPtr(X509V3_EXT_conf_nid(nullptr, &ctx, nid, value));
+}
+
+bool addExtension(X509* cert, X509* issuer, int nid, const char* value) {
+    ExtPtr ext = makeExtension(cert, issuer, nid, value);
     return ext && X509_add_ext(cert, ext.get(), -1) == 1;
+}
+
+// The CA may vouch for the loopback names only, so that its key, which sits in a demo's data directory,
+// cannot be used to impersonate a real host to a client that trusts the CA.
+constexpr const char* kLoopbackOnly =
+    "critical,permitted;IP:127.0.0.1/255.255.255.255,permitted;IP:::1/ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff,"
+    "permitted;DNS:localhost";
+
+/// True when `ca` carries exactly the loopback name constraints, marked critical; a CA of an earlier
+/// version without them is replaced.
+bool isLoopbackOnly(X509* ca) {
+    const int index = X509_get_ext_by_NID(ca, NID_name_constraints, -1);
+    X509_EXTENSION* present = index < 0 ? nullptr : X509_get_ext(ca, index);
+    ExtPtr wanted = makeExtension(ca, ca, NID_name_constraints, kLoopbackOnly);
+    return present && wanted && X509_EXTENSION_get_critical(present) == 1 &&
+           ASN1_OCTET_STRING_cmp(X509_EXTENSION_get_data(present), X509_EXTENSION_get_data(wanted.get())) == 0;
 }
 
 /// A certificate for `key` named `commonName`, signed by `issuerKey` (self-signed when `issuer` is null).
@@ -130,6 +150,7 @@ CertPtr makeCaCertificate(EVP_PKEY* key) {
     return makeCertificate(key, "Movra Backend Local CA", kCaValidity, nullptr, key,
                            {{NID_basic_constraints, "critical,CA:TRUE"},
                             {NID_key_usage, "critical,keyCertSign,cRLSign"},
+                            {NID_name_constraints, kLoopbackOnly},
                             {NID_subject_key_identifier, "hash"},
                             {NID_authority_key_identifier, "keyid:always"}});
 }
@@ -182,7 +203,7 @@ std::optional<CertificateAuthority> CertificateAuthority::loadOrCreate(const std
     CertPtr caCert = readCertificate(ca.caCert_);
     KeyPtr caKey = readKey(ca.caKey_);
     bool caUsable = caCert && caKey && X509_check_private_key(caCert.get(), caKey.get()) == 1 &&
-                    X509_check_ca(caCert.get()) == 1 && isCurrent(caCert.get());
+                    X509_check_ca(caCert.get()) == 1 && isCurrent(caCert.get()) && isLoopbackOnly(caCert.get());
     ERR_clear_error();
     if (!caUsable) {
         caKey.reset(EVP_EC_gen("P-256"));

@@ -7,12 +7,6 @@
 
 namespace movra::backend {
 
-namespace {
-
-constexpr const char* kTokenHeader = "X-Stravo-DeviceToken";
-
-}  // namespace
-
 ClientApi::ClientApi(std::function<Tenant()> currentTenant, const Catalogue& catalogue, const AccountStore& accounts)
     : currentTenant_(std::move(currentTenant)), catalogue_(catalogue), accounts_(accounts) {}
 
@@ -44,9 +38,9 @@ std::optional<ErrorDocument> ClientApi::checkToken(const httplib::Request& reque
         return ErrorDocument{ErrorDocument::codeForStatus(401), "Your session has ended. Please sign in again.",
                              std::move(problem)};
     };
-    const std::string token = request.get_header_value(kTokenHeader);
+    const std::string token = request.get_header_value(kDeviceTokenHeader);
     if (token.empty()) {
-        if (access == Access::Required) return refuse(std::string("Missing header ") + kTokenHeader);
+        if (access == Access::Required) return refuse(std::string("Missing header ") + kDeviceTokenHeader);
         return std::nullopt;
     }
     std::string problem;

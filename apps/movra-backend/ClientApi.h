@@ -25,6 +25,8 @@ class ClientApi {
     static constexpr const char* kClientPath = "/stoffice/client/";
     /// Code of the documents refusing a request that breaks the rules above.
     static constexpr const char* kBadRequestCode = "ST4000";
+    /// The header that carries a signed-in device's token.
+    static constexpr const char* kDeviceTokenHeader = "X-Stravo-DeviceToken";
 
     /// What a route asks of the device token.
     enum class Access {

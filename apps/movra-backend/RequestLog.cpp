@@ -3,6 +3,8 @@
 
 #include "Foundation/Strings.h"
 
+#include <algorithm>
+
 namespace movra::backend {
 
 std::optional<std::string> RequestLog::Entry::queryValue(std::string_view key) const {
@@ -28,7 +30,20 @@ Json RequestLog::Entry::toJson() const {
     return {{"method", method}, {"path", path}, {"query", pairs(query)}, {"headers", pairs(headers)}, {"body", body}};
 }
 
+RequestLog::RequestLog(std::vector<std::string> secretHeaders) : secretHeaders_(std::move(secretHeaders)) {
+    for (std::string& name : secretHeaders_) name = toLower(name);
+}
+
 void RequestLog::record(Entry entry) {
+    for (auto& [name, value] : entry.headers) {
+        if (std::find(secretHeaders_.begin(), secretHeaders_.end(), toLower(name)) != secretHeaders_.end())
+            value = kRedacted;
+    }
+    if (entry.body.size() > kMaxBody) {
+        const std::size_t size = entry.body.size();
+        entry.body.resize(kMaxBody);
+        entry.body += "[cut: " + std::to_string(size) + " bytes in all]";
+    }
     std::lock_guard lock(mutex_);
     entries_.push_back(std::move(entry));
 }

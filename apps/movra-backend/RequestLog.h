@@ -1,5 +1,6 @@
 // RequestLog: every request the emulated services received, in arrival order, for tests and for a person
-// inspecting what a client sent (GET /_emulator/requests).
+// inspecting what a client sent (GET /_emulator/requests). It keeps no credentials (the values of the secret
+// headers are replaced) and only the start of a long body.
 //
 // Thread contract: record() is called by the server's worker threads; the readers from any thread.
 #pragma once
@@ -17,6 +18,11 @@ class RequestLog {
   public:
     using Pairs = std::vector<std::pair<std::string, std::string>>;
 
+    /// Bodies longer than this keep their first kMaxBody bytes and a note of their full size.
+    static constexpr std::size_t kMaxBody = 4096;
+    /// What a secret header's value is replaced with.
+    static constexpr const char* kRedacted = "[redacted]";
+
     struct Entry {
         std::string method;
         std::string path;
@@ -33,6 +39,9 @@ class RequestLog {
         Json toJson() const;
     };
 
+    /// `secretHeaders`: names (in any case) of the headers whose values are not kept.
+    explicit RequestLog(std::vector<std::string> secretHeaders);
+
     void record(Entry entry);
     std::vector<Entry> entries() const;
     void clear();
@@ -41,6 +50,7 @@ class RequestLog {
     Json toJson() const;
 
   private:
+    std::vector<std::string> secretHeaders_;
     mutable std::mutex mutex_;
     std::vector<Entry> entries_;
 };

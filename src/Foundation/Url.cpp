@@ -1,9 +1,11 @@
 #include "Foundation/Url.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "Foundation/Strings.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cctype>
+#include <netinet/in.h>
 
 namespace movra {
 
@@ -168,7 +170,8 @@ std::optional<int> Url::port() const {
     auto colon = a.find(':');
     if (colon == std::string_view::npos || colon + 1 >= a.size()) return std::nullopt;
     auto digits = a.substr(colon + 1);
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
+    if (!std::all_of(digits.begin(), digits.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
         digits.size() > 5)
         return std::nullopt;
     return static_cast<int>(integerValue(digits));
@@ -220,6 +223,17 @@ std::string queryStringFromParameters(const Json& parameters) {
         parts.push_back(percentEscapeQueryComponent(key) + "=" + percentEscapeQueryComponent(text));
     }
     return join(parts, "&");
+}
+
+bool isLoopbackHost(std::string_view host) {
+    if (startsWith(host, "[") && endsWith(host, "]")) host = host.substr(1, host.size() - 2);
+    const std::string name = toLower(host);
+    if (name == "localhost" || endsWith(name, ".localhost")) return true;
+    in_addr v4{};
+    if (inet_pton(AF_INET, name.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, name.c_str(), &v6) != 1) return false;
+    return IN6_IS_ADDR_LOOPBACK(&v6) || (IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127);
 }
 
 }  // namespace movra

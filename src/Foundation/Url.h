@@ -2,18 +2,18 @@
 // RFC 3986 reference resolution and the query encoding of the client's request serializer.
 #pragma once
 
+#include "Foundation/Json.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "Foundation/Json.h"
-
 namespace movra {
 
 class Url {
-public:
+  public:
     /// An absolute URL ("scheme:..."); nullopt when there is no scheme or the text holds spaces or
     /// control characters.
     static std::optional<Url> parse(std::string_view text);
@@ -39,7 +39,7 @@ public:
     /// port is the scheme's default, 443 for https and 80 for http).
     bool isSameOrigin(const Url& other) const;
 
-private:
+  private:
     std::string scheme_;
     bool hasAuthority_ = false;
     std::string authority_;
@@ -54,5 +54,8 @@ std::string percentEscapeQueryComponent(std::string_view s);
 /// "k1=v1&k2=v2" with keys in ascending order; null values give the bare key; numbers and booleans
 /// are written as text ("1"/"0" for booleans).
 std::string queryStringFromParameters(const Json& parameters);
+/// True for "localhost" (and its subdomains) and for addresses in 127.0.0.0/8, ::1 or IPv4-mapped
+/// 127.0.0.0/8; IPv6 literals may keep their brackets.
+bool isLoopbackHost(std::string_view host);
 
 }  // namespace movra

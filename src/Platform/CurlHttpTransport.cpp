@@ -14,14 +14,12 @@
 #include <openssl/x509.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <cmath>
 #include <ifaddrs.h>
 #include <map>
 #include <mutex>
 #include <net/if.h>
-#include <netinet/in.h>
 #include <thread>
 #include <unordered_map>
 #include <utility>
@@ -75,16 +73,6 @@ std::vector<X509Ptr> loadAuthorities(const std::string& path) {
     ERR_clear_error();
     if (certificates.empty()) Log::error("No certificate authority could be read from {}", path);
     return certificates;
-}
-
-bool isLoopbackHost(std::string host) {
-    if (startsWith(host, "[") && endsWith(host, "]")) host = host.substr(1, host.size() - 2);
-    host = toLower(host);
-    if (host == "localhost" || endsWith(host, ".localhost")) return true;
-    in_addr v4{};
-    if (inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
-    in6_addr v6{};
-    return inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
 }
 
 bool hasNetworkInterfaceUp() {
@@ -218,7 +206,8 @@ void joinAtExit(std::jthread thread) {
 class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
   public:
     explicit Impl(const HttpTransportOptions& options)
-        : defaultTimeoutSeconds_(options.defaultTimeoutSeconds), maxResponseBytes_(options.maxResponseBytes),
+        : defaultTimeoutSeconds_(options.defaultTimeoutSeconds),
+          maxResponseBytes_(options.maxResponseBytes),
           authorities_(loadAuthorities(options.caFile)) {
         static const bool initialized = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
         if (!initialized) Log::error("libcurl could not be initialised");

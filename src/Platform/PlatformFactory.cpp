@@ -16,9 +16,6 @@
 #include "Platform/TransportReachability.h"
 
 #include <cstdlib>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace movra {
 
@@ -35,13 +32,6 @@ std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::s
     auto folderError = AtomicFile::makePrivateDirectory(dataDirectory);
     Log::setup(folderError ? std::string() : dataDirectory + "/movra.log", consoleLevel);
     if (folderError) Log::error("No data directory: {}", folderError->summary());
-
-    // glibc parks small freed blocks in "fast bins" and merges them all whenever a block of 1 KiB or more
-    // is asked for. Feed imports free hundreds of thousands of small nodes and strings between such
-    // requests, so those merges cost more than the fast bins save; the per-thread caches stay in front.
-#ifdef __GLIBC__
-    mallopt(M_MXFAST, 0);
-#endif
 
     Platform::Services s;
     s.clock = std::make_shared<SystemClock>();

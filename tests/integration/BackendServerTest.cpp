@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <algorithm>
 
 namespace movra::backend {
 namespace {
@@ -44,6 +45,111 @@ TEST_F(BackendServerTest, ClientApiRefusesRequestsWithoutTheStandardHeadersOrTen
         EXPECT_NE(resultText(result->body, "userMessage"), "<none>");
         EXPECT_NE(resultText(result->body, "systemMessage").find(c.namedInSystemMessage), std::string::npos)
             << resultText(result->body, "systemMessage");
+    }
+}
+
+TEST_F(BackendServerTest, BodiesOverOneMebibyteAreRefusedWith413AndChangeNothing) {
+    // A fault switch padded to the size, so that an accepted body shows in the faults.
+    const std::string switchOn = R"({"maintenance": true})";
+    struct Case {
+        const char* name;
+        std::size_t size;
+        bool chunked;  // httplib checks only bodies with a Content-Length against its limit
+        int status;
+    };
+    const std::size_t limit = BackendServer::kMaxRequestBody;
+    const Case cases[] = {
+        {"at the limit", limit, false, 200},
+        {"one byte over", limit + 1, false, 413},
+        {"chunked, at the limit", limit, true, 200},
+        {"chunked, one byte over", limit + 1, true, 413},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        server_->faults().setMaintenance(false);
+        const std::string body = switchOn + std::string(c.size - switchOn.size(), ' ');
+        auto client = this->client();
+        auto provider = [&body](std::size_t offset, httplib::DataSink& sink) {
+            const std::size_t piece = std::min<std::size_t>(64 * 1024, body.size() - offset);
+            if (piece > 0) return sink.write(body.data() + offset, piece);
+            sink.done();
+            return true;
+        };
+        auto result = c.chunked ? client->Post("/_emulator/faults", provider, "application/json")
+                                : client->Post("/_emulator/faults", body, "application/json");
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->status, c.status);
+        EXPECT_EQ(server_->faults().maintenance(), c.status == 200);
+    }
+}
+
+TEST_F(BackendServerTest, RequestLogKeepsNoCredentialsAndOnlyTheStartOfLongBodies) {
+    const std::string token = tokenFor(kAnna, kAnnasPassword);
+    ASSERT_FALSE(token.empty());
+    const std::string longValue(2 * RequestLog::kMaxBody, 'v');
+    const std::string longBody = R"(<request><setting Name="note">)" + longValue + "</setting></request>";
+    auto write = client()->Post(withLanguage(kSettingsPath).c_str(), standardHeaders(token), longBody, "text/xml");
+    ASSERT_TRUE(write);
+    ASSERT_EQ(write->status, 200) << write->body;
+
+    const auto entries = server_->requestLog().entries();
+    ASSERT_EQ(entries.size(), 2u);
+    const auto& signIn = entries[0];
+    EXPECT_EQ(signIn.header("Authorization"), RequestLog::kRedacted);
+    EXPECT_EQ(signIn.header("X-Stravo-DeviceId"), kDeviceId);
+    EXPECT_EQ(signIn.body, deviceBody(kDeviceId, "iPhone", "Test phone"));
+    const auto& settings = entries[1];
+    EXPECT_EQ(settings.header("X-Stravo-DeviceToken"), RequestLog::kRedacted);
+    EXPECT_EQ(settings.body.substr(0, RequestLog::kMaxBody), longBody.substr(0, RequestLog::kMaxBody));
+    EXPECT_LT(settings.body.size(), longBody.size());
+    EXPECT_NE(settings.body.find(std::to_string(longBody.size())), std::string::npos) << "no note of the cut";
+
+    // What a person reads over HTTP holds no secret either.
+    const std::string listed = controlJson("/_emulator/requests").dump();
+    EXPECT_EQ(listed.find(token), std::string::npos);
+    EXPECT_EQ(listed.find(credentials(kAnna, kAnnasPassword).substr(6)), std::string::npos);
+}
+
+// Only the fabricated request can come from elsewhere: the test sends nothing beyond loopback.
+TEST_F(BackendServerTest, ControlEndpointsAnswerLoopbackPeersOnly) {
+    struct Case {
+        const char* remote;
+        const char* method;
+        const char* path;
+        int status;
+    };
+    const Case cases[] = {
+        {"192.0.2.7", "POST", "/_emulator/faults", 403},
+        {"10.0.0.1", "GET", "/_emulator/requests", 403},
+        {"2001:db8::1", "DELETE", "/_emulator/requests", 403},
+        {"::ffff:192.0.2.7", "POST", "/_emulator/faults", 403},
+        {"", "POST", "/_emulator/faults", 403},
+        {"192.0.2.7", "GET", "/_emulator/unknown", 403},
+        {"127.0.0.1", "POST", "/_emulator/faults", 200},
+        {"127.3.2.1", "POST", "/_emulator/faults", 200},
+        {"::1", "POST", "/_emulator/faults", 200},
+        {"::ffff:127.0.0.1", "POST", "/_emulator/faults", 200},
+        // The services themselves answer anyone.
+        {"192.0.2.7", "GET", "/Movra", 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.remote) + " " + c.method + " " + c.path);
+        server_->faults().setMaintenance(false);
+        server_->requestLog().clear();
+        server_->requestLog().record({"GET", "/earlier", {}, {}, ""});
+        httplib::Request request;
+        request.method = c.method;
+        request.path = c.path;
+        request.remote_addr = c.remote;
+        request.body = R"({"maintenance": true})";
+        httplib::Response response;
+        server_->dispatch(request, response);
+        EXPECT_EQ(response.status, c.status);
+        if (c.status == 403) {
+            EXPECT_FALSE(server_->faults().maintenance());
+            EXPECT_EQ(response.body.find("/earlier"), std::string::npos) << "the log was listed";
+            EXPECT_EQ(server_->requestLog().entries().size(), 1u);
+        }
     }
 }
 
