@@ -1,6 +1,7 @@
 #include "movra/ClientSession.h"
 
 #include "API/MVHTTPClient.h"
+#include "App/MVAppDelegate.h"
 #include "App/MVDiscriminator.h"
 #include "App/MVDiscriminatorClient.h"
 #include "Utilities/SecurityManager.h"
@@ -31,32 +32,22 @@ ErrorPtr ClientSession::open(std::shared_ptr<UiHost> uiHost) {
 }
 
 ErrorPtr ClientSession::checkRegion() {
-    auto& platform = Platform::current();
+    // The app's own region check, its screens drawn nowhere.
+    auto app = MVAppDelegate::sharedAppDelegate();
+    if (!app) {
+        app = std::make_shared<MVAppDelegate>();
+        MVAppDelegate::setSharedAppDelegate(app);
+    }
     ErrorPtr error;
-    if (!platform.configuration().apiHostOverride.empty()) {
-        answer_ = MVDiscriminator::answerForAPIHostOverride();
-    } else {
-        MVDiscriminatorClient discriminator;
-        bool done = false;
-        discriminator.getTenantDiscriminatorWithCompletion([&](ErrorPtr e, Json json) {
-            error = e;
-            answer_ = std::move(json);
-            done = true;
-        });
-        if (!wait([&] { return done; }, discriminator.requestTimeoutInterval() + 5))
-            error = makeError(kURLErrorDomain, kURLErrorTimedOut, "The region check did not answer");
-    }
-    std::optional<std::string> host;
-    if (!error) {
-        auto shared = MVDiscriminator::initSharedDiscriminatorWithJSON(answer_);
-        if (shared->currentTenant() == MVRegionTenantNone)
-            error = makeError(kMovraErrorDomain, kErrorUnexpectedAnswer, "The region check named no known tenant");
-        else if (shared->url().empty())
-            error = makeError(kMovraErrorDomain, kErrorUnexpectedAnswer, "The region check named no API host");
-        else
-            host = shared->url();
-    }
-    MVHTTPClient::initSharedClientWithHost(host);
+    bool done = false;
+    app->setupDiscriminatorWithHost(std::nullopt, /*force=*/false, [&](ErrorPtr e) {
+        error = e;
+        done = true;
+    });
+    if (!wait([&] { return done; }, MVDiscriminatorClient().requestTimeoutInterval() + kAnswerTimeoutSeconds))
+        error = makeError(kURLErrorDomain, kURLErrorTimedOut, "The region check did not answer");
+    auto shared = MVDiscriminator::sharedDiscriminator();
+    answer_ = shared ? shared->answer() : Json();
     return error;
 }
 
@@ -86,11 +77,13 @@ std::optional<int> ClientSession::startWithStore(bool requireSignIn) {
 }
 
 ErrorPtr ClientSession::openStore() {
-    auto& platform = Platform::current();
-    auto store = std::make_shared<MVCoreDataService>(platform.configuration().dataDirectory);
-    if (auto error = store->setupStack()) return error;
-    MVCoreDataService::setRegistered(store);
-    return nullptr;
+    // A region change has set the store up already, to clear it.
+    auto store = MVCoreDataService::registered();
+    if (!store) {
+        store = std::make_shared<MVCoreDataService>(Platform::current().configuration().dataDirectory);
+        MVCoreDataService::setRegistered(store);
+    }
+    return store->setupStack();
 }
 
 std::shared_ptr<MVHTTPClient> ClientSession::client() const { return MVHTTPClient::sharedClient(); }

@@ -35,9 +35,10 @@ public:
 
     /// Reads the configuration and installs the platform. An error here is a usage error (exit status 2).
     ErrorPtr open(std::shared_ptr<UiHost> uiHost = nullptr);
-    /// Runs the region check (or takes the override's answer), shares the discriminator and creates the
-    /// shared client for its host. On failure the shared client still exists, for the last host that
-    /// answered, and the error says why the check failed.
+    /// Runs the app delegate's region check (or takes the override's answer): the discriminator shared, the
+    /// catalogue cleared on a tenant change, the shared client made for its host and the home tenant read when
+    /// signed in. On failure the shared client still exists, for the last host that answered, and the error
+    /// says why the check failed.
     ErrorPtr checkRegion();
     /// open(), the signed-in check when `requireSignIn`, and checkRegion(), each failure printed as the
     /// commands print failures. The exit status of the failure, or nullopt when all went well.
@@ -46,7 +47,8 @@ public:
     std::optional<int> startWithStore(bool requireSignIn = false);
     /// Opens the catalogue store in the data directory and registers it, as the app's start-up does.
     ErrorPtr openStore();
-    /// The discriminator's answer (or the override's), null before checkRegion().
+    /// The answer the shared discriminator was made from (or the override's), null before checkRegion() and
+    /// when no answer came.
     const Json& discriminatorAnswer() const { return answer_; }
     std::shared_ptr<MVHTTPClient> client() const;
 

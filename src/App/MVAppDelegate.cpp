@@ -213,20 +213,23 @@ bool MVAppDelegate::applicationOpenURL(const std::string& url, const std::option
 
 void MVAppDelegate::setupDiscriminatorForceHandleInitialRoute(bool force) { setupDiscriminatorWithHost(std::nullopt, force); }
 
-void MVAppDelegate::setupDiscriminatorWithHost(const std::optional<std::string>& host, bool force) {
+void MVAppDelegate::setupDiscriminatorWithHost(const std::optional<std::string>& host, bool force,
+                                               RegionCheckCompletion completion) {
     auto routeNeeded = std::make_shared<bool>(force);
     std::weak_ptr<MVAppDelegate> weak = weak_from_this();
     if (!Platform::current().configuration().apiHostOverride.empty()) {
         // The QA endpoint override answers in place of the discriminator.
-        Platform::current().mainQueue().post([weak, routeNeeded, force, answer = MVDiscriminator::answerForAPIHostOverride()] {
-            if (auto self = weak.lock()) self->handleDiscriminatorAnswer(routeNeeded, force, nullptr, answer);
-        });
+        Platform::current().mainQueue().post(
+            [weak, routeNeeded, force, completion, answer = MVDiscriminator::answerForAPIHostOverride()] {
+                if (auto self = weak.lock()) self->handleDiscriminatorAnswer(routeNeeded, force, nullptr, answer, completion);
+            });
         return;
     }
     auto client = host ? std::make_shared<MVDiscriminatorClient>(*host) : std::make_shared<MVDiscriminatorClient>();
     discriminatorClients_.push_back(client);
     std::weak_ptr<MVDiscriminatorClient> weakClient = client;
-    client->getTenantDiscriminatorWithCompletion([weak, weakClient, routeNeeded, force](ErrorPtr error, Json json) {
+    client->getTenantDiscriminatorWithCompletion([weak, weakClient, routeNeeded, force, completion](ErrorPtr error,
+                                                                                                  Json json) {
         auto self = weak.lock();
         if (!self) return;
         // The client has answered; release it once this turn of the loop is over.
@@ -235,23 +238,26 @@ void MVAppDelegate::setupDiscriminatorWithHost(const std::optional<std::string>&
             auto done = weakClient.lock();
             if (me && done) std::erase(me->discriminatorClients_, done);
         });
-        self->handleDiscriminatorAnswer(routeNeeded, force, error, json);
+        self->handleDiscriminatorAnswer(routeNeeded, force, error, json, completion);
     });
 }
 
 void MVAppDelegate::handleDiscriminatorAnswer(const std::shared_ptr<bool>& routeNeeded, bool force, ErrorPtr error,
-                                              const Json& json) {
+                                              const Json& json, RegionCheckCompletion completion) {
+    auto done = [completion](ErrorPtr result) {
+        if (completion) completion(result);
+    };
     if (error) {
         Log::warning("Region check failed: {}", error->summary());
         showFullScreenErrorForCode(error->code);
         MVHTTPClient::initSharedClientWithHost(std::nullopt);
         if (*routeNeeded) handleInitialRoute();
-        return;
+        return done(error);
     }
     auto discriminator = MVDiscriminator::initSharedDiscriminatorWithJSON(json);
     if (discriminator->currentTenant() == MVRegionTenantNone) {
         showNoTenantAlert(force);
-        return;
+        return done(makeError(kMovraErrorDomain, kErrorUnexpectedAnswer, "The region check named no known tenant"));
     }
     if (discriminator->currentTenantChanged()) {
         *routeNeeded = true;
@@ -262,21 +268,26 @@ void MVAppDelegate::handleDiscriminatorAnswer(const std::shared_ptr<bool>& route
     std::weak_ptr<MVAppDelegate> weak = weak_from_this();
     if (SecurityManager::isUserAuthenticated()) {
         discriminator->setupHomeTenantWithSuccess(
-            [weak, routeNeeded] {
+            [weak, routeNeeded, done] {
                 auto self = weak.lock();
                 if (self && *routeNeeded) self->handleInitialRoute();
+                done(nullptr);
             },
-            [weak, routeNeeded](ErrorPtr failure) {
+            [weak, routeNeeded, done](ErrorPtr failure) {
                 auto self = weak.lock();
-                if (!self) return;
-                if (failure && (failure->code == kErrorMaintenance || failure->code == kErrorGeoBlocked))
+                if (!self) return done(failure);
+                // Only a service-wide failure stops the app; any other leaves the home tenant unknown.
+                if (failure && (failure->code == kErrorMaintenance || failure->code == kErrorGeoBlocked)) {
                     self->showFullScreenErrorForCode(failure->code);
-                else if (*routeNeeded)
-                    self->handleInitialRoute();
+                    return done(failure);
+                }
+                if (*routeNeeded) self->handleInitialRoute();
+                done(nullptr);
             });
-    } else if (*routeNeeded) {
-        handleInitialRoute();
+        return;
     }
+    if (*routeNeeded) handleInitialRoute();
+    done(nullptr);
 }
 
 void MVAppDelegate::showNoTenantAlert(bool force) {

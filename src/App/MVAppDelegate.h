@@ -5,6 +5,7 @@
 // Thread contract: main queue only. Callbacks hold the delegate weakly.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,7 +74,12 @@ public:
 
     // Region check and routing.
     void setupDiscriminatorForceHandleInitialRoute(bool force);
-    void setupDiscriminatorWithHost(const std::optional<std::string>& host, bool force);
+    /// Why a region check failed (no tenant known, the request failed, or the service is down or refuses the
+    /// region), or nullptr once its answer was taken: discriminator shared, caches cleared on a tenant change,
+    /// the API client made for the host, the home tenant read when signed in.
+    using RegionCheckCompletion = std::function<void(ErrorPtr error)>;
+    void setupDiscriminatorWithHost(const std::optional<std::string>& host, bool force,
+                                    RegionCheckCompletion completion = nullptr);
     void handleInitialRoute();
     void setInitialWindow();
     void loginComplete(MVLoginViewController& controller) override;
@@ -126,7 +132,8 @@ private:
     void showNoTenantAlert(bool force);
     void presentAlert(const WindowPtr& window, const std::string& title, const std::string& message,
                       std::function<void()> onOK = nullptr);
-    void handleDiscriminatorAnswer(const std::shared_ptr<bool>& routeNeeded, bool force, ErrorPtr error, const Json& json);
+    void handleDiscriminatorAnswer(const std::shared_ptr<bool>& routeNeeded, bool force, ErrorPtr error, const Json& json,
+                                   RegionCheckCompletion completion);
 
     WindowPtr window_, loginWindow_, fullScreenErrorWindow_;
     std::optional<std::string> lastRecentlyWatchedItemGuid_;

@@ -40,7 +40,7 @@ std::string apiHostOfAnswerURL(std::string_view url) {
 }
 }  // namespace
 
-MVDiscriminator::MVDiscriminator(const Json& json) {
+MVDiscriminator::MVDiscriminator(const Json& json) : answer_(json) {
     if (auto url = stringValue(json, "url")) url_ = apiHostOfAnswerURL(*url);
     if (auto cc = json.is_object() ? json.find("cc") : json.end();
         cc != json.end() && cc->is_array() && !cc->empty() && cc->front().is_string())

@@ -40,6 +40,8 @@ public:
     static const std::vector<std::string>& SolaraRegionCountryCodes();
     static const std::vector<std::string>& TavikRegionCountryCodes();
 
+    /// The answer this discriminator was made from, as received.
+    const Json& answer() const { return answer_; }
     const std::string& url() const { return url_; }
     const std::optional<std::string>& countryCode() const { return countryCode_; }
     MVRegionTenant currentTenant() const { return currentTenant_; }
@@ -67,6 +69,7 @@ public:
     std::optional<bool> cachedAllowsProfiles() const { return allowsProfiles_; }
 
 private:
+    Json answer_;
     std::string url_;
     std::optional<std::string> countryCode_;
     MVRegionTenant currentTenant_ = MVRegionTenantNone;
