@@ -87,7 +87,9 @@ int main(int argc, char** argv) {
     });
 
     MenuCommand menu;
-    app.add_subcommand("menu", "Show the root menu as the client stores it")->callback([&] { status = menu.run(options); });
+    app.add_subcommand("menu", "Show the root menu as the client stores it")->callback([&] {
+        status = menu.run(options);
+    });
 
     BrowseCommand browse;
     auto* browseCommand = app.add_subcommand("browse", "Import a channel and show its stored items");
@@ -111,8 +113,11 @@ int main(int argc, char** argv) {
     KidsConfigCommand kidsConfig;
     auto* kidsConfigCommand =
         app.add_subcommand("kids-config", "Show the kids-mode configuration, or write the parts given");
-    auto* pinOption = kidsConfigCommand->add_option("--pin", kidsConfig.pin, "Set this four-digit PIN");
-    kidsConfigCommand->add_flag("--clear-pin", kidsConfig.clearPin, "Remove the PIN")->excludes(pinOption);
+    auto* setPinFlag = kidsConfigCommand->add_flag(
+        "--set-pin", kidsConfig.setPin, "Set a four-digit PIN (from --pin-stdin, else MOVRA_PIN, else a prompt)");
+    kidsConfigCommand->add_flag("--pin-stdin", kidsConfig.pinFromStdin, "Read the PIN from standard input")
+        ->needs(setPinFlag);
+    kidsConfigCommand->add_flag("--clear-pin", kidsConfig.clearPin, "Remove the PIN")->excludes(setPinFlag);
     kidsConfigCommand->add_option("--ignore", kidsConfig.ignore, "Turn the kids-mode set-up off (true) or on (false)")
         ->check(CLI::IsMember({"true", "false"}));
     kidsConfigCommand->callback([&] { status = kidsConfig.run(options); });
