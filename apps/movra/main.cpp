@@ -13,13 +13,18 @@
 #include "movra/MenuCommand.h"
 #include "movra/ProfileCommand.h"
 #include "movra/SettingsCommand.h"
+#include "movra/SignalWatch.h"
 #include "movra/TenantCommand.h"
 #include "movra/WatchlistCommand.h"
 
 #include <CLI/CLI.hpp>
 
+#include <iostream>
+
 int main(int argc, char** argv) {
     using namespace movra::cli;
+    // First, so that every thread started later leaves SIGINT and SIGTERM to it.
+    SignalWatch signalWatch;
 
     CLI::App app{"Movra client: browse, play and cast the Movra Tavik catalogue"};
     app.require_subcommand(1);
@@ -152,6 +157,15 @@ int main(int argc, char** argv) {
     imageCommand->add_option("--out", image.outputPath, "The PNG file to write")->required();
     imageCommand->callback([&] { status = image.run(options); });
 
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // Usage errors exit 2, as the commands' own do; --help prints and exits 0.
+        return app.exit(error) == 0 ? 0 : 2;
+    }
+    if (const int signal = SignalWatch::caught()) {
+        std::cerr << "movra: interrupted (" << (signal == SIGINT ? "SIGINT" : "SIGTERM") << ")" << std::endl;
+        return 128 + signal;
+    }
     return status;
 }
