@@ -18,8 +18,8 @@ RootMenu loadRootMenu(double timeoutSeconds) {
         result.menu = channel;
         done = true;
     });
-    if (!Platform::current().mainQueue().runUntil([&] { return done || SignalWatch::caught(); }, timeoutSeconds) ||
-        !done)
+    if (!SignalWatch::runUntil(
+            Platform::current().mainQueue(), [&] { return done; }, timeoutSeconds))
         result.menu = nullptr;
     return result;
 }

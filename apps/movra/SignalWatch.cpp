@@ -53,6 +53,10 @@ void SignalWatch::wakeOnSignal(RunLoop* loop) {
     if (loop) gStopsCleanly = true;
 }
 
+bool SignalWatch::runUntil(RunLoop& loop, const std::function<bool()>& done, double timeoutSeconds) {
+    return loop.runUntil([&] { return done() || caught() != 0; }, timeoutSeconds) && done();
+}
+
 void SignalWatch::watch() {
     for (;;) {
         int signal = 0;

@@ -1,6 +1,6 @@
 // SignalWatch: SIGINT and SIGTERM end a command cleanly. The signals are blocked in every thread and taken
 // by one thread in sigwait(), so no handler ever runs in the middle of the client's code. That thread
-// records the signal and wakes the main queue; the command's waits see caught() and give up, and the
+// records the signal and wakes the main queue; the command's waits (runUntil() below) give up, and the
 // command returns through its normal tear-down. main() then exits with 128 + the signal's number.
 //
 // A signal before any main queue was set to be woken (while a secret is read, say) and a second signal end
@@ -12,6 +12,7 @@
 #pragma once
 
 #include <csignal>
+#include <functional>
 #include <thread>
 
 namespace movra {
@@ -31,6 +32,8 @@ class SignalWatch {
     static int caught();
     /// The loop a signal wakes, or nullptr; it must be unset before the loop goes away.
     static void wakeOnSignal(RunLoop* loop);
+    /// Turns `loop` until `done` holds, a signal came or `timeoutSeconds` passed; true only when `done` holds.
+    static bool runUntil(RunLoop& loop, const std::function<bool()>& done, double timeoutSeconds);
 
   private:
     void watch();
