@@ -1,11 +1,11 @@
 #include "movra/ApiCommand.h"
 
-#include <iostream>
-
 #include "API/MVHTTPClient.h"
 #include "Foundation/Strings.h"
 #include "movra/ClientSession.h"
 #include "movra/Output.h"
+
+#include <iostream>
 
 namespace movra::cli {
 
@@ -56,7 +56,8 @@ int ApiCommand::run(const GlobalOptions& options) const {
                 record(task, document, error);
                 standardFailure(task, document, error);
             });
-        session.wait([&outcome] { return outcome.done; }, -1);
+        // Without an answer (interrupted) there is nothing to print.
+        if (!session.wait([&outcome] { return outcome.done; }, -1)) return 1;
     }
 
     auto response = outcome.task ? outcome.task->response() : nullptr;

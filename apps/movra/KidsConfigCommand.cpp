@@ -3,6 +3,7 @@
 #include "Model/ProfileManager.h"
 #include "movra/ClientSession.h"
 #include "movra/Output.h"
+#include "movra/SecretInput.h"
 
 namespace movra::cli {
 
@@ -24,7 +25,16 @@ void printConfiguration(const GlobalOptions& options, const KidsModeConfiguratio
 }  // namespace
 
 int KidsConfigCommand::run(const GlobalOptions& options) const {
-    const bool writing = pin || clearPin || ignore;
+    std::optional<std::string> pin;
+    if (setPin) {
+        std::string problem;
+        pin = SecretInput{"PIN", "--pin-stdin", "MOVRA_PIN"}.read(pinFromStdin, "New kids-mode PIN: ", problem);
+        if (!pin) {
+            printFailure(options, problem);
+            return 2;
+        }
+    }
+    const bool writing = setPin || clearPin || ignore;
     const KidsModeConfiguration configuration(ignore ? std::optional<bool>(*ignore == "true") : std::nullopt,
                                               clearPin ? std::optional<std::string>("") : pin);
     ErrorPtr invalid;

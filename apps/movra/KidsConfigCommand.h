@@ -1,5 +1,6 @@
-// `movra kids-config [--pin NNNN | --clear-pin] [--ignore true|false]`: shows the kids-mode configuration
-// kept in the subscriber's settings, or writes the parts given. A PIN that is not four digits is refused
+// `movra kids-config [--set-pin [--pin-stdin] | --clear-pin] [--ignore true|false]`: shows the kids-mode
+// configuration kept in the subscriber's settings, or writes the parts given. The PIN is read as the password
+// is (stdin, MOVRA_PIN or a prompt), never taken from an argument; one that is not four digits is refused
 // before anything is sent.
 #pragma once
 
@@ -11,7 +12,8 @@
 namespace movra::cli {
 
 struct KidsConfigCommand {
-    std::optional<std::string> pin;
+    bool setPin = false;
+    bool pinFromStdin = false;
     bool clearPin = false;
     /// "true" or "false".
     std::optional<std::string> ignore;

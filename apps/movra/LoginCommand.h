@@ -2,10 +2,9 @@
 // stdin, the MOVRA_PASSWORD environment variable or a prompt that does not echo; never from an argument.
 #pragma once
 
-#include <optional>
-#include <string>
-
 #include "movra/GlobalOptions.h"
+
+#include <string>
 
 namespace movra::cli {
 
@@ -14,10 +13,6 @@ struct LoginCommand {
     bool passwordFromStdin = false;
 
     int run(const GlobalOptions& options) const;
-
-private:
-    /// The password, or nullopt with `problem` set.
-    std::optional<std::string> readPassword(std::string& problem) const;
 };
 
 }  // namespace movra::cli

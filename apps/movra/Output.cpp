@@ -1,12 +1,13 @@
 #include "movra/Output.h"
 
-#include <iostream>
-
 #include "Foundation/Strings.h"
 #include "Model/EntityAttribute.h"
 #include "Model/MVChannel.h"
 #include "Model/MVItem.h"
 #include "Utilities/MVAccount.h"
+#include "movra/SignalWatch.h"
+
+#include <iostream>
 
 namespace movra::cli {
 
@@ -64,8 +65,8 @@ std::string channelText(const MVChannel& channel, const std::vector<std::shared_
                        std::to_string(items.size()) + " of " + std::to_string(channel.totalResults().value_or(0)) +
                        " items\n";
     for (const auto& item : items) {
-        text += "  " + std::to_string(item->indexInChannel().value_or(-1)) + ". " + item->title().value_or("(untitled)") +
-                " [" + item->guid().value_or("?") + "]";
+        text += "  " + std::to_string(item->indexInChannel().value_or(-1)) + ". " +
+                item->title().value_or("(untitled)") + " [" + item->guid().value_or("?") + "]";
         if (item->isInWatchlist().value_or(false)) text += " (on the watchlist)";
         if (item->keywords() && !item->keywords()->empty()) text += " {" + *item->keywords() + "}";
         if (item->link() && !item->link()->empty()) text += " -> " + *item->link();
@@ -90,9 +91,11 @@ void printResult(const GlobalOptions& options, const Json& json, const std::stri
 }
 
 void printFailure(const GlobalOptions& options, const std::string& message, const ErrorPtr& error) {
+    // After a signal the failures are its consequences (waits given up); main() reports the signal once.
+    if (SignalWatch::caught()) return;
     if (options.json)
         std::cout << Json{{"error", errorObject(error)}, {"message", message}}.dump(2, ' ', false,
-                                                                                   Json::error_handler_t::replace)
+                                                                                    Json::error_handler_t::replace)
                   << std::endl;
     else
         std::cerr << "movra: " << message << std::endl;

@@ -1,19 +1,19 @@
 // What the commands print: JSON objects for scripts (--json), lines of text for people.
 #pragma once
 
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
 #include "movra/GlobalOptions.h"
+
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace movra {
 class MVAccount;
 class MVChannel;
 class MVItem;
-}
+}  // namespace movra
 
 namespace movra::cli {
 
@@ -31,7 +31,8 @@ std::string channelText(const MVChannel& channel, const std::vector<std::shared_
 std::string accountText(const MVAccount& account);
 /// Prints `json` with --json, else `text` (a final newline is added when missing).
 void printResult(const GlobalOptions& options, const Json& json, const std::string& text);
-/// Prints a failure: {"error": ..., "message": ...} with --json on stdout, else the message on stderr.
+/// Prints a failure: {"error": ..., "message": ...} with --json on stdout, else the message on stderr;
+/// nothing once a signal interrupted the program.
 void printFailure(const GlobalOptions& options, const std::string& message, const ErrorPtr& error = nullptr);
 
 }  // namespace movra::cli

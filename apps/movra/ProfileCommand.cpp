@@ -1,7 +1,7 @@
 #include "movra/ProfileCommand.h"
 
-#include "Model/MVRootMenuEntries.h"
 #include "Foundation/Localization.h"
+#include "Model/MVRootMenuEntries.h"
 #include "Model/ProfileManager.h"
 #include "Platform/AlertController.h"
 #include "Sections/KidsMode/ProfileSelectionViewController.h"
@@ -108,7 +108,7 @@ int ProfileCommand::run(const GlobalOptions& options) const {
     std::string note;
     if (watch->primerShown) {
         // The primer's "Maybe Later": it is offered again next time.
-        note = MVLocalizedString(kPrimerText) + " (movra kids-config --pin NNNN sets one; --ignore true stops asking)";
+        note = MVLocalizedString(kPrimerText) + " (movra kids-config --set-pin sets one; --ignore true stops asking)";
         screen->kidsModePrimerDidFinish();
     }
     printProfile(options, note);

@@ -6,6 +6,7 @@
 #include "Model/MVRootMenuEntries.h"
 #include "Platform/Platform.h"
 #include "movra/Output.h"
+#include "movra/SignalWatch.h"
 
 namespace movra::cli {
 
@@ -17,7 +18,9 @@ RootMenu loadRootMenu(double timeoutSeconds) {
         result.menu = channel;
         done = true;
     });
-    if (!Platform::current().mainQueue().runUntil([&] { return done; }, timeoutSeconds)) result.menu = nullptr;
+    if (!SignalWatch::runUntil(
+            Platform::current().mainQueue(), [&] { return done; }, timeoutSeconds))
+        result.menu = nullptr;
     return result;
 }
 

@@ -11,9 +11,13 @@ namespace movra::cli {
 
 namespace {
 
+/// The kids-mode PIN is never printed, only whether one is set.
+constexpr const char* kPINSetting = "kidsModePIN";
+constexpr const char* kMaskedPIN = "****";
+
 /// The settings to write, in the order given; an error text when an argument is malformed.
-std::optional<std::string> settingsFromArguments(SettingsCommand::Action action, const std::vector<std::string>& arguments,
-                                                 Json& settings) {
+std::optional<std::string> settingsFromArguments(SettingsCommand::Action action,
+                                                 const std::vector<std::string>& arguments, Json& settings) {
     settings = Json::object();
     for (const auto& argument : arguments) {
         if (action == SettingsCommand::Action::Clear) {
@@ -23,6 +27,9 @@ std::optional<std::string> settingsFromArguments(SettingsCommand::Action action,
         }
         const auto equals = argument.find('=');
         if (equals == std::string::npos || equals == 0) return "\"" + argument + "\" is not NAME=VALUE";
+        // As an argument the PIN would show in the process list.
+        if (argument.substr(0, equals) == kPINSetting)
+            return std::string(kPINSetting) + " is set with movra kids-config --set-pin, not as an argument";
         settings[argument.substr(0, equals)] = argument.substr(equals + 1);
     }
     if (settings.empty()) return "no settings given";
@@ -64,8 +71,9 @@ int SettingsCommand::run(const GlobalOptions& options) const {
         return 1;
     }
     if (failure || (action == Action::List && !read)) {
-        printFailure(options, "The settings could not be " + std::string(action == Action::List ? "read" : "written") +
-                                  (failure ? ": " + failure->summary() : std::string()),
+        printFailure(options,
+                     "The settings could not be " + std::string(action == Action::List ? "read" : "written") +
+                         (failure ? ": " + failure->summary() : std::string()),
                      failure);
         return 1;
     }
@@ -79,8 +87,10 @@ int SettingsCommand::run(const GlobalOptions& options) const {
     std::string text;
     for (const auto& setting : read->settings()) {
         const auto name = setting->name().value_or("");
-        list[name] = setting->value() ? Json(*setting->value()) : Json(nullptr);
-        text += name + "=" + setting->value().value_or("") + "\n";
+        auto value = setting->value();
+        if (name == kPINSetting && value && !value->empty()) value = kMaskedPIN;
+        list[name] = value ? Json(*value) : Json(nullptr);
+        text += name + "=" + value.value_or("") + "\n";
     }
     printResult(options, {{"settings", list}}, text.empty() ? "No settings" : text);
     return 0;

@@ -13,13 +13,18 @@
 #include "movra/MenuCommand.h"
 #include "movra/ProfileCommand.h"
 #include "movra/SettingsCommand.h"
+#include "movra/SignalWatch.h"
 #include "movra/TenantCommand.h"
 #include "movra/WatchlistCommand.h"
 
 #include <CLI/CLI.hpp>
 
+#include <iostream>
+
 int main(int argc, char** argv) {
     using namespace movra::cli;
+    // First, so that every thread started later leaves SIGINT and SIGTERM to it.
+    SignalWatch signalWatch;
 
     CLI::App app{"Movra client: browse, play and cast the Movra Tavik catalogue"};
     app.require_subcommand(1);
@@ -87,7 +92,9 @@ int main(int argc, char** argv) {
     });
 
     MenuCommand menu;
-    app.add_subcommand("menu", "Show the root menu as the client stores it")->callback([&] { status = menu.run(options); });
+    app.add_subcommand("menu", "Show the root menu as the client stores it")->callback([&] {
+        status = menu.run(options);
+    });
 
     BrowseCommand browse;
     auto* browseCommand = app.add_subcommand("browse", "Import a channel and show its stored items");
@@ -111,8 +118,11 @@ int main(int argc, char** argv) {
     KidsConfigCommand kidsConfig;
     auto* kidsConfigCommand =
         app.add_subcommand("kids-config", "Show the kids-mode configuration, or write the parts given");
-    auto* pinOption = kidsConfigCommand->add_option("--pin", kidsConfig.pin, "Set this four-digit PIN");
-    kidsConfigCommand->add_flag("--clear-pin", kidsConfig.clearPin, "Remove the PIN")->excludes(pinOption);
+    auto* setPinFlag = kidsConfigCommand->add_flag(
+        "--set-pin", kidsConfig.setPin, "Set a four-digit PIN (from --pin-stdin, else MOVRA_PIN, else a prompt)");
+    kidsConfigCommand->add_flag("--pin-stdin", kidsConfig.pinFromStdin, "Read the PIN from standard input")
+        ->needs(setPinFlag);
+    kidsConfigCommand->add_flag("--clear-pin", kidsConfig.clearPin, "Remove the PIN")->excludes(setPinFlag);
     kidsConfigCommand->add_option("--ignore", kidsConfig.ignore, "Turn the kids-mode set-up off (true) or on (false)")
         ->check(CLI::IsMember({"true", "false"}));
     kidsConfigCommand->callback([&] { status = kidsConfig.run(options); });
@@ -147,6 +157,15 @@ int main(int argc, char** argv) {
     imageCommand->add_option("--out", image.outputPath, "The PNG file to write")->required();
     imageCommand->callback([&] { status = image.run(options); });
 
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // Usage errors exit 2, as the commands' own do; --help prints and exits 0.
+        return app.exit(error) == 0 ? 0 : 2;
+    }
+    if (const int signal = SignalWatch::caught()) {
+        std::cerr << "movra: interrupted (" << (signal == SIGINT ? "SIGINT" : "SIGTERM") << ")" << std::endl;
+        return 128 + signal;
+    }
     return status;
 }

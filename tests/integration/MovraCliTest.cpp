@@ -1,0 +1,305 @@
+// The movra program itself, run as a child process against the emulator on a loopback port: exit statuses,
+// what people and scripts read (text and --json), the kids-mode PIN kept out of arguments and listings, an
+// unreadable catalogue store, and SIGINT/SIGTERM while requests are in flight.
+#include "EmulatorTest.h"
+#include "Foundation/Strings.h"
+#include "Model/SQLiteDatabase.h"
+#include "support/ChildProcess.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <thread>
+
+namespace movra::backend {
+namespace {
+
+using test::ChildProcess;
+
+constexpr double kChildSeconds = 60;
+
+/// A key of a --json answer and the nlohmann type name of its value ("string", "number", "object", ...).
+using Shape = std::vector<std::pair<std::string, std::string>>;
+
+struct CommandCase {
+    std::vector<std::string> arguments;
+    int exitCode;
+    /// Text the output holds: stdout on success, stderr (text) or stdout (--json) on failure.
+    std::string says;
+    /// With --json: the keys the answer has.
+    Shape shape = {};
+    std::string input = {};
+};
+
+bool hasSanitizerReport(const std::string& err) {
+    for (const char* mark : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:", "ThreadSanitizer"})
+        if (err.find(mark) != std::string::npos) return true;
+    return false;
+}
+
+class MovraCliTest : public EmulatorTest {
+  protected:
+    ChildProcess::Options movraOptions(const std::vector<std::string>& arguments, std::string input = {},
+                                       std::vector<std::string> environment = {}) const {
+        std::vector<std::string> argv = {MOVRA_CLI,
+                                         "--data-dir",
+                                         home_.path(),
+                                         "--discriminator-host",
+                                         "127.0.0.1:" + std::to_string(server_->port()),
+                                         "--ca-file",
+                                         server_->caFile()};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        // The runner's own secrets and data directory must not reach the child.
+        return {argv, std::move(environment), {"MOVRA_PASSWORD", "MOVRA_PIN", "XDG_DATA_HOME"}, std::move(input)};
+    }
+
+    ChildProcess::Outcome movra(const std::vector<std::string>& arguments, std::string input = {},
+                                std::vector<std::string> environment = {}) const {
+        auto outcome =
+            ChildProcess::run(movraOptions(arguments, std::move(input), std::move(environment)), kChildSeconds);
+        EXPECT_FALSE(outcome.timedOut);
+        EXPECT_EQ(outcome.signal, 0) << outcome.err;
+        EXPECT_FALSE(hasSanitizerReport(outcome.err)) << outcome.err;
+        return outcome;
+    }
+
+    void signIn() const {
+        auto outcome = movra({"login", kAnna, "--password-stdin"}, std::string(kAnnasPassword) + "\n");
+        ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    }
+
+    void expectCase(const CommandCase& row) const {
+        SCOPED_TRACE("movra " + join(row.arguments, " "));
+        const auto outcome = movra(row.arguments, row.input);
+        EXPECT_EQ(outcome.exitCode, row.exitCode) << outcome.out << outcome.err;
+        const bool json = row.arguments.front() == "--json";
+        const std::string& said = row.exitCode == 0 || json ? outcome.out : outcome.err;
+        EXPECT_NE(said.find(row.says), std::string::npos) << "no \"" << row.says << "\" in:\n" << said;
+        if (!json) return;
+        const Json answer = Json::parse(outcome.out, nullptr, /*allow_exceptions=*/false);
+        ASSERT_TRUE(answer.is_object()) << outcome.out;
+        for (const auto& [key, type] : row.shape) {
+            ASSERT_TRUE(answer.contains(key)) << key << " missing in " << outcome.out;
+            EXPECT_EQ(answer[key].type_name(), type) << key;
+        }
+    }
+
+    std::size_t requestCount() const { return controlJson("/_emulator/requests").size(); }
+
+    Json annasSettings() const {
+        for (const auto& account : controlJson("/_emulator/accounts"))
+            if (account.value("userName", "") == kAnna) return account["settings"];
+        return nullptr;
+    }
+
+    test::TemporaryDirectory home_;
+};
+
+TEST_F(MovraCliTest, CommandsOfASubscriberAnswerPeopleAndScripts) {
+    const std::string password = std::string(kAnnasPassword) + "\n";
+    const std::vector<CommandCase> session = {
+        {{"--json", "login", kAnna, "--password-stdin"},
+         0,
+         "\"homeTenant\": \"Movra Tavik\"",
+         {{"signedIn", "boolean"}, {"userName", "string"}, {"account", "object"}, {"homeTenant", "string"}},
+         password},
+        {{"account"}, 0, "Account 100200301 (Active): Anna Lindqvist, country SE"},
+        {{"--json", "account"}, 0, "\"city\": \"Stockholm\"", {{"userName", "string"}, {"account", "object"}}},
+        {{"tenant"}, 0, "API host: 127.0.0.1:"},
+        {{"--json", "tenant"}, 0, "\"apiHost\"", {{"apiHost", "string"}, {"currentTenantChanged", "boolean"}}},
+        {{"menu"}, 0, " items\n"},
+        {{"--json", "menu"}, 0, "\"items\"", {{"guid", "string"}, {"items", "array"}}},
+        {{"browse", "browse/landing"}, 0, "[film-frost-line]"},
+        {{"--json", "browse", "browse/landing"}, 0, "film-frost-line", {{"items", "array"}, {"title", "string"}}},
+        {{"--json", "item", "film-frost-line"}, 0, "film-frost-line", {{"guid", "string"}, {"title", "string"}}},
+        {{"watchlist", "add", "film-frost-line"}, 0, "film-frost-line"},
+        {{"--json", "watchlist"}, 0, "film-frost-line", {{"items", "array"}}},
+        {{"watchlist", "remove", "film-frost-line"}, 0, "film-frost-line"},
+        {{"continue"}, 0, "film-space-hamsters"},
+        {{"--json", "continue"}, 0, "series-coastline-s1e02", {{"channel", "string"}, {"items", "array"}}},
+        {{"--json", "profile"}, 0, "\"activeProfile\"", {{"activeProfile", "string"}, {"theme", "string"}}},
+        {{"kids-config"}, 0, "Kids-mode configuration"},
+        {{"settings"}, 0, "subtitle=sv_mvtk"},
+        {{"--json", "settings"}, 0, "\"audioTrack\": \"sv\"", {{"settings", "object"}}},
+        {{"--json", "api", "GET", "browse"},
+         0,
+         "\"status\": 200",
+         {{"url", "string"}, {"status", "number"}, {"error", "null"}, {"body", "string"}}},
+        {{"--json", "logout"}, 0, "\"wasSignedIn\": true", {{"signedOut", "boolean"}, {"deviceId", "string"}}},
+        {{"account"}, 1, "Not signed in: use movra login USER"},
+    };
+    for (const auto& row : session) expectCase(row);
+}
+
+TEST_F(MovraCliTest, UsageErrorsAndRefusedPINsSendNothing) {
+    signIn();
+    const std::vector<CommandCase> refused = {
+        {{"frobnicate"}, 2, "Run with --help"},
+        {{"item"}, 2, "GUID"},
+        {{"kids-config", "--pin", "4821"}, 2, "--pin"},
+        {{"kids-config", "--pin-stdin"}, 2, "--set-pin"},
+        {{"kids-config", "--set-pin", "--clear-pin"}, 2, "--clear-pin"},
+        {{"kids-config", "--set-pin"}, 2, "no PIN given: use --pin-stdin, MOVRA_PIN or a terminal"},
+        {{"kids-config", "--set-pin", "--pin-stdin"}, 2, "no PIN on standard input"},
+        {{"settings", "set", "kidsModePIN=4821"}, 2, "kidsModePIN is set with movra kids-config --set-pin"},
+        {{"kids-config", "--set-pin", "--pin-stdin"}, 2, "PIN validation error: ", {}, "482\n"},
+        {{"kids-config", "--set-pin", "--pin-stdin"}, 2, "PIN validation error: ", {}, "48215\n"},
+        {{"kids-config", "--set-pin", "--pin-stdin"}, 2, "PIN validation error: ", {}, "48a1\n"},
+        {{"--json", "kids-config", "--set-pin", "--pin-stdin"},
+         2,
+         "PIN validation error: ",
+         {{"error", "object"}},
+         "\n"},
+    };
+    for (const auto& row : refused) {
+        const auto before = requestCount();
+        expectCase(row);
+        EXPECT_EQ(requestCount(), before) << "movra " << join(row.arguments, " ") << " sent a request";
+    }
+    const auto refusedPIN = movra({"kids-config", "--set-pin"}, {}, {"MOVRA_PIN=12 34"});
+    EXPECT_EQ(refusedPIN.exitCode, 2);
+    EXPECT_NE(refusedPIN.err.find("PIN validation error: "), std::string::npos) << refusedPIN.err;
+    EXPECT_EQ(annasSettings().value("kidsModePIN", ""), "");
+
+    expectCase({{"login", kAnna, "--password-stdin"},
+                1,
+                "movra: Incorrect Email or Password. Please try again. Note that passwords are case sensitive.",
+                {},
+                "anna-tavik-1\n"});
+}
+
+TEST_F(MovraCliTest, ThePINIsReadLikeThePasswordAndNeverListed) {
+    signIn();
+    struct Source {
+        const char* name;
+        std::string pin;
+        std::string input;
+        std::vector<std::string> environment;
+    };
+    const std::vector<Source> sources = {
+        {"standard input", "4821", "4821\n", {}},
+        {"environment", "7305", "", {"MOVRA_PIN=7305"}},
+    };
+    for (const auto& source : sources) {
+        SCOPED_TRACE(source.name);
+        std::vector<std::string> arguments = {"kids-config", "--set-pin"};
+        if (!source.input.empty()) arguments.push_back("--pin-stdin");
+        const auto set = movra(arguments, source.input, source.environment);
+        ASSERT_EQ(set.exitCode, 0) << set.err;
+        EXPECT_EQ(annasSettings().value("kidsModePIN", ""), source.pin);
+
+        const auto text = movra({"settings"});
+        const auto json = movra({"--json", "settings"});
+        EXPECT_NE(text.out.find("kidsModePIN=****\n"), std::string::npos) << text.out;
+        EXPECT_EQ(Json::parse(json.out, nullptr, false)["settings"].value("kidsModePIN", ""), "****") << json.out;
+        for (const auto* listing : {&text, &json}) {
+            EXPECT_EQ(listing->out.find(source.pin), std::string::npos) << listing->out;
+            EXPECT_EQ(listing->err.find(source.pin), std::string::npos) << listing->err;
+        }
+        const auto shown = movra({"--json", "kids-config"});
+        EXPECT_EQ(Json::parse(shown.out, nullptr, false).value("hasPIN", false), true) << shown.out;
+        EXPECT_EQ(shown.out.find(source.pin), std::string::npos);
+    }
+
+    ASSERT_EQ(movra({"kids-config", "--clear-pin"}).exitCode, 0);
+    EXPECT_EQ(annasSettings().value("kidsModePIN", "?"), "");
+    const auto cleared = movra({"--json", "settings"});
+    EXPECT_NE(Json::parse(cleared.out, nullptr, false)["settings"].value("kidsModePIN", "?"), "****") << cleared.out;
+}
+
+TEST_F(MovraCliTest, AnUnreadableStoreIsMovedAsideAndTheCommandStillWorks) {
+    signIn();
+    const std::string store = home_.file("MovraTavik.sqlite");
+    ASSERT_EQ(movra({"browse", "browse/landing"}).exitCode, 0);
+    {
+        // The run leaves most of the store in its write-ahead log; the copy must hold it all.
+        ErrorPtr error;
+        auto database = SQLiteDatabase::open(store, SQLiteDatabase::Mode::ReadWrite, &error);
+        ASSERT_TRUE(database) << error->summary();
+        ASSERT_FALSE(database->exec("PRAGMA wal_checkpoint(TRUNCATE)"));
+    }
+    const std::string realStore = home_.read("MovraTavik.sqlite");
+    ASSERT_GT(realStore.size(), 4096u);
+
+    std::mt19937 random(4096);
+    std::string garbage(4096, '\0');
+    for (auto& byte : garbage) byte = static_cast<char>(random());
+    const std::vector<std::pair<const char*, std::string>> stores = {
+        {"random bytes", garbage},
+        {"a real store cut in half", realStore.substr(0, realStore.size() / 2)},
+    };
+    for (const auto& [name, contents] : stores) {
+        SCOPED_TRACE(name);
+        for (const auto& entry : std::filesystem::directory_iterator(home_.path()))
+            if (entry.path().filename().string().rfind("MovraTavik.sqlite", 0) == 0) std::filesystem::remove(entry);
+        home_.write("MovraTavik.sqlite", contents);
+
+        const auto outcome = movra({"browse", "browse/landing"});
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_NE(outcome.out.find("[film-frost-line]"), std::string::npos) << outcome.out;
+        EXPECT_NE(outcome.err.find("cannot be read"), std::string::npos) << outcome.err;
+        EXPECT_NE(outcome.err.find("moved to " + store + ".unreadable-"), std::string::npos) << outcome.err;
+        int asides = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(home_.path()))
+            if (entry.path().filename().string().rfind("MovraTavik.sqlite.unreadable-", 0) == 0) ++asides;
+        EXPECT_EQ(asides, 1);
+        EXPECT_TRUE(std::filesystem::exists(store));
+    }
+}
+
+int exitTestRuns() {
+    const char* runs = std::getenv("MOVRA_EXIT_TEST_RUNS");
+    return runs ? std::max(1, std::atoi(runs)) : 10;
+}
+
+TEST_F(MovraCliTest, ASignalWhileRequestsAreInFlightEndsTheCommandCleanly) {
+    BackendServer::Options options;
+    options.generatedItems = 200;  // seven pages of 30
+    start(options);
+    signIn();
+    const auto delayed = client()->Post("/_emulator/faults", R"({"delayMs": 40})", "application/json");
+    ASSERT_TRUE(delayed && delayed->status == 200);
+
+    std::mt19937 random(20260611);
+    std::map<int, int> statuses;
+    std::size_t requests = 0;
+    const int runs = exitTestRuns();
+    for (int run = 0; run < runs; ++run) {
+        const int signal = run % 2 ? SIGTERM : SIGINT;
+        // Run 0 is left alone: the command ends normally, and tells how many requests it sends. Others get the
+        // signal once a chosen request has reached the emulator, which holds it for the delay; one past the
+        // last, the command finishes first.
+        const std::size_t signalAt = run == 0 ? SIZE_MAX : 1 + random() % (requests + 1);
+        SCOPED_TRACE("run " + std::to_string(run) + ", signal " + std::to_string(signal) + " at request " +
+                     std::to_string(signalAt));
+        server_->requestLog().clear();
+        ChildProcess child(movraOptions({"browse", "browse/generated", "--all-pages"}));
+        ASSERT_TRUE(child.started());
+        while (child.running() && server_->requestLog().entries().size() < signalAt) std::this_thread::yield();
+        if (child.running()) child.sendSignal(signal);
+        const auto outcome = child.finish(kChildSeconds);
+        if (run == 0) requests = server_->requestLog().entries().size();
+
+        ASSERT_FALSE(outcome.timedOut);
+        ASSERT_EQ(outcome.signal, 0) << "ended by signal " << outcome.signal << "\n" << outcome.err;
+        EXPECT_FALSE(hasSanitizerReport(outcome.err)) << outcome.err;
+        ++statuses[outcome.exitCode];
+        if (outcome.exitCode == 0) {
+            EXPECT_NE(outcome.out.find("200 of 200 items"), std::string::npos) << outcome.out;
+        } else {
+            ASSERT_EQ(outcome.exitCode, 128 + signal) << outcome.err;
+            EXPECT_NE(outcome.err.find("movra: interrupted"), std::string::npos) << outcome.err;
+        }
+        ASSERT_TRUE(run > 0 || outcome.exitCode == 0);
+    }
+    std::string seen;
+    for (const auto& [status, count] : statuses)
+        seen += " " + std::to_string(count) + "x exit " + std::to_string(status);
+    std::cout << "[ signals  ] " << runs << " runs:" << seen << std::endl;
+}
+
+}  // namespace
+}  // namespace movra::backend
