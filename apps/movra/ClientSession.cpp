@@ -4,11 +4,12 @@
 #include "App/MVAppDelegate.h"
 #include "App/MVDiscriminator.h"
 #include "App/MVDiscriminatorClient.h"
-#include "Utilities/SecurityManager.h"
 #include "Model/MVCoreDataService.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
+#include "Utilities/SecurityManager.h"
 #include "movra/Output.h"
+#include "movra/SignalWatch.h"
 
 namespace movra::cli {
 
@@ -19,6 +20,7 @@ ClientSession::~ClientSession() {
     if (auto store = MVCoreDataService::registered()) store->invalidateStack();
     // Hits that cannot be sent now stay queued in the data directory for the next run.
     Platform::current().analytics().flush(kAnalyticsFlushSeconds);
+    SignalWatch::wakeOnSignal(nullptr);
     Platform::uninstall();
 }
 
@@ -27,6 +29,7 @@ ErrorPtr ClientSession::open(std::shared_ptr<UiHost> uiHost) {
     if (auto error = options_.makeConfiguration(configuration)) return error;
     if (!uiHost) uiHost = std::make_shared<UiHost>();
     Platform::install(makeSystemPlatform(configuration, std::move(uiHost), options_.consoleLevel()));
+    SignalWatch::wakeOnSignal(&Platform::current().mainQueue());
     installed_ = true;
     return nullptr;
 }
@@ -89,7 +92,8 @@ ErrorPtr ClientSession::openStore() {
 std::shared_ptr<MVHTTPClient> ClientSession::client() const { return MVHTTPClient::sharedClient(); }
 
 bool ClientSession::wait(const std::function<bool()>& done, double timeoutSeconds) {
-    return Platform::current().mainQueue().runUntil(done, timeoutSeconds);
+    // A signal ends every wait: the command returns and main() exits with 128 + its number.
+    return SignalWatch::runUntil(Platform::current().mainQueue(), done, timeoutSeconds);
 }
 
 }  // namespace movra::cli

@@ -1,11 +1,5 @@
 #include "movra/DemoCommand.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
-#include <iostream>
-
 #include "API/MVHTTPClient.h"
 #include "App/MVAppDelegate.h"
 #include "App/MVDiscriminator.h"
@@ -21,7 +15,14 @@
 #include "movra-backend/BackendServer.h"
 #include "movra/Output.h"
 #include "movra/RootMenu.h"
+#include "movra/SignalWatch.h"
 #include "movra/TextUiHost.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
 
 namespace movra::cli {
 
@@ -29,7 +30,7 @@ namespace {
 
 /// A scratch directory removed when the demo ends, so each demo starts as a fresh installation.
 class ScratchDirectory {
-public:
+  public:
     ScratchDirectory() {
         std::string pattern = (std::filesystem::temp_directory_path() / "movra-demo-XXXXXX").string();
         if (mkdtemp(pattern.data())) path_ = pattern;
@@ -40,7 +41,7 @@ public:
     }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -58,13 +59,14 @@ std::optional<backend::Account> demoSubscriber(const backend::BackendServer& ser
 }
 
 std::shared_ptr<MVLoginViewController> signInScreen(const WindowPtr& window) {
-    auto navigation = window ? std::dynamic_pointer_cast<MVNavigationController>(window->rootViewController()) : nullptr;
+    auto navigation =
+        window ? std::dynamic_pointer_cast<MVNavigationController>(window->rootViewController()) : nullptr;
     return navigation ? std::dynamic_pointer_cast<MVLoginViewController>(navigation->topViewController()) : nullptr;
 }
 
 /// Waits on the main queue for `done`; false when the step timed out.
 bool waitFor(const std::function<bool()>& done, double timeoutSeconds) {
-    return Platform::current().mainQueue().runUntil(done, timeoutSeconds);
+    return SignalWatch::runUntil(Platform::current().mainQueue(), done, timeoutSeconds);
 }
 
 /// The root menu as the client stores it, then its first entry (the landing page) imported and listed from
@@ -77,20 +79,20 @@ bool showCatalogue(double timeoutSeconds) {
     }
     std::cout << "Root menu: " << channelText(*menu, menu->items());
     const auto& entries = menu->items();
-    auto landing = std::find_if(entries.begin(), entries.end(), [](const auto& item) { return item->link().has_value(); });
+    auto landing =
+        std::find_if(entries.begin(), entries.end(), [](const auto& item) { return item->link().has_value(); });
     if (landing == entries.end()) {
         std::cout << "The root menu has no entry to open" << std::endl;
         return false;
     }
     bool done = false;
     std::shared_ptr<MVChannel> page;
-    MVHTTPClient::sharedClient()->browseToPath(
-        (*landing)->link(), /*ignoreCache=*/false, /*clearExistingItems=*/true,
-        [&](ErrorPtr error, std::shared_ptr<MVChannel> channel, XMLDocumentPtr) {
-            failure = error;
-            page = channel;
-            done = true;
-        });
+    MVHTTPClient::sharedClient()->browseToPath((*landing)->link(), /*ignoreCache=*/false, /*clearExistingItems=*/true,
+                                               [&](ErrorPtr error, std::shared_ptr<MVChannel> channel, XMLDocumentPtr) {
+                                                   failure = error;
+                                                   page = channel;
+                                                   done = true;
+                                               });
     if (!waitFor([&] { return done; }, timeoutSeconds) || !page) {
         std::cout << "The landing page could not be loaded" << (failure ? ": " + failure->summary() : "") << std::endl;
         return false;
@@ -126,8 +128,8 @@ int DemoCommand::run(const GlobalOptions& options) const {
         std::cerr << "movra: the service emulator did not start: " << *error << std::endl;
         return 1;
     }
-    std::cout << "Service emulator listening on https://" << server.baseHost() << " (CA file " << server.caFile()
-              << ")" << std::endl;
+    std::cout << "Service emulator listening on https://" << server.baseHost() << " (CA file " << server.caFile() << ")"
+              << std::endl;
 
     Configuration configuration;
     GlobalOptions clientOptions = options;
@@ -143,6 +145,7 @@ int DemoCommand::run(const GlobalOptions& options) const {
 
     auto ui = std::make_shared<TextUiHost>(std::cout);
     Platform::install(makeSystemPlatform(configuration, ui, options.consoleLevel()));
+    SignalWatch::wakeOnSignal(&Platform::current().mainQueue());
     auto& platform = Platform::current();
     auto app = std::make_shared<MVAppDelegate>();
     MVAppDelegate::setSharedAppDelegate(app);
@@ -161,14 +164,13 @@ int DemoCommand::run(const GlobalOptions& options) const {
         return w && w->isKeyWindow() && std::dynamic_pointer_cast<MVStackViewController>(w->rootViewController());
     };
     auto errorShown = [&] { return app->fullScreenErrorWindow() != nullptr; };
-    const bool settled = platform.mainQueue().runUntil(
-        [&] { return signInShown() || mainShown() || errorShown(); }, stepTimeoutSeconds);
+    const bool settled = SignalWatch::runUntil(
+        platform.mainQueue(), [&] { return signInShown() || mainShown() || errorShown(); }, stepTimeoutSeconds);
 
     int status = 0;
     if (auto discriminator = MVDiscriminator::sharedDiscriminator()) {
         std::cout << "Region: " << MVDiscriminator::stringForCurrentTenant().value_or("unknown") << " (country "
-                  << discriminator->countryCode().value_or("?") << "), API host " << discriminator->url()
-                  << std::endl;
+                  << discriminator->countryCode().value_or("?") << "), API host " << discriminator->url() << std::endl;
     }
     if (!settled) {
         std::cout << "The client did not reach a screen within " << stepTimeoutSeconds << " seconds" << std::endl;
@@ -187,11 +189,16 @@ int DemoCommand::run(const GlobalOptions& options) const {
         } else {
             std::cout << "Signing in as the demo subscriber " << subscriber->userName << std::endl;
             screen->signIn(subscriber->userName, subscriber->password);
-            const bool signedIn = platform.mainQueue().runUntil(
-                [&] { return screen->state() == MVLoginViewController::State::Failed || (mainShown() && !app->loginWindow()); },
+            const bool signedIn = SignalWatch::runUntil(
+                platform.mainQueue(),
+                [&] {
+                    return screen->state() == MVLoginViewController::State::Failed ||
+                           (mainShown() && !app->loginWindow());
+                },
                 stepTimeoutSeconds);
             if (!signedIn || screen->state() != MVLoginViewController::State::SignedIn) {
-                std::cout << "Sign-in failed: " << (signedIn ? screen->failureMessage() : "no answer in time") << std::endl;
+                std::cout << "Sign-in failed: " << (signedIn ? screen->failureMessage() : "no answer in time")
+                          << std::endl;
                 status = 1;
             } else {
                 if (auto account = MVAccount::cachedAccount()) std::cout << accountText(*account) << std::endl;
@@ -217,6 +224,7 @@ int DemoCommand::run(const GlobalOptions& options) const {
     // Everything of the client goes before the platform it lives on.
     MVAppDelegate::setSharedAppDelegate(nullptr);
     app.reset();
+    SignalWatch::wakeOnSignal(nullptr);
     Platform::uninstall();
     server.stop();
     return status;
