@@ -63,16 +63,21 @@ TEST(MVAnalytics, HitsCarryTheSubscriberTenantAndProfile) {
     EXPECT_EQ(p.analytics->trackerValues.at("&uid"), "GUID-7");
 }
 
-// Known fault: with no account guid the tracker keeps the previous subscriber's "&uid", so hits sent after
-// sign-out are still attributed to them.
+// Hits sent after sign-out are nobody's, not still the previous subscriber's; the next one gets their own.
 TEST(MVAnalytics, TrackerForgetsThePreviousSubscriber) {
     TestPlatform p;
     store(p, SecurityManager::kAccountGuidName, "GUID-7");
     MVHTTPClient::initSharedClientWithHost("api.test");
     MVTrackEvent("SignIn", "SignIn_Success", std::nullopt, 0);
+    EXPECT_EQ(p.analytics->trackerValues["&uid"], "GUID-7");
     p.platform().notificationCenter().post(MVNotificationLogOut);
     MVTrackEvent("SignIn", "SignIn_Failure", std::nullopt, 0);
-    EXPECT_NE(p.analytics->trackerValues["&uid"], "GUID-7");
+    EXPECT_FALSE(p.analytics->trackerValues.count("&uid"));
+
+    store(p, SecurityManager::kAccountGuidName, "GUID-8");
+    MVHTTPClient::initSharedClientWithHost("api.test");
+    MVTrackEvent("SignIn", "SignIn_Success", std::nullopt, 0);
+    EXPECT_EQ(p.analytics->trackerValues["&uid"], "GUID-8");
 }
 
 }  // namespace
