@@ -218,7 +218,8 @@ void joinAtExit(std::jthread thread) {
 class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
   public:
     explicit Impl(const HttpTransportOptions& options)
-        : defaultTimeoutSeconds_(options.defaultTimeoutSeconds), maxResponseBytes_(options.maxResponseBytes),
+        : defaultTimeoutSeconds_(options.defaultTimeoutSeconds),
+          maxResponseBytes_(options.maxResponseBytes),
           authorities_(loadAuthorities(options.caFile)) {
         static const bool initialized = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
         if (!initialized) Log::error("libcurl could not be initialised");
@@ -240,6 +241,8 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
     void shutdown() {
         {
             std::lock_guard lock(mutex_);
+            // Only the first call touches the thread; the platform's call and the destructor's may meet.
+            if (stopping_) return;
             stopping_ = true;
         }
         curl_multi_wakeup(multi_);
@@ -257,6 +260,11 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
         bool invalidated;
         {
             std::lock_guard lock(mutex_);
+            if (stopping_) {
+                // Nobody is left to hear the answer: the request is not made.
+                task->markCompleted();
+                return task;
+            }
             invalidated = invalidated_;
             pending_.emplace(task->identifier(), task);
             inbox_.push_back(std::make_unique<Transfer>(task, std::move(completion)));
@@ -334,19 +342,10 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
         }
     }
 
+    /// The inbox is empty for good here: it was taken with stopping_ set, after which dataTask() adds nothing.
     void cancelEverything() {
         for (auto& [id, transfer] : active_) abort(*transfer);
         active_.clear();
-        // Completions run just now may have started requests of their own.
-        for (;;) {
-            std::vector<std::unique_ptr<Transfer>> inbox;
-            {
-                std::lock_guard lock(mutex_);
-                inbox.swap(inbox_);
-            }
-            if (inbox.empty()) return;
-            for (auto& transfer : inbox) complete(*transfer, nullptr, {}, urlError(kURLErrorCancelled));
-        }
     }
 
     void begin(std::unique_ptr<Transfer> transfer) {
@@ -514,6 +513,8 @@ HttpTaskPtr CurlHttpTransport::dataTask(HttpRequest request, Completion completi
 std::vector<HttpTaskPtr> CurlHttpTransport::tasks() const { return impl_->tasks(); }
 
 void CurlHttpTransport::invalidateAndCancel() { impl_->invalidateAndCancel(); }
+
+void CurlHttpTransport::shutdown() { impl_->shutdown(); }
 
 long CurlHttpTransport::connectionsOpened() const { return impl_->connectionsOpened(); }
 
