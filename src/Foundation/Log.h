@@ -1,20 +1,20 @@
 // Logging facade with the client's five levels. Console output goes to stderr (stdout belongs to the
-// program's own output); setup() adds a log file in the data directory.
+// program's own output); setup() adds a log file in the data directory, readable by the user alone (0600).
 //
 // Thread contract: every function may be called from any thread.
 #pragma once
 
+#include <spdlog/spdlog.h>
+
 #include <memory>
 #include <string>
-
-#include <spdlog/spdlog.h>
 
 namespace movra {
 
 enum class LogLevel { Error, Warning, Info, Debug, Verbose };
 
 class Log {
-public:
+  public:
     /// Console logger at `consoleLevel`, plus `logFile` (when not empty) at debug level.
     static void setup(const std::string& logFile, LogLevel consoleLevel);
     static void setConsoleLevel(LogLevel level);

@@ -13,15 +13,48 @@ bool DelayedTask::isPending() const {
     return alive && loop_ && loop_->hasDelayed(id_);
 }
 
-RunLoop::RunLoop(std::shared_ptr<Clock> clock) : clock_(std::move(clock)), thread_(std::this_thread::get_id()) {
+namespace {
+std::atomic<RunLoop*> gMainRunLoop{nullptr};
+}
+
+RunLoop* RunLoop::main() { return gMainRunLoop.load(); }
+
+void RunLoop::setMain(RunLoop* loop) { gMainRunLoop.store(loop); }
+
+RunLoop::RunLoop(std::shared_ptr<Clock> clock)
+    : clock_(std::move(clock)), thread_(std::this_thread::get_id()), gate_(std::make_shared<RunLoopHandle::Gate>()) {
+    gate_->loop = this;
     clock_->addListener(this);
 }
 
-RunLoop::~RunLoop() { clock_->removeListener(this); }
+RunLoop::~RunLoop() {
+    close();
+    RunLoop* self = this;
+    gMainRunLoop.compare_exchange_strong(self, nullptr);
+    clock_->removeListener(this);
+}
+
+void RunLoop::close() {
+    {
+        std::lock_guard lock(gate_->mutex);
+        gate_->loop = nullptr;
+    }
+    std::deque<Task> ready;
+    std::multimap<double, Delayed> delayed;
+    {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        ready.swap(ready_);
+        delayed.swap(delayed_);
+    }
+    wake_.notify_all();
+    // The dropped tasks are destroyed here, outside the lock: their captures may post (and be dropped).
+}
 
 void RunLoop::post(Task task) {
     {
         std::lock_guard lock(mutex_);
+        if (closed_) return;
         ready_.push_back(std::move(task));
     }
     wake_.notify_one();
@@ -37,6 +70,7 @@ std::uint64_t RunLoop::addDelayed(double deadline, Task task) {
     {
         std::lock_guard lock(mutex_);
         id = nextId_++;
+        if (closed_) return id;
         delayed_.emplace(deadline, Delayed{id, std::move(task)});
     }
     wake_.notify_one();
@@ -122,10 +156,12 @@ void RunLoop::run() {
         std::lock_guard lock(mutex_);
         stopRequested_ = false;
     }
-    runUntil([this] {
-        std::lock_guard lock(mutex_);
-        return stopRequested_;
-    }, -1);
+    runUntil(
+        [this] {
+            std::lock_guard lock(mutex_);
+            return stopRequested_;
+        },
+        -1);
 }
 
 void RunLoop::stop() {
@@ -165,7 +201,7 @@ bool RunLoop::runUntil(const std::function<bool()>& predicate, double timeoutSec
     }
 }
 
-bool RunLoop::isLoopThread() const { return std::this_thread::get_id() == thread_; }
+bool RunLoop::isLoopThread() const { return std::this_thread::get_id() == thread_.load(); }
 
 std::size_t RunLoop::pendingCount() const {
     std::lock_guard lock(mutex_);

@@ -2,10 +2,19 @@
 // delegate, API completions. Tasks run in the order they were posted; delayed tasks and timers run when
 // the injected Clock reaches their deadline (a ManualClock makes that virtual time for tests).
 //
-// Thread contract: post() and postAfter() may be called from any thread. run(), runUntil(), runPending(),
-// timers and cancellation of delayed tasks belong to the loop's own thread.
+// Thread contract: post(), postAfter(), handle(), close() and isLoopThread() may be called from any thread.
+// run(), runUntil(), runPending(), timers and cancellation of delayed tasks belong to the loop's own
+// thread. Background work that finishes after the loop may be gone posts through a RunLoopHandle.
+//
+// The process's main queue is registered with setMain() (the installed Platform does it), so that
+// Foundation code can check it runs there (MainQueue.h) without knowing the platform.
 #pragma once
 
+#include "Foundation/Clock.h"
+#include "Foundation/RunLoopHandle.h"
+#include "Foundation/Timer.h"
+
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -15,19 +24,16 @@
 #include <mutex>
 #include <thread>
 
-#include "Foundation/Clock.h"
-#include "Foundation/Timer.h"
-
 namespace movra {
 
 /// Cancels a delayed task; cancelling after it ran does nothing.
 class DelayedTask {
-public:
+  public:
     DelayedTask() = default;
     void cancel();
     bool isPending() const;
 
-private:
+  private:
     friend class RunLoop;
     DelayedTask(RunLoop* loop, std::uint64_t id, std::weak_ptr<int> alive) : loop_(loop), id_(id), alive_(alive) {}
     RunLoop* loop_ = nullptr;
@@ -36,7 +42,7 @@ private:
 };
 
 class RunLoop final : public ClockListener {
-public:
+  public:
     using Task = std::function<void()>;
 
     explicit RunLoop(std::shared_ptr<Clock> clock);
@@ -46,10 +52,20 @@ public:
 
     Clock& clock() const { return *clock_; }
 
-    /// Runs `task` on the loop after the tasks already posted.
+    /// The process's main queue, or nullptr when none is registered.
+    static RunLoop* main();
+    /// Registers the main queue (nullptr: none). A loop stops being the main one when it is destroyed.
+    static void setMain(RunLoop* loop);
+
+    /// Runs `task` on the loop after the tasks already posted. A closed loop drops it.
     void post(Task task);
-    /// Runs `task` once `seconds` have passed on the loop's clock.
+    /// Runs `task` once `seconds` have passed on the loop's clock. A closed loop drops it.
     DelayedTask postAfter(double seconds, Task task);
+    /// A handle to post through that stays safe to use after the loop is closed or destroyed.
+    RunLoopHandle handle() const { return RunLoopHandle(gate_); }
+    /// Stops taking work for good: tasks and timers waiting now are destroyed without running, and later
+    /// posts (direct or through a handle) are dropped.
+    void close();
     /// A timer that first fires after `interval` seconds.
     TimerPtr scheduleTimer(double interval, bool repeats, Timer::Callback callback);
 
@@ -69,7 +85,7 @@ public:
     std::optional<double> nextDeadline() override;
     void runDue() override;
 
-private:
+  private:
     friend class Timer;
     friend class DelayedTask;
     struct Delayed {
@@ -91,8 +107,11 @@ private:
     std::multimap<double, Delayed> delayed_;
     std::uint64_t nextId_ = 1;
     bool stopRequested_ = false;
-    std::thread::id thread_;
+    bool closed_ = false;
+    // Written by the loop's thread, read by any thread that asks isLoopThread().
+    std::atomic<std::thread::id> thread_;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    std::shared_ptr<RunLoopHandle::Gate> gate_;
 };
 
 }  // namespace movra

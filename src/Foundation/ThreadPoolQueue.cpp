@@ -7,14 +7,22 @@ ThreadPoolQueue::ThreadPoolQueue(std::string label, unsigned threads) : label_(s
     for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
 }
 
-ThreadPoolQueue::~ThreadPoolQueue() {
+ThreadPoolQueue::~ThreadPoolQueue() { shutdown(); }
+
+void ThreadPoolQueue::shutdown() {
+    std::deque<Task> dropped;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
-        tasks_.clear();
+        dropped.swap(tasks_);
     }
     wake_.notify_all();
-    for (auto& t : threads_) t.join();
+    // Destroyed outside the lock: a dropped task's captures may give the queue more work (dropped too).
+    dropped.clear();
+    idle_.notify_all();
+    std::lock_guard join(joinMutex_);
+    for (auto& t : threads_)
+        if (t.joinable()) t.join();
 }
 
 void ThreadPoolQueue::async(Task task) {

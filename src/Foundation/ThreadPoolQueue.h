@@ -2,18 +2,18 @@
 // (the "DRM Queue", the store writer); with several it is the global concurrent queue.
 #pragma once
 
+#include "Foundation/DispatchQueue.h"
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-#include "Foundation/DispatchQueue.h"
-
 namespace movra {
 
 class ThreadPoolQueue final : public DispatchQueue {
-public:
+  public:
     ThreadPoolQueue(std::string label, unsigned threads);
     ~ThreadPoolQueue() override;
     ThreadPoolQueue(const ThreadPoolQueue&) = delete;
@@ -21,10 +21,11 @@ public:
 
     void async(Task task) override;
     const std::string& label() const override { return label_; }
-    /// Blocks until every task posted so far has finished (tests and orderly shutdown).
+    /// Blocks until every task posted so far has finished (tests).
     void drain();
+    void shutdown() override;
 
-private:
+  private:
     void work();
 
     std::string label_;
@@ -34,6 +35,7 @@ private:
     std::deque<Task> tasks_;
     unsigned busy_ = 0;
     bool stopping_ = false;
+    std::mutex joinMutex_;  // a second shutdown() waits for the first one's joins
     std::vector<std::thread> threads_;
 };
 

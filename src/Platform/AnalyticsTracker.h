@@ -9,11 +9,12 @@
 namespace movra {
 
 class AnalyticsTracker {
-public:
+  public:
     using Parameters = std::map<std::string, std::string>;
     virtual ~AnalyticsTracker() = default;
     /// Configures the tracker: tracking id, dispatch interval in seconds, uncaught-exception tracking.
-    virtual void configure(const std::string& trackingId, double dispatchIntervalSeconds, bool trackUncaughtExceptions) = 0;
+    virtual void configure(const std::string& trackingId, double dispatchIntervalSeconds,
+                           bool trackUncaughtExceptions) = 0;
     /// Sets a value carried by every later hit unless the hit sets its own; nullopt removes it.
     virtual void set(const std::string& parameter, const std::optional<std::string>& value) = 0;
     virtual void send(const Parameters& hit) = 0;
@@ -22,6 +23,9 @@ public:
     /// For a process about to exit: sends every queued hit and blocks the caller until the collector has
     /// taken them all (true), a send failed or `timeoutSeconds` passed (false). Needs no run loop.
     virtual bool flush(double timeoutSeconds) = 0;
+    /// For the platform's shutdown, once transports and queues have stopped: keeps on disk what must
+    /// survive the process. Nothing is sent afterwards.
+    virtual void shutdown() {}
 
     /// set()'s rule on a map of values: a value replaces, nullopt removes.
     static void setParameter(Parameters& values, const std::string& parameter,

@@ -107,14 +107,26 @@ ErrorPtr AtomicFile::makePrivateDirectory(const std::string& path) {
     std::error_code ec;
     std::filesystem::path dir(path);
     if (!dir.has_filename()) dir = dir.parent_path();  // "a/b/" names "a/b"
-    if (std::filesystem::is_directory(dir, ec)) return nullptr;
+    if (std::filesystem::is_directory(dir, ec)) return tightenDirectory(dir.string());
     if (dir.has_parent_path()) std::filesystem::create_directories(dir.parent_path(), ec);
     if (::mkdir(dir.c_str(), S_IRWXU) != 0) {
-        if (errno == EEXIST && std::filesystem::is_directory(dir, ec)) return nullptr;  // another writer won
+        if (errno == EEXIST && std::filesystem::is_directory(dir, ec)) return tightenDirectory(dir.string());
         return systemError("create folder", path, errno);
     }
     // mkdir's mode passes through the umask; say exactly what we mean.
     if (::chmod(dir.c_str(), S_IRWXU) != 0) return systemError("set the mode of", path, errno);
+    return nullptr;
+}
+
+ErrorPtr AtomicFile::tightenDirectory(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return systemError("inspect", path, errno);
+    if ((status.st_mode & 07777) == S_IRWXU) return nullptr;
+    // A folder of someone else's, or a shared one like /tmp (sticky), is not ours to close: as root this
+    // would lock every other user out of it.
+    if (status.st_uid != ::geteuid() || (status.st_mode & S_ISVTX))
+        return makeError(kPOSIXErrorDomain, EPERM, "Cannot keep files private in " + path + ": the folder is shared");
+    if (::chmod(path.c_str(), S_IRWXU) != 0) return systemError("set the mode of", path, errno);
     return nullptr;
 }
 

@@ -31,13 +31,18 @@ class AtomicFile {
     /// Replaces the file at `path` with `contents` (mode 0600): temporary file, fsync, rename, fsync of
     /// the folder. The folder must exist.
     static ErrorPtr write(const std::string& path, std::string_view contents);
-    /// Creates `path` (and missing parents) and gives it mode 0700 when this call created it.
+    /// Creates `path` (and missing parents) with mode 0700, or tightens an existing folder of the user's
+    /// to 0700 (an earlier run or another program may have left it open to others). A folder of another
+    /// user's, or a sticky shared one, is an error and left as it is.
     static ErrorPtr makePrivateDirectory(const std::string& path);
     /// Moves a damaged file to "<path>.corrupt", kept for inspection, and logs `why` as an error; the caller
     /// starts over without it. `what` names the file in the log ("Defaults file").
     static void setAside(const std::string& path, const std::string& what, const std::string& why);
     /// A kPOSIXErrorDomain error "Cannot <what> <path>: <strerror>".
     static ErrorPtr systemError(const std::string& what, const std::string& path, int errorNumber);
+
+  private:
+    static ErrorPtr tightenDirectory(const std::string& path);
 };
 
 }  // namespace movra

@@ -229,6 +229,8 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
     void shutdown() {
         {
             std::lock_guard lock(mutex_);
+            // Only the first call touches the thread; the platform's call and the destructor's may meet.
+            if (stopping_) return;
             stopping_ = true;
         }
         curl_multi_wakeup(multi_);
@@ -246,6 +248,11 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
         bool invalidated;
         {
             std::lock_guard lock(mutex_);
+            if (stopping_) {
+                // Nobody is left to hear the answer: the request is not made.
+                task->markCompleted();
+                return task;
+            }
             invalidated = invalidated_;
             pending_.emplace(task->identifier(), task);
             inbox_.push_back(std::make_unique<Transfer>(task, std::move(completion)));
@@ -323,19 +330,10 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
         }
     }
 
+    /// The inbox is empty for good here: it was taken with stopping_ set, after which dataTask() adds nothing.
     void cancelEverything() {
         for (auto& [id, transfer] : active_) abort(*transfer);
         active_.clear();
-        // Completions run just now may have started requests of their own.
-        for (;;) {
-            std::vector<std::unique_ptr<Transfer>> inbox;
-            {
-                std::lock_guard lock(mutex_);
-                inbox.swap(inbox_);
-            }
-            if (inbox.empty()) return;
-            for (auto& transfer : inbox) complete(*transfer, nullptr, {}, urlError(kURLErrorCancelled));
-        }
     }
 
     void begin(std::unique_ptr<Transfer> transfer) {
@@ -503,6 +501,8 @@ HttpTaskPtr CurlHttpTransport::dataTask(HttpRequest request, Completion completi
 std::vector<HttpTaskPtr> CurlHttpTransport::tasks() const { return impl_->tasks(); }
 
 void CurlHttpTransport::invalidateAndCancel() { impl_->invalidateAndCancel(); }
+
+void CurlHttpTransport::shutdown() { impl_->shutdown(); }
 
 long CurlHttpTransport::connectionsOpened() const { return impl_->connectionsOpened(); }
 

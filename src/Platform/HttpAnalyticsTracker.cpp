@@ -4,6 +4,7 @@
 #include "Foundation/Crypto.h"
 #include "Foundation/Log.h"
 #include "Foundation/Strings.h"
+#include "Foundation/ThreadPoolQueue.h"
 #include "Foundation/Url.h"
 #include "Platform/AtomicFile.h"
 
@@ -29,12 +30,16 @@ bool isClientId(const std::string& text) {
 }  // namespace
 
 HttpAnalyticsTracker::HttpAnalyticsTracker(Options options)
-    : options_(std::move(options)), pendingPath_(options_.directory + "/pending.json") {
+    : options_(std::move(options)),
+      pendingPath_(options_.directory + "/pending.json"),
+      writer_(options_.writer ? options_.writer : std::make_shared<ThreadPoolQueue>("analytics writer", 1)) {
     if (auto error = AtomicFile::makePrivateDirectory(options_.directory))
         Log::error("Analytics hits will not survive a restart: {}", error->summary());
     loadClientId();
     load();
 }
+
+HttpAnalyticsTracker::~HttpAnalyticsTracker() { shutdown(); }
 
 void HttpAnalyticsTracker::loadClientId() {
     const auto path = options_.directory + "/client-id";
@@ -65,8 +70,15 @@ void HttpAnalyticsTracker::load() {
                              read.error ? read.error->summary() : "not a list of hits");
         return;
     }
-    for (auto& entry : json)
-        queue_.push_back({nextId_++, entry["madeAt"].get<std::int64_t>(), std::move(entry["parameters"])});
+    // The file lists the oldest hit first; a longer one (from a build with a larger cap) keeps its newest.
+    const std::size_t skipped = json.size() > options_.maximumQueuedHits ? json.size() - options_.maximumQueuedHits : 0;
+    for (std::size_t i = skipped; i < json.size(); ++i)
+        queue_.push_back({nextId_++, json[i]["madeAt"].get<std::int64_t>(), std::move(json[i]["parameters"])});
+    if (skipped) {
+        Log::warning("Analytics queue of an earlier run is over {} hits; dropped the {} oldest",
+                     options_.maximumQueuedHits, skipped);
+        ++version_;  // the shorter queue reaches the file with the next write
+    }
     Log::debug("{} analytics hits pending from an earlier run", queue_.size());
 }
 
@@ -103,7 +115,7 @@ void HttpAnalyticsTracker::send(const Parameters& hit) {
         Log::warning("Analytics queue is full ({} hits); dropping the oldest", options_.maximumQueuedHits);
         queue_.pop_front();
     }
-    saveLocked();
+    changedLocked();
 }
 
 void HttpAnalyticsTracker::dispatch() {
@@ -142,7 +154,7 @@ void HttpAnalyticsTracker::periodicDispatch(std::uint64_t generation) {
 }
 
 std::optional<HttpAnalyticsTracker::Batch> HttpAnalyticsTracker::takeBatchLocked() {
-    if (inFlight_ || queue_.empty()) return std::nullopt;
+    if (inFlight_ || queue_.empty() || shutDown_) return std::nullopt;
     inFlight_ = true;
     const auto now = nowMilliseconds();
     const auto count = std::min(queue_.size(), kHitsPerBatch);
@@ -199,16 +211,48 @@ void HttpAnalyticsTracker::finish(std::uint64_t lastId, std::size_t count, const
 void HttpAnalyticsTracker::dropThroughLocked(std::uint64_t lastId) {
     // Hits dropped from a full queue meanwhile are gone already; newer ones stay.
     while (!queue_.empty() && queue_.front().id <= lastId) queue_.pop_front();
-    saveLocked();
+    changedLocked();
 }
 
-void HttpAnalyticsTracker::saveLocked() {
+void HttpAnalyticsTracker::changedLocked() {
+    ++version_;
+    if (saveQueued_ || shutDown_) return;
+    saveQueued_ = true;
+    // The writer is shut down before the tracker goes, so no task of it outlives `this`.
+    writer_->async([this] { save(); });
+}
+
+void HttpAnalyticsTracker::save() {
+    std::lock_guard file(fileMutex_);
     Json hits = Json::array();
-    for (const auto& hit : queue_) hits.push_back({{"madeAt", hit.madeAt}, {"parameters", hit.parameters}});
+    std::uint64_t version;
+    {
+        std::lock_guard lock(mutex_);
+        // Changes from here on need a write of their own.
+        saveQueued_ = false;
+        if (version_ == savedVersion_) return;
+        version = version_;
+        for (const auto& hit : queue_) hits.push_back({{"madeAt", hit.madeAt}, {"parameters", hit.parameters}});
+    }
     // Labels come from the catalogue: bytes that are not UTF-8 are replaced rather than failing the save.
     const auto text = hits.dump(-1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
-    if (auto error = AtomicFile::write(pendingPath_, text))
+    if (auto error = AtomicFile::write(pendingPath_, text)) {
         Log::error("Cannot save pending analytics hits: {}", error->summary());
+        return;  // the next change, or shutdown(), tries again
+    }
+    savedVersion_ = version;
+}
+
+void HttpAnalyticsTracker::shutdown() {
+    {
+        std::lock_guard lock(mutex_);
+        if (shutDown_) return;
+        shutDown_ = true;
+        ++timerGeneration_;
+        loop_ = nullptr;
+    }
+    writer_->shutdown();  // a write in progress finishes; the one queued is taken over here
+    save();
 }
 
 std::int64_t HttpAnalyticsTracker::nowMilliseconds() const {

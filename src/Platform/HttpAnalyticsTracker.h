@@ -5,13 +5,18 @@
 // survive a restart and a failed dispatch. A batch leaves the file once the collector accepts it (2xx) or
 // refuses it for good (4xx other than 408 and 429); otherwise it goes again at the next dispatch.
 //
+// The pending file is rewritten on a serial writer queue, off the callers' threads: a change queues one
+// write unless one is queued already, and that write takes the latest state, so a burst of hits costs one
+// or two writes. shutdown() (the platform's, or the destructor's) writes whatever is not on disk yet.
+//
 // Thread contract: every member may be called from any thread. The periodic dispatch runs on the run loop
 // given to attach(); transport completions run on the transport's thread and start the next batch there.
-// One mutex guards the queue, the tracker's values and the pending file. Make it with std::make_shared:
-// timers and completions hold it weakly.
+// One mutex guards the queue and the tracker's values; the writer takes it only to copy the queue. Make it
+// with std::make_shared: timers and completions hold it weakly.
 #pragma once
 
 #include "Foundation/Clock.h"
+#include "Foundation/DispatchQueue.h"
 #include "Foundation/Json.h"
 #include "Foundation/RunLoop.h"
 #include "Platform/AnalyticsTracker.h"
@@ -37,13 +42,19 @@ class HttpAnalyticsTracker final : public AnalyticsTracker, public std::enable_s
         std::shared_ptr<HttpTransport> transport;
         /// Wall-clock time of hits, for their queue time.
         std::shared_ptr<Clock> clock;
-        /// Beyond this many queued hits the oldest are dropped.
+        /// Beyond this many queued hits the oldest are dropped, when hits are added and when they are loaded.
         std::size_t maximumQueuedHits = 1000;
+        /// The serial queue the pending file is written on; the tracker shuts it down with itself. Null: a
+        /// queue of its own.
+        std::shared_ptr<DispatchQueue> writer = nullptr;
     };
 
     /// Loads the client id and the pending hits; a pending file that cannot be read is moved aside to
     /// "pending.json.corrupt".
     explicit HttpAnalyticsTracker(Options options);
+    ~HttpAnalyticsTracker() override;
+    HttpAnalyticsTracker(const HttpAnalyticsTracker&) = delete;
+    HttpAnalyticsTracker& operator=(const HttpAnalyticsTracker&) = delete;
 
     /// Runs the periodic dispatch on `mainQueue` (the platform's loop, which exists only once the platform
     /// is built). `mainQueue` must outlive every later configure() call.
@@ -53,10 +64,13 @@ class HttpAnalyticsTracker final : public AnalyticsTracker, public std::enable_s
     void configure(const std::string& trackingId, double dispatchIntervalSeconds,
                    bool trackUncaughtExceptions) override;
     void set(const std::string& parameter, const std::optional<std::string>& value) override;
-    /// The hit is in the pending file when this returns.
+    /// The hit reaches the pending file soon after, on the writer queue.
     void send(const Parameters& hit) override;
     void dispatch() override;
     bool flush(double timeoutSeconds) override;
+    /// Stops periodic dispatch and sending, and writes the pending file's latest state before it returns.
+    /// Hits sent afterwards are not kept.
+    void shutdown() override;
 
   private:
     struct PendingHit {
@@ -80,12 +94,21 @@ class HttpAnalyticsTracker final : public AnalyticsTracker, public std::enable_s
     void start(Batch batch);
     void finish(std::uint64_t lastId, std::size_t count, const HttpResponse* response, const ErrorPtr& error);
     void dropThroughLocked(std::uint64_t lastId);
-    void saveLocked();
+    /// Notes a change of the queue and makes sure a write will follow.
+    void changedLocked();
+    /// Writes the queue's latest state unless the file holds it already.
+    void save();
     std::int64_t nowMilliseconds() const;
 
     const Options options_;
     const std::string pendingPath_;
+    const std::shared_ptr<DispatchQueue> writer_;
     std::string clientId_;
+
+    /// Held by the one writing the file (the writer queue, or shutdown()); taken before mutex_, never inside.
+    std::mutex fileMutex_;
+    /// The change the file holds (guarded by fileMutex_).
+    std::uint64_t savedVersion_ = 0;
 
     std::mutex mutex_;
     /// Signalled whenever a batch finishes (flush() waits for it).
@@ -99,6 +122,11 @@ class HttpAnalyticsTracker final : public AnalyticsTracker, public std::enable_s
     double dispatchInterval_ = 0;
     /// Bumped by every (re)scheduling, so a superseded periodic dispatch does nothing.
     std::uint64_t timerGeneration_ = 0;
+    /// Bumped by every change of the queue.
+    std::uint64_t version_ = 0;
+    /// A write is queued and has not taken its copy of the queue yet.
+    bool saveQueued_ = false;
+    bool shutDown_ = false;
 };
 
 }  // namespace movra

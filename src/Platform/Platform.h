@@ -3,14 +3,22 @@
 // singletons (the dependency injector: an object per class). Tests install a fresh Platform and tear it
 // down, so no state leaks between them.
 //
-// Thread contract: install()/uninstall() on the main thread while nothing else runs; the accessors may be
-// called from any thread while a platform is installed.
+// Thread contract: install(), shutdown() and uninstall() on the main thread, after the main run loop has
+// returned; the accessors may be called from any thread while a platform is installed and not shutting
+// down. Work on other threads must not look the platform up when it finishes: it captures what it needs
+// when it starts (mainQueue().handle() for its completion), so that it finds the queue closed, not a
+// dangling platform, once shutdown has begun.
+//
+// Shutdown goes in this order:
+//   1. the main queue closes: what waits there is destroyed without running, later posts are dropped;
+//   2. every transport the platform made (shared and makeTransport()) cancels its requests (their
+//      completions run with -999 and find the main queue closed) and joins its thread;
+//   3. the global queue and the serial queues finish their running tasks, drop the rest and join their
+//      threads; the analytics tracker writes what it must keep;
+//   4. the singletons are destroyed, while Platform::current() still answers; then the services and the
+//      main queue; then no platform is installed.
+// From step 1 on, completions are dropped and new requests are never answered.
 #pragma once
-
-#include <memory>
-#include <mutex>
-#include <typeindex>
-#include <unordered_map>
 
 #include "Foundation/Clock.h"
 #include "Foundation/DispatchQueue.h"
@@ -29,10 +37,17 @@
 #include "Platform/Reachability.h"
 #include "Platform/UiHost.h"
 
+#include <memory>
+#include <mutex>
+#include <string>
+#include <typeindex>
+#include <unordered_map>
+#include <vector>
+
 namespace movra {
 
 class Platform {
-public:
+  public:
     /// Every service; the builder of a platform fills all of them.
     struct Services {
         std::shared_ptr<Clock> clock;
@@ -57,8 +72,14 @@ public:
 
     static Platform& current();
     static bool isInstalled();
+    /// Installs `platform` (shutting down the one installed before) and registers its main queue as the
+    /// process's main run loop.
     static void install(std::shared_ptr<Platform> platform);
-    /// Drops the installed platform (its singletons first, then its services).
+    /// Shuts the installed platform down in the order of the thread contract and uninstalls it. Idempotent:
+    /// without a platform, or called again during the shutdown (from a singleton's destructor), it does
+    /// nothing.
+    static void shutdown();
+    /// The same as shutdown().
     static void uninstall();
 
     RunLoop& mainQueue() { return *mainQueue_; }
@@ -67,8 +88,10 @@ public:
     NotificationCenter& notificationCenter() { return notifications_; }
     /// The shared session (image downloads).
     HttpTransport& sharedTransport() { return *services_.sharedTransport; }
-    /// A new session of its own (each API client makes one).
-    std::shared_ptr<HttpTransport> makeTransport() { return services_.transportFactory(); }
+    /// A new session of its own (each API client makes one); the platform shuts it down with itself.
+    std::shared_ptr<HttpTransport> makeTransport();
+    /// A new serial queue (one thread); the platform shuts it down with itself.
+    std::shared_ptr<DispatchQueue> makeSerialQueue(std::string label);
     CredentialStore& credentials() { return *services_.credentials; }
     DefaultsStore& defaults() { return *services_.defaults; }
     DeviceInfo& device() { return *services_.device; }
@@ -113,9 +136,16 @@ public:
         // `old` is released here, outside the lock: its destructor may use the registry.
     }
 
-private:
+  private:
+    /// Steps 1 to 4 of the shutdown, up to the uninstalling.
+    void tearDown();
+
     Services services_;
     std::unique_ptr<RunLoop> mainQueue_;
+    std::mutex shutdownMutex_;
+    bool shuttingDown_ = false;                               // guarded by shutdownMutex_
+    std::vector<std::weak_ptr<HttpTransport>> transports_;    // guarded by shutdownMutex_
+    std::vector<std::weak_ptr<DispatchQueue>> serialQueues_;  // guarded by shutdownMutex_
     NotificationCenter notifications_;
     mutable std::mutex registryMutex_;
     std::unordered_map<std::type_index, std::shared_ptr<void>> registry_;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <latch>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -74,14 +75,23 @@ TEST_F(RunLoopTest, TimersRepeatUntilInvalidatedAndSetFireDatePushesBack) {
     EXPECT_FALSE(ticking->isValid());
 }
 
+class RunLoopConcurrencyTest : public RunLoopTest {};
+
 // What the clients wait with; a post from another thread wakes it.
-TEST_F(RunLoopTest, RunUntilReturnsWhenThePredicateHoldsOrTheTimeoutPasses) {
+TEST_F(RunLoopConcurrencyTest, RunUntilReturnsWhenThePredicateHoldsOrTheTimeoutPasses) {
     bool done = false;
+    bool asked = false;
+    std::latch looping(1);
     std::thread poster([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        looping.wait();  // posts only once the loop has found nothing to do
         loop.post([&] { done = true; });
     });
-    EXPECT_TRUE(loop.runUntil([&] { return done; }, 10));
+    EXPECT_TRUE(loop.runUntil(
+        [&] {
+            if (!std::exchange(asked, true)) looping.count_down();
+            return done;
+        },
+        10));
     poster.join();
 
     // Virtual time does not move by itself: a delayed task is not due, so the real timeout ends the wait.
@@ -90,6 +100,34 @@ TEST_F(RunLoopTest, RunUntilReturnsWhenThePredicateHoldsOrTheTimeoutPasses) {
     EXPECT_FALSE(loop.runUntil([] { return false; }, 0.05));
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
     EXPECT_EQ(trace, "");
+}
+
+// What the platform's shutdown relies on: nothing posted to a closed loop runs, and its captures are let go.
+TEST_F(RunLoopTest, AClosedLoopDestroysWhatWaitsAndDropsWhatComesLater) {
+    auto handle = loop.handle();
+    auto captured = std::make_shared<int>(0);
+    loop.post([&, captured] { note("queued"); });
+    loop.postAfter(1, [&, captured] { note("delayed"); });
+    loop.scheduleTimer(1, /*repeats=*/false, [&, captured](Timer&) { note("timer"); });
+    EXPECT_TRUE(handle.post([&, captured] { note("through handle"); }));
+
+    loop.close();
+    EXPECT_EQ(captured.use_count(), 1);
+    loop.post([&, captured] { note("late"); });
+    loop.postAfter(0, [&, captured] { note("late delayed"); });
+    EXPECT_FALSE(handle.post([&, captured] { note("late through handle"); }));
+    EXPECT_EQ(captured.use_count(), 1);
+    clock->advance(5);
+    EXPECT_EQ(loop.runPending(), 0u);
+    EXPECT_EQ(trace, "");
+
+    RunLoopHandle orphan;
+    EXPECT_FALSE(orphan.post([] {}));
+    {
+        RunLoop gone(clock);
+        orphan = gone.handle();
+    }
+    EXPECT_FALSE(orphan.post([] {}));
 }
 
 TEST(RunLoopRealTime, DelayedTaskWakesRunUntilOnTime) {

@@ -199,7 +199,10 @@ TEST_F(CurlHttpTransportTest, RequestsArriveIntactWithOnlyTheCallersHeadersOverO
     EXPECT_EQ(transport->connectionsOpened(), 1);
 }
 
-TEST_F(CurlHttpTransportTest, CancelOrDestroyCompletesARunningTransferOnceWithCancelled) {
+// The cases where the transport thread meets callers on other threads.
+class CurlHttpTransportConcurrencyTest : public CurlHttpTransportTest {};
+
+TEST_F(CurlHttpTransportConcurrencyTest, CancelOrDestroyCompletesARunningTransferOnceWithCancelled) {
     for (bool destroy : {false, true}) {
         SCOPED_TRACE(destroy ? "transport destroyed" : "task cancelled");
         auto transport = trustingTransport();
@@ -275,13 +278,14 @@ TEST_F(CurlHttpTransportTest, AnswersLongerThanTheLimitFailWhetherTheirLengthIsD
             EXPECT_EQ(outcome.body.size(), 1000u);
         } else {
             ASSERT_TRUE(outcome.error);
-            EXPECT_TRUE(outcome.error->is(kURLErrorDomain, kURLErrorDataLengthExceedsMaximum)) << outcome.error->summary();
+            EXPECT_TRUE(outcome.error->is(kURLErrorDomain, kURLErrorDataLengthExceedsMaximum))
+                << outcome.error->summary();
             EXPECT_EQ(outcome.response, nullptr);
         }
     }
 }
 
-TEST_F(CurlHttpTransportTest, LastReferenceReleasedInsideACompletionDoesNotDeadlock) {
+TEST_F(CurlHttpTransportConcurrencyTest, LastReferenceReleasedInsideACompletionDoesNotDeadlock) {
     std::shared_ptr<CurlHttpTransport> transport = trustingTransport();
     std::weak_ptr<CurlHttpTransport> weak = transport;
     std::promise<void> done;

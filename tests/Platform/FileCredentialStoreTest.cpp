@@ -53,8 +53,11 @@ TEST_F(FileCredentialStoreTest, StoresReplacesAndDeletesValuesInPrivateFiles) {
 
 TEST_F(FileCredentialStoreTest, ServiceNamesBecomeDistinctFilesInsideTheFolder) {
     const std::pair<const char*, const char*> cases[] = {
-        {"movratavik", "movratavik.json"}, {"../escape", "%2E.%2Fescape.json"}, {".lock", "%2Elock.json"},
-        {"a b%", "a%20b%25.json"},         {"", "%.json"},
+        {"movratavik", "movratavik.json"},
+        {"../escape", "%2E.%2Fescape.json"},
+        {".lock", "%2Elock.json"},
+        {"a b%", "a%20b%25.json"},
+        {"", "%.json"},
     };
     std::set<std::string> paths;
     for (const auto& [service, file] : cases) {
@@ -99,8 +102,10 @@ TEST_F(FileCredentialStoreTest, LeftoversOfAnInterruptedWriteChangeNothing) {
     EXPECT_EQ(temporaries, 1u);
 }
 
+class FileCredentialStoreConcurrencyTest : public FileCredentialStoreTest {};
+
 // Two stores on one folder stand in for two processes: they share no mutex, only the lock file.
-TEST_F(FileCredentialStoreTest, ConcurrentWritersLoseNoUpdate) {
+TEST_F(FileCredentialStoreConcurrencyTest, WritersOfTwoProcessesLoseNoUpdate) {
     FileCredentialStore otherProcess(folder);
     constexpr int kThreads = 4;
     constexpr int kWrites = 25;

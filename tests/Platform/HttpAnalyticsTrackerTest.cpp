@@ -1,6 +1,7 @@
 // The collector tracker: wire format of a batch, batching, the pending file across restarts, failures.
 #include "Foundation/Strings.h"
 #include "Platform/HttpAnalyticsTracker.h"
+#include "support/ManualDispatchQueue.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestPlatform.h"
 
@@ -27,7 +28,8 @@ class HttpAnalyticsTrackerTest : public ::testing::Test {
                                           .directory = directory,
                                           .transport = t.network,
                                           .clock = t.manualClock,
-                                          .maximumQueuedHits = maximumQueuedHits});
+                                          .maximumQueuedHits = maximumQueuedHits,
+                                          .writer = writer = std::make_shared<test::ManualDispatchQueue>()});
         tracker->attach(t.main());
         tracker->configure("UA-1-1", kInterval, /*trackUncaughtExceptions=*/true);
         return tracker;
@@ -48,6 +50,8 @@ class HttpAnalyticsTrackerTest : public ::testing::Test {
 
     test::TestPlatform t;
     test::TemporaryDirectory temp;
+    /// The writer queue of the tracker made last.
+    std::shared_ptr<test::ManualDispatchQueue> writer;
 };
 
 TEST_F(HttpAnalyticsTrackerTest, BatchCarriesEachHitMergedAndEncodedOnItsOwnLine) {
@@ -119,6 +123,7 @@ TEST_F(HttpAnalyticsTrackerTest, TransientFailuresKeepTheBatchOtherClientErrorsD
         t.network->answerAll(reply(204));
         advance(kInterval);
         EXPECT_EQ(t.network->requests().size() - before, c.kept ? 2u : 1u);
+        writer->runAll();
         EXPECT_EQ(folder.read("pending.json"), "[]");
     }
 }
@@ -156,6 +161,42 @@ TEST_F(HttpAnalyticsTrackerTest, ADamagedPendingFileIsMovedAside) {
         tracker->send(event(1));
         EXPECT_TRUE(tracker->flush(/*timeoutSeconds=*/10));
         EXPECT_EQ(lines(t.network->requests().size() - 1).size(), 1u);
+    }
+}
+
+TEST_F(HttpAnalyticsTrackerTest, ABurstOfHitsIsOneWriteAndShutdownWritesWhatIsLeft) {
+    const auto pending = [&] { return Json::parse(temp.read("analytics/pending.json")); };
+    auto tracker = makeTracker();
+    for (int i = 0; i < 50; ++i) tracker->send(event(i));
+    EXPECT_EQ(temp.read("analytics/pending.json"), "");  // not on the callers' thread
+    EXPECT_EQ(writer->runAll(), 1u);
+    EXPECT_EQ(pending().size(), 50u);
+
+    for (int i = 50; i < 60; ++i) tracker->send(event(i));
+    tracker->shutdown();
+    EXPECT_EQ(writer->runAll(), 0u);  // the queued write was done by the shutdown
+    const auto hits = pending();
+    ASSERT_EQ(hits.size(), 60u);
+    EXPECT_EQ(hits.back()["parameters"]["ev"], "59");
+}
+
+TEST_F(HttpAnalyticsTrackerTest, LoadingKeepsTheNewestHitsUpToTheCap) {
+    const struct {
+        int stored;
+        std::size_t kept;
+        int oldestKept;
+    } cases[] = {{30, 25, 5}, {25, 25, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        test::TemporaryDirectory folder;
+        Json hits = Json::array();
+        for (int i = 0; i < c.stored; ++i) hits.push_back({{"madeAt", i}, {"parameters", {{"ev", std::to_string(i)}}}});
+        folder.write("pending.json", hits.dump());
+        makeTracker(folder.path(), /*maximumQueuedHits=*/25)->shutdown();
+        const auto kept = Json::parse(folder.read("pending.json"));
+        ASSERT_EQ(kept.size(), c.kept);
+        EXPECT_EQ(kept.front()["parameters"]["ev"], std::to_string(c.oldestKept));
+        EXPECT_EQ(kept.back()["parameters"]["ev"], std::to_string(c.stored - 1));
     }
 }
 

@@ -29,6 +29,10 @@ HttpTaskPtr ScriptedHttpTransport::dataTask(HttpRequest request, Completion comp
     {
         std::lock_guard lock(mutex_);
         task = std::make_shared<HttpTask>(nextId_++, request);
+        if (shutDown_) {
+            task->markCompleted();
+            return task;
+        }
         running_.push_back({task, std::move(completion)});
         invalidated = invalidated_;
     }
@@ -38,9 +42,8 @@ HttpTaskPtr ScriptedHttpTransport::dataTask(HttpRequest request, Completion comp
         auto self = weakSelf.lock();
         auto t = weak.lock();
         if (!self || !t) return;
-        Platform::current().globalQueue().async([self, t] {
-            self->finish(t, nullptr, {}, makeError(kURLErrorDomain, kURLErrorCancelled, "cancelled"));
-        });
+        Platform::current().globalQueue().async(
+            [self, t] { self->finish(t, nullptr, {}, makeError(kURLErrorDomain, kURLErrorCancelled, "cancelled")); });
     });
     if (invalidated) {
         task->cancel();
@@ -95,6 +98,19 @@ void ScriptedHttpTransport::invalidateAndCancel() {
         for (const auto& r : running_) all.push_back(r.task);
     }
     for (auto& t : all) t->cancel();
+}
+
+void ScriptedHttpTransport::shutdown() {
+    std::vector<Running> running;
+    {
+        std::lock_guard lock(mutex_);
+        shutDown_ = true;
+        running.swap(running_);
+    }
+    for (auto& r : running) {
+        if (!r.task->markCompleted() || !r.completion) continue;
+        r.completion(r.task, nullptr, {}, makeError(kURLErrorDomain, kURLErrorCancelled, "cancelled"));
+    }
 }
 
 std::vector<HttpRequest> ScriptedHttpTransport::requests() const {

@@ -1,14 +1,15 @@
 // A transport that answers from a script instead of the network and records every request. Answers are
 // delivered on the global queue, as a real transport delivers on its own thread. A held request stays
 // running until it is cancelled. Sessions made by session() share the script and the request log, as
-// sessions share one network, but each has its own tasks and can be invalidated alone.
+// sessions share one network, but each has its own tasks and can be invalidated alone. shutdown() runs the
+// cancelled completions of running tasks on the calling thread, standing in for the joined transport thread.
 #pragma once
+
+#include "Platform/HttpTransport.h"
 
 #include <functional>
 #include <mutex>
 #include <vector>
-
-#include "Platform/HttpTransport.h"
 
 namespace movra::test {
 
@@ -44,7 +45,7 @@ inline ScriptedReply failedReply(ErrorPtr error) { return {0, {}, "", std::move(
 inline ScriptedReply heldReply() { return {200, {}, "", nullptr, true}; }
 
 class ScriptedHttpTransport final : public HttpTransport, public std::enable_shared_from_this<ScriptedHttpTransport> {
-public:
+  public:
     using Script = std::function<ScriptedReply(const HttpRequest&)>;
 
     explicit ScriptedHttpTransport(Script script = nullptr);
@@ -59,15 +60,17 @@ public:
     HttpTaskPtr dataTask(HttpRequest request, Completion completion) override;
     std::vector<HttpTaskPtr> tasks() const override;
     void invalidateAndCancel() override;
+    void shutdown() override;
 
     std::vector<HttpRequest> requests() const;
 
-private:
+  private:
     struct Running {
         HttpTaskPtr task;
         Completion completion;
     };
-    void finish(const HttpTaskPtr& task, std::shared_ptr<const HttpResponse> response, std::string body, ErrorPtr error);
+    void finish(const HttpTaskPtr& task, std::shared_ptr<const HttpResponse> response, std::string body,
+                ErrorPtr error);
 
     struct Network {
         std::mutex mutex;
@@ -81,6 +84,7 @@ private:
     std::vector<Running> running_;
     std::uint64_t nextId_ = 1;
     bool invalidated_ = false;
+    bool shutDown_ = false;
 };
 
 }  // namespace movra::test

@@ -61,6 +61,7 @@ TestPlatform::TestPlatform(Options options) {
 }
 
 TestPlatform::~TestPlatform() {
+    if (!Platform::isInstalled()) return;  // the test shut it down itself
     // Let background work finish before the world it reports to goes away.
     globalQueue->drain();
     Platform::current().mainQueue().runPending();
