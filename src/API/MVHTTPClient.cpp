@@ -1,14 +1,11 @@
 #include "API/MVHTTPClient.h"
 
-#include <cstdio>
-
 #include "API/MVCatalogueImporting.h"
 #include "API/MVHTTPClientGlobalErrorHandler.h"
-#include "Utilities/MVTavikLocale.h"
-#include "Utilities/SecurityManager.h"
 #include "Foundation/Crypto.h"
 #include "Foundation/Localization.h"
 #include "Foundation/Log.h"
+#include "Foundation/MainQueue.h"
 #include "Foundation/Strings.h"
 #include "Platform/Platform.h"
 #include "Utilities/AFImageResponseSerializer.h"
@@ -18,6 +15,10 @@
 #include "Utilities/MVErrorResponse.h"
 #include "Utilities/MVLoginResponse.h"
 #include "Utilities/MVSettingsResponse.h"
+#include "Utilities/MVTavikLocale.h"
+#include "Utilities/SecurityManager.h"
+
+#include <cstdio>
 
 namespace movra {
 
@@ -41,7 +42,8 @@ constexpr const char* kIncorrectPasswordMessage = "Incorrect Password. Note that
 constexpr const char* kIncorrectCredentialsMessage =
     "Incorrect Email or Password. Please try again. Note that passwords are case sensitive.";
 constexpr const char* kNoNetworkMessage = "Sorry, No network connection is available at the moment.";
-constexpr const char* kServiceUnavailableMessage = "A problem has occured and the service may be temporarily unavailable.";
+constexpr const char* kServiceUnavailableMessage =
+    "A problem has occured and the service may be temporarily unavailable.";
 
 ErrorPtr clientError(std::int64_t code, const std::string& message) {
     return makeError(kHTTPClientErrorDomain, code, MVLocalizedString(message));
@@ -67,7 +69,7 @@ std::string signInFailureMessage(int status, bool cachedUserName, const XMLDocum
         return MVLocalizedString(kIncorrectCredentialsMessage);
     }
     return MVLocalizedString(Platform::current().reachability().isReachable() ? kServiceUnavailableMessage
-                                                                               : kNoNetworkMessage);
+                                                                              : kNoNetworkMessage);
 }
 
 /// A settings value as the body shows it: texts as they are, booleans as 1 and 0, numbers in decimal.
@@ -109,6 +111,7 @@ std::optional<Url> MVHTTPClient::baseURLForHost(const std::string& host) {
 }
 
 std::shared_ptr<MVHTTPClient> MVHTTPClient::initSharedClientWithHost(const std::optional<std::string>& host) {
+    MOVRA_ASSERT_MAIN_QUEUE();
     auto& platform = Platform::current();
     if (auto old = sharedClient()) old->session_->invalidateAndCancel();
     std::string effective;
@@ -166,6 +169,7 @@ std::optional<HttpRequest> MVHTTPClient::requestWithMethod(const std::string& me
 HttpTaskPtr MVHTTPClient::commonRequestWithMethod(const std::string& method, const std::string& path,
                                                   const Json& parameters, bool /*ignoreCache*/, Success success,
                                                   Failure failure) {
+    MOVRA_ASSERT_MAIN_QUEUE();
     Json params = parameters.is_object() ? parameters : Json::object();
     // The tenant-qualified language always replaces one the caller gave.
     if (auto language = MVTavikLocale::mvtk_preferredLanguageString(); !language.empty()) params["language"] = language;
@@ -197,29 +201,29 @@ HttpTaskPtr MVHTTPClient::postPath(const std::string& path, const Json& paramete
 
 HttpTaskPtr MVHTTPClient::dataTaskWithRequest(HttpRequest request, Success success, Failure failure) {
     // The blocks hold nothing of the client: a replaced client's blocks still run.
-    return session_->dataTask(std::move(request), [success, failure](const HttpTaskPtr& task,
-                                                                     std::shared_ptr<const HttpResponse> response,
-                                                                     std::string body, ErrorPtr error) {
-        auto& platform = Platform::current();
-        platform.reachability().noteTransportOutcome(response != nullptr,
-                                                     error && error->is(kURLErrorDomain, kURLErrorNotConnectedToInternet));
-        XMLDocumentPtr document;
-        if (!error && response) {
-            // Parsing happens here, off the main queue; only the callbacks move there.
-            ErrorPtr validation;
-            document = AFKissXMLResponseSerializer().responseObjectForResponse(response.get(), body, &validation);
-            error = validation;
-        }
-        if (response) task->setResponseBody(std::make_shared<const std::string>(std::move(body)));
-        // The document moves on whole: its last reference, and so its freeing, stays off the transport thread.
-        platform.mainQueue().post([task, document = std::move(document), error, success, failure] {
-            if (error) {
-                if (failure) failure(task, document, error);
-            } else if (success) {
-                success(task, document);
+    return session_->dataTask(
+        std::move(request), [success, failure](const HttpTaskPtr& task, std::shared_ptr<const HttpResponse> response,
+                                               std::string body, ErrorPtr error) {
+            auto& platform = Platform::current();
+            platform.reachability().noteTransportOutcome(
+                response != nullptr, error && error->is(kURLErrorDomain, kURLErrorNotConnectedToInternet));
+            XMLDocumentPtr document;
+            if (!error && response) {
+                // Parsing happens here, off the main queue; only the callbacks move there.
+                ErrorPtr validation;
+                document = AFKissXMLResponseSerializer().responseObjectForResponse(response.get(), body, &validation);
+                error = validation;
             }
+            if (response) task->setResponseBody(std::make_shared<const std::string>(std::move(body)));
+            // The document moves on whole: its last reference, and so its freeing, stays off the transport thread.
+            platform.mainQueue().post([task, document = std::move(document), error, success, failure] {
+                if (error) {
+                    if (failure) failure(task, document, error);
+                } else if (success) {
+                    success(task, document);
+                }
+            });
         });
-    });
 }
 
 void MVHTTPClient::setAuthHeadersForRequest(HttpRequest& request) {
@@ -259,7 +263,8 @@ MVHTTPClient::Failure MVHTTPClient::onFailure(Completion completion) {
         const int status = statusCodeOf(task);
         if (responseObject) {
             ErrorPtr mappingError;
-            auto errorResponse = MTLXMLAdapter::modelOfClass<MVErrorResponse>(responseObject->documentNode(), &mappingError);
+            auto errorResponse =
+                MTLXMLAdapter::modelOfClass<MVErrorResponse>(responseObject->documentNode(), &mappingError);
             if (errorResponse && !mappingError) {
                 if (auto serviceWide = serviceWideError(errorResponse->errorCode()); serviceWide && handler)
                     handler->globalNetworkErrorOccurred(serviceWide);
@@ -328,6 +333,7 @@ HttpTaskPtr MVHTTPClient::checkErrorStatusWithCompletion(Completion completion) 
 }
 
 void MVHTTPClient::cancelTasksWithCompletion(std::function<void()> completion) {
+    MOVRA_ASSERT_MAIN_QUEUE();
     if (!session_) {
         if (completion) completion();
         return;
@@ -342,7 +348,8 @@ void MVHTTPClient::handleXMLResponse(const XMLDocumentPtr& responseObject, std::
     std::weak_ptr<MVHTTPClient> weak = weak_from_this();
     Platform::current().globalQueue().async([weak, responseObject, startingOffset, clearExistingData, completion] {
         auto& platform = Platform::current();
-        auto deliver = [&platform, completion](ErrorPtr error, std::shared_ptr<MVChannel> channel, XMLDocumentPtr result) {
+        auto deliver = [&platform, completion](ErrorPtr error, std::shared_ptr<MVChannel> channel,
+                                               XMLDocumentPtr result) {
             platform.mainQueue().post([completion, error, channel, result] {
                 if (completion) completion(error, channel, result);
             });
@@ -361,7 +368,8 @@ void MVHTTPClient::handleXMLResponse(const XMLDocumentPtr& responseObject, std::
             if (auto serviceWide = serviceWideError(code))
                 error = serviceWide;
             else if (!code.empty())
-                error = serviceError(integerValue(code.size() > 2 ? std::string_view(code).substr(2) : std::string_view{}));
+                error =
+                    serviceError(integerValue(code.size() > 2 ? std::string_view(code).substr(2) : std::string_view{}));
         }
         if (error) {
             auto self = weak.lock();
@@ -372,9 +380,9 @@ void MVHTTPClient::handleXMLResponse(const XMLDocumentPtr& responseObject, std::
 }
 
 HttpTaskPtr MVHTTPClient::browseToPath(const std::optional<std::string>& path, std::optional<unsigned long> offset,
-                                       std::optional<unsigned long> maxResults, const std::optional<std::string>& sortKey,
-                                       bool ascending, bool ignoreCache, bool clearExistingItems,
-                                       BrowseCompletion completion) {
+                                       std::optional<unsigned long> maxResults,
+                                       const std::optional<std::string>& sortKey, bool ascending, bool ignoreCache,
+                                       bool clearExistingItems, BrowseCompletion completion) {
     Json parameters = Json::object();
     if (offset) parameters["offset"] = std::to_string(*offset);
     if (maxResults) parameters["max"] = std::to_string(*maxResults);
@@ -467,6 +475,7 @@ void MVHTTPClient::updateCacheForRemovedWatchlistItemGuids(const std::vector<std
 
 void MVHTTPClient::updateWatchlistFlags(const std::vector<std::string>& guids, bool inWatchlist,
                                         std::function<void()> completion) {
+    MOVRA_ASSERT_MAIN_QUEUE();
     if (guids.empty()) {
         if (completion) completion();
         return;
@@ -493,7 +502,8 @@ HttpTaskPtr MVHTTPClient::loginSubscriberWithUserName(const std::string& userNam
 }
 
 HttpTaskPtr MVHTTPClient::loginLastSubscriberWithPassword(const std::string& password, Completion completion) {
-    return loginSubscriberWithUserName(userName_.value_or(""), /*cachedUserName=*/true, password, std::move(completion));
+    return loginSubscriberWithUserName(userName_.value_or(""), /*cachedUserName=*/true, password,
+                                       std::move(completion));
 }
 
 HttpTaskPtr MVHTTPClient::loginSubscriberWithUserName(const std::string& userName, bool cachedUserName,
@@ -562,12 +572,12 @@ ErrorPtr MVHTTPClient::storeSignIn(const std::string& token, const std::string& 
 }
 
 HttpTaskPtr MVHTTPClient::logoutWithCompletion(Completion completion) {
-    return commonRequestWithMethod("DELETE", std::string(kClientPath) + "/device/logout", Json::object(),
-                                   /*ignoreCache=*/true, onSuccess(completion),
-                                   [completion](const HttpTaskPtr&, const XMLDocumentPtr& responseObject,
-                                                const ErrorPtr& error) {
-                                       if (completion) completion(error, responseObject);
-                                   });
+    return commonRequestWithMethod(
+        "DELETE", std::string(kClientPath) + "/device/logout", Json::object(),
+        /*ignoreCache=*/true, onSuccess(completion),
+        [completion](const HttpTaskPtr&, const XMLDocumentPtr& responseObject, const ErrorPtr& error) {
+            if (completion) completion(error, responseObject);
+        });
 }
 
 HttpTaskPtr MVHTTPClient::forgotPasswordForUserName(const std::string& userName, ForgotPasswordCompletion completion) {
@@ -610,8 +620,7 @@ HttpTaskPtr MVHTTPClient::getSettingsWithCompletion(
 
 HttpTaskPtr MVHTTPClient::updateSettings(const Json& settings, Completion completion) {
     Json parameters = Json::object();
-    if (deviceToken_ && !deviceId().empty())
-        parameters["language"] = MVTavikLocale::mvtk_preferredLanguageString();
+    if (deviceToken_ && !deviceId().empty()) parameters["language"] = MVTavikLocale::mvtk_preferredLanguageString();
     auto request = requestWithMethod("POST", std::string(kClientPath) + "/settings", parameters);
     if (!request) {
         auto task = std::make_shared<HttpTask>(0, HttpRequest{"POST", "settings", {}, {}, requestTimeoutInterval_});

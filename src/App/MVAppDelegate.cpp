@@ -4,11 +4,10 @@
 #include "App/MVAnalytics.h"
 #include "App/MVDiscriminator.h"
 #include "App/MVDiscriminatorClient.h"
-#include "Utilities/MVTavikLocale.h"
-#include "Utilities/SecurityManager.h"
 #include "Cast/MVCastManager.h"
 #include "Foundation/Localization.h"
 #include "Foundation/Log.h"
+#include "Foundation/MainQueue.h"
 #include "Foundation/Strings.h"
 #include "Model/MVCoreDataService.h"
 #include "Model/MVRootMenuEntries.h"
@@ -23,6 +22,8 @@
 #include "Root/MVNavigationController.h"
 #include "Root/MVStackViewController.h"
 #include "Utilities/MVDiskImageCache.h"
+#include "Utilities/MVTavikLocale.h"
+#include "Utilities/SecurityManager.h"
 
 namespace movra {
 
@@ -65,8 +66,12 @@ void MVAppDelegate::setSharedAppDelegate(std::shared_ptr<MVAppDelegate> delegate
 }
 
 std::shared_ptr<MVItem> MVAppDelegate::searchItem() const { return MVRootMenuEntries::shared()->searchItem(); }
-void MVAppDelegate::setSearchItem(std::shared_ptr<MVItem> item) { MVRootMenuEntries::shared()->setSearchItem(std::move(item)); }
-std::shared_ptr<MVItem> MVAppDelegate::recentlyWatched() const { return MVRootMenuEntries::shared()->recentlyWatched(); }
+void MVAppDelegate::setSearchItem(std::shared_ptr<MVItem> item) {
+    MVRootMenuEntries::shared()->setSearchItem(std::move(item));
+}
+std::shared_ptr<MVItem> MVAppDelegate::recentlyWatched() const {
+    return MVRootMenuEntries::shared()->recentlyWatched();
+}
 void MVAppDelegate::setRecentlyWatched(std::shared_ptr<MVItem> item) {
     MVRootMenuEntries::shared()->setRecentlyWatched(std::move(item));
 }
@@ -84,6 +89,7 @@ std::string MVAppDelegate::preferredLanguageString() { return MVTavikLocale::mvt
 // ---- launch ----
 
 bool MVAppDelegate::applicationDidFinishLaunchingWithOptions(const std::optional<std::string>& launchURL) {
+    MOVRA_ASSERT_MAIN_QUEUE();
     auto& platform = Platform::current();
     ProfileManager::setLaunchProfile(ProfileManager::activeProfile());
     // The loggers (console and log file) are installed by the platform, which knows the data directory.
@@ -107,13 +113,14 @@ void MVAppDelegate::setupNotifications() {
     observers_.emplace_back(center, center.addObserver(MVNotificationLogOut, [weak](const Notification& n) {
         if (auto self = weak.lock()) self->handleLogoutWithError(n);
     }));
-    observers_.emplace_back(center, center.addObserver(MVNotificationAuthenticationRequired, [weak](const Notification&) {
-        if (auto self = weak.lock()) self->showAuthenticationView();
-    }));
-    observers_.emplace_back(center, center.addObserver(ProfileManager::ActiveProfileChangedNotification,
-                                                       [weak](const Notification&) {
-                                                           if (auto self = weak.lock()) self->handleActiveProfileChanged();
-                                                       }));
+    observers_.emplace_back(center,
+                            center.addObserver(MVNotificationAuthenticationRequired, [weak](const Notification&) {
+                                if (auto self = weak.lock()) self->showAuthenticationView();
+                            }));
+    observers_.emplace_back(
+        center, center.addObserver(ProfileManager::ActiveProfileChangedNotification, [weak](const Notification&) {
+            if (auto self = weak.lock()) self->handleActiveProfileChanged();
+        }));
 }
 
 void MVAppDelegate::setupAnalytics() {
@@ -181,7 +188,8 @@ void MVAppDelegate::checkForCurrentInstall() {
     auto value = defaults.object(kCurrentInstallKey);
     if (value && !isEmpty(*value)) return;
     // The keychain outlives an uninstall: a reinstall must sign in afresh.
-    platform.credentials().deletePassword(SecurityManager::kPasswordServiceName, SecurityManager::kDeviceTokenAccountName);
+    platform.credentials().deletePassword(SecurityManager::kPasswordServiceName,
+                                          SecurityManager::kDeviceTokenAccountName);
     defaults.setObject(kCurrentInstallKey, "YES");
     defaults.synchronize();
 }
@@ -202,7 +210,9 @@ std::string MVAppDelegate::languageCodeForLanguageName(const std::string& name) 
     return "";
 }
 
-void MVAppDelegate::handleLaunchURL(const std::optional<std::string>&) { setupDiscriminatorForceHandleInitialRoute(true); }
+void MVAppDelegate::handleLaunchURL(const std::optional<std::string>&) {
+    setupDiscriminatorForceHandleInitialRoute(true);
+}
 
 bool MVAppDelegate::applicationOpenURL(const std::string& url, const std::optional<std::string>&) {
     handleLaunchURL(url);
@@ -211,35 +221,39 @@ bool MVAppDelegate::applicationOpenURL(const std::string& url, const std::option
 
 // ---- region check and routing ----
 
-void MVAppDelegate::setupDiscriminatorForceHandleInitialRoute(bool force) { setupDiscriminatorWithHost(std::nullopt, force); }
+void MVAppDelegate::setupDiscriminatorForceHandleInitialRoute(bool force) {
+    setupDiscriminatorWithHost(std::nullopt, force);
+}
 
 void MVAppDelegate::setupDiscriminatorWithHost(const std::optional<std::string>& host, bool force,
                                                RegionCheckCompletion completion) {
+    MOVRA_ASSERT_MAIN_QUEUE();
     auto routeNeeded = std::make_shared<bool>(force);
     std::weak_ptr<MVAppDelegate> weak = weak_from_this();
     if (!Platform::current().configuration().apiHostOverride.empty()) {
         // The QA endpoint override answers in place of the discriminator.
         Platform::current().mainQueue().post(
             [weak, routeNeeded, force, completion, answer = MVDiscriminator::answerForAPIHostOverride()] {
-                if (auto self = weak.lock()) self->handleDiscriminatorAnswer(routeNeeded, force, nullptr, answer, completion);
+                if (auto self = weak.lock())
+                    self->handleDiscriminatorAnswer(routeNeeded, force, nullptr, answer, completion);
             });
         return;
     }
     auto client = host ? std::make_shared<MVDiscriminatorClient>(*host) : std::make_shared<MVDiscriminatorClient>();
     discriminatorClients_.push_back(client);
     std::weak_ptr<MVDiscriminatorClient> weakClient = client;
-    client->getTenantDiscriminatorWithCompletion([weak, weakClient, routeNeeded, force, completion](ErrorPtr error,
-                                                                                                  Json json) {
-        auto self = weak.lock();
-        if (!self) return;
-        // The client has answered; release it once this turn of the loop is over.
-        Platform::current().mainQueue().post([weak, weakClient] {
-            auto me = weak.lock();
-            auto done = weakClient.lock();
-            if (me && done) std::erase(me->discriminatorClients_, done);
+    client->getTenantDiscriminatorWithCompletion(
+        [weak, weakClient, routeNeeded, force, completion](ErrorPtr error, Json json) {
+            auto self = weak.lock();
+            if (!self) return;
+            // The client has answered; release it once this turn of the loop is over.
+            Platform::current().mainQueue().post([weak, weakClient] {
+                auto me = weak.lock();
+                auto done = weakClient.lock();
+                if (me && done) std::erase(me->discriminatorClients_, done);
+            });
+            self->handleDiscriminatorAnswer(routeNeeded, force, error, json, completion);
         });
-        self->handleDiscriminatorAnswer(routeNeeded, force, error, json, completion);
-    });
 }
 
 void MVAppDelegate::handleDiscriminatorAnswer(const std::shared_ptr<bool>& routeNeeded, bool force, ErrorPtr error,
@@ -262,7 +276,8 @@ void MVAppDelegate::handleDiscriminatorAnswer(const std::shared_ptr<bool>& route
     if (discriminator->currentTenantChanged()) {
         *routeNeeded = true;
         setupCacheAndForceClear(true);
-        MVTrackSessionStartEvent("SignIn", "SignIn_RegionChange", MVDiscriminator::analyticsStringForCurrentTenant(), 0);
+        MVTrackSessionStartEvent("SignIn", "SignIn_RegionChange", MVDiscriminator::analyticsStringForCurrentTenant(),
+                                 0);
     }
     MVHTTPClient::initSharedClientWithHost(discriminator->url());
     std::weak_ptr<MVAppDelegate> weak = weak_from_this();
@@ -323,9 +338,11 @@ WindowPtr MVAppDelegate::makeLoginWindow() {
 }
 
 void MVAppDelegate::handleInitialRoute() {
+    MOVRA_ASSERT_MAIN_QUEUE();
     auto& platform = Platform::current();
     auto& keychain = platform.credentials();
-    const auto token = keychain.password(SecurityManager::kPasswordServiceName, SecurityManager::kDeviceTokenAccountName);
+    const auto token =
+        keychain.password(SecurityManager::kPasswordServiceName, SecurityManager::kDeviceTokenAccountName);
     const auto user = keychain.password(SecurityManager::kPasswordServiceName, SecurityManager::kUserNameAccountName);
     if (isPresent(token) && isPresent(user)) {
         setInitialWindow();
@@ -335,7 +352,8 @@ void MVAppDelegate::handleInitialRoute() {
         loginWindow_ = makeLoginWindow();
         auto& ui = platform.uiHost();
         if (window_) {
-            if (auto loading = std::dynamic_pointer_cast<MVFullScreenLoadingViewController>(window_->rootViewController()))
+            if (auto loading =
+                    std::dynamic_pointer_cast<MVFullScreenLoadingViewController>(window_->rootViewController()))
                 ui.animate(0.2, [loading] { loading->setActivityIndicatorAlpha(0); });
         }
         auto loginWindow = loginWindow_;
@@ -451,7 +469,8 @@ void MVAppDelegate::showLoginView() {
 void MVAppDelegate::showAuthenticationView() {
     if (loginWindow_) return;
     auto& platform = Platform::current();
-    platform.credentials().deletePassword(SecurityManager::kPasswordServiceName, SecurityManager::kDeviceTokenAccountName);
+    platform.credentials().deletePassword(SecurityManager::kPasswordServiceName,
+                                          SecurityManager::kDeviceTokenAccountName);
     auto loginWindow = makeLoginWindow();
     loginWindow_ = loginWindow;
     auto window = window_;

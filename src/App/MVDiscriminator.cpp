@@ -1,18 +1,19 @@
 #include "App/MVDiscriminator.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "API/MVHTTPClient.h"
 #include "Foundation/Log.h"
+#include "Foundation/MainQueue.h"
 #include "Foundation/Strings.h"
 #include "Model/MVChannel.h"
 #include "Model/MVDataManager.h"
 #include "Model/ProfileManager.h"
 #include "Platform/Platform.h"
 #include "Utilities/CurrentRegionTenant.h"
-#include "Utilities/MVTavikLocale.h"
 #include "Utilities/MVAccount.h"
+#include "Utilities/MVTavikLocale.h"
+
+#include <algorithm>
+#include <cctype>
 
 namespace movra {
 
@@ -92,17 +93,23 @@ MVRegionTenant MVDiscriminator::regionTenantForString(const std::optional<std::s
 
 std::optional<std::string> MVDiscriminator::stringForRegionTenant(MVRegionTenant tenant) {
     switch (tenant) {
-        case MVRegionTenantSolara: return "Movra Solara";
-        case MVRegionTenantTavik: return "Movra Tavik";
-        default: return std::nullopt;
+        case MVRegionTenantSolara:
+            return "Movra Solara";
+        case MVRegionTenantTavik:
+            return "Movra Tavik";
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<std::string> MVDiscriminator::analyticsStringForRegionTenant(MVRegionTenant tenant) {
     switch (tenant) {
-        case MVRegionTenantSolara: return "Spain";
-        case MVRegionTenantTavik: return "Tavik";
-        default: return std::nullopt;
+        case MVRegionTenantSolara:
+            return "Spain";
+        case MVRegionTenantTavik:
+            return "Tavik";
+        default:
+            return std::nullopt;
     }
 }
 
@@ -135,8 +142,8 @@ bool MVDiscriminator::changeCurrentTenantIfNeededToNewTenant(MVRegionTenant tena
     return stored != tenant;
 }
 
-void MVDiscriminator::setupHomeTenantWithSuccess(std::function<void()> success,
-                                                 std::function<void(ErrorPtr)> failure) {
+void MVDiscriminator::setupHomeTenantWithSuccess(std::function<void()> success, std::function<void(ErrorPtr)> failure) {
+    MOVRA_ASSERT_MAIN_QUEUE();
     auto client = MVHTTPClient::sharedClient();
     if (!client) {
         if (failure) failure(nullptr);
@@ -164,9 +171,12 @@ std::optional<std::string> MVDiscriminator::logoImageForCurrentTenant() {
     const std::string base =
         Platform::current().device().idiom() == UserInterfaceIdiom::Pad ? "logo_geo_ipad" : "logo_geo_iphone";
     switch (tenant) {
-        case MVRegionTenantNone: return base;
-        case MVRegionTenantSolara: return base + "_solara";
-        case MVRegionTenantTavik: return base + "_tavik";
+        case MVRegionTenantNone:
+            return base;
+        case MVRegionTenantSolara:
+            return base + "_solara";
+        case MVRegionTenantTavik:
+            return base + "_tavik";
     }
     return std::nullopt;
 }
@@ -175,9 +185,12 @@ std::optional<std::string> MVDiscriminator::navbarImageForCurrentTenant() {
     if (ProfileManager::activeProfile() == ProfileTypeKids) return "logo_nav_family";
     auto shared = sharedDiscriminator();
     switch (shared ? shared->currentTenant() : MVRegionTenantNone) {
-        case MVRegionTenantSolara: return "logo_nav_solara";
-        case MVRegionTenantTavik: return "logo_nav_tavik";
-        default: return std::nullopt;
+        case MVRegionTenantSolara:
+            return "logo_nav_solara";
+        case MVRegionTenantTavik:
+            return "logo_nav_tavik";
+        default:
+            return std::nullopt;
     }
 }
 
@@ -191,26 +204,28 @@ std::string MVDiscriminator::tenantUserURL() {
 }
 
 void MVDiscriminator::allowsKidsMode(AllowedCompletion completion) {
+    MOVRA_ASSERT_MAIN_QUEUE();
     if (allowsKidsMode_) {
         if (completion) completion(*allowsKidsMode_, nullptr);
         return;
     }
     std::weak_ptr<MVDiscriminator> weak = weak_from_this();
-    MVDataManager::loadRootMenuItemsWithCompletion([weak, completion](ErrorPtr error, std::shared_ptr<MVChannel> rootMenu) {
-        if (error || !rootMenu) {
-            if (completion) completion(false, error);
-            return;
-        }
-        bool allowed = false;
-        for (const auto& item : rootMenu->items()) {
-            if (containsStringCaseInsensitive(item->keywords().value_or(""), "lockable")) {
-                allowed = true;
-                break;
+    MVDataManager::loadRootMenuItemsWithCompletion(
+        [weak, completion](ErrorPtr error, std::shared_ptr<MVChannel> rootMenu) {
+            if (error || !rootMenu) {
+                if (completion) completion(false, error);
+                return;
             }
-        }
-        if (auto self = weak.lock()) self->allowsKidsMode_ = allowed;
-        if (completion) completion(allowed, nullptr);
-    });
+            bool allowed = false;
+            for (const auto& item : rootMenu->items()) {
+                if (containsStringCaseInsensitive(item->keywords().value_or(""), "lockable")) {
+                    allowed = true;
+                    break;
+                }
+            }
+            if (auto self = weak.lock()) self->allowsKidsMode_ = allowed;
+            if (completion) completion(allowed, nullptr);
+        });
 }
 
 void MVDiscriminator::allowsProfiles(AllowedCompletion completion) {

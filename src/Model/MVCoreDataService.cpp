@@ -1,20 +1,21 @@
 #include "Model/MVCoreDataService.h"
 
-#include <fcntl.h>
-#include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <mutex>
-
-#include "Utilities/MVTavikLocale.h"
 #include "Foundation/Log.h"
+#include "Foundation/MainQueue.h"
 #include "Foundation/ThreadPoolQueue.h"
 #include "Model/MVCatalogueImport.h"
 #include "Model/MVChannel.h"
 #include "Model/SQLiteDatabase.h"
 #include "Platform/Platform.h"
+#include "Utilities/MVTavikLocale.h"
+
+#include <sqlite3.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace movra {
 
@@ -56,20 +57,22 @@ void MVCoreDataService::setRegistered(std::shared_ptr<MVCoreDataService> store) 
 }
 
 ErrorPtr MVCoreDataService::setupStack() {
+    MOVRA_ASSERT_MAIN_QUEUE();
     if (isStackOpen()) return nullptr;
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(storePath_).parent_path(), ec);
     auto error = openStack();
     if (error && isUnreadableStoreError(*error)) {
         // The store is a cache of the catalogue: one that cannot be read is kept for inspection and replaced.
-        const auto aside = storePath_ + ".unreadable-" + std::to_string(static_cast<long long>(
-                                                             Platform::current().clock().secondsSince1970()));
-        Log::warning("The catalogue store {} cannot be read ({}); it is moved to {} and a new one is made",
-                     storePath_, error->summary(), aside);
+        const auto aside = storePath_ + ".unreadable-" +
+                           std::to_string(static_cast<long long>(Platform::current().clock().secondsSince1970()));
+        Log::warning("The catalogue store {} cannot be read ({}); it is moved to {} and a new one is made", storePath_,
+                     error->summary(), aside);
         for (const char* suffix : {"", "-wal", "-shm"}) {
             std::filesystem::rename(storePath_ + suffix, aside + suffix, ec);
             if (ec && ec != std::errc::no_such_file_or_directory)
-                return storeError("Cannot move the unreadable store " + storePath_ + suffix + " aside: " + ec.message());
+                return storeError("Cannot move the unreadable store " + storePath_ + suffix +
+                                  " aside: " + ec.message());
         }
         error = openStack();
     }
@@ -103,6 +106,7 @@ ErrorPtr MVCoreDataService::openStack() {
 bool MVCoreDataService::isStackOpen() const { return reader_ != nullptr; }
 
 void MVCoreDataService::invalidateStack() {
+    MOVRA_ASSERT_MAIN_QUEUE();
     if (!isStackOpen()) return;
     // Saves already queued finish first; later ones find no connection.
     queue_->sync([] {});
@@ -124,7 +128,10 @@ ErrorPtr MVCoreDataService::deleteStoreFile() {
     return nullptr;
 }
 
-StoreContext* MVCoreDataService::mainContext() { return mainContext_.get(); }
+StoreContext* MVCoreDataService::mainContext() {
+    MOVRA_ASSERT_MAIN_QUEUE();
+    return mainContext_.get();
+}
 
 void MVCoreDataService::saveInBackground(SaveBlock block, std::function<void(ErrorPtr)> completion) {
     queue_->async([writer = writer_, block = std::move(block), completion = std::move(completion)] {
@@ -169,11 +176,12 @@ void MVCoreDataService::deleteRootMenuChannel(std::function<void(ErrorPtr)> comp
     setupStack();
     const auto language = MVTavikLocale::mvtk_preferredLanguageString();
     const double now = Platform::current().clock().secondsSince1970();
-    saveInBackground([language, now](StoreContext& context) { return context.deleteChannels(kRootMenuGuid, language, now); },
-                     [completion](ErrorPtr error) {
-                         if (error) Log::error("Deleting the root menu failed: {}", error->summary());
-                         if (completion) completion(error);
-                     });
+    saveInBackground(
+        [language, now](StoreContext& context) { return context.deleteChannels(kRootMenuGuid, language, now); },
+        [completion](ErrorPtr error) {
+            if (error) Log::error("Deleting the root menu failed: {}", error->summary());
+            if (completion) completion(error);
+        });
 }
 
 }  // namespace movra

@@ -1,12 +1,13 @@
 #include "Model/MVDataManager.h"
 
-#include "Utilities/MVTavikLocale.h"
 #include "Foundation/Localization.h"
+#include "Foundation/MainQueue.h"
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
 #include "Model/MVItem.h"
 #include "Model/MVRootMenuEntries.h"
 #include "Platform/Platform.h"
+#include "Utilities/MVTavikLocale.h"
 
 namespace movra {
 
@@ -28,6 +29,7 @@ std::shared_ptr<MVItem> menuEntry(std::shared_ptr<MVItem> (MVRootMenuEntries::*e
 }  // namespace
 
 void MVDataManager::loadRootMenuItemsWithCompletion(RootMenuCompletion completion) {
+    MOVRA_ASSERT_MAIN_QUEUE();
     if (auto store = MVCoreDataService::registered()) {
         if (auto stored = store->fetchRootMenuChannel(); stored && !stored->items().empty()) {
             if (completion) completion(nullptr, stored);
@@ -62,11 +64,13 @@ StoreContext::ItemQuery MVDataManager::channelItemsQuery(const std::string& guid
 }
 
 HttpTaskPtr MVDataManager::refreshWatchlistShelfWithCompletion(MVHTTPClient::BrowseCompletion completion) {
-    return refreshShelf(menuEntry(&MVRootMenuEntries::watchlistItem), /*clearExistingItems=*/true, std::move(completion));
+    return refreshShelf(menuEntry(&MVRootMenuEntries::watchlistItem), /*clearExistingItems=*/true,
+                        std::move(completion));
 }
 
 HttpTaskPtr MVDataManager::refreshContinueWatchingShelfWithCompletion(MVHTTPClient::BrowseCompletion completion) {
-    return refreshShelf(menuEntry(&MVRootMenuEntries::recentlyWatched), /*clearExistingItems=*/true, std::move(completion));
+    return refreshShelf(menuEntry(&MVRootMenuEntries::recentlyWatched), /*clearExistingItems=*/true,
+                        std::move(completion));
 }
 
 void MVDataManager::refreshRecentlyWatchedAfterPlayback() {

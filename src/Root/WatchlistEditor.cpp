@@ -3,6 +3,7 @@
 #include "API/MVHTTPClient.h"
 #include "App/MVAnalytics.h"
 #include "Foundation/Localization.h"
+#include "Foundation/MainQueue.h"
 #include "Model/MVItem.h"
 #include "Model/ProfileManager.h"
 #include "Platform/AlertController.h"
@@ -17,6 +18,7 @@ std::string WatchlistEditor::failureMessage(bool add) {
 
 void WatchlistEditor::changeWatchlist(const std::optional<std::string>& guid, bool add,
                                       std::weak_ptr<ViewController> screen, std::function<void(ErrorPtr)> done) {
+    MOVRA_ASSERT_MAIN_QUEUE();
     auto client = MVHTTPClient::sharedClient();
     auto answer = [guid, add, screen, done](ErrorPtr error, XMLDocumentPtr) {
         if (!error) {

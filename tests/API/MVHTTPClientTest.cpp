@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <thread>
 
 #include "API/MVHTTPClient.h"
 #include "API/MVHTTPClientGlobalErrorHandler.h"
@@ -94,6 +95,19 @@ TEST_F(MVHTTPClientTest, PathsThatLeaveTheAPIHostSendNothing) {
     c->setAuthHeadersForRequest(foreign);
     EXPECT_FALSE(foreign.header("X-Stravo-DeviceToken"));
     EXPECT_FALSE(foreign.header("X-Stravo-DeviceId"));
+}
+
+TEST_F(MVHTTPClientTest, RequestsOffTheMainQueueStopADebugBuild) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "the check compiles to nothing with NDEBUG";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto c = client();
+    auto requestElsewhere = [&] {
+        std::thread([&] { c->getPath("browse", Json::object(), false, nullptr, nullptr); }).join();
+    };
+    EXPECT_DEATH(requestElsewhere(), "must run on the main queue");
+#endif
 }
 
 TEST_F(MVHTTPClientTest, StandardHeadersInOrderAndTheLanguageReplacesTheCallersForEveryMethod) {

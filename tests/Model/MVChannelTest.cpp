@@ -68,7 +68,9 @@ TEST_F(MVChannelTest, FeedDocumentBecomesTheChannelDictionary) {
 
 // A longer page is mapped partly on another thread; once mapped, nothing there may still hold the document,
 // or it could be freed on that thread after its owner is gone (at exit, while libxml2 is torn down).
-TEST_F(MVChannelTest, APageMappedOnTwoThreadsLeavesTheDocumentToItsCaller) {
+class MVChannelConcurrencyTest : public MVChannelTest {};
+
+TEST_F(MVChannelConcurrencyTest, APageMappedOnTwoThreadsLeavesTheDocumentToItsCaller) {
     std::string feed = "<rss><channel><guid>CH</guid>";
     for (int i = 0; i < 40; ++i) feed += "<item><guid>G" + std::to_string(i) + "</guid></item>";
     feed += "</channel></rss>";

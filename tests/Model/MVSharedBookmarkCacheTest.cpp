@@ -66,7 +66,9 @@ TEST_F(MVSharedBookmarkCacheTest, ProgressIsThePositionWithinTheStreamForTitlesW
     EXPECT_FALSE(TitleProgress::forItem(title("T")));  // no price record, no bar
 }
 
-TEST_F(MVSharedBookmarkCacheTest, FeedImportsAndTheMainQueueShareTheCacheWithoutARace) {
+class MVSharedBookmarkCacheConcurrencyTest : public MVSharedBookmarkCacheTest {};
+
+TEST_F(MVSharedBookmarkCacheConcurrencyTest, FeedImportsAndTheMainQueueShareTheCacheWithoutARace) {
     constexpr int kTitles = 24;
     constexpr int kPages = 12;
     auto page = [](int round) {

@@ -5,6 +5,7 @@
 #include "App/MVDiscriminator.h"
 #include "Foundation/Localization.h"
 #include "Foundation/Log.h"
+#include "Foundation/MainQueue.h"
 #include "Model/ProfileManager.h"
 #include "Platform/AlertController.h"
 #include "Platform/Platform.h"
@@ -15,9 +16,12 @@ namespace movra {
 
 std::string MVLoginViewController::describe() const {
     switch (state_) {
-        case State::SigningIn: return "Sign in: signing in…";
-        case State::SignedIn: return "Sign in: signed in";
-        default: return "Sign in: user name, password, [Sign in], [Forgot password?]";
+        case State::SigningIn:
+            return "Sign in: signing in…";
+        case State::SignedIn:
+            return "Sign in: signed in";
+        default:
+            return "Sign in: user name, password, [Sign in], [Forgot password?]";
     }
 }
 
@@ -35,12 +39,14 @@ std::string MVLoginViewController::alertMessageForError(const ErrorPtr& error, c
 }
 
 void MVLoginViewController::signIn(const std::string& userName, const std::string& password) {
+    MOVRA_ASSERT_MAIN_QUEUE();
     if (state_ == State::SigningIn) return;
     auto client = MVHTTPClient::sharedClient();
     if (!client) return fail(nullptr, nullptr);
     state_ = State::SigningIn;
     Platform::current().defaults().removeObject(ProfileManager::kHasFinishedProfileSelectionKey);
-    auto weak = std::weak_ptr<MVLoginViewController>(std::static_pointer_cast<MVLoginViewController>(shared_from_this()));
+    auto weak =
+        std::weak_ptr<MVLoginViewController>(std::static_pointer_cast<MVLoginViewController>(shared_from_this()));
     client->loginSubscriberWithUserName(userName, password, [weak](ErrorPtr error, XMLDocumentPtr document) {
         auto self = weak.lock();
         if (!self) return;
@@ -59,7 +65,8 @@ void MVLoginViewController::signedIn() {
     ProfileManager::setLaunchProfile(ProfileTypeNone);
     auto discriminator = MVDiscriminator::sharedDiscriminator();
     if (!discriminator) return finish();
-    auto weak = std::weak_ptr<MVLoginViewController>(std::static_pointer_cast<MVLoginViewController>(shared_from_this()));
+    auto weak =
+        std::weak_ptr<MVLoginViewController>(std::static_pointer_cast<MVLoginViewController>(shared_from_this()));
     // A failed home-tenant set-up does not undo the sign-in.
     discriminator->setupHomeTenantWithSuccess(
         [weak] {
