@@ -9,7 +9,7 @@
 #include <string>
 
 class MedianReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& run : runs) {
@@ -27,6 +27,6 @@ public:
         return it == medians_.end() ? std::nullopt : std::optional(it->second);
     }
 
-private:
+  private:
     std::map<std::string, double> medians_;
 };

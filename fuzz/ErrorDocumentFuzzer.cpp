@@ -1,10 +1,5 @@
 // Feeds arbitrary bytes to the readers of the service's non-feed answers: the error document every request
 // may get, and the sign-in, settings and account records read from their answers.
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <string_view>
-
 #include "API/MVHTTPClient.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
@@ -14,6 +9,11 @@
 #include "Utilities/MVLoginResponse.h"
 #include "Utilities/MVSettingsResponse.h"
 #include "Utilities/XMLDocument.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
 
 namespace {
 

@@ -1,17 +1,17 @@
 // Feeds arbitrary bytes to the catalogue import as a browse answer: parsed as the response serializer
 // parses it, imported replacing a channel's first page and then appended as a second page, into a store on
 // disk (TMPDIR). Any crash, sanitizer report or hang is a finding; a refused document is not.
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <string_view>
-
 #include "API/MVHTTPClient.h"
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
 #include "Utilities/XMLDocument.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
 
 namespace {
 
@@ -31,8 +31,8 @@ std::shared_ptr<MVCoreDataService> setUp() {
 
 void import(const XMLDocumentPtr& document, unsigned long offset, bool replacing) {
     bool done = false;
-    MVHTTPClient::sharedClient()->handleXMLResponse(document, offset, replacing,
-                                                    [&](ErrorPtr, std::shared_ptr<MVChannel>, XMLDocumentPtr) { done = true; });
+    MVHTTPClient::sharedClient()->handleXMLResponse(
+        document, offset, replacing, [&](ErrorPtr, std::shared_ptr<MVChannel>, XMLDocumentPtr) { done = true; });
     if (!Platform::current().mainQueue().runUntil([&] { return done; }, 60)) std::abort();  // a hang
 }
 

@@ -2,8 +2,8 @@
 
 #include "API/MVHTTPClient.h"
 #include "App/MVDiscriminator.h"
-#include "Utilities/SecurityManager.h"
 #include "Utilities/MVAccount.h"
+#include "Utilities/SecurityManager.h"
 #include "movra/ClientSession.h"
 #include "movra/Output.h"
 
@@ -27,19 +27,21 @@ int AccountCommand::run(const GlobalOptions& options) const {
     if (failure || !account) {
         const bool signedOut = !SecurityManager::isUserAuthenticated();
         printFailure(options,
-                     signedOut ? "The sign-in is no longer valid: use movra login USER"
-                               : "The account could not be read" + (failure ? ": " + failure->summary() : std::string()),
+                     signedOut
+                         ? "The sign-in is no longer valid: use movra login USER"
+                         : "The account could not be read" + (failure ? ": " + failure->summary() : std::string()),
                      failure);
         return 1;
     }
-    const auto homeTenant = MVDiscriminator::stringForRegionTenant(MVDiscriminator::regionTenantForString(account->country()));
+    const auto homeTenant =
+        MVDiscriminator::stringForRegionTenant(MVDiscriminator::regionTenantForString(account->country()));
     const auto userName = session.client()->userName();
     Json json = {{"userName", userName ? Json(*userName) : Json(nullptr)},
                  {"account", accountObject(*account)},
                  {"homeTenant", homeTenant ? Json(*homeTenant) : Json(nullptr)}};
     printResult(options, json,
-                "Signed in as " + userName.value_or("?") + "\n" + accountText(*account) + "\nHome tenant: " +
-                    homeTenant.value_or("unknown"));
+                "Signed in as " + userName.value_or("?") + "\n" + accountText(*account) +
+                    "\nHome tenant: " + homeTenant.value_or("unknown"));
     return 0;
 }
 

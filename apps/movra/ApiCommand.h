@@ -2,10 +2,10 @@
 // printing exactly what was sent and how the answer was read.
 #pragma once
 
+#include "movra/GlobalOptions.h"
+
 #include <string>
 #include <vector>
-
-#include "movra/GlobalOptions.h"
 
 namespace movra::cli {
 

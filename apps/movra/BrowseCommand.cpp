@@ -31,7 +31,8 @@ int BrowseCommand::run(const GlobalOptions& options) const {
         if (!session.wait([&] { return done; })) return makeError(kURLErrorDomain, kURLErrorTimedOut);
         if (!failure && !channel) {
             auto stravo = MVHTTPClient::parseStravoErrorFromDocument(document);
-            return stravo ? stravo : makeError(kMovraErrorDomain, kErrorUnexpectedAnswer, "The answer is no catalogue page");
+            return stravo ? stravo
+                          : makeError(kMovraErrorDomain, kErrorUnexpectedAnswer, "The answer is no catalogue page");
         }
         return failure;
     };
@@ -44,7 +45,8 @@ int BrowseCommand::run(const GlobalOptions& options) const {
            channel->items().size() < static_cast<std::size_t>(std::max(0, channel->totalResults().value_or(0)))) {
         const auto held = channel->items().size();
         if (auto error = fetchPage(held)) {
-            printFailure(options, "Browsing " + path + " failed at offset " + std::to_string(held) + ": " + error->summary(),
+            printFailure(options,
+                         "Browsing " + path + " failed at offset " + std::to_string(held) + ": " + error->summary(),
                          error);
             return 1;
         }

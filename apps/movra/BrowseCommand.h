@@ -4,10 +4,10 @@
 // profile, none in the adult profile).
 #pragma once
 
+#include "movra/GlobalOptions.h"
+
 #include <optional>
 #include <string>
-
-#include "movra/GlobalOptions.h"
 
 namespace movra::cli {
 

@@ -4,14 +4,14 @@
 // Thread contract: the main thread of the program, which also turns the main queue while waiting.
 #pragma once
 
+#include "Foundation/Error.h"
+#include "Foundation/Json.h"
+#include "movra/GlobalOptions.h"
+
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-
-#include "Foundation/Error.h"
-#include "Foundation/Json.h"
-#include "movra/GlobalOptions.h"
 
 namespace movra {
 class MVHTTPClient;
@@ -21,7 +21,7 @@ class UiHost;
 namespace movra::cli {
 
 class ClientSession {
-public:
+  public:
     /// Seconds a command waits for an answer before giving up.
     static constexpr double kAnswerTimeoutSeconds = 120;
     /// Seconds the end of a command waits for queued analytics to go out.
@@ -57,7 +57,7 @@ public:
 
     const GlobalOptions& options() const { return options_; }
 
-private:
+  private:
     const GlobalOptions& options_;
     bool installed_ = false;
     Json answer_;

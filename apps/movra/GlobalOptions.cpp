@@ -16,10 +16,14 @@ ErrorPtr GlobalOptions::makeConfiguration(Configuration& configuration) const {
 
 LogLevel GlobalOptions::consoleLevel() const {
     switch (verbosity) {
-        case 0: return LogLevel::Warning;
-        case 1: return LogLevel::Info;
-        case 2: return LogLevel::Debug;
-        default: return LogLevel::Verbose;
+        case 0:
+            return LogLevel::Warning;
+        case 1:
+            return LogLevel::Info;
+        case 2:
+            return LogLevel::Debug;
+        default:
+            return LogLevel::Verbose;
     }
 }
 

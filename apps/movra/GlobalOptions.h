@@ -1,11 +1,11 @@
 // The options every `movra` command takes, and what they make of the configuration.
 #pragma once
 
-#include <string>
-
 #include "Foundation/Error.h"
 #include "Foundation/Log.h"
 #include "Platform/Configuration.h"
+
+#include <string>
 
 namespace movra::cli {
 

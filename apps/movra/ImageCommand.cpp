@@ -1,13 +1,13 @@
 #include "movra/ImageCommand.h"
 
-#include <charconv>
-
 #include "Platform/AtomicFile.h"
 #include "Platform/Platform.h"
 #include "Utilities/MVDiskImageCache.h"
 #include "Utilities/MVImageView.h"
 #include "movra/ClientSession.h"
 #include "movra/Output.h"
+
+#include <charconv>
 
 namespace movra::cli {
 
@@ -85,12 +85,11 @@ int ImageCommand::run(const GlobalOptions& options) const {
         printFailure(options, "Cannot write " + outputPath + ": " + error->summary(), error);
         return 1;
     }
-    Json json = {{"url", url},        {"file", outputPath},       {"width", image.width},
-                 {"height", image.height}, {"bytes", png->size()}, {"fromCache", fromCache}};
+    Json json = {{"url", url},           {"file", outputPath},    {"width", image.width}, {"height", image.height},
+                 {"bytes", png->size()}, {"fromCache", fromCache}};
     printResult(options, json,
                 "Wrote " + outputPath + " (" + std::to_string(image.width) + "x" + std::to_string(image.height) +
-                    " pixels, " + std::to_string(png->size()) + " bytes" + (fromCache ? ", from the cache" : "") +
-                    ")");
+                    " pixels, " + std::to_string(png->size()) + " bytes" + (fromCache ? ", from the cache" : "") + ")");
     return 0;
 }
 

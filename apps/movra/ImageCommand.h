@@ -2,9 +2,9 @@
 // image views' disk cache, redrawn to fill the view) and writes what the view would show as a PNG file.
 #pragma once
 
-#include <string>
-
 #include "movra/GlobalOptions.h"
+
+#include <string>
 
 namespace movra::cli {
 

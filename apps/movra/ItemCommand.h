@@ -1,9 +1,9 @@
 // `movra item GUID`: imports one title's page and prints the stored item with its media details.
 #pragma once
 
-#include <string>
-
 #include "movra/GlobalOptions.h"
+
+#include <string>
 
 namespace movra::cli {
 

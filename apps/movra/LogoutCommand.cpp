@@ -1,9 +1,9 @@
 #include "movra/LogoutCommand.h"
 
 #include "API/MVHTTPClient.h"
-#include "Utilities/SecurityManager.h"
 #include "Model/MVSharedBookmarkCache.h"
 #include "Platform/Platform.h"
+#include "Utilities/SecurityManager.h"
 #include "movra/ClientSession.h"
 #include "movra/Output.h"
 

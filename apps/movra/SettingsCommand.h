@@ -2,10 +2,10 @@
 // writes them and `movra settings clear NAME...` removes them.
 #pragma once
 
+#include "movra/GlobalOptions.h"
+
 #include <string>
 #include <vector>
-
-#include "movra/GlobalOptions.h"
 
 namespace movra::cli {
 

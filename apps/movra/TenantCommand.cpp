@@ -1,12 +1,12 @@
 #include "movra/TenantCommand.h"
 
-#include <sstream>
-
 #include "App/MVDiscriminator.h"
 #include "Foundation/Strings.h"
 #include "Platform/Platform.h"
 #include "movra/ClientSession.h"
 #include "movra/Output.h"
+
+#include <sstream>
 
 namespace movra::cli {
 
@@ -59,8 +59,8 @@ int TenantCommand::run(const GlobalOptions& options) const {
         json["apiHost"] = discriminator->url();
         json["currentTenantChanged"] = discriminator->currentTenantChanged();
         text << "Current tenant: " << current.value_or("none recognised") << " (country "
-             << discriminator->countryCode().value_or("?") << ", changed since the last check: "
-             << (discriminator->currentTenantChanged() ? "yes" : "no") << ")\n"
+             << discriminator->countryCode().value_or("?")
+             << ", changed since the last check: " << (discriminator->currentTenantChanged() ? "yes" : "no") << ")\n"
              << "API host: " << discriminator->url() << "\n";
     }
     text << "Previously stored tenant: " << stored.value_or("none") << "\nTenants:\n" << table.str();

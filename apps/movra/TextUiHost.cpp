@@ -1,8 +1,8 @@
 #include "movra/TextUiHost.h"
 
-#include <algorithm>
-
 #include "Platform/Window.h"
+
+#include <algorithm>
 
 namespace movra::cli {
 

@@ -2,15 +2,15 @@
 // key window, a window's screen, an alert) one line says what is on screen now.
 #pragma once
 
+#include "Platform/UiHost.h"
+
 #include <ostream>
 #include <string>
-
-#include "Platform/UiHost.h"
 
 namespace movra::cli {
 
 class TextUiHost final : public UiHost {
-public:
+  public:
     explicit TextUiHost(std::ostream& out) : out_(out) {}
 
     void windowDidChange(const Window& window) override;
@@ -23,7 +23,7 @@ public:
     /// Whether any output was printed.
     bool printedAnything() const { return !last_.empty(); }
 
-private:
+  private:
     void refresh();
 
     std::ostream& out_;

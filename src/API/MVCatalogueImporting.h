@@ -5,20 +5,20 @@
 // completions run on the main queue.
 #pragma once
 
+#include "Foundation/Error.h"
+#include "Utilities/XMLDocument.h"
+
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "Foundation/Error.h"
-#include "Utilities/XMLDocument.h"
 
 namespace movra {
 
 class MVChannel;
 
 class MVCatalogueImporting {
-public:
+  public:
     using PageCompletion = std::function<void(ErrorPtr error, std::shared_ptr<MVChannel> channel)>;
 
     virtual ~MVCatalogueImporting() = default;

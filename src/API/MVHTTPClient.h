@@ -6,12 +6,6 @@
 // replaced client still run (with error -999 when its tasks were cancelled at the swap).
 #pragma once
 
-#include <functional>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
 #include "Foundation/NotificationCenter.h"
@@ -19,6 +13,12 @@
 #include "Platform/HttpTransport.h"
 #include "Platform/Image.h"
 #include "Utilities/XMLDocument.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace movra {
 
@@ -35,7 +35,7 @@ inline constexpr const char* MVNotificationAuthenticationRequired = "MVNotificat
 inline constexpr const char* MVNotificationWatchlistChanged = "MVNotificationWatchlistChanged";
 
 class MVHTTPClient : public std::enable_shared_from_this<MVHTTPClient> {
-public:
+  public:
     using Success = std::function<void(const HttpTaskPtr& task, const XMLDocumentPtr& responseObject)>;
     using Failure =
         std::function<void(const HttpTaskPtr& task, const XMLDocumentPtr& responseObject, const ErrorPtr& error)>;
@@ -153,11 +153,12 @@ public:
     /// Signs the device out of the back end (local credentials are cleared by the sign-out notification).
     HttpTaskPtr logoutWithCompletion(Completion completion);
     /// (error, document on success, the error document on a failure that carried one).
-    using ForgotPasswordCompletion =
-        std::function<void(ErrorPtr error, XMLDocumentPtr document, std::shared_ptr<const MVErrorResponse> errorResponse)>;
+    using ForgotPasswordCompletion = std::function<void(ErrorPtr error, XMLDocumentPtr document,
+                                                        std::shared_ptr<const MVErrorResponse> errorResponse)>;
     HttpTaskPtr forgotPasswordForUserName(const std::string& userName, ForgotPasswordCompletion completion);
     /// The completion runs on a background queue, not the main queue.
-    HttpTaskPtr getSettingsWithCompletion(std::function<void(ErrorPtr, std::shared_ptr<MVSettingsResponse>)> completion);
+    HttpTaskPtr getSettingsWithCompletion(
+        std::function<void(ErrorPtr, std::shared_ptr<MVSettingsResponse>)> completion);
     /// Writes settings (an object of name -> value; null clears a setting), in the object's key order.
     HttpTaskPtr updateSettings(const Json& settings, Completion completion);
     HttpTaskPtr getAccountWithCompletion(std::function<void(ErrorPtr, std::shared_ptr<MVAccount>)> completion);
@@ -182,11 +183,10 @@ public:
     /// The "MVNotificationLogOut" handler: forgets the signed-in credentials (not the device identifier).
     void loggedOut(const Notification& notification);
 
-
     /// The session (tests).
     const std::shared_ptr<HttpTransport>& session() const { return session_; }
 
-private:
+  private:
     HttpTaskPtr changeWatchlist(const std::string& method, const std::string& path,
                                 const std::optional<std::string>& guid, Completion completion);
     static void updateWatchlistFlags(const std::vector<std::string>& guids, bool inWatchlist,

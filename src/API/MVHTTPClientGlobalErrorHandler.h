@@ -6,7 +6,7 @@
 namespace movra {
 
 class MVHTTPClientGlobalErrorHandler {
-public:
+  public:
     virtual ~MVHTTPClientGlobalErrorHandler() = default;
     virtual void globalNetworkErrorOccurred(const ErrorPtr& /*error*/) {}
 };

@@ -11,8 +11,8 @@ namespace movra {
 namespace {
 
 /// The labels the tracker carries for the six custom dimensions.
-constexpr const char* kDimensionLabels[] = {"User ID", "Region", "Family Mode", "Account Status", "Subscription Type",
-                                            "Voucher"};
+constexpr const char* kDimensionLabels[] = {"User ID",           "Region", "Family Mode", "Account Status",
+                                            "Subscription Type", "Voucher"};
 
 void setIfPresent(AnalyticsTracker::Parameters& hit, const std::string& key, const std::optional<std::string>& value) {
     if (value) hit[key] = *value;
@@ -41,7 +41,8 @@ void send(AnalyticsTracker::Parameters hit, const std::optional<std::string>& sc
 
 AnalyticsTracker::Parameters eventHit(const std::string& category, const std::string& action,
                                       const std::optional<std::string>& label, long long value) {
-    AnalyticsTracker::Parameters hit{{"&t", "event"}, {"&ec", category}, {"&ea", action}, {"&ev", std::to_string(value)}};
+    AnalyticsTracker::Parameters hit{
+        {"&t", "event"}, {"&ec", category}, {"&ea", action}, {"&ev", std::to_string(value)}};
     setIfPresent(hit, "&el", label);
     return hit;
 }

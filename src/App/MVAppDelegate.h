@@ -5,17 +5,17 @@
 // Thread contract: main queue only. Callbacks hold the delegate weakly.
 #pragma once
 
-#include <functional>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
 #include "Foundation/NotificationCenter.h"
 #include "Platform/Window.h"
 #include "Sections/SignIn/MVLoginViewController.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace movra {
 
@@ -37,7 +37,7 @@ enum InterfaceOrientationMask : unsigned {
 };
 
 class MVAppDelegate : public MVLoginViewControllerDelegate, public std::enable_shared_from_this<MVAppDelegate> {
-public:
+  public:
     static constexpr const char* kCrashReporterAPIKey = "7c1e9a40d25b8f36e0a4c7d19b2f5e83";
     static constexpr const char* kPlaybackQualityCustomerKey = "3e8b05d7c9a14f6e2b70d98c5a1f4e6b3c2d9a07";
 
@@ -106,7 +106,9 @@ public:
     WindowPtr loginWindow() const { return loginWindow_; }
     WindowPtr fullScreenErrorWindow() const { return fullScreenErrorWindow_; }
     const std::optional<std::string>& lastRecentlyWatchedItemGuid() const { return lastRecentlyWatchedItemGuid_; }
-    void setLastRecentlyWatchedItemGuid(std::optional<std::string> guid) { lastRecentlyWatchedItemGuid_ = std::move(guid); }
+    void setLastRecentlyWatchedItemGuid(std::optional<std::string> guid) {
+        lastRecentlyWatchedItemGuid_ = std::move(guid);
+    }
     bool resumeWatchingClosed() const { return resumeWatchingClosed_; }
     void setResumeWatchingClosed(bool closed) { resumeWatchingClosed_ = closed; }
     std::shared_ptr<MVSharedSearchCache> searchCache() const { return searchCache_; }
@@ -127,13 +129,13 @@ public:
     std::shared_ptr<MVItem> lockableItem() const;
     void setLockableItem(std::shared_ptr<MVItem> item);
 
-private:
+  private:
     WindowPtr makeLoginWindow();
     void showNoTenantAlert(bool force);
     void presentAlert(const WindowPtr& window, const std::string& title, const std::string& message,
                       std::function<void()> onOK = nullptr);
-    void handleDiscriminatorAnswer(const std::shared_ptr<bool>& routeNeeded, bool force, ErrorPtr error, const Json& json,
-                                   RegionCheckCompletion completion);
+    void handleDiscriminatorAnswer(const std::shared_ptr<bool>& routeNeeded, bool force, ErrorPtr error,
+                                   const Json& json, RegionCheckCompletion completion);
 
     WindowPtr window_, loginWindow_, fullScreenErrorWindow_;
     std::optional<std::string> lastRecentlyWatchedItemGuid_;

@@ -4,20 +4,20 @@
 // Thread contract: main queue, except the class operations on strings, which any thread may call.
 #pragma once
 
+#include "Foundation/Error.h"
+#include "Foundation/Json.h"
+#include "Utilities/MVRegionTenant.h"
+
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "Utilities/MVRegionTenant.h"
-#include "Foundation/Error.h"
-#include "Foundation/Json.h"
-
 namespace movra {
 
 class MVDiscriminator : public std::enable_shared_from_this<MVDiscriminator> {
-public:
+  public:
     /// initWithJSON: reads "url", "cc" and "name", and records whether the tenant changed.
     explicit MVDiscriminator(const Json& json);
 
@@ -68,7 +68,7 @@ public:
     std::optional<bool> cachedAllowsKidsMode() const { return allowsKidsMode_; }
     std::optional<bool> cachedAllowsProfiles() const { return allowsProfiles_; }
 
-private:
+  private:
     Json answer_;
     std::string url_;
     std::optional<std::string> countryCode_;

@@ -37,7 +37,8 @@ Json decodeJSON(const HttpResponse& response, const std::string& body, ErrorPtr&
 
 }  // namespace
 
-MVDiscriminatorClient::MVDiscriminatorClient() : MVDiscriminatorClient(Platform::current().configuration().discriminatorHost) {}
+MVDiscriminatorClient::MVDiscriminatorClient()
+    : MVDiscriminatorClient(Platform::current().configuration().discriminatorHost) {}
 
 MVDiscriminatorClient::MVDiscriminatorClient(const std::string& host)
     : baseURL_("https://" + host), session_(Platform::current().makeTransport()) {}
@@ -46,43 +47,45 @@ MVDiscriminatorClient::~MVDiscriminatorClient() {
     if (session_) session_->invalidateAndCancel();
 }
 
-HttpTaskPtr MVDiscriminatorClient::commonRequestWithMethod(
-    const std::string& method, const std::string& path, const Json& parameters,
-    std::function<void(ErrorPtr, Json, int)> completion) {
+HttpTaskPtr MVDiscriminatorClient::commonRequestWithMethod(const std::string& method, const std::string& path,
+                                                           const Json& parameters,
+                                                           std::function<void(ErrorPtr, Json, int)> completion) {
     HttpRequest request;
     request.method = method;
     request.url = baseURL_ + path;
     if (auto query = queryStringFromParameters(parameters); !query.empty()) request.url += "?" + query;
     request.timeoutSeconds = requestTimeoutInterval_;
     request.setHeader("Accept", "application/json");
-    return session_->dataTask(std::move(request), [completion](const HttpTaskPtr&, std::shared_ptr<const HttpResponse> response,
-                                                                std::string body, ErrorPtr error) {
-        Json json;
-        int status = response ? response->statusCode : 0;
-        if (!error && response) json = decodeJSON(*response, body, error);
-        Platform::current().mainQueue().post([completion, error, json = std::move(json), status] {
-            if (completion) completion(error, json, status);
+    return session_->dataTask(
+        std::move(request), [completion](const HttpTaskPtr&, std::shared_ptr<const HttpResponse> response,
+                                         std::string body, ErrorPtr error) {
+            Json json;
+            int status = response ? response->statusCode : 0;
+            if (!error && response) json = decodeJSON(*response, body, error);
+            Platform::current().mainQueue().post([completion, error, json = std::move(json), status] {
+                if (completion) completion(error, json, status);
+            });
         });
-    });
 }
 
 HttpTaskPtr MVDiscriminatorClient::getTenantDiscriminatorWithCompletion(Completion completion) {
-    return commonRequestWithMethod("GET", "/Movra", Json::object(), [completion](ErrorPtr error, Json json, int status) {
-        const auto errorCode = stringValue(json, "errorCode");
-        const bool hasErrorCode = json.is_object() && json.contains("errorCode");
-        ErrorPtr mapped;
-        if (errorCode == "ST1005")
-            mapped = makeError(kMovraErrorDomain, kErrorGeoBlocked);
-        else if (error && status == 403)
-            mapped = makeError(kMovraErrorDomain, kErrorGeoBlocked);
-        else if (errorCode == "ST1009")
-            mapped = makeError(kMovraErrorDomain, kErrorMaintenance);
-        else if (!hasErrorCode)
-            mapped = error;
-        else
-            mapped = makeError(kMovraErrorDomain, kErrorUnexpectedAnswer);
-        if (completion) completion(mapped, json);
-    });
+    return commonRequestWithMethod("GET", "/Movra", Json::object(),
+                                   [completion](ErrorPtr error, Json json, int status) {
+                                       const auto errorCode = stringValue(json, "errorCode");
+                                       const bool hasErrorCode = json.is_object() && json.contains("errorCode");
+                                       ErrorPtr mapped;
+                                       if (errorCode == "ST1005")
+                                           mapped = makeError(kMovraErrorDomain, kErrorGeoBlocked);
+                                       else if (error && status == 403)
+                                           mapped = makeError(kMovraErrorDomain, kErrorGeoBlocked);
+                                       else if (errorCode == "ST1009")
+                                           mapped = makeError(kMovraErrorDomain, kErrorMaintenance);
+                                       else if (!hasErrorCode)
+                                           mapped = error;
+                                       else
+                                           mapped = makeError(kMovraErrorDomain, kErrorUnexpectedAnswer);
+                                       if (completion) completion(mapped, json);
+                                   });
 }
 
 }  // namespace movra

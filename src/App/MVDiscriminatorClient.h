@@ -5,18 +5,18 @@
 // completion has run: destroying it cancels its request.
 #pragma once
 
-#include <functional>
-#include <memory>
-#include <string>
-
 #include "Foundation/Error.h"
 #include "Foundation/Json.h"
 #include "Platform/HttpTransport.h"
 
+#include <functional>
+#include <memory>
+#include <string>
+
 namespace movra {
 
 class MVDiscriminatorClient {
-public:
+  public:
     /// (error, JSON): the JSON answer is handed on in every case (null when there was none).
     using Completion = std::function<void(ErrorPtr error, Json json)>;
 
@@ -36,7 +36,7 @@ public:
     HttpTaskPtr commonRequestWithMethod(const std::string& method, const std::string& path, const Json& parameters,
                                         std::function<void(ErrorPtr error, Json json, int status)> completion);
 
-private:
+  private:
     std::string baseURL_;
     double requestTimeoutInterval_ = 60.0;
     std::shared_ptr<HttpTransport> session_;

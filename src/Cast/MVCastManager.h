@@ -11,7 +11,7 @@ namespace movra {
 inline constexpr const char* MVTKCastNoDevicesAvailable = "MVTKCastNoDevicesAvailable";
 
 class MVCastManager {
-public:
+  public:
     /// The built-in receiver application identifier.
     static constexpr const char* kMVTKReceiverAppId = "4F8A21C7";
 
@@ -25,7 +25,7 @@ public:
     void stopScanning();
     std::size_t knownDeviceCount() const { return 0; }
 
-private:
+  private:
     std::string castApplicationId_ = kMVTKReceiverAppId;
     bool scanning_ = false;
 };

@@ -10,7 +10,7 @@ namespace movra {
 
 /// Told by a clock whose time is moved by hand (ManualClock) that due work may run.
 class ClockListener {
-public:
+  public:
     virtual ~ClockListener() = default;
     /// Earliest monotonic deadline of pending work, if any.
     virtual std::optional<double> nextDeadline() = 0;
@@ -19,16 +19,14 @@ public:
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     /// Seconds on a steady scale; only differences matter.
     virtual double monotonicSeconds() const = 0;
     /// Wall-clock time (ttl expiry, dates).
     virtual std::chrono::system_clock::time_point now() const = 0;
     /// now() as seconds since 1970-01-01 00:00 UTC, the store's date scale.
-    double secondsSince1970() const {
-        return std::chrono::duration<double>(now().time_since_epoch()).count();
-    }
+    double secondsSince1970() const { return std::chrono::duration<double>(now().time_since_epoch()).count(); }
     /// Whether time only moves when a test advances it.
     virtual bool isManual() const { return false; }
     virtual void addListener(ClockListener* /*listener*/) {}

@@ -1,12 +1,12 @@
 #include "Foundation/Crypto.h"
 
+#include <openssl/evp.h>
+#include <openssl/rand.h>
+
 #include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-
-#include <openssl/evp.h>
-#include <openssl/rand.h>
 
 namespace movra {
 

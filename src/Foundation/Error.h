@@ -2,11 +2,11 @@
 // Passed around as ErrorPtr: shared and immutable; nullptr means "no error".
 #pragma once
 
+#include <nlohmann/json.hpp>
+
 #include <cstdint>
 #include <memory>
 #include <string>
-
-#include <nlohmann/json.hpp>
 
 namespace movra {
 
@@ -58,8 +58,7 @@ struct Error {
 using ErrorPtr = std::shared_ptr<const Error>;
 
 ErrorPtr makeError(std::string domain, std::int64_t code, std::string localizedDescription = {},
-                   std::string failureReason = {},
-                   nlohmann::ordered_json userInfo = nlohmann::ordered_json::object());
+                   std::string failureReason = {}, nlohmann::ordered_json userInfo = nlohmann::ordered_json::object());
 
 /// The same error with one more user-info entry.
 ErrorPtr withUserInfo(const ErrorPtr& error, const std::string& key, nlohmann::ordered_json value);

@@ -2,11 +2,11 @@
 // JSON null stands for the null marker; a missing key is "absent".
 #pragma once
 
+#include <nlohmann/json.hpp>
+
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include <nlohmann/json.hpp>
 
 namespace movra {
 

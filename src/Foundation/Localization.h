@@ -2,10 +2,10 @@
 // A translation table (JSON object key -> text) may be loaded for another language.
 #pragma once
 
+#include "Foundation/Json.h"
+
 #include <string>
 #include <string_view>
-
-#include "Foundation/Json.h"
 
 namespace movra {
 

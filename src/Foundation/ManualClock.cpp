@@ -13,8 +13,8 @@ double ManualClock::monotonicSeconds() const {
 
 std::chrono::system_clock::time_point ManualClock::now() const {
     std::lock_guard lock(mutex_);
-    return start_ + std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                        std::chrono::duration<double>(elapsed_));
+    return start_ +
+           std::chrono::duration_cast<std::chrono::system_clock::duration>(std::chrono::duration<double>(elapsed_));
 }
 
 void ManualClock::addListener(ClockListener* listener) {

@@ -4,15 +4,15 @@
 // Thread contract: advance() is called on the main thread (the thread that runs the attached loops).
 #pragma once
 
+#include "Foundation/Clock.h"
+
 #include <mutex>
 #include <vector>
-
-#include "Foundation/Clock.h"
 
 namespace movra {
 
 class ManualClock final : public Clock {
-public:
+  public:
     explicit ManualClock(std::chrono::system_clock::time_point start = std::chrono::system_clock::time_point{
                              std::chrono::seconds{1'800'000'000}});
 
@@ -25,7 +25,7 @@ public:
     /// Moves time forward by `seconds`, firing due timers in order.
     void advance(double seconds);
 
-private:
+  private:
     void setElapsed(double elapsed);
 
     mutable std::mutex mutex_;

@@ -2,12 +2,12 @@
 // (numbers, strings) as JSON and record objects (an MVItem, say) as shared pointers.
 #pragma once
 
+#include "Foundation/Json.h"
+
 #include <any>
 #include <map>
 #include <optional>
 #include <string>
-
-#include "Foundation/Json.h"
 
 namespace movra {
 

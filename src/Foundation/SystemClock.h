@@ -6,7 +6,7 @@
 namespace movra {
 
 class SystemClock final : public Clock {
-public:
+  public:
     double monotonicSeconds() const override;
     std::chrono::system_clock::time_point now() const override;
 };

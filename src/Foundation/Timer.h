@@ -11,7 +11,7 @@ namespace movra {
 class RunLoop;
 
 class Timer : public std::enable_shared_from_this<Timer> {
-public:
+  public:
     using Callback = std::function<void(Timer&)>;
 
     Timer(RunLoop& loop, double interval, bool repeats, Callback callback);
@@ -26,7 +26,7 @@ public:
     /// Moves the next firing (used to push a timer back).
     void setFireDate(double monotonicSeconds);
 
-private:
+  private:
     friend class RunLoop;
     void fire();
 

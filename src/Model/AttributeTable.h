@@ -54,7 +54,8 @@ class AttributeTable {
     Json values(const Entity& entity) const {
         Json values = Json::object();
         for (const auto& [attribute, field] : bindings_)
-            appendNewMember(values, attribute.name, std::visit([&](const auto& f) { return valueOf(entity, f); }, field));
+            appendNewMember(values, attribute.name,
+                            std::visit([&](const auto& f) { return valueOf(entity, f); }, field));
         return values;
     }
 
@@ -96,7 +97,7 @@ class AttributeTable {
             const auto& binding = bindings_[i];
             // Text is taken straight from the row; the other kinds go through the dictionary conversions.
             if (auto text = std::get_if<std::optional<std::string> Entity::*>(&binding.field))
-                entity.**text = row.columnText(column);
+                entity.** text = row.columnText(column);
             else
                 std::visit([&](const auto& f) { assign(entity, f, row.columnValue(column), binding.attribute.kind); },
                            binding.field);

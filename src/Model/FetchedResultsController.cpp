@@ -14,10 +14,10 @@ ErrorPtr FetchedResultsController::performFetch() {
         observing_ = true;
         auto& center = Platform::current().notificationCenter();
         std::weak_ptr<FetchedResultsController> weak = weak_from_this();
-        saveObserver_ = ScopedObserver(center, center.addObserver(MVCoreDataService::StoreDidSaveNotification,
-                                                                  [weak](const Notification&) {
-                                                                      if (auto self = weak.lock()) self->storeDidSave();
-                                                                  }));
+        saveObserver_ = ScopedObserver(
+            center, center.addObserver(MVCoreDataService::StoreDidSaveNotification, [weak](const Notification&) {
+                if (auto self = weak.lock()) self->storeDidSave();
+            }));
     }
     ErrorPtr error;
     refetch(&error);

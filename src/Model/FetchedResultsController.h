@@ -5,15 +5,15 @@
 // Thread contract: main queue.
 #pragma once
 
+#include "Foundation/Error.h"
+#include "Foundation/NotificationCenter.h"
+#include "Model/StoreContext.h"
+
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "Foundation/Error.h"
-#include "Foundation/NotificationCenter.h"
-#include "Model/StoreContext.h"
 
 namespace movra {
 
@@ -21,14 +21,14 @@ class FetchedResultsController;
 class MVItem;
 
 class FetchedResultsControllerDelegate {
-public:
+  public:
     virtual ~FetchedResultsControllerDelegate() = default;
     /// The result changed; fetchedObjects() and sections() hold the new one.
     virtual void controllerDidChangeContent(FetchedResultsController& /*controller*/) {}
 };
 
 class FetchedResultsController : public std::enable_shared_from_this<FetchedResultsController> {
-public:
+  public:
     /// Builds the query at each run, so that "fresh now" means now.
     using QueryBuilder = std::function<StoreContext::ItemQuery()>;
     struct Section {
@@ -45,7 +45,7 @@ public:
     const std::vector<std::shared_ptr<MVItem>>& fetchedObjects() const { return objects_; }
     const std::vector<Section>& sections() const { return sections_; }
 
-private:
+  private:
     void storeDidSave();
     /// Runs the query; true when the result differs from the one held.
     bool refetch(ErrorPtr* error);

@@ -12,7 +12,7 @@ namespace movra {
 class StoreContext;
 
 class MVCatalogueImport final : public MVCatalogueImporting {
-public:
+  public:
     bool importPage(const XMLDocumentPtr& document, unsigned long offset, bool replacing,
                     PageCompletion completion) override;
     void setWatchlistFlags(const std::vector<std::string>& guids, bool inWatchlist,

@@ -1,12 +1,12 @@
 // MVChannel: feed document mapping, calculated values and attributes of catalogue channels.
 #include "Model/MVChannel.h"
 
-#include "Utilities/MVTavikLocale.h"
 #include "Foundation/Log.h"
 #include "Foundation/ThreadPoolQueue.h"
 #include "Model/AttributeTable.h"
 #include "Model/AttributeValues.h"
 #include "Platform/Platform.h"
+#include "Utilities/MVTavikLocale.h"
 #include "Utilities/MVXMLDictonarySerializer.h"
 
 #include <algorithm>
@@ -57,7 +57,8 @@ std::vector<XMLNode> onOwnHandle(std::vector<XMLNode>::const_iterator begin, std
 // each other (the document is read-only), so a longer page is mapped in two halves on two threads.
 XMLTransformer itemsTransformer() {
     return [](const std::vector<XMLNode>& nodes) -> std::optional<Json> {
-        static const XMLTransformer items = MVXMLDictonarySerializer::XMLArrayTransformerWithModelClass(MVItem::modelClass());
+        static const XMLTransformer items =
+            MVXMLDictonarySerializer::XMLArrayTransformerWithModelClass(MVItem::modelClass());
         constexpr std::size_t kSplitAbove = 8;
         std::size_t count = nodes.size();
         if (count > MVChannel::kMaxItemsPerPage) {
@@ -65,7 +66,8 @@ XMLTransformer itemsTransformer() {
             count = MVChannel::kMaxItemsPerPage;
         }
         const auto end = nodes.begin() + static_cast<std::ptrdiff_t>(count);
-        if (count <= kSplitAbove || std::thread::hardware_concurrency() < 2) return items(std::vector<XMLNode>(nodes.begin(), end));
+        if (count <= kSplitAbove || std::thread::hardware_concurrency() < 2)
+            return items(std::vector<XMLNode>(nodes.begin(), end));
         const auto middle = nodes.begin() + static_cast<std::ptrdiff_t>(count / 2);
         auto firstHalf = std::make_shared<std::promise<std::optional<Json>>>();
         auto mapped = firstHalf->get_future();
@@ -118,8 +120,7 @@ const XMLModelClass& MVChannel::modelClass() {
                                      {"image", "image"},
                                      {"totalResults", "stravo:totalResults"},
                                      {"items", "item"}},
-        .propertyTransformers = {{"ttlExpiration", ttlExpirationXMLTransformer()},
-                                 {"items", itemsTransformer()}},
+        .propertyTransformers = {{"ttlExpiration", ttlExpirationXMLTransformer()}, {"items", itemsTransformer()}},
         .updateCalculatedValuesFromDictionary = withCalculatedValues,
     };
     return cls;

@@ -8,13 +8,13 @@
 // blocks given to the save operations run on the writer queue with the writer's context.
 #pragma once
 
-#include <functional>
-#include <memory>
-#include <string>
-
 #include "Foundation/DispatchQueue.h"
 #include "Foundation/Error.h"
 #include "Model/StoreContext.h"
+
+#include <functional>
+#include <memory>
+#include <string>
 
 namespace movra {
 
@@ -22,7 +22,7 @@ class MVChannel;
 class SQLiteDatabase;
 
 class MVCoreDataService {
-public:
+  public:
     /// Posted on the main queue after every committed save.
     static constexpr const char* StoreDidSaveNotification = "MVCoreDataServiceDidSaveNotification";
     using SaveBlock = std::function<ErrorPtr(StoreContext& context)>;
@@ -62,7 +62,7 @@ public:
     /// Deletes the fresh root menu of the current language, after the saves already queued.
     void deleteRootMenuChannel(std::function<void(ErrorPtr)> completion = nullptr);
 
-private:
+  private:
     struct Writer;
 
     ErrorPtr openStack();

@@ -18,7 +18,7 @@ namespace movra {
 class MVChannel;
 
 class MVDataManager {
-public:
+  public:
     /// (error, the root menu channel with at least one item, or nullptr).
     using RootMenuCompletion = std::function<void(ErrorPtr error, std::shared_ptr<MVChannel> rootMenu)>;
     /// Items a shelf of the subscriber's own asks for.

@@ -1,15 +1,14 @@
 // MVItem: feed mapping, import rules, sub-records, predicates and lookups of catalogue items.
 #include "Model/MVItem.h"
 
-#include "Model/MVRootMenuEntries.h"
-
-#include "Utilities/MVTavikLocale.h"
 #include "Foundation/Strings.h"
 #include "Model/AttributeTable.h"
 #include "Model/AttributeValues.h"
+#include "Model/MVRootMenuEntries.h"
 #include "Model/MVSharedBookmarkCache.h"
 #include "Model/ProfileManager.h"
 #include "Platform/Platform.h"
+#include "Utilities/MVTavikLocale.h"
 #include "Utilities/MVXMLDictonarySerializer.h"
 
 #include <algorithm>

@@ -57,8 +57,7 @@ void MVRootMenuEntries::takeEntriesFromMenu(const MVChannel& menu) {
         if (item->isRecentlyWatched() && !recentlyWatched_) recentlyWatched_ = item;
         if (item->isWatchlist() && !watchlistItem_) watchlistItem_ = item;
         // The first entry whose keywords hold "lockable", case and all.
-        if (!lockableItem_ && item->keywords().value_or("").find("lockable") != std::string::npos)
-            lockableItem_ = item;
+        if (!lockableItem_ && item->keywords().value_or("").find("lockable") != std::string::npos) lockableItem_ = item;
     }
 }
 

@@ -14,7 +14,7 @@ class MVChannel;
 class MVItem;
 
 class MVRootMenuEntries {
-public:
+  public:
     /// The entries of the installed platform, made on first use.
     static std::shared_ptr<MVRootMenuEntries> shared();
 
@@ -31,7 +31,7 @@ public:
     /// Takes each entry not yet known from a loaded menu, the first of its kind in menu order.
     void takeEntriesFromMenu(const MVChannel& menu);
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::shared_ptr<MVItem> searchItem_, recentlyWatched_, watchlistItem_, lockableItem_;
 };

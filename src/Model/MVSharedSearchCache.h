@@ -10,7 +10,7 @@
 namespace movra {
 
 class MVSharedSearchCache {
-public:
+  public:
     MVSharedSearchCache() { setup(); }
     /// Restores the initial values.
     void setup();
@@ -24,7 +24,7 @@ public:
     const std::vector<std::string>& suggestedItemGuids() const { return suggestedItemGuids_; }
     void setSuggestedItemGuids(std::vector<std::string> guids) { suggestedItemGuids_ = std::move(guids); }
 
-private:
+  private:
     std::string lastSearchString_;
     std::vector<std::string> itemGuids_;
     std::vector<std::string> suggestedItemGuids_;

@@ -18,7 +18,7 @@
 namespace movra {
 
 class ProfileManager {
-public:
+  public:
     static constexpr const char* InKidsModeUserDefaultKey = "inKidsMode";
     static constexpr const char* kHasFinishedProfileSelectionKey = "MVTKHasFinishedProfileSelection";
     static constexpr const char* ActiveProfileChangedNotification = "ProfileManagerActiveProfileChangedNotification";

@@ -15,7 +15,8 @@ std::unique_ptr<SQLiteDatabase> SQLiteDatabase::open(const std::string& path, Mo
     const int status = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (status != SQLITE_OK) {
         if (error)
-            *error = makeError(kDomain, status, "Cannot open " + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+            *error =
+                makeError(kDomain, status, "Cannot open " + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
         sqlite3_close_v2(db);
         return nullptr;
     }
@@ -91,7 +92,9 @@ int SQLiteDatabase::userVersion() {
     return version;
 }
 
-ErrorPtr SQLiteDatabase::setUserVersion(int version) { return exec("PRAGMA user_version = " + std::to_string(version)); }
+ErrorPtr SQLiteDatabase::setUserVersion(int version) {
+    return exec("PRAGMA user_version = " + std::to_string(version));
+}
 
 long long SQLiteDatabase::changes() const { return sqlite3_changes64(db_); }
 

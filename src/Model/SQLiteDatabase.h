@@ -4,20 +4,20 @@
 // Thread contract: one thread at a time uses a connection (the store gives each queue its own).
 #pragma once
 
+#include "Foundation/Error.h"
+#include "Model/SQLiteStatement.h"
+
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
-
-#include "Foundation/Error.h"
-#include "Model/SQLiteStatement.h"
 
 struct sqlite3;
 
 namespace movra {
 
 class SQLiteDatabase {
-public:
+  public:
     enum class Mode { ReadWrite, ReadOnly };
 
     /// Opens (creating in read-write mode) the file; nullptr with `*error` set when it cannot be opened.
@@ -44,7 +44,7 @@ public:
     long long changes() const;
     ErrorPtr lastError() const;
 
-private:
+  private:
     explicit SQLiteDatabase(sqlite3* db) : db_(db) {}
 
     sqlite3* db_;

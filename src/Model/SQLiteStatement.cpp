@@ -51,17 +51,22 @@ void SQLiteStatement::bindNull(int index) { sqlite3_bind_null(statement_, index)
 
 SQLiteStatement::Step SQLiteStatement::step() {
     switch (sqlite3_step(statement_)) {
-        case SQLITE_ROW: return Step::Row;
-        case SQLITE_DONE: return Step::Done;
-        default: return Step::Error;
+        case SQLITE_ROW:
+            return Step::Row;
+        case SQLITE_DONE:
+            return Step::Done;
+        default:
+            return Step::Error;
     }
 }
 
 ErrorPtr SQLiteStatement::run() {
     for (;;) {
         switch (step()) {
-            case Step::Row: continue;
-            case Step::Done: return nullptr;
+            case Step::Row:
+                continue;
+            case Step::Done:
+                return nullptr;
             case Step::Error: {
                 sqlite3* db = sqlite3_db_handle(statement_);
                 return makeError("SQLite", sqlite3_extended_errcode(db), sqlite3_errmsg(db));
@@ -86,10 +91,14 @@ double SQLiteStatement::columnDouble(int column) const { return sqlite3_column_d
 
 Json SQLiteStatement::columnValue(int column) const {
     switch (sqlite3_column_type(statement_, column)) {
-        case SQLITE_INTEGER: return columnInt64(column);
-        case SQLITE_FLOAT: return columnDouble(column);
-        case SQLITE_NULL: return nullptr;
-        default: return *columnText(column);
+        case SQLITE_INTEGER:
+            return columnInt64(column);
+        case SQLITE_FLOAT:
+            return columnDouble(column);
+        case SQLITE_NULL:
+            return nullptr;
+        default:
+            return *columnText(column);
     }
 }
 

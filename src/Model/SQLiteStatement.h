@@ -4,20 +4,20 @@
 // Thread contract: used on the thread of the connection that prepared it.
 #pragma once
 
+#include "Foundation/Error.h"
+#include "Foundation/Json.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "Foundation/Error.h"
-#include "Foundation/Json.h"
 
 struct sqlite3_stmt;
 
 namespace movra {
 
 class SQLiteStatement {
-public:
+  public:
     enum class Step { Row, Done, Error };
 
     explicit SQLiteStatement(sqlite3_stmt* statement) : statement_(statement) {}
@@ -49,7 +49,7 @@ public:
     /// The column as JSON: null, integer, float or string.
     Json columnValue(int column) const;
 
-private:
+  private:
     sqlite3_stmt* statement_ = nullptr;
 };
 

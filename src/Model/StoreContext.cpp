@@ -14,9 +14,12 @@ constexpr int kSchemaVersion = 3;
 std::string columnType(EntityAttribute::Kind kind) {
     switch (kind) {
         case EntityAttribute::Kind::Integer:
-        case EntityAttribute::Kind::Boolean: return "INTEGER";
-        case EntityAttribute::Kind::Date: return "REAL";
-        default: return "TEXT";
+        case EntityAttribute::Kind::Boolean:
+            return "INTEGER";
+        case EntityAttribute::Kind::Date:
+            return "REAL";
+        default:
+            return "TEXT";
     }
 }
 
@@ -24,14 +27,16 @@ std::string quoted(const std::string& name) { return "\"" + name + "\""; }
 
 std::string columnList(const std::vector<EntityAttribute>& attributes, const std::string& table = {}) {
     std::vector<std::string> names;
-    for (const auto& attribute : attributes) names.push_back((table.empty() ? "" : table + ".") + quoted(attribute.name));
+    for (const auto& attribute : attributes)
+        names.push_back((table.empty() ? "" : table + ".") + quoted(attribute.name));
     return join(names, ", ");
 }
 
-std::string createTable(const std::string& name, const std::vector<EntityAttribute>& attributes,
-                        const std::string& key, const std::string& extra) {
+std::string createTable(const std::string& name, const std::vector<EntityAttribute>& attributes, const std::string& key,
+                        const std::string& extra) {
     std::vector<std::string> columns;
-    for (const auto& attribute : attributes) columns.push_back(quoted(attribute.name) + " " + columnType(attribute.kind));
+    for (const auto& attribute : attributes)
+        columns.push_back(quoted(attribute.name) + " " + columnType(attribute.kind));
     return "CREATE TABLE " + name + " (" + join(columns, ", ") + extra + ", PRIMARY KEY (" + quoted(key) + "))";
 }
 
@@ -87,7 +92,8 @@ ErrorPtr StoreContext::prepareSchema(SQLiteDatabase& database) {
 }
 
 std::string StoreContext::itemSelect(const ItemQuery& query, std::vector<std::string>& arguments, bool count) const {
-    std::string sql = count ? "SELECT COUNT(*)" : "SELECT " + columnList(MVItem::attributes(), "Item") + ", Item.channel";
+    std::string sql =
+        count ? "SELECT COUNT(*)" : "SELECT " + columnList(MVItem::attributes(), "Item") + ", Item.channel";
     sql += " FROM Item LEFT JOIN Channel ON Item.channel = Channel.channelID WHERE 1";
     if (query.channelGuid) {
         sql += " AND Channel.guid = ?";
@@ -105,7 +111,8 @@ std::string StoreContext::itemSelect(const ItemQuery& query, std::vector<std::st
     }
     if (!count && !query.sortKeys.empty()) {
         std::vector<std::string> order;
-        for (const auto& [key, ascending] : query.sortKeys) order.push_back("Item." + quoted(key) + (ascending ? " ASC" : " DESC"));
+        for (const auto& [key, ascending] : query.sortKeys)
+            order.push_back("Item." + quoted(key) + (ascending ? " ASC" : " DESC"));
         sql += " ORDER BY " + join(order, ", ");
     }
     if (!count && query.limit) sql += " LIMIT " + std::to_string(*query.limit);
@@ -142,7 +149,8 @@ long long StoreContext::countItems(const ItemQuery& query, ErrorPtr* error) {
 }
 
 std::shared_ptr<MVItem> StoreContext::fetchItem(const std::string& itemID, ErrorPtr* error) {
-    static const std::string sql = "SELECT " + columnList(MVItem::attributes()) + ", channel FROM Item WHERE itemID = ?";
+    static const std::string sql =
+        "SELECT " + columnList(MVItem::attributes()) + ", channel FROM Item WHERE itemID = ?";
     auto* statement = db_.prepare(sql, error);
     if (!statement) return nullptr;
     statement->bindText(1, itemID);
@@ -154,8 +162,7 @@ std::shared_ptr<MVItem> StoreContext::fetchItem(const std::string& itemID, Error
 
 std::shared_ptr<MVChannel> StoreContext::fetchChannel(const std::string& guid,
                                                       const std::optional<std::string>& userLanguage,
-                                                      std::optional<double> freshAt, ErrorPtr* error,
-                                                      bool withItems) {
+                                                      std::optional<double> freshAt, ErrorPtr* error, bool withItems) {
     std::string sql = "SELECT " + columnList(MVChannel::attributes()) + " FROM Channel WHERE guid = ?";
     if (userLanguage) sql += " AND userLanguage = ?";
     if (freshAt) sql += " AND ttlExpiration > " + std::to_string(*freshAt);
@@ -232,7 +239,8 @@ ErrorPtr StoreContext::saveItem(const MVItem& item, const std::optional<std::str
 
 ErrorPtr StoreContext::detachItems(const std::string& channelGuid, const std::vector<std::string>& keepGuids) {
     std::string sql =
-        "UPDATE Item SET channel = NULL, position = NULL WHERE channel IN (SELECT channelID FROM Channel WHERE guid = ?)";
+        "UPDATE Item SET channel = NULL, position = NULL WHERE channel IN (SELECT channelID FROM Channel WHERE guid = "
+        "?)";
     if (!keepGuids.empty()) {
         std::vector<std::string> placeholders(keepGuids.size(), "?");
         sql += " AND (guid IS NULL OR guid NOT IN (" + join(placeholders, ", ") + "))";
@@ -259,7 +267,8 @@ ErrorPtr StoreContext::deleteChannels(const std::optional<std::string>& guid,
     }
     if (freshAt) where += " AND ttlExpiration > " + std::to_string(*freshAt);
     for (const std::string& sql :
-         {"UPDATE Item SET channel = NULL, position = NULL WHERE channel IN (SELECT channelID FROM Channel" + where + ")",
+         {"UPDATE Item SET channel = NULL, position = NULL WHERE channel IN (SELECT channelID FROM Channel" + where +
+              ")",
           "DELETE FROM Channel" + where}) {
         ErrorPtr error;
         auto* statement = db_.prepare(sql, &error);

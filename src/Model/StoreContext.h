@@ -5,14 +5,14 @@
 // Thread contract: the thread (queue) that owns the connection.
 #pragma once
 
+#include "Foundation/Error.h"
+#include "Model/StorePredicate.h"
+
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-#include "Foundation/Error.h"
-#include "Model/StorePredicate.h"
 
 namespace movra {
 
@@ -21,7 +21,7 @@ class MVItem;
 class SQLiteDatabase;
 
 class StoreContext {
-public:
+  public:
     /// Which items to fetch; every condition given must hold.
     struct ItemQuery {
         /// Items listed by the channel of this guid.
@@ -46,7 +46,8 @@ public:
     std::shared_ptr<MVItem> fetchItem(const std::string& itemID, ErrorPtr* error = nullptr);
     /// The channel of `guid` with its items in relationship order; nullptr when none is stored. With
     /// `userLanguage` and `freshAt` only a channel that is fresh for that language.
-    std::shared_ptr<MVChannel> fetchChannel(const std::string& guid, const std::optional<std::string>& userLanguage = {},
+    std::shared_ptr<MVChannel> fetchChannel(const std::string& guid,
+                                            const std::optional<std::string>& userLanguage = {},
                                             std::optional<double> freshAt = {}, ErrorPtr* error = nullptr,
                                             bool withItems = true);
     long long countItems(const ItemQuery& query, ErrorPtr* error = nullptr);
@@ -65,7 +66,7 @@ public:
                             std::optional<double> freshAt = {});
     ErrorPtr deleteAll();
 
-private:
+  private:
     std::string itemSelect(const ItemQuery& query, std::vector<std::string>& arguments, bool count) const;
 
     SQLiteDatabase& db_;

@@ -4,16 +4,16 @@
 // Thread contract: main queue only.
 #pragma once
 
+#include "Platform/ViewController.h"
+
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "Platform/ViewController.h"
-
 namespace movra {
 
 class AlertController : public ViewController {
-public:
+  public:
     enum class ActionStyle { Default, Cancel, Destructive };
     struct Action {
         std::string title;
@@ -35,7 +35,7 @@ public:
     /// Taps the button titled `title`.
     bool tapButton(const std::string& title);
 
-private:
+  private:
     std::string title_;
     std::string message_;
     std::vector<Action> actions_;

@@ -2,12 +2,12 @@
 // overrides single values. Unknown keys are ignored; a value of the wrong type is an error.
 #pragma once
 
+#include "Foundation/Error.h"
+#include "Foundation/Json.h"
+
 #include <map>
 #include <optional>
 #include <string>
-
-#include "Foundation/Error.h"
-#include "Foundation/Json.h"
 
 namespace movra {
 

@@ -3,16 +3,16 @@
 // Thread contract: every member may be called from any thread.
 #pragma once
 
+#include "Foundation/Error.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "Foundation/Error.h"
-
 namespace movra {
 
 class CredentialStore {
-public:
+  public:
     virtual ~CredentialStore() = default;
     /// The stored value, or nullopt when there is none (an empty string is a stored value).
     virtual std::optional<std::string> password(std::string_view service, std::string_view account) const = 0;

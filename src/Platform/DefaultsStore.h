@@ -3,16 +3,16 @@
 // Thread contract: every member may be called from any thread.
 #pragma once
 
+#include "Foundation/Json.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "Foundation/Json.h"
-
 namespace movra {
 
 class DefaultsStore {
-public:
+  public:
     virtual ~DefaultsStore() = default;
     /// The stored value, or nullopt when the key is absent.
     virtual std::optional<Json> object(std::string_view key) const = 0;

@@ -8,7 +8,7 @@ namespace movra {
 enum class UserInterfaceIdiom { Unspecified, Phone, Pad };
 
 class DeviceInfo {
-public:
+  public:
     virtual ~DeviceInfo() = default;
     virtual UserInterfaceIdiom idiom() const = 0;
     /// Localized model name ("iPhone", "iPad").

@@ -4,19 +4,19 @@
 // transport then completes the task with error -999 (unless it had already completed).
 #pragma once
 
+#include "Platform/HttpRequest.h"
+#include "Platform/HttpResponse.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 
-#include "Platform/HttpRequest.h"
-#include "Platform/HttpResponse.h"
-
 namespace movra {
 
 class HttpTask {
-public:
+  public:
     enum class State {
         Running,    // started, not finished
         Canceling,  // cancel() called, completion not yet delivered
@@ -42,7 +42,7 @@ public:
     /// Marks the task completed; false when it was already completed (a completion must not run twice).
     bool markCompleted();
 
-private:
+  private:
     const std::uint64_t identifier_;
     const HttpRequest request_;
     std::atomic<State> state_{State::Running};

@@ -3,16 +3,16 @@
 // Thread contract: stateless; any thread.
 #pragma once
 
+#include "Platform/Image.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "Platform/Image.h"
-
 namespace movra {
 
 class ImageCodec {
-public:
+  public:
     /// A part of a picture in unit coordinates: (0, 0) is its top left corner, (1, 1) its bottom right.
     struct Region {
         double left = 0;

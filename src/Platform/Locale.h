@@ -7,7 +7,7 @@
 namespace movra {
 
 class Locale {
-public:
+  public:
     virtual ~Locale() = default;
     /// Language code of the current locale ("sv", "nb", "en").
     virtual std::string languageCode() const = 0;

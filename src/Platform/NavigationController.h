@@ -3,14 +3,14 @@
 // Thread contract: main queue only.
 #pragma once
 
-#include <vector>
-
 #include "Platform/ViewController.h"
+
+#include <vector>
 
 namespace movra {
 
 class NavigationController : public ViewController {
-public:
+  public:
     std::string className() const override { return "UINavigationController"; }
     std::string describe() const override;
 
@@ -23,7 +23,7 @@ public:
     bool isNavigationBarHidden() const { return barHidden_; }
     void setNavigationBarHidden(bool hidden) { barHidden_ = hidden; }
 
-private:
+  private:
     std::vector<ViewControllerPtr> stack_;
     bool barHidden_ = false;
 };

@@ -6,7 +6,7 @@
 namespace movra {
 
 class PlaybackQualityClient {
-public:
+  public:
     virtual ~PlaybackQualityClient() = default;
     /// Starts the library with the service's customer key.
     virtual void start(const std::string& customerKey) = 0;

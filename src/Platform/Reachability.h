@@ -6,7 +6,7 @@
 namespace movra {
 
 class Reachability {
-public:
+  public:
     virtual ~Reachability() = default;
     virtual bool isReachable() const = 0;
     /// Transports report their outcome: a completed exchange proves reachability, "not connected" disproves it.

@@ -1,7 +1,6 @@
 #include "Platform/StbImageCodec.h"
 
 #include <climits>
-
 #include <stb/stb_image.h>
 #include <stb/stb_image_resize.h>
 #include <stb/stb_image_write.h>

@@ -6,7 +6,7 @@
 namespace movra {
 
 class StbImageCodec final : public ImageCodec {
-public:
+  public:
     /// Pictures larger than this many pixels are refused rather than decoded into memory.
     static constexpr long long kMaxPixels = 64LL * 1024 * 1024;
 

@@ -1,8 +1,8 @@
 #include "Platform/UiHost.h"
 
-#include <algorithm>
-
 #include "Platform/Platform.h"
+
+#include <algorithm>
 
 namespace movra {
 

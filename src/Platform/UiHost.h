@@ -4,16 +4,16 @@
 // Thread contract: main queue only.
 #pragma once
 
+#include "Platform/Window.h"
+
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "Platform/Window.h"
-
 namespace movra {
 
 class UiHost {
-public:
+  public:
     virtual ~UiHost() = default;
 
     /// A new window of the application.
@@ -34,7 +34,7 @@ public:
     virtual void didDismiss(const ViewController& /*presented*/) {}
     virtual void didPush(const ViewController& /*navigation*/, const ViewController& /*pushed*/) {}
 
-private:
+  private:
     friend class Window;
     void setKeyWindow(Window* window);
     void forget(Window* window);

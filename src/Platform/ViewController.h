@@ -14,7 +14,7 @@ class NavigationController;
 class Window;
 
 class ViewController : public std::enable_shared_from_this<ViewController> {
-public:
+  public:
     virtual ~ViewController() = default;
 
     /// The screen's class name ("MVLoginViewController").
@@ -42,7 +42,7 @@ public:
     /// The window that shows this screen (directly, inside a navigation controller, or presented).
     std::shared_ptr<Window> window() const;
 
-private:
+  private:
     friend class NavigationController;
     friend class Window;
     bool viewLoaded_ = false;

@@ -4,10 +4,10 @@
 // Thread contract: main queue only.
 #pragma once
 
+#include "Platform/ViewController.h"
+
 #include <memory>
 #include <string>
-
-#include "Platform/ViewController.h"
 
 namespace movra {
 
@@ -17,7 +17,7 @@ inline constexpr double kWindowLevelNormal = 0;
 inline constexpr double kWindowLevelAlert = 2000;
 
 class Window : public std::enable_shared_from_this<Window> {
-public:
+  public:
     /// `name` says which window this is in logs and renderings ("main", "sign-in", "error").
     Window(UiHost& host, std::string name);
     ~Window();
@@ -48,7 +48,7 @@ public:
     /// Whether the window is visible on screen: not hidden and not fully transparent.
     bool isVisible() const { return !hidden_ && alpha_ > 0; }
 
-private:
+  private:
     void changed();
 
     UiHost& host_;

@@ -1,14 +1,14 @@
 // The full-screen error shown while the service is down for maintenance.
 #pragma once
 
-#include <string>
-
 #include "Platform/ViewController.h"
+
+#include <string>
 
 namespace movra {
 
 class MVFullScreenErrorViewController : public ViewController {
-public:
+  public:
     MVFullScreenErrorViewController();
     std::string className() const override { return "MVFullScreenErrorViewController"; }
     std::string describe() const override { return "Error: " + maintenanceMessage_; }
@@ -17,7 +17,7 @@ public:
     const std::string& geoblockMessage() const { return geoblockMessage_; }
     const std::string& reachabilityMessage() const { return reachabilityMessage_; }
 
-private:
+  private:
     std::string maintenanceMessage_;
     std::string geoblockMessage_;
     std::string reachabilityMessage_;

@@ -6,13 +6,13 @@
 namespace movra {
 
 class MVFullScreenLoadingViewController : public ViewController {
-public:
+  public:
     std::string className() const override { return "MVFullScreenLoadingViewController"; }
     std::string describe() const override;
     double activityIndicatorAlpha() const { return activityIndicatorAlpha_; }
     void setActivityIndicatorAlpha(double alpha) { activityIndicatorAlpha_ = alpha; }
 
-private:
+  private:
     double activityIndicatorAlpha_ = 1;
 };
 

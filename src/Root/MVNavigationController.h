@@ -6,7 +6,7 @@
 namespace movra {
 
 class MVNavigationController : public NavigationController {
-public:
+  public:
     std::string className() const override { return "MVNavigationController"; }
 };
 

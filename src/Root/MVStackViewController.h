@@ -7,14 +7,14 @@
 namespace movra {
 
 class MVStackViewController : public ViewController {
-public:
+  public:
     std::string className() const override { return "MVStackViewController"; }
     std::string describe() const override;
     bool isLeftPanelOpen() const { return leftPanelOpen_; }
     void openLeftPanel(bool /*animated*/) { leftPanelOpen_ = true; }
     void closeLeftPanel(bool /*animated*/) { leftPanelOpen_ = false; }
 
-private:
+  private:
     bool leftPanelOpen_ = true;
 };
 

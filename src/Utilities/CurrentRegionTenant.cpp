@@ -1,8 +1,8 @@
 #include "Utilities/CurrentRegionTenant.h"
 
-#include <atomic>
-
 #include "Platform/Platform.h"
+
+#include <atomic>
 
 namespace movra {
 

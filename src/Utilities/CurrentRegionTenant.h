@@ -9,7 +9,7 @@
 namespace movra {
 
 class CurrentRegionTenant {
-public:
+  public:
     /// MVRegionTenantNone before the first region check.
     static MVRegionTenant tenant();
     static void setTenant(MVRegionTenant tenant);

@@ -1,8 +1,8 @@
 #include "Utilities/MVTavikLocale.h"
 
-#include "Utilities/CurrentRegionTenant.h"
 #include "Foundation/Log.h"
 #include "Platform/Platform.h"
+#include "Utilities/CurrentRegionTenant.h"
 #include "Utilities/XMLDocument.h"
 #include "Utilities/XMLNode.h"
 #include "embedded/iso639_1_to_iso639_2.plist.h"
@@ -17,9 +17,12 @@ std::string MVTavikLocale::mvtk_preferredLanguageString() {
 
 std::string MVTavikLocale::languageCodeForRegionTenant(const std::string& code, MVRegionTenant tenant) {
     switch (tenant) {
-        case MVRegionTenantSolara: return code + "_movrasolara";
-        case MVRegionTenantTavik: return code + "_mvtk";
-        default: return code;
+        case MVRegionTenantSolara:
+            return code + "_movrasolara";
+        case MVRegionTenantTavik:
+            return code + "_mvtk";
+        default:
+            return code;
     }
 }
 

@@ -3,15 +3,15 @@
 // Thread contract: any thread.
 #pragma once
 
+#include "Utilities/MVRegionTenant.h"
+
 #include <map>
 #include <string>
-
-#include "Utilities/MVRegionTenant.h"
 
 namespace movra {
 
 class MVTavikLocale {
-public:
+  public:
     /// The language sent to the back end: the locale's language code ("nb" read as "no") with the current
     /// tenant's suffix ("sv_mvtk").
     static std::string mvtk_preferredLanguageString();

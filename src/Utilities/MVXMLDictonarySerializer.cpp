@@ -31,7 +31,8 @@ ErrorPtr exceptionError(const std::string& description, const std::string& keyPa
 
 // Calls `use` with the class's transformer for `key` and says whether there was one. The class's own
 // transformer is used in place: a std::function copy per property costs measurably on large feeds.
-template <class Use> bool withTransformer(const XMLModelClass& modelClass, const std::string& key, Use&& use) {
+template <class Use>
+bool withTransformer(const XMLModelClass& modelClass, const std::string& key, Use&& use) {
     if (auto it = modelClass.propertyTransformers.find(key); it != modelClass.propertyTransformers.end()) {
         use(it->second);
         return true;

@@ -6,7 +6,7 @@
 namespace movra {
 
 class SecurityManager {
-public:
+  public:
     static constexpr const char* kPasswordServiceName = "movratavik";
     static constexpr const char* kDeviceIdAccountName = "movraTavikDeviceId";
     static constexpr const char* kDeviceTokenAccountName = "movraTavikDeviceToken";

@@ -44,7 +44,6 @@ class XMLDocument : public std::enable_shared_from_this<XMLDocument> {
     /// Readies the tree for libxml2's XPath evaluator; safe to call from several threads.
     void prepareForEvaluator() const;
 
-
     _xmlDoc* doc_;
     /// Every xmlns:prefix declaration of the document, the first one of each prefix: the bindings of the
     /// prefixes in XPath expressions.

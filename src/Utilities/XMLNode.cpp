@@ -4,8 +4,8 @@
 #include "Foundation/Localization.h"
 #include "Utilities/XMLDocument.h"
 
-#include <libxml/tree.h>
 #include <libxml/dict.h>  // after tree.h, which defines xmlChar for it
+#include <libxml/tree.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
@@ -273,17 +273,20 @@ const std::vector<xmlNodePtr>& walk(xmlNodePtr start, const SimplePath& path) {
                     next.push_back(node);
                     break;
                 case PathStep::Axis::Self:
-                    if (node->type == XML_ELEMENT_NODE && step.matches(node->name, node->ns, href, interned)) next.push_back(node);
+                    if (node->type == XML_ELEMENT_NODE && step.matches(node->name, node->ns, href, interned))
+                        next.push_back(node);
                     break;
                 case PathStep::Axis::Child:
                     if (node->type == XML_ATTRIBUTE_NODE) break;
                     for (xmlNodePtr child = node->children; child; child = child->next)
-                        if (child->type == XML_ELEMENT_NODE && step.matches(child->name, child->ns, href, interned)) next.push_back(child);
+                        if (child->type == XML_ELEMENT_NODE && step.matches(child->name, child->ns, href, interned))
+                            next.push_back(child);
                     break;
                 case PathStep::Axis::Attribute:
                     if (node->type != XML_ELEMENT_NODE) break;
                     for (xmlAttrPtr attr = node->properties; attr; attr = attr->next)
-                        if (step.matches(attr->name, attr->ns, href, interned)) next.push_back(reinterpret_cast<xmlNodePtr>(attr));
+                        if (step.matches(attr->name, attr->ns, href, interned))
+                            next.push_back(reinterpret_cast<xmlNodePtr>(attr));
                     break;
             }
         }
@@ -355,7 +358,8 @@ std::optional<std::vector<XMLNode>> XMLNode::nodesForXPath(std::string_view xpat
     std::vector<XMLNode> nodes;
     if (!node_) return nodes;
     if (auto* path = simplePath(xpath)) {
-        if (path->boundSerial != document_->serial_) bind(*path, document_->doc_, document_->namespaces_, document_->serial_);
+        if (path->boundSerial != document_->serial_)
+            bind(*path, document_->doc_, document_->namespaces_, document_->serial_);
         if (!path->prefixesDeclared) {
             if (error)
                 *error = makeError(kXMLErrorDomain, kXMLErrorUndefinedNamespacePrefix,

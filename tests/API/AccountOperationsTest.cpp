@@ -1,17 +1,17 @@
 // Sign-in, settings, forgotten password and account reads against a scripted network: what goes on the
 // wire, what is stored, and which message a failure carries.
+#include "API/MVHTTPClient.h"
+#include "Foundation/Crypto.h"
+#include "Foundation/Strings.h"
+#include "Utilities/CurrentRegionTenant.h"
+#include "Utilities/MVErrorResponse.h"
+#include "Utilities/MVSettingsResponse.h"
+#include "Utilities/SecurityManager.h"
+#include "support/TestPlatform.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
-
-#include "API/MVHTTPClient.h"
-#include "Utilities/CurrentRegionTenant.h"
-#include "Utilities/SecurityManager.h"
-#include "Foundation/Crypto.h"
-#include "Foundation/Strings.h"
-#include "Utilities/MVErrorResponse.h"
-#include "Utilities/MVSettingsResponse.h"
-#include "support/TestPlatform.h"
 
 namespace movra {
 namespace {
@@ -33,7 +33,7 @@ std::string loginRecord(const std::string& status) {
 }
 
 class AccountOperationsTest : public ::testing::Test {
-protected:
+  protected:
     AccountOperationsTest() {
         CurrentRegionTenant::setTenant(MVRegionTenantTavik);
         client = MVHTTPClient::initSharedClientWithHost("api.test");
@@ -64,10 +64,11 @@ TEST_F(AccountOperationsTest, SignInSendsDoubleBase64CredentialsAndStoresTheAnsw
     EXPECT_EQ(base64Decode(authorization.substr(6)), "anna@example.com:" + base64Encode("pä:ss"));
     // The device body's escaping is checked where the emulator reads it back (ClientAgainstEmulatorTest).
 
-    const std::pair<const char*, std::string> expected[] = {{SecurityManager::kDeviceTokenAccountName, "TOKEN-1"},
-                                                            {SecurityManager::kIdentityGuidName, "IDENTITY-1"},
-                                                            {SecurityManager::kAccountGuidName, "ACCOUNT-1"},
-                                                            {SecurityManager::kUserNameAccountName, "anna@example.com"}};
+    const std::pair<const char*, std::string> expected[] = {
+        {SecurityManager::kDeviceTokenAccountName, "TOKEN-1"},
+        {SecurityManager::kIdentityGuidName, "IDENTITY-1"},
+        {SecurityManager::kAccountGuidName, "ACCOUNT-1"},
+        {SecurityManager::kUserNameAccountName, "anna@example.com"}};
     for (const auto& [account, value] : expected)
         EXPECT_EQ(env.credentials->password(SecurityManager::kPasswordServiceName, account), value);
 
@@ -110,8 +111,8 @@ TEST_F(AccountOperationsTest, SignInFailureMessages) {
         EXPECT_EQ(error->domain, kHTTPClientErrorDomain) << c.what;
         EXPECT_EQ(error->code, c.code) << c.what;
         EXPECT_EQ(error->localizedDescription, c.message) << c.what;
-        EXPECT_FALSE(env.credentials->password(SecurityManager::kPasswordServiceName,
-                                               SecurityManager::kDeviceTokenAccountName))
+        EXPECT_FALSE(
+            env.credentials->password(SecurityManager::kPasswordServiceName, SecurityManager::kDeviceTokenAccountName))
             << c.what;
     }
     // The sign-in has its own failure handling: a 401 does not ask for authentication.

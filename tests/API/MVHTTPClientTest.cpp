@@ -1,17 +1,17 @@
 // The API client's request core against a scripted network: base URLs, request construction, headers,
 // the standard failure path, error documents, cancellation and the URL utilities.
+#include "API/MVHTTPClient.h"
+#include "API/MVHTTPClientGlobalErrorHandler.h"
+#include "Foundation/Strings.h"
+#include "Utilities/CurrentRegionTenant.h"
+#include "Utilities/SecurityManager.h"
+#include "support/TestImages.h"
+#include "support/TestPlatform.h"
+
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <thread>
-
-#include "API/MVHTTPClient.h"
-#include "API/MVHTTPClientGlobalErrorHandler.h"
-#include "Utilities/CurrentRegionTenant.h"
-#include "Utilities/SecurityManager.h"
-#include "Foundation/Strings.h"
-#include "support/TestImages.h"
-#include "support/TestPlatform.h"
 
 namespace movra {
 namespace {
@@ -26,17 +26,16 @@ constexpr const char* kService = SecurityManager::kPasswordServiceName;
 using test::errorDocument;
 
 class MVHTTPClientTest : public ::testing::Test {
-protected:
-    MVHTTPClientTest() {
-        CurrentRegionTenant::setTenant(MVRegionTenantTavik);
-    }
+  protected:
+    MVHTTPClientTest() { CurrentRegionTenant::setTenant(MVRegionTenantTavik); }
 
     std::shared_ptr<MVHTTPClient> client(const std::string& host = "api.test") {
         return MVHTTPClient::initSharedClientWithHost(host);
     }
 
     /// What a request by `method` on `path` sent, once it has been answered.
-    HttpRequest send(MVHTTPClient& c, const std::string& method, const std::string& path, Json params = Json::object()) {
+    HttpRequest send(MVHTTPClient& c, const std::string& method, const std::string& path,
+                     Json params = Json::object()) {
         env.await<>([&](auto done) {
             c.commonRequestWithMethod(
                 method, path, params, false, [done](const HttpTaskPtr&, const XMLDocumentPtr&) { done(); },
@@ -50,8 +49,9 @@ protected:
 
 // A bare host (with a port against the emulator) and absolute paths are covered by the requests of other tests.
 TEST_F(MVHTTPClientTest, HostsThatNameTheirSchemeOrABasePath) {
-    for (const auto& [host, url] : {std::pair{"http://plain.test", "http://plain.test/stoffice/client/ios/browse"},
-                                    {"https://secure.test/base", "https://secure.test/base/stoffice/client/ios/browse"}}) {
+    for (const auto& [host, url] :
+         {std::pair{"http://plain.test", "http://plain.test/stoffice/client/ios/browse"},
+          {"https://secure.test/base", "https://secure.test/base/stoffice/client/ios/browse"}}) {
         auto request = MVHTTPClient(MVHTTPClient::baseURLForHost(host)).requestWithMethod("GET", "browse", {});
         ASSERT_TRUE(request) << host;
         EXPECT_EQ(request->url, url);
@@ -78,10 +78,9 @@ TEST_F(MVHTTPClientTest, PathsThatLeaveTheAPIHostSendNothing) {
     for (const auto& c2 : cases) {
         SCOPED_TRACE(c2.path);
         const auto before = env.network->requests().size();
-        auto [error, document] = env.await<ErrorPtr, XMLDocumentPtr>(
-            [&](auto done) { c->browseToPath(c2.path, true, false, [done](ErrorPtr e, auto, XMLDocumentPtr d) {
-                                 done(e, d);
-                             }); });
+        auto [error, document] = env.await<ErrorPtr, XMLDocumentPtr>([&](auto done) {
+            c->browseToPath(c2.path, true, false, [done](ErrorPtr e, auto, XMLDocumentPtr d) { done(e, d); });
+        });
         EXPECT_EQ(env.network->requests().size(), before + (c2.sent ? 1 : 0));
         if (!c2.sent) {
             ASSERT_TRUE(error);
@@ -139,7 +138,8 @@ TEST_F(MVHTTPClientTest, DeviceIdentifierIsKeptOrReplaced) {
     const struct {
         std::optional<std::string> stored;
         bool kept;
-    } cases[] = {{std::nullopt, false}, {"abc", false}, {"legacy-id", true}, {"11111111-2222-4333-8444-555555555555", true}};
+    } cases[] = {
+        {std::nullopt, false}, {"abc", false}, {"legacy-id", true}, {"11111111-2222-4333-8444-555555555555", true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored.value_or("(none)"));
         if (c.stored) env.credentials->setPassword(*c.stored, kService, SecurityManager::kDeviceIdAccountName);
@@ -158,7 +158,7 @@ TEST_F(MVHTTPClientTest, DeviceIdentifierIsKeptOrReplaced) {
 }
 
 class RecordingHandler : public MVHTTPClientGlobalErrorHandler {
-public:
+  public:
     void globalNetworkErrorOccurred(const ErrorPtr& error) override { codes.push_back(error->code); }
     std::vector<long long> codes;
 };
@@ -200,12 +200,14 @@ TEST_F(MVHTTPClientTest, StandardFailurePathReportsServiceWideErrorsAndHandles40
     int authenticationRequired = 0;
     bool completedBeforeNotice = false;
     bool completed = false;
-    auto token = env.platform().notificationCenter().addObserver(MVNotificationAuthenticationRequired, [&](const Notification&) {
-        ++authenticationRequired;
-        completedBeforeNotice = completed;
-    });
+    auto token =
+        env.platform().notificationCenter().addObserver(MVNotificationAuthenticationRequired, [&](const Notification&) {
+            ++authenticationRequired;
+            completedBeforeNotice = completed;
+        });
     env.network->answerAll(xmlReply(401, errorDocument("Failure", "ST3001")));
-    c->getPath("browse", Json::object(), false, nullptr, c->onFailure([&](ErrorPtr, XMLDocumentPtr) { completed = true; }));
+    c->getPath("browse", Json::object(), false, nullptr,
+               c->onFailure([&](ErrorPtr, XMLDocumentPtr) { completed = true; }));
     ASSERT_TRUE(env.runUntil([&] { return authenticationRequired > 0; }));
     env.platform().notificationCenter().removeObserver(token);
     EXPECT_TRUE(completedBeforeNotice);
@@ -301,8 +303,8 @@ TEST_F(MVHTTPClientTest, ReplacingTheSharedClientCancelsTheOldOnesRequests) {
 
 TEST_F(MVHTTPClientTest, ImageDownload) {
     auto c = client();
-    for (const auto& [answer, decoded] : {std::pair{test::pngReply(*test::paintedImage(2, 3)), true},
-                                          {reply(200, "text/html", "<html/>"), false}}) {
+    for (const auto& [answer, decoded] :
+         {std::pair{test::pngReply(*test::paintedImage(2, 3)), true}, {reply(200, "text/html", "<html/>"), false}}) {
         env.network->answerAll(answer);
         auto [error, image] = env.await<ErrorPtr, ImagePtr>(
             [&](auto done) { c->downloadImageWithURL(*Url::parse("https://img.test/pic/1?w=300&language=xx"), done); });

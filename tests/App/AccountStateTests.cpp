@@ -2,9 +2,9 @@
 #include "API/MVHTTPClient.h"
 #include "App/MVAnalytics.h"
 #include "App/MVDiscriminator.h"
-#include "Utilities/SecurityManager.h"
 #include "Model/ProfileManager.h"
 #include "Utilities/MVAccount.h"
+#include "Utilities/SecurityManager.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>

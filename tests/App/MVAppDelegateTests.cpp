@@ -2,11 +2,11 @@
 // authentication loss and service-wide errors, on virtual time.
 #include "API/MVHTTPClient.h"
 #include "App/MVAppDelegate.h"
-#include "Utilities/SecurityManager.h"
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
 #include "Model/MVSharedSearchCache.h"
 #include "Model/ProfileManager.h"
+#include "Utilities/SecurityManager.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestPlatform.h"
 
@@ -182,9 +182,8 @@ TEST(MVAppDelegate, DeviceLanguageChangeEmptiesTheStoredCatalogue) {
         a.launch();
         // The clearing is queued on the store's writer: a save queued after it ends after it.
         auto store = MVCoreDataService::registered();
-        a.tp->await<ErrorPtr>([&](auto done) {
-            store->saveInBackground([](StoreContext&) -> ErrorPtr { return nullptr; }, done);
-        });
+        a.tp->await<ErrorPtr>(
+            [&](auto done) { store->saveInBackground([](StoreContext&) -> ErrorPtr { return nullptr; }, done); });
 
         EXPECT_EQ(store->mainContext()->fetchChannel("ROOT") != nullptr, c.kept);
         EXPECT_EQ(a.tp->defaults->stringForKey("MVTKLastUserLanguageKey"), "sv-SE");

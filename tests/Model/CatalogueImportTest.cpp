@@ -95,13 +95,17 @@ TEST_F(CatalogueImportTest, BadFeedsFailCleanlyOrImportWhatCanBeRead) {
          open + "<ttl>soon</ttl><stravo:totalResults>many</stravo:totalResults><pubDate>2026-12-06T10:00:00Z</pubDate>"
                 "<item><guid>n</guid><stravo:episode>one</stravo:episode><pubDate>yesterday</pubDate>"
                 "<stravo:bookmark>half</stravo:bookmark></item></channel></rss>",
-         {"n@0"}, 0},
-        {"duplicate guids", open + "<item><guid>d</guid></item><item><guid>d</guid></item><item><guid>e</guid></item></channel></rss>",
+         {"n@0"},
+         0},
+        {"duplicate guids",
+         open + "<item><guid>d</guid></item><item><guid>d</guid></item><item><guid>e</guid></item></channel></rss>",
          {"d@1", "e@2"}},
         // Without a guid an item has no key to be stored under; the others keep their places.
-        {"items without a guid", open + "<item><guid/></item><item/><item><guid>g</guid></item></channel></rss>",
+        {"items without a guid",
+         open + "<item><guid/></item><item/><item><guid>g</guid></item></channel></rss>",
          {"g@2"}},
-        {"an 11 MB text", open + "<title>" + std::string(11 << 20, 't') + "</title><item><guid>t</guid></item></channel></rss>",
+        {"an 11 MB text",
+         open + "<title>" + std::string(11 << 20, 't') + "</title><item><guid>t</guid></item></channel></rss>",
          {"t@0"}},
     };
     for (const auto& c : cases) {
@@ -127,8 +131,8 @@ TEST_F(CatalogueImportTest, BadFeedsFailCleanlyOrImportWhatCanBeRead) {
     ASSERT_TRUE(answer.channel);
     const auto items = listed("odd");
     ASSERT_EQ(items.size(), MVChannel::kMaxItemsPerPage);
-    EXPECT_EQ(items.back(), std::to_string(MVChannel::kMaxItemsPerPage - 1) + "@" +
-                                std::to_string(MVChannel::kMaxItemsPerPage - 1));
+    EXPECT_EQ(items.back(),
+              std::to_string(MVChannel::kMaxItemsPerPage - 1) + "@" + std::to_string(MVChannel::kMaxItemsPerPage - 1));
     EXPECT_EQ(listed("films"), stored);
 }
 

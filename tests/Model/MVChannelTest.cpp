@@ -1,8 +1,8 @@
 // The channel dictionary of a feed document, the ttl and date readings, and the channel's attributes. (Documents
 // that are no catalogue page are tried by CatalogueImportTest.)
-#include "Utilities/CurrentRegionTenant.h"
 #include "Model/CatalogueFixtures.h"
 #include "Model/MVChannel.h"
+#include "Utilities/CurrentRegionTenant.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>

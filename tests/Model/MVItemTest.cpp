@@ -1,10 +1,10 @@
 // Catalogue items: the import rules, the store's attribute access, the decoded sub-records, the predicates
 // and the lookups of screens, the player and the cast sender.
-#include "Model/MVRootMenuEntries.h"
-#include "Utilities/CurrentRegionTenant.h"
 #include "Model/CatalogueFixtures.h"
 #include "Model/MVItem.h"
+#include "Model/MVRootMenuEntries.h"
 #include "Model/MVSharedBookmarkCache.h"
+#include "Utilities/CurrentRegionTenant.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +44,7 @@ TEST_F(MVItemTest, ImportsAFullFeedItem) {
 
 TEST_F(MVItemTest, ItemTypeAndSavedAssetTexts) {
     const std::pair<std::string, std::int32_t> types[] = {
-        {"FOLDER", MVItemTypeFolder}, {"category", MVItemTypeFolder},   {"Media", MVItemTypeMedia},
+        {"FOLDER", MVItemTypeFolder}, {"category", MVItemTypeFolder},     {"Media", MVItemTypeMedia},
         {"SAVED", MVItemTypeSaved},   {"billboard", MVItemTypeBillboard}, {"movie", MVItemTypeUnknown},
     };
     for (const auto& [text, type] : types)
@@ -96,9 +96,8 @@ TEST_F(MVItemTest, ImportSkipsNullMarkersAndReadsNumbersFromText) {
 
 TEST_F(MVItemTest, SectionKeyAndCarouselFlagFollowTheirSources) {
     const std::tuple<Json, Json, std::string> cases[] = {
-        {"9 till 5", nullptr, "#"},  {"zorro", nullptr, "Z"},     {nullptr, nullptr, ""},
-        {"Alpha", "zeta", "Z"},      {"alpha", "", "A"},          {"", "beta", "B"},
-        {"ödemark", nullptr, "Ö"},   {"(500) dagar", nullptr, "("},
+        {"9 till 5", nullptr, "#"}, {"zorro", nullptr, "Z"}, {nullptr, nullptr, ""},    {"Alpha", "zeta", "Z"},
+        {"alpha", "", "A"},         {"", "beta", "B"},       {"ödemark", nullptr, "Ö"}, {"(500) dagar", nullptr, "("},
     };
     for (const auto& [title, sortName, key] : cases)
         EXPECT_EQ(imported({{"title", title}, {"titleSortName", sortName}}).alphabeticSectionKey(), key)
@@ -267,7 +266,7 @@ TEST_F(MVItemTest, ImagesFallBackPerIdiom) {
         MVImageType type;
         Pictures group, own;
         const char* expected;
-    // clang-format off
+        // clang-format off
     } cases[] = {
         {phone, MVImageTypeThumb, {}, {{"TAVIK-POSTER", "https://i/p"}}, "https://i/p"},
         {phone, MVImageTypeThumb, {}, {{"TAVIK-THUMB", "https://i/t"}}, "https://i/t"},

@@ -42,12 +42,8 @@ TEST(MVTaglineTest, PositionTextsAnchorTheLinesAndColourIsHexadecimalRGB) {
 
 TEST(MVMediaPriceTest, BookmarkSecondsFromInfo) {
     const std::pair<Json, std::optional<long long>> cases[] = {
-        {"bookmark=754s", 754},
-        {"a=1;bookmark=30s;bookmark=45s", 45},
-        {"bookmark=12", 12},
-        {"Bookmark=5s", std::nullopt},
-        {" bookmark=5s", std::nullopt},
-        {nullptr, std::nullopt},
+        {"bookmark=754s", 754},        {"a=1;bookmark=30s;bookmark=45s", 45}, {"bookmark=12", 12},
+        {"Bookmark=5s", std::nullopt}, {" bookmark=5s", std::nullopt},        {nullptr, std::nullopt},
     };
     for (const auto& [info, seconds] : cases) {
         Json dictionary = {{"type", "rent"}};

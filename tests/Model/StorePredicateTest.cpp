@@ -1,6 +1,6 @@
 // Store predicates: the SQL the store runs and the in-memory answer must agree, row by row.
-#include "Model/MVRootMenuEntries.h"
 #include "Model/MVItem.h"
+#include "Model/MVRootMenuEntries.h"
 #include "Model/ProfileManager.h"
 #include "Model/StorePredicate.h"
 #include "support/TestPlatform.h"

@@ -1,16 +1,16 @@
 // A catalogue store file that cannot be read is a lost cache, not a reason to stop: it is kept aside and a new
 // store made. The new store is private to the user, as are its journal files.
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
-#include <filesystem>
-#include <fstream>
-#include <random>
-
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sys/stat.h>
 
 namespace movra {
 namespace {
@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 std::vector<fs::path> setAside(const std::string& directory) {
     std::vector<fs::path> found;
     for (const auto& entry : fs::directory_iterator(directory))
-        if (entry.path().filename().string().starts_with("MovraTavik.sqlite.unreadable-")) found.push_back(entry.path());
+        if (entry.path().filename().string().starts_with("MovraTavik.sqlite.unreadable-"))
+            found.push_back(entry.path());
     return found;
 }
 

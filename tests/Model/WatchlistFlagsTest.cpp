@@ -1,8 +1,8 @@
 // The watchlist requests, the stored flags that follow a successful change, the query screens list a
 // channel's items with, and the refresh rules of the subscriber's shelves.
-#include "Model/MVRootMenuEntries.h"
 #include "Model/MVDataManager.h"
 #include "Model/MVItem.h"
+#include "Model/MVRootMenuEntries.h"
 #include "Model/ProfileManager.h"
 #include "Model/StoreTest.h"
 

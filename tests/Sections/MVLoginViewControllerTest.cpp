@@ -1,7 +1,5 @@
 // The sign-in screen: a sign-in that completes although the home tenant could not be set up, and the alert a
 // failure shows. (A successful sign-in through this screen runs against the emulator in ClientAgainstEmulatorTest.)
-#include <gtest/gtest.h>
-
 #include "API/MVHTTPClient.h"
 #include "App/MVAppDelegate.h"
 #include "App/MVDiscriminator.h"
@@ -10,13 +8,15 @@
 #include "support/TemporaryDirectory.h"
 #include "support/TestPlatform.h"
 
+#include <gtest/gtest.h>
+
 namespace movra {
 namespace {
 
 using test::xmlReply;
 
 class RecordingDelegate : public MVLoginViewControllerDelegate {
-public:
+  public:
     void loginComplete(MVLoginViewController&) override { ++completions; }
     void loginAnswered(MVLoginViewController&) override { ++answers; }
     int completions = 0;
@@ -24,7 +24,7 @@ public:
 };
 
 class MVLoginViewControllerTest : public ::testing::Test {
-protected:
+  protected:
     MVLoginViewControllerTest() {
         MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"cc", {"SE"}}, {"name", "MVTK"}});
         MVHTTPClient::initSharedClientWithHost("api.test");
@@ -96,7 +96,8 @@ TEST_F(MVLoginViewControllerTest, FailureShowsTheAlertAndReportsIt) {
 
 TEST_F(MVLoginViewControllerTest, AlertMessageRules) {
     const auto document = XMLDocument::parse(
-        "<result><status>Failure</status><errorCode>ST2000</errorCode><userMessage>From the service</userMessage></result>");
+        "<result><status>Failure</status><errorCode>ST2000</errorCode><userMessage>From the "
+        "service</userMessage></result>");
     const auto silent = XMLDocument::parse("<result><status>Failure</status><errorCode>ST2000</errorCode></result>");
     const auto other = makeError(kURLErrorDomain, kURLErrorTimedOut, "timed out");
     struct Case {

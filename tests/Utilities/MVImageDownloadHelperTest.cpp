@@ -17,8 +17,7 @@ class MVImageDownloadHelperTest : public test::ImageTest {
             const auto name = request.url.substr(request.url.rfind('/') + 1);
             if (name == "red.jpg")
                 return test::pngReply(*test::paintedImage(2, 2, [](int, int) { return test::kRed; }));
-            if (name == "garbage.jpg")
-                return test::reply(200, "image/png", "garbage");
+            if (name == "garbage.jpg") return test::reply(200, "image/png", "garbage");
             return ScriptedReply{404, {{"Content-Type", "text/html"}}, "", nullptr, /*hold=*/name == "slow.jpg"};
         });
         auto& center = env.platform().notificationCenter();

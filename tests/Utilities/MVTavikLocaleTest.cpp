@@ -1,9 +1,9 @@
 // The language sent to the back end and the ISO 639-2 code of the device language.
-#include <gtest/gtest.h>
-
 #include "Utilities/CurrentRegionTenant.h"
 #include "Utilities/MVTavikLocale.h"
 #include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
 
 namespace movra {
 namespace {

@@ -54,13 +54,14 @@ TEST(XMLDocumentTest, PlainPathsSelectWhatTheEvaluatorSelects) {
         std::size_t count;
     };
     const XMLNode root = doc->documentNode();
-    for (const Case& c : {Case{root, "./rss/channel/item/title", "self::node()/child::rss/child::channel/child::item/child::title", 3},
-                          Case{item, "self::item/media:group/media:content/@url",
-                               "self::item/child::media:group/child::media:content/attribute::url", 2},
-                          Case{item, "self::item/media:group/content", "self::item/child::media:group/child::content", 1},
-                          Case{item, "self::item/@media:a", "self::item/attribute::media:a", 1},
-                          Case{item, "self::channel/title", "self::channel/child::title", 0},
-                          Case{item, "self::item/title/@a/b", "self::item/child::title/attribute::a/child::b", 0}}) {
+    for (const Case& c :
+         {Case{root, "./rss/channel/item/title", "self::node()/child::rss/child::channel/child::item/child::title", 3},
+          Case{item, "self::item/media:group/media:content/@url",
+               "self::item/child::media:group/child::media:content/attribute::url", 2},
+          Case{item, "self::item/media:group/content", "self::item/child::media:group/child::content", 1},
+          Case{item, "self::item/@media:a", "self::item/attribute::media:a", 1},
+          Case{item, "self::channel/title", "self::channel/child::title", 0},
+          Case{item, "self::item/title/@a/b", "self::item/child::title/attribute::a/child::b", 0}}) {
         auto plain = c.from.nodesForXPath(c.plain);
         auto evaluated = c.from.nodesForXPath(c.evaluated);
         ASSERT_TRUE(plain && evaluated) << c.plain;

@@ -110,8 +110,8 @@ TEST_F(AccountEndpointsTest, MalformedSettingsWritesAreRefusedAndChangeNothing) 
 }
 
 TEST_F(AccountEndpointsTest, AccountRecordIsTheTokensAccount) {
-    for (const auto& [userName, password, country] : {std::tuple{kAnna, kAnnasPassword, "SE"},
-                                                      {"lucia.garcia@solara.example", "Lucía-solara-3", "ES"}}) {
+    for (const auto& [userName, password, country] :
+         {std::tuple{kAnna, kAnnasPassword, "SE"}, {"lucia.garcia@solara.example", "Lucía-solara-3", "ES"}}) {
         SCOPED_TRACE(userName);
         auto result = getWithToken(kAccountPath, tokenFor(userName, password));
         ASSERT_TRUE(result);

@@ -132,7 +132,7 @@ TEST_F(CatalogueFeedTest, PagesAreCutFromTheWholeListWithClampedBoundsAndTheFull
         {"offset=5000", 75, 0},
         {"offset=-5&max=10", 0, 10},  // a negative offset starts at the top
         {"max=0", 0, 1},              // at least one item
-        {"max=1000", 0, 75},  // cut to the largest page, which holds all 75
+        {"max=1000", 0, 75},          // cut to the largest page, which holds all 75
         {"offset=99999999999999999999&max=5", 75, 0},
         {"offset=10&max=3&tracking=x", 10, 3},  // other keys are not looked at
     };

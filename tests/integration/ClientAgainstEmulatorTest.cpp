@@ -5,7 +5,6 @@
 #include "API/MVHTTPClient.h"
 #include "App/MVAppDelegate.h"
 #include "App/MVDiscriminator.h"
-#include "Utilities/SecurityManager.h"
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
 #include "Model/MVSharedSearchCache.h"
@@ -16,6 +15,7 @@
 #include "Root/MVNavigationController.h"
 #include "Root/MVStackViewController.h"
 #include "Sections/SignIn/MVLoginViewController.h"
+#include "Utilities/SecurityManager.h"
 #include "movra-backend/BackendServer.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestPlatform.h"
@@ -161,7 +161,8 @@ TEST_F(ClientAgainstEmulatorTest, GeoBlockedRegionShowsTheGeoBlockScreen) {
     installClient();
     launch();
     ASSERT_TRUE(env_->runUntil([&] { return app_->fullScreenErrorWindow() != nullptr; }, 20));
-    EXPECT_TRUE(std::dynamic_pointer_cast<MVGeoBlockViewController>(app_->fullScreenErrorWindow()->rootViewController()));
+    EXPECT_TRUE(
+        std::dynamic_pointer_cast<MVGeoBlockViewController>(app_->fullScreenErrorWindow()->rootViewController()));
     // The forced check still routes: the sign-in window waits behind the error.
     EXPECT_TRUE(env_->runUntil([&] { return app_->loginWindow() != nullptr; }, 20));
     EXPECT_GT(app_->fullScreenErrorWindow()->windowLevel(), app_->loginWindow()->windowLevel());
@@ -232,7 +233,8 @@ TEST_F(ClientAgainstEmulatorTest, RevokedTokenSendsTheSubscriberBackToSignIn) {
         [](auto done) { MVHTTPClient::sharedClient()->getAccountWithCompletion(done); }, 20);
     ASSERT_TRUE(env_->runUntil([&] { return app_->loginWindow() != nullptr; }, 20));
     EXPECT_FALSE(SecurityManager::isUserAuthenticated());
-    EXPECT_FALSE(env_->credentials->password(SecurityManager::kPasswordServiceName, SecurityManager::kUserNameAccountName));
+    EXPECT_FALSE(
+        env_->credentials->password(SecurityManager::kPasswordServiceName, SecurityManager::kUserNameAccountName));
     EXPECT_EQ(MVHTTPClient::sharedClient()->deviceId(), deviceId);
     auto alert = env_->ui->lastAlert();
     ASSERT_TRUE(alert);

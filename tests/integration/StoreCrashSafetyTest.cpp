@@ -1,6 +1,12 @@
 // A process importing pages in a loop is killed with SIGKILL at random moments; the store it leaves must
 // pass SQLite's integrity check and hold, in the channel, whole pages of one round only (never part of a
 // page), at least as far as the process had reported committed.
+#include "Model/MVItem.h"
+#include "Model/SQLiteDatabase.h"
+#include "Model/SQLiteStatement.h"
+#include "Model/StoreContext.h"
+#include "support/TemporaryDirectory.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -9,12 +15,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "Model/MVItem.h"
-#include "Model/SQLiteDatabase.h"
-#include "Model/SQLiteStatement.h"
-#include "Model/StoreContext.h"
-#include "support/TemporaryDirectory.h"
 
 extern char** environ;
 
@@ -79,7 +79,8 @@ TEST(StoreCrashSafetyTest, AKilledImportLeavesWholeCommittedPages) {
         ASSERT_GE(reported.round, 0) << "the import loop reported no save";
 
         ErrorPtr error;
-        auto database = SQLiteDatabase::open(directory.file("MovraTavik.sqlite"), SQLiteDatabase::Mode::ReadWrite, &error);
+        auto database =
+            SQLiteDatabase::open(directory.file("MovraTavik.sqlite"), SQLiteDatabase::Mode::ReadWrite, &error);
         ASSERT_TRUE(database) << error->summary();
         auto* check = database->prepare("PRAGMA integrity_check", &error);
         ASSERT_TRUE(check);

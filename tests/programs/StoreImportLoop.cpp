@@ -1,10 +1,6 @@
 // A process that imports a three-page list into the catalogue store in `DIR` for ever, each round with
 // titles marked "R<round>|", and prints "committed <round> <page>" after each page's save. The crash-safety
 // test kills it with SIGKILL at random moments and then checks the store.
-#include <cstdio>
-#include <iostream>
-#include <string>
-
 #include "API/MVHTTPClient.h"
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
@@ -12,6 +8,10 @@
 #include "Platform/PlatformFactory.h"
 #include "Utilities/XMLDocument.h"
 #include "movra-backend/Catalogue.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
 
 namespace {
 

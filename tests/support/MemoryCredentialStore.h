@@ -1,15 +1,15 @@
 // In-memory keychain with injectable write failures.
 #pragma once
 
+#include "Platform/CredentialStore.h"
+
 #include <map>
 #include <mutex>
-
-#include "Platform/CredentialStore.h"
 
 namespace movra::test {
 
 class MemoryCredentialStore final : public CredentialStore {
-public:
+  public:
     std::optional<std::string> password(std::string_view service, std::string_view account) const override {
         std::lock_guard lock(mutex_);
         auto it = entries_.find({std::string(service), std::string(account)});
@@ -31,7 +31,7 @@ public:
     /// Makes every later write (set and delete) fail.
     void setFailWrites(bool fail) { failWrites_ = fail; }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::map<std::pair<std::string, std::string>, std::string> entries_;
     bool failWrites_ = false;

@@ -1,15 +1,15 @@
 // In-memory user defaults.
 #pragma once
 
+#include "Platform/DefaultsStore.h"
+
 #include <map>
 #include <mutex>
-
-#include "Platform/DefaultsStore.h"
 
 namespace movra::test {
 
 class MemoryDefaultsStore final : public DefaultsStore {
-public:
+  public:
     std::optional<Json> object(std::string_view key) const override {
         std::lock_guard lock(mutex_);
         auto it = values_.find(key);
@@ -25,7 +25,7 @@ public:
     }
     bool synchronize() override { return true; }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::map<std::string, Json, std::less<>> values_;
 };

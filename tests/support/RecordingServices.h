@@ -2,11 +2,11 @@
 // (recording).
 #pragma once
 
-#include <mutex>
-#include <vector>
-
 #include "Platform/AnalyticsTracker.h"
 #include "Platform/CrashReporter.h"
+
+#include <mutex>
+#include <vector>
 
 namespace movra::test {
 
@@ -22,7 +22,7 @@ class RecordingCrashReporter final : public CrashReporter {
 };
 
 class RecordingAnalyticsTracker final : public AnalyticsTracker {
-public:
+  public:
     void configure(const std::string&, double, bool) override {}
     void set(const std::string& parameter, const std::optional<std::string>& value) override {
         std::lock_guard lock(mutex);

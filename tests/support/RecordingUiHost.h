@@ -1,15 +1,15 @@
 // A UiHost that keeps the alerts a person would see, for tests to assert on.
 #pragma once
 
-#include <vector>
-
 #include "Platform/AlertController.h"
 #include "Platform/UiHost.h"
+
+#include <vector>
 
 namespace movra::test {
 
 class RecordingUiHost final : public UiHost {
-public:
+  public:
     void didPresent(const ViewController&, const ViewController& controller) override {
         if (auto* alert = dynamic_cast<const AlertController*>(&controller))
             alerts_.push_back(std::static_pointer_cast<AlertController>(
@@ -34,7 +34,7 @@ public:
         return all.empty() ? nullptr : all.back();
     }
 
-private:
+  private:
     std::vector<std::weak_ptr<AlertController>> alerts_;
 };
 

@@ -1,16 +1,16 @@
 // Device, locale and reachability whose answers tests set.
 #pragma once
 
-#include <atomic>
-
 #include "Platform/DeviceInfo.h"
 #include "Platform/Locale.h"
 #include "Platform/Reachability.h"
 
+#include <atomic>
+
 namespace movra::test {
 
 class SettableDevice final : public DeviceInfo {
-public:
+  public:
     UserInterfaceIdiom idiom() const override { return idiom_; }
     std::string localizedModel() const override { return "iPhone"; }
     std::string name() const override { return name_; }
@@ -24,7 +24,7 @@ public:
 };
 
 class SettableLocale final : public Locale {
-public:
+  public:
     std::string languageCode() const override { return languageCode_; }
     std::vector<std::string> preferredLanguages() const override { return {"sv-SE", "en"}; }
 
@@ -32,7 +32,7 @@ public:
 };
 
 class SettableReachability final : public Reachability {
-public:
+  public:
     bool isReachable() const override { return reachable_; }
     std::atomic<bool> reachable_{true};
 };

@@ -2,12 +2,11 @@
 // when the object goes away.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <stdlib.h>
 #include <string>
 
 namespace movra::test {

@@ -2,13 +2,6 @@
 // services, scripted network) and removes it again at the end.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <mutex>
-#include <optional>
-#include <tuple>
-
 #include "Foundation/ManualClock.h"
 #include "Foundation/ThreadPoolQueue.h"
 #include "Platform/HttpAnalyticsTracker.h"
@@ -20,10 +13,17 @@
 #include "support/ScriptedHttpTransport.h"
 #include "support/SettableDevice.h"
 
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <tuple>
+
 namespace movra::test {
 
 class TestPlatform {
-public:
+  public:
     struct Options {
         /// Real time instead of a ManualClock (tests against a real server with real timeouts).
         bool realClock = false;

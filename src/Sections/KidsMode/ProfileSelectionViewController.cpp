@@ -9,8 +9,7 @@ namespace movra {
 
 bool ProfileSelectionViewController::shouldPresent(bool kidsModeAllowed) {
     if (!kidsModeAllowed) return false;
-    const bool finished =
-        Platform::current().defaults().boolForKey(ProfileManager::kHasFinishedProfileSelectionKey);
+    const bool finished = Platform::current().defaults().boolForKey(ProfileManager::kHasFinishedProfileSelectionKey);
     return !finished || ProfileManager::launchProfile() == ProfileTypeNone;
 }
 

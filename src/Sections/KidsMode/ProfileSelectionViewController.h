@@ -26,7 +26,8 @@ class ProfileSelectionViewControllerDelegate {
     virtual ~ProfileSelectionViewControllerDelegate() = default;
     /// The choice is complete and its analytics event sent. The owner closes the dialog, moving to the
     /// kids section first for the kids profile.
-    virtual void didSelectProfileWithViewController(ProfileSelectionViewController& /*controller*/, ProfileType /*type*/) {}
+    virtual void didSelectProfileWithViewController(ProfileSelectionViewController& /*controller*/,
+                                                    ProfileType /*type*/) {}
     /// The adult profile was picked and no PIN guards the kids profile: the owner shows the kids-mode
     /// primer and calls kidsModePrimerDidFinish() when it is done.
     virtual void showKidsModePrimerWithViewController(ProfileSelectionViewController& /*controller*/) {}

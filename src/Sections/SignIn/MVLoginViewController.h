@@ -5,20 +5,20 @@
 // Thread contract: main queue.
 #pragma once
 
-#include <memory>
-#include <optional>
-#include <string>
-
 #include "Foundation/Error.h"
 #include "Platform/ViewController.h"
 #include "Utilities/XMLDocument.h"
+
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace movra {
 
 class MVLoginViewController;
 
 class MVLoginViewControllerDelegate {
-public:
+  public:
     virtual ~MVLoginViewControllerDelegate() = default;
     /// Sign-in and the home-tenant set-up have finished.
     virtual void loginComplete(MVLoginViewController& /*controller*/) {}
@@ -27,9 +27,8 @@ public:
 };
 
 class MVLoginViewController : public ViewController {
-public:
+  public:
     /// Defaults key of the finished profile selection; a new sign-in asks for a profile again.
-
 
     enum class State {
         Idle,       // waiting for the user
@@ -53,7 +52,7 @@ public:
     /// state, else the error document's user message or the generic text.
     static std::string alertMessageForError(const ErrorPtr& error, const XMLDocumentPtr& document);
 
-private:
+  private:
     void signedIn();
     void finish();
     void fail(const ErrorPtr& error, const XMLDocumentPtr& document);
