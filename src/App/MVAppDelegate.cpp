@@ -165,11 +165,10 @@ void MVAppDelegate::setupCoreDataStack() {
 }
 
 void MVAppDelegate::restartCoreDataStack() {
-    if (auto store = MVCoreDataService::registered()) {
-        store->invalidateStack();
-        if (auto error = store->deleteStoreFile()) Log::error("{}", error->localizedDescription);
-    }
-    setupCoreDataStack();
+    if (auto store = MVCoreDataService::registered())
+        store->restartStack();
+    else
+        setupCoreDataStack();
 }
 
 void MVAppDelegate::loginAnswered(MVLoginViewController&) { restartCoreDataStack(); }

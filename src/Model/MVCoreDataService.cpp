@@ -58,7 +58,8 @@ void MVCoreDataService::setRegistered(std::shared_ptr<MVCoreDataService> store) 
 
 ErrorPtr MVCoreDataService::setupStack() {
     MOVRA_ASSERT_MAIN_QUEUE();
-    if (isStackOpen()) return nullptr;
+    // A restart under way opens the store itself.
+    if (isStackOpen() || restarting_) return nullptr;
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(storePath_).parent_path(), ec);
     auto error = openStack();
@@ -80,27 +81,43 @@ ErrorPtr MVCoreDataService::setupStack() {
     return error;
 }
 
-ErrorPtr MVCoreDataService::openStack() {
+std::unique_ptr<SQLiteDatabase> MVCoreDataService::openWriter(const std::string& path, ErrorPtr* error) {
     // SQLite gives the journal files the mode of the store file, so the store is made private before it opens.
-    if (int fd = ::open(storePath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); fd >= 0) {
+    if (int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); fd >= 0) {
         ::fchmod(fd, 0600);
         ::close(fd);
     }
+    auto writer = SQLiteDatabase::open(path, SQLiteDatabase::Mode::ReadWrite, error);
+    if (!writer) return nullptr;
+    *error = writer->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
+    if (!*error) *error = StoreContext::prepareSchema(*writer);
+    if (*error) return nullptr;
+    writer->deferCheckpoints();
+    return writer;
+}
+
+ErrorPtr MVCoreDataService::openReader() {
     ErrorPtr error;
-    auto writer = SQLiteDatabase::open(storePath_, SQLiteDatabase::Mode::ReadWrite, &error);
-    if (writer) error = writer->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
-    if (writer && !error) writer->deferCheckpoints();
-    if (!error) error = StoreContext::prepareSchema(*writer);
-    std::unique_ptr<SQLiteDatabase> reader;
-    if (!error) reader = SQLiteDatabase::open(storePath_, SQLiteDatabase::Mode::ReadOnly, &error);
-    if (error) return error;
+    auto reader = SQLiteDatabase::open(storePath_, SQLiteDatabase::Mode::ReadOnly, &error);
+    if (!reader) return error;
+    reader_ = std::move(reader);
+    mainContext_ = std::make_unique<StoreContext>(*reader_);
+    return nullptr;
+}
+
+ErrorPtr MVCoreDataService::openStack() {
+    ErrorPtr error;
+    auto writer = openWriter(storePath_, &error);
+    if (!writer) return error;
     {
         std::lock_guard lock(writer_->mutex);
         writer_->database = std::move(writer);
     }
-    reader_ = std::move(reader);
-    mainContext_ = std::make_unique<StoreContext>(*reader_);
-    return nullptr;
+    if ((error = openReader())) {
+        std::lock_guard lock(writer_->mutex);
+        writer_->database.reset();
+    }
+    return error;
 }
 
 bool MVCoreDataService::isStackOpen() const { return reader_ != nullptr; }
@@ -108,24 +125,46 @@ bool MVCoreDataService::isStackOpen() const { return reader_ != nullptr; }
 void MVCoreDataService::invalidateStack() {
     MOVRA_ASSERT_MAIN_QUEUE();
     if (!isStackOpen()) return;
-    // Saves already queued finish first; later ones find no connection.
+    // Saves already queued finish first; later ones find no connection. The writer closes last, so that it
+    // folds the write-ahead log into the file and removes it.
     queue_->sync([] {});
+    mainContext_.reset();
+    reader_.reset();
     {
         std::lock_guard lock(writer_->mutex);
         writer_->database.reset();
     }
-    mainContext_.reset();
-    reader_.reset();
 }
 
-ErrorPtr MVCoreDataService::deleteStoreFile() {
-    invalidateStack();
-    std::error_code ec;
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        std::filesystem::remove(storePath_ + suffix, ec);
-        if (ec) return storeError("Cannot delete " + storePath_ + suffix + ": " + ec.message());
-    }
-    return nullptr;
+void MVCoreDataService::restartStack(std::function<void(ErrorPtr)> completion) {
+    MOVRA_ASSERT_MAIN_QUEUE();
+    restarting_ = true;
+    mainContext_.reset();
+    reader_.reset();
+    // The writer starts afresh after the saves already queued, and before any queued later.
+    queue_->async([writer = writer_, path = storePath_, weak = weak_from_this(), completion] {
+        ErrorPtr error;
+        {
+            std::lock_guard lock(writer->mutex);
+            writer->database.reset();
+            std::error_code ec;
+            for (const char* suffix : {"", "-wal", "-shm"}) {
+                std::filesystem::remove(path + suffix, ec);
+                if (ec && !error) error = storeError("Cannot delete " + path + suffix + ": " + ec.message());
+            }
+            if (!error) writer->database = openWriter(path, &error);
+        }
+        Platform::current().mainQueue().post([weak, error, completion] {
+            auto self = weak.lock();
+            ErrorPtr result = error;
+            if (self) {
+                self->restarting_ = false;
+                if (!result) result = self->openReader();
+            }
+            if (result) Log::error("The catalogue store did not start afresh: {}", result->summary());
+            if (completion) completion(result);
+        });
+    });
 }
 
 StoreContext* MVCoreDataService::mainContext() {

@@ -21,7 +21,7 @@ namespace movra {
 class MVChannel;
 class SQLiteDatabase;
 
-class MVCoreDataService {
+class MVCoreDataService : public std::enable_shared_from_this<MVCoreDataService> {
   public:
     /// Posted on the main queue after every committed save.
     static constexpr const char* StoreDidSaveNotification = "MVCoreDataServiceDidSaveNotification";
@@ -43,10 +43,13 @@ class MVCoreDataService {
     /// readable store is moved aside (kept for inspection, with a warning) and a new store made in its place.
     ErrorPtr setupStack();
     bool isStackOpen() const;
-    /// Lets the saves already queued finish, then closes the store.
+    /// Lets the saves already queued finish, waiting for them, then closes the store: for tear-down, not for
+    /// the main queue while the app runs.
     void invalidateStack();
-    /// Removes the store file and its journal files (the stack must be invalidated first).
-    ErrorPtr deleteStoreFile();
+    /// Starts the store afresh without waiting: the main context closes at once; after the saves already
+    /// queued the file and its journals are deleted and a new store made, which saves queued later use; then
+    /// the main context opens again and `completion` runs, on the main queue. Only for a shared service.
+    void restartStack(std::function<void(ErrorPtr)> completion = nullptr);
 
     /// The main queue's read context; nullptr while the stack is closed.
     StoreContext* mainContext();
@@ -66,12 +69,15 @@ class MVCoreDataService {
     struct Writer;
 
     ErrorPtr openStack();
+    static std::unique_ptr<SQLiteDatabase> openWriter(const std::string& path, ErrorPtr* error);
+    ErrorPtr openReader();
 
     std::string storePath_;
     std::unique_ptr<DispatchQueue> queue_;
     std::shared_ptr<Writer> writer_;
     std::unique_ptr<SQLiteDatabase> reader_;
     std::unique_ptr<StoreContext> mainContext_;
+    bool restarting_ = false;
 };
 
 }  // namespace movra

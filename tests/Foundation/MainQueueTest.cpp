@@ -11,7 +11,7 @@
 namespace movra {
 namespace {
 
-void checkOnAnotherThread() {
+[[maybe_unused]] void checkOnAnotherThread() {
     std::thread([] { MOVRA_ASSERT_MAIN_QUEUE(); }).join();
 }
 

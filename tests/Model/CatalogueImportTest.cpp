@@ -172,6 +172,32 @@ TEST_F(CatalogueImportTest, RootMenuComesFromTheStoreWhileFreshForTheLanguage) {
     EXPECT_FALSE(store->fetchRootMenuChannel());
 }
 
+TEST_F(CatalogueImportTest, ARestartClearsWhatWasQueuedBeforeItAndKeepsWhatCameAfter) {
+    import(feed("films", {"a"}));
+    auto channel = [](const char* guid) {
+        return [guid](StoreContext& context) {
+            MVChannel saved;
+            saved.setChannelID(guid);
+            saved.setGuid(guid);
+            return context.saveChannel(saved);
+        };
+    };
+    store->saveInBackground(channel("before"), nullptr);
+    bool restarted = false;
+    store->restartStack([&](ErrorPtr error) {
+        EXPECT_FALSE(error);
+        restarted = true;
+    });
+    EXPECT_FALSE(store->mainContext());  // closed at once, without waiting for the writer
+    auto [error] = env.await<ErrorPtr>([&](auto done) { store->saveInBackground(channel("after"), done); });
+    EXPECT_FALSE(error);
+    ASSERT_TRUE(env.runUntil([&] { return restarted; }));
+    ASSERT_TRUE(store->mainContext());
+    EXPECT_FALSE(store->mainContext()->fetchChannel("films"));
+    EXPECT_FALSE(store->mainContext()->fetchChannel("before"));
+    EXPECT_TRUE(store->mainContext()->fetchChannel("after"));
+}
+
 TEST_F(CatalogueImportTest, BrowseQueryKeys) {
     env.network->answerAll(test::reply(200, "application/rss+xml", feed("films", {"a"})));
     struct Case {
