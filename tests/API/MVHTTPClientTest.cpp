@@ -138,8 +138,7 @@ TEST_F(MVHTTPClientTest, DeviceIdentifierIsKeptOrReplaced) {
     const struct {
         std::optional<std::string> stored;
         bool kept;
-    } cases[] = {
-        {std::nullopt, false}, {"abc", false}, {"legacy-id", true}, {"11111111-2222-4333-8444-555555555555", true}};
+    } cases[] = {{std::nullopt, false}, {"abc", false}, {"legacy-id", true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored.value_or("(none)"));
         if (c.stored) env.credentials->setPassword(*c.stored, kService, SecurityManager::kDeviceIdAccountName);

@@ -17,14 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<fs::path> setAside(const std::string& directory) {
-    std::vector<fs::path> found;
-    for (const auto& entry : fs::directory_iterator(directory))
-        if (entry.path().filename().string().starts_with("MovraTavik.sqlite.unreadable-"))
-            found.push_back(entry.path());
-    return found;
-}
-
 /// A store with one channel, closed again.
 void makeStore(test::TestPlatform& env, const std::string& directory) {
     MVCoreDataService store(directory);
@@ -69,7 +61,9 @@ TEST(UnreadableStore, IsMovedAsideAndReplacedByAnEmptyPrivateStore) {
         ASSERT_FALSE(store.setupStack());
         ASSERT_TRUE(store.mainContext());
         EXPECT_FALSE(store.mainContext()->fetchChannel("films"));
-        auto aside = setAside(directory.path());
+        std::vector<fs::path> aside;
+        for (const auto& entry : fs::directory_iterator(directory.path()))
+            if (entry.path().filename().string().starts_with("MovraTavik.sqlite.unreadable-")) aside.push_back(entry);
         ASSERT_EQ(aside.size(), 1u);
         EXPECT_EQ(fs::file_size(aside.front()), damagedSize);
 

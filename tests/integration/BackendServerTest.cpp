@@ -110,29 +110,28 @@ TEST_F(BackendServerTest, RequestLogKeepsNoCredentialsAndOnlyTheStartOfLongBodie
     EXPECT_EQ(listed.find(credentials(kAnna, kAnnasPassword).substr(6)), std::string::npos);
 }
 
-// Only the fabricated request can come from elsewhere: the test sends nothing beyond loopback.
+// Only the fabricated request can come from elsewhere: the test sends nothing beyond loopback. Every other
+// emulator test is a peer at 127.0.0.1.
 TEST_F(BackendServerTest, ControlEndpointsAnswerLoopbackPeersOnly) {
-    struct Case {
+    const struct {
         const char* remote;
         const char* method;
         const char* path;
         int status;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"192.0.2.7", "POST", "/_emulator/faults", 403},
         {"10.0.0.1", "GET", "/_emulator/requests", 403},
         {"2001:db8::1", "DELETE", "/_emulator/requests", 403},
         {"::ffff:192.0.2.7", "POST", "/_emulator/faults", 403},
         {"", "POST", "/_emulator/faults", 403},
         {"192.0.2.7", "GET", "/_emulator/unknown", 403},
-        {"127.0.0.1", "POST", "/_emulator/faults", 200},
         {"127.3.2.1", "POST", "/_emulator/faults", 200},
         {"::1", "POST", "/_emulator/faults", 200},
         {"::ffff:127.0.0.1", "POST", "/_emulator/faults", 200},
         // The services themselves answer anyone.
         {"192.0.2.7", "GET", "/Movra", 200},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.remote) + " " + c.method + " " + c.path);
         server_->faults().setMaintenance(false);
         server_->requestLog().clear();

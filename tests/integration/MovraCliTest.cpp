@@ -3,7 +3,6 @@
 // unreadable catalogue store, and SIGINT/SIGTERM while requests are in flight.
 #include "EmulatorTest.h"
 #include "Foundation/Strings.h"
-#include "Model/SQLiteDatabase.h"
 #include "support/ChildProcess.h"
 
 #include <algorithm>
@@ -59,7 +58,7 @@ class MovraCliTest : public EmulatorTest {
     ChildProcess::Outcome movra(const std::vector<std::string>& arguments, std::string input = {},
                                 std::vector<std::string> environment = {}) const {
         auto outcome =
-            ChildProcess::run(movraOptions(arguments, std::move(input), std::move(environment)), kChildSeconds);
+            ChildProcess(movraOptions(arguments, std::move(input), std::move(environment))).finish(kChildSeconds);
         EXPECT_FALSE(outcome.timedOut);
         EXPECT_EQ(outcome.signal, 0) << outcome.err;
         EXPECT_FALSE(hasSanitizerReport(outcome.err)) << outcome.err;
@@ -107,23 +106,17 @@ TEST_F(MovraCliTest, CommandsOfASubscriberAnswerPeopleAndScripts) {
          {{"signedIn", "boolean"}, {"userName", "string"}, {"account", "object"}, {"homeTenant", "string"}},
          password},
         {{"account"}, 0, "Account 100200301 (Active): Anna Lindqvist, country SE"},
-        {{"--json", "account"}, 0, "\"city\": \"Stockholm\"", {{"userName", "string"}, {"account", "object"}}},
-        {{"tenant"}, 0, "API host: 127.0.0.1:"},
         {{"--json", "tenant"}, 0, "\"apiHost\"", {{"apiHost", "string"}, {"currentTenantChanged", "boolean"}}},
-        {{"menu"}, 0, " items\n"},
         {{"--json", "menu"}, 0, "\"items\"", {{"guid", "string"}, {"items", "array"}}},
-        {{"browse", "browse/landing"}, 0, "[film-frost-line]"},
         {{"--json", "browse", "browse/landing"}, 0, "film-frost-line", {{"items", "array"}, {"title", "string"}}},
         {{"--json", "item", "film-frost-line"}, 0, "film-frost-line", {{"guid", "string"}, {"title", "string"}}},
         {{"watchlist", "add", "film-frost-line"}, 0, "film-frost-line"},
         {{"--json", "watchlist"}, 0, "film-frost-line", {{"items", "array"}}},
         {{"watchlist", "remove", "film-frost-line"}, 0, "film-frost-line"},
-        {{"continue"}, 0, "film-space-hamsters"},
         {{"--json", "continue"}, 0, "series-coastline-s1e02", {{"channel", "string"}, {"items", "array"}}},
         {{"--json", "profile"}, 0, "\"activeProfile\"", {{"activeProfile", "string"}, {"theme", "string"}}},
         {{"kids-config"}, 0, "Kids-mode configuration"},
         {{"settings"}, 0, "subtitle=sv_mvtk"},
-        {{"--json", "settings"}, 0, "\"audioTrack\": \"sv\"", {{"settings", "object"}}},
         {{"--json", "api", "GET", "browse"},
          0,
          "\"status\": 200",
@@ -145,8 +138,6 @@ TEST_F(MovraCliTest, UsageErrorsAndRefusedPINsSendNothing) {
         {{"kids-config", "--set-pin"}, 2, "no PIN given: use --pin-stdin, MOVRA_PIN or a terminal"},
         {{"kids-config", "--set-pin", "--pin-stdin"}, 2, "no PIN on standard input"},
         {{"settings", "set", "kidsModePIN=4821"}, 2, "kidsModePIN is set with movra kids-config --set-pin"},
-        {{"kids-config", "--set-pin", "--pin-stdin"}, 2, "PIN validation error: ", {}, "482\n"},
-        {{"kids-config", "--set-pin", "--pin-stdin"}, 2, "PIN validation error: ", {}, "48215\n"},
         {{"kids-config", "--set-pin", "--pin-stdin"}, 2, "PIN validation error: ", {}, "48a1\n"},
         {{"--json", "kids-config", "--set-pin", "--pin-stdin"},
          2,
@@ -159,49 +150,25 @@ TEST_F(MovraCliTest, UsageErrorsAndRefusedPINsSendNothing) {
         expectCase(row);
         EXPECT_EQ(requestCount(), before) << "movra " << join(row.arguments, " ") << " sent a request";
     }
-    const auto refusedPIN = movra({"kids-config", "--set-pin"}, {}, {"MOVRA_PIN=12 34"});
-    EXPECT_EQ(refusedPIN.exitCode, 2);
-    EXPECT_NE(refusedPIN.err.find("PIN validation error: "), std::string::npos) << refusedPIN.err;
-    EXPECT_EQ(annasSettings().value("kidsModePIN", ""), "");
-
-    expectCase({{"login", kAnna, "--password-stdin"},
-                1,
-                "movra: Incorrect Email or Password. Please try again. Note that passwords are case sensitive.",
-                {},
-                "anna-tavik-1\n"});
 }
 
 TEST_F(MovraCliTest, ThePINIsReadLikeThePasswordAndNeverListed) {
     signIn();
-    struct Source {
-        const char* name;
-        std::string pin;
-        std::string input;
-        std::vector<std::string> environment;
-    };
-    const std::vector<Source> sources = {
-        {"standard input", "4821", "4821\n", {}},
-        {"environment", "7305", "", {"MOVRA_PIN=7305"}},
-    };
-    for (const auto& source : sources) {
-        SCOPED_TRACE(source.name);
-        std::vector<std::string> arguments = {"kids-config", "--set-pin"};
-        if (!source.input.empty()) arguments.push_back("--pin-stdin");
-        const auto set = movra(arguments, source.input, source.environment);
-        ASSERT_EQ(set.exitCode, 0) << set.err;
-        EXPECT_EQ(annasSettings().value("kidsModePIN", ""), source.pin);
+    ASSERT_EQ(movra({"kids-config", "--set-pin", "--pin-stdin"}, "4821\n").exitCode, 0);
+    EXPECT_EQ(annasSettings().value("kidsModePIN", ""), "4821");
+    ASSERT_EQ(movra({"kids-config", "--set-pin"}, {}, {"MOVRA_PIN=7305"}).exitCode, 0);
+    EXPECT_EQ(annasSettings().value("kidsModePIN", ""), "7305");
 
-        const auto text = movra({"settings"});
-        const auto json = movra({"--json", "settings"});
-        EXPECT_NE(text.out.find("kidsModePIN=****\n"), std::string::npos) << text.out;
-        EXPECT_EQ(Json::parse(json.out, nullptr, false)["settings"].value("kidsModePIN", ""), "****") << json.out;
-        for (const auto* listing : {&text, &json}) {
-            EXPECT_EQ(listing->out.find(source.pin), std::string::npos) << listing->out;
-            EXPECT_EQ(listing->err.find(source.pin), std::string::npos) << listing->err;
-        }
-        const auto shown = movra({"--json", "kids-config"});
-        EXPECT_EQ(Json::parse(shown.out, nullptr, false).value("hasPIN", false), true) << shown.out;
-        EXPECT_EQ(shown.out.find(source.pin), std::string::npos);
+    // One listing code serves every source of the PIN.
+    const auto text = movra({"settings"});
+    const auto json = movra({"--json", "settings"});
+    const auto shown = movra({"--json", "kids-config"});
+    EXPECT_NE(text.out.find("kidsModePIN=****\n"), std::string::npos) << text.out;
+    EXPECT_EQ(Json::parse(json.out, nullptr, false)["settings"].value("kidsModePIN", ""), "****") << json.out;
+    EXPECT_EQ(Json::parse(shown.out, nullptr, false).value("hasPIN", false), true) << shown.out;
+    for (const auto* listing : {&text, &json, &shown}) {
+        EXPECT_EQ(listing->out.find("7305"), std::string::npos) << listing->out;
+        EXPECT_EQ(listing->err.find("7305"), std::string::npos) << listing->err;
     }
 
     ASSERT_EQ(movra({"kids-config", "--clear-pin"}).exitCode, 0);
@@ -211,43 +178,22 @@ TEST_F(MovraCliTest, ThePINIsReadLikeThePasswordAndNeverListed) {
 }
 
 TEST_F(MovraCliTest, AnUnreadableStoreIsMovedAsideAndTheCommandStillWorks) {
+    // Which damage the store takes is the library's concern (UnreadableStoreTest); this is the program's.
     signIn();
     const std::string store = home_.file("MovraTavik.sqlite");
-    ASSERT_EQ(movra({"browse", "browse/landing"}).exitCode, 0);
-    {
-        // The run leaves most of the store in its write-ahead log; the copy must hold it all.
-        ErrorPtr error;
-        auto database = SQLiteDatabase::open(store, SQLiteDatabase::Mode::ReadWrite, &error);
-        ASSERT_TRUE(database) << error->summary();
-        ASSERT_FALSE(database->exec("PRAGMA wal_checkpoint(TRUNCATE)"));
-    }
-    const std::string realStore = home_.read("MovraTavik.sqlite");
-    ASSERT_GT(realStore.size(), 4096u);
-
     std::mt19937 random(4096);
     std::string garbage(4096, '\0');
     for (auto& byte : garbage) byte = static_cast<char>(random());
-    const std::vector<std::pair<const char*, std::string>> stores = {
-        {"random bytes", garbage},
-        {"a real store cut in half", realStore.substr(0, realStore.size() / 2)},
-    };
-    for (const auto& [name, contents] : stores) {
-        SCOPED_TRACE(name);
-        for (const auto& entry : std::filesystem::directory_iterator(home_.path()))
-            if (entry.path().filename().string().rfind("MovraTavik.sqlite", 0) == 0) std::filesystem::remove(entry);
-        home_.write("MovraTavik.sqlite", contents);
+    for (const auto& entry : std::filesystem::directory_iterator(home_.path()))
+        if (entry.path().filename().string().starts_with("MovraTavik.sqlite")) std::filesystem::remove(entry);
+    home_.write("MovraTavik.sqlite", garbage);
 
-        const auto outcome = movra({"browse", "browse/landing"});
-        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-        EXPECT_NE(outcome.out.find("[film-frost-line]"), std::string::npos) << outcome.out;
-        EXPECT_NE(outcome.err.find("cannot be read"), std::string::npos) << outcome.err;
-        EXPECT_NE(outcome.err.find("moved to " + store + ".unreadable-"), std::string::npos) << outcome.err;
-        int asides = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(home_.path()))
-            if (entry.path().filename().string().rfind("MovraTavik.sqlite.unreadable-", 0) == 0) ++asides;
-        EXPECT_EQ(asides, 1);
-        EXPECT_TRUE(std::filesystem::exists(store));
-    }
+    const auto outcome = movra({"browse", "browse/landing"});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_NE(outcome.out.find("[film-frost-line]"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.err.find("cannot be read"), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("moved to " + store + ".unreadable-"), std::string::npos) << outcome.err;
+    EXPECT_TRUE(std::filesystem::exists(store));
 }
 
 int exitTestRuns() {

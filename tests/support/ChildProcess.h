@@ -12,21 +12,16 @@ namespace movra::test {
 class ChildProcess {
   public:
     struct Options {
-        /// argv[0] is the program's path.
-        std::vector<std::string> argv;
+        std::vector<std::string> argv;  // argv[0] is the program's path
         /// NAME=VALUE entries added to this process's environment.
         std::vector<std::string> environment;
-        /// Variables of this process's environment the child does not get.
-        std::vector<std::string> unset;
+        std::vector<std::string> unset;  // variables of this process the child does not get
         std::string input;
     };
     struct Outcome {
-        /// The exit status, or -1 when a signal ended the child.
-        int exitCode = -1;
-        /// The signal that ended the child, or 0.
+        int exitCode = -1;  // -1 when a signal ended the child
         int signal = 0;
-        /// The child did not end in time and was killed.
-        bool timedOut = false;
+        bool timedOut = false;  // then it was killed
         std::string out;
         std::string err;
     };
@@ -39,19 +34,14 @@ class ChildProcess {
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
-    /// Whether the child has not ended yet.
     bool running();
     void sendSignal(int signal) const;
-    /// Collects the output until the child ends; after `timeoutSeconds` it is killed and timedOut is set.
+    /// Waits for the child to end and returns its output; after `timeoutSeconds` it is killed and timedOut is set.
     Outcome finish(double timeoutSeconds);
-
-    /// Starts `options` and finishes it.
-    static Outcome run(const Options& options, double timeoutSeconds);
 
   private:
     pid_t pid_ = -1;
-    int out_ = -1;
-    int err_ = -1;
+    int fds_[3] = {-1, -1, -1};  // standard input, output and error
     bool reaped_ = false;
     int status_ = 0;
 };

@@ -1,5 +1,5 @@
 // ManualDispatchQueue: a dispatch queue whose tasks run only when the test says so, on the test's thread,
-// so that a test sees how many tasks were queued and what happens before they run.
+// so that a test sees what happens before they run.
 #pragma once
 
 #include "Foundation/DispatchQueue.h"
@@ -22,11 +22,6 @@ class ManualDispatchQueue final : public DispatchQueue {
         shutDown_ = true;
         dropped.swap(tasks_);
     }
-    /// Tasks waiting to run.
-    std::size_t pendingCount() const {
-        std::lock_guard lock(mutex_);
-        return tasks_.size();
-    }
     /// Runs the waiting tasks, and those they queue, in order; returns how many ran.
     std::size_t runAll() {
         std::size_t ran = 0;
@@ -45,7 +40,7 @@ class ManualDispatchQueue final : public DispatchQueue {
 
   private:
     const std::string label_ = "manual";
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::deque<Task> tasks_;
     bool shutDown_ = false;
 };
