@@ -372,8 +372,12 @@ void MVHTTPClient::handleXMLResponse(const XMLDocumentPtr& responseObject, std::
                     serviceError(integerValue(code.size() > 2 ? std::string_view(code).substr(2) : std::string_view{}));
         }
         if (error) {
-            auto self = weak.lock();
-            if (auto handler = self ? self->globalErrorHandler() : nullptr) handler->globalNetworkErrorOccurred(error);
+            // The handler hears of it on the main queue, before the completion, like every other observer.
+            platform.mainQueue().post([weak, error] {
+                auto self = weak.lock();
+                if (auto handler = self ? self->globalErrorHandler() : nullptr)
+                    handler->globalNetworkErrorOccurred(error);
+            });
         }
         deliver(error, nullptr, responseObject);
     });

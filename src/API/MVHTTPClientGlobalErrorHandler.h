@@ -1,4 +1,6 @@
 // Optional observer of service-wide failures (geo-blocking, maintenance) seen by the API client.
+//
+// Thread contract: called on the main queue.
 #pragma once
 
 #include "Foundation/Error.h"

@@ -2,6 +2,7 @@
 // the standard failure path, error documents, cancellation and the URL utilities.
 #include "API/MVHTTPClient.h"
 #include "API/MVHTTPClientGlobalErrorHandler.h"
+#include "Foundation/MainQueue.h"
 #include "Foundation/Strings.h"
 #include "Utilities/CurrentRegionTenant.h"
 #include "Utilities/SecurityManager.h"
@@ -158,8 +159,12 @@ TEST_F(MVHTTPClientTest, DeviceIdentifierIsKeptOrReplaced) {
 
 class RecordingHandler : public MVHTTPClientGlobalErrorHandler {
   public:
-    void globalNetworkErrorOccurred(const ErrorPtr& error) override { codes.push_back(error->code); }
+    void globalNetworkErrorOccurred(const ErrorPtr& error) override {
+        codes.push_back(error->code);
+        onMainQueue = onMainQueue && isOnMainQueue();
+    }
     std::vector<long long> codes;
+    bool onMainQueue = true;
 };
 
 // The caller gets the failure as received; only the global handler sees service-wide errors, mapped.
@@ -195,6 +200,15 @@ TEST_F(MVHTTPClientTest, StandardFailurePathReportsServiceWideErrorsAndHandles40
         EXPECT_EQ(document != nullptr, k.document);
         EXPECT_EQ(handler->codes, k.reported);
     }
+    // An error document in a successful answer is read off the main queue; the handler still hears of it there.
+    handler->codes.clear();
+    env.network->answerAll(xmlReply(200, errorDocument("Failure", "ST1005")));
+    auto [error, document] = env.await<ErrorPtr, XMLDocumentPtr>(
+        [&](auto done) { c->getPath("browse", Json::object(), false, c->onSuccess(done), nullptr); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, 1005);
+    EXPECT_EQ(handler->codes, std::vector<long long>{1005});
+    EXPECT_TRUE(handler->onMainQueue);
 
     int authenticationRequired = 0;
     bool completedBeforeNotice = false;
