@@ -131,7 +131,10 @@ std::shared_ptr<MVHTTPClient> MVHTTPClient::initSharedClientWithHost(const std::
 std::shared_ptr<MVHTTPClient> MVHTTPClient::sharedClient() { return Platform::current().object<MVHTTPClient>(); }
 
 MVHTTPClient::MVHTTPClient(std::optional<Url> baseURL)
-    : baseURL_(std::move(baseURL)), acceptLanguage_(acceptLanguageHeader()), userAgent_(userAgentHeader()) {
+    : baseURL_(std::move(baseURL)),
+      originPrefix_(baseURL_ ? baseURL_->scheme() + "://" + baseURL_->authority() : std::string()),
+      acceptLanguage_(acceptLanguageHeader()),
+      userAgent_(userAgentHeader()) {
     auto& platform = Platform::current();
     session_ = platform.makeTransport();
     auto& keychain = platform.credentials();
@@ -226,9 +229,18 @@ HttpTaskPtr MVHTTPClient::dataTaskWithRequest(HttpRequest request, Success succe
         });
 }
 
+bool MVHTTPClient::goesToAPIHost(const std::string& url) const {
+    if (!baseURL_) return false;
+    // The client's own requests begin with the base URL's scheme and authority as written: no parse for them.
+    if (url.starts_with(originPrefix_) &&
+        (url.size() == originPrefix_.size() || url[originPrefix_.size()] == '/' || url[originPrefix_.size()] == '?'))
+        return true;
+    auto parsed = Url::parse(url);
+    return parsed && parsed->isSameOrigin(*baseURL_);
+}
+
 void MVHTTPClient::setAuthHeadersForRequest(HttpRequest& request) {
-    auto url = Url::parse(request.url);
-    if (!baseURL_ || !url || !url->isSameOrigin(*baseURL_)) {
+    if (!goesToAPIHost(request.url)) {
         Log::warning("No device credentials for {}: not the API host", request.url);
         return;
     }

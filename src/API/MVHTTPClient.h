@@ -189,6 +189,8 @@ class MVHTTPClient : public std::enable_shared_from_this<MVHTTPClient> {
   private:
     HttpTaskPtr changeWatchlist(const std::string& method, const std::string& path,
                                 const std::optional<std::string>& guid, Completion completion);
+    /// Whether `url` has the base URL's origin.
+    bool goesToAPIHost(const std::string& url) const;
     static void updateWatchlistFlags(const std::vector<std::string>& guids, bool inWatchlist,
                                      std::function<void()> completion);
     /// Stores the credentials of a successful sign-in; the last keychain error, if any.
@@ -200,6 +202,8 @@ class MVHTTPClient : public std::enable_shared_from_this<MVHTTPClient> {
     static void authenticationFailed(const std::shared_ptr<MVHTTPClient>& client);
 
     std::optional<Url> baseURL_;
+    // "scheme://authority" of the base URL, as written.
+    std::string originPrefix_;
     // The serializer's default headers, fixed for the life of the client.
     std::string acceptLanguage_;
     std::string userAgent_;
