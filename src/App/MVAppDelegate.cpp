@@ -10,7 +10,6 @@
 #include "Foundation/MainQueue.h"
 #include "Foundation/Strings.h"
 #include "Model/MVCoreDataService.h"
-#include "Model/MVRootMenuEntries.h"
 #include "Model/MVSharedBookmarkCache.h"
 #include "Model/MVSharedSearchCache.h"
 #include "Model/ProfileManager.h"
@@ -63,25 +62,6 @@ void MVAppDelegate::setSharedAppDelegate(std::shared_ptr<MVAppDelegate> delegate
     auto holder = std::make_shared<SharedAppDelegate>();
     holder->delegate = std::move(delegate);
     Platform::current().setObject(holder);
-}
-
-std::shared_ptr<MVItem> MVAppDelegate::searchItem() const { return MVRootMenuEntries::shared()->searchItem(); }
-void MVAppDelegate::setSearchItem(std::shared_ptr<MVItem> item) {
-    MVRootMenuEntries::shared()->setSearchItem(std::move(item));
-}
-std::shared_ptr<MVItem> MVAppDelegate::recentlyWatched() const {
-    return MVRootMenuEntries::shared()->recentlyWatched();
-}
-void MVAppDelegate::setRecentlyWatched(std::shared_ptr<MVItem> item) {
-    MVRootMenuEntries::shared()->setRecentlyWatched(std::move(item));
-}
-std::shared_ptr<MVItem> MVAppDelegate::watchlistItem() const { return MVRootMenuEntries::shared()->watchlistItem(); }
-void MVAppDelegate::setWatchlistItem(std::shared_ptr<MVItem> item) {
-    MVRootMenuEntries::shared()->setWatchlistItem(std::move(item));
-}
-std::shared_ptr<MVItem> MVAppDelegate::lockableItem() const { return MVRootMenuEntries::shared()->lockableItem(); }
-void MVAppDelegate::setLockableItem(std::shared_ptr<MVItem> item) {
-    MVRootMenuEntries::shared()->setLockableItem(std::move(item));
 }
 
 std::string MVAppDelegate::preferredLanguageString() { return MVTavikLocale::mvtk_preferredLanguageString(); }

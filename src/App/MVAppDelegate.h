@@ -21,7 +21,6 @@ namespace movra {
 
 class MVCastManager;
 class MVDiscriminatorClient;
-class MVItem;
 class MVSharedSearchCache;
 
 /// Orientations a window may take.
@@ -118,16 +117,6 @@ class MVAppDelegate : public MVLoginViewControllerDelegate, public std::enable_s
     const std::optional<std::string>& castIdentifier() const { return castIdentifier_; }
     void setCastIdentifier(std::optional<std::string> id) { castIdentifier_ = std::move(id); }
     bool loggingOut() const { return loggingOut_; }
-    // The root menu's special entries, set by the menu when it loads; kept in MVRootMenuEntries.
-    std::shared_ptr<MVItem> searchItem() const;
-    void setSearchItem(std::shared_ptr<MVItem> item);
-    std::shared_ptr<MVItem> recentlyWatched() const;
-    void setRecentlyWatched(std::shared_ptr<MVItem> item);
-    std::shared_ptr<MVItem> watchlistItem() const;
-    void setWatchlistItem(std::shared_ptr<MVItem> item);
-    /// The entry whose keywords contain "lockable": its analytics label prefixes the kids categories.
-    std::shared_ptr<MVItem> lockableItem() const;
-    void setLockableItem(std::shared_ptr<MVItem> item);
 
   private:
     WindowPtr makeLoginWindow();

@@ -1,6 +1,6 @@
 // MVRootMenuEntries: the root menu's special entries (search, the recently watched titles, the watchlist and the
 // lockable kids section). The catalogue's rules read them here (the kids filter needs the lockable entry's
-// label); the menu fills them when it loads, and the app delegate's properties are views of them.
+// label) and the menu fills them when it loads, so that the model does not reach up to the app delegate.
 //
 // Thread contract: any thread, while a platform is installed.
 #pragma once
