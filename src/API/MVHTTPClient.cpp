@@ -205,8 +205,9 @@ HttpTaskPtr MVHTTPClient::postPath(const std::string& path, const Json& paramete
 HttpTaskPtr MVHTTPClient::dataTaskWithRequest(HttpRequest request, Success success, Failure failure) {
     // The blocks hold nothing of the client: a replaced client's blocks still run.
     return session_->dataTask(
-        std::move(request), [success, failure](const HttpTaskPtr& task, std::shared_ptr<const HttpResponse> response,
-                                               std::string body, ErrorPtr error) {
+        std::move(request),
+        [success, failure, mainQueue = Platform::current().mainQueue().handle()](
+            const HttpTaskPtr& task, std::shared_ptr<const HttpResponse> response, std::string body, ErrorPtr error) {
             auto& platform = Platform::current();
             platform.reachability().noteTransportOutcome(
                 response != nullptr, error && error->is(kURLErrorDomain, kURLErrorNotConnectedToInternet));
@@ -219,7 +220,7 @@ HttpTaskPtr MVHTTPClient::dataTaskWithRequest(HttpRequest request, Success succe
             }
             if (response) task->setResponseBody(std::make_shared<const std::string>(std::move(body)));
             // The document moves on whole: its last reference, and so its freeing, stays off the transport thread.
-            platform.mainQueue().post([task, document = std::move(document), error, success, failure] {
+            mainQueue.post([task, document = std::move(document), error, success, failure] {
                 if (error) {
                     if (failure) failure(task, document, error);
                 } else if (success) {
@@ -448,11 +449,12 @@ HttpTaskPtr MVHTTPClient::downloadImageWithURL(const Url& url, std::function<voi
     request.setHeader("Accept", "image/*");
     auto& platform = Platform::current();
     return platform.sharedTransport().dataTask(
-        std::move(request), [completion](const HttpTaskPtr&, std::shared_ptr<const HttpResponse> response,
-                                         std::string body, ErrorPtr error) {
+        std::move(request),
+        [completion, mainQueue = platform.mainQueue().handle()](
+            const HttpTaskPtr&, std::shared_ptr<const HttpResponse> response, std::string body, ErrorPtr error) {
             ImagePtr image;
             if (!error) image = AFImageResponseSerializer().responseObjectForResponse(response.get(), body, &error);
-            Platform::current().mainQueue().post([completion, error, image] {
+            mainQueue.post([completion, error, image] {
                 if (completion) completion(error, image);
             });
         });

@@ -78,29 +78,13 @@ std::shared_ptr<HttpTransport> Platform::makeTransport() {
     return transport;
 }
 
-std::shared_ptr<DispatchQueue> Platform::makeSerialQueue(std::string label) {
-    std::shared_ptr<DispatchQueue> queue = std::make_shared<ThreadPoolQueue>(std::move(label), 1);
-    {
-        std::lock_guard lock(shutdownMutex_);
-        if (!shuttingDown_) {
-            std::erase_if(serialQueues_, [](const auto& weak) { return weak.expired(); });
-            serialQueues_.push_back(queue);
-            return queue;
-        }
-    }
-    queue->shutdown();
-    return queue;
-}
-
 void Platform::tearDown() {
     std::vector<std::shared_ptr<HttpTransport>> transports;
-    std::vector<std::shared_ptr<DispatchQueue>> serialQueues;
     {
         std::lock_guard lock(shutdownMutex_);
         if (shuttingDown_) return;
         shuttingDown_ = true;
         transports = lockAll(transports_);
-        serialQueues = lockAll(serialQueues_);
     }
     // 1. From here on nothing reaches the main thread.
     mainQueue_->close();
@@ -109,8 +93,6 @@ void Platform::tearDown() {
     transports.clear();
     // 3. No thread of the platform's runs after this.
     services_.globalQueue->shutdown();
-    for (const auto& queue : serialQueues) queue->shutdown();
-    serialQueues.clear();
     services_.analytics->shutdown();
     // 4. Singletons may still use the services (and Platform::current()) while they are destroyed.
     std::unordered_map<std::type_index, std::shared_ptr<void>> registry;

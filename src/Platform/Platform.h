@@ -13,8 +13,8 @@
 //   1. the main queue closes: what waits there is destroyed without running, later posts are dropped;
 //   2. every transport the platform made (shared and makeTransport()) cancels its requests (their
 //      completions run with -999 and find the main queue closed) and joins its thread;
-//   3. the global queue and the serial queues finish their running tasks, drop the rest and join their
-//      threads; the analytics tracker writes what it must keep;
+//   3. the global queue finishes its running tasks, drops the rest and joins its threads; the analytics
+//      tracker writes what it must keep;
 //   4. the singletons are destroyed, while Platform::current() still answers; then the services and the
 //      main queue; then no platform is installed.
 // From step 1 on, completions are dropped and new requests are never answered.
@@ -90,8 +90,6 @@ class Platform {
     HttpTransport& sharedTransport() { return *services_.sharedTransport; }
     /// A new session of its own (each API client makes one); the platform shuts it down with itself.
     std::shared_ptr<HttpTransport> makeTransport();
-    /// A new serial queue (one thread); the platform shuts it down with itself.
-    std::shared_ptr<DispatchQueue> makeSerialQueue(std::string label);
     CredentialStore& credentials() { return *services_.credentials; }
     DefaultsStore& defaults() { return *services_.defaults; }
     DeviceInfo& device() { return *services_.device; }
@@ -143,9 +141,8 @@ class Platform {
     Services services_;
     std::unique_ptr<RunLoop> mainQueue_;
     std::mutex shutdownMutex_;
-    bool shuttingDown_ = false;                               // guarded by shutdownMutex_
-    std::vector<std::weak_ptr<HttpTransport>> transports_;    // guarded by shutdownMutex_
-    std::vector<std::weak_ptr<DispatchQueue>> serialQueues_;  // guarded by shutdownMutex_
+    bool shuttingDown_ = false;                             // guarded by shutdownMutex_
+    std::vector<std::weak_ptr<HttpTransport>> transports_;  // guarded by shutdownMutex_
     NotificationCenter notifications_;
     mutable std::mutex registryMutex_;
     std::unordered_map<std::type_index, std::shared_ptr<void>> registry_;

@@ -65,11 +65,11 @@ void MVImageView::load(const ImageRequest& request, ImagePtr placeholderImage,
     std::weak_ptr<MVImageView> weak = weak_from_this();
     imageRequestOperation_ = Platform::current().sharedTransport().dataTask(
         request.httpRequest(),
-        [weak, request, serializer, success, failure](
+        [weak, request, serializer, success, failure, mainQueue = Platform::current().mainQueue().handle()](
             const HttpTaskPtr& task, std::shared_ptr<const HttpResponse> response, std::string body, ErrorPtr error) {
             ImagePtr image;
             if (!error) image = serializer.responseObjectForResponse(response.get(), body, &error);
-            Platform::current().mainQueue().post([weak, request, success, failure, task, response, image, error] {
+            mainQueue.post([weak, request, success, failure, task, response, image, error] {
                 // Cached even when the view has moved on: the picture is as good for the next view.
                 if (image)
                     if (auto cache = sharedImageCache()) cache->cacheImage(image, request);
