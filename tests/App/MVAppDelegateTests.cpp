@@ -121,7 +121,6 @@ TEST(MVAppDelegate, LaunchRoutesOnStoredCredentials) {
     };
     const Case cases[] = {
         {"signed in", "tok", "anna", "YES", true},
-        {"user without token", std::nullopt, "anna", "YES", false},
         {"empty token", "", "anna", "YES", false},
         {"reinstall", "tok", "anna", std::nullopt, false},
     };

@@ -94,7 +94,6 @@ TEST(MVDiscriminatorClient, MapsTheAnswerToServiceErrors) {
     const auto offline = makeError(kURLErrorDomain, kURLErrorNotConnectedToInternet, "offline");
     const Case cases[] = {
         {"ok", jsonReply(200, R"({"url":"https://api.test","cc":["SE"],"name":"MVTK"})"), "", 0},
-        {"403 no code", jsonReply(403, R"({"message":"no"})"), kMovraErrorDomain, 1005},
         {"403 beats ST1009", jsonReply(403, R"({"errorCode":"ST1009"})"), kMovraErrorDomain, 1005},
         {"ST1009", jsonReply(200, R"({"errorCode":"ST1009"})"), kMovraErrorDomain, 1009},
         {"500 no code", jsonReply(500, R"({"message":"down"})"), kResponseSerializationErrorDomain,

@@ -29,7 +29,6 @@ TEST(MVTaglineTest, PositionTextsAnchorTheLinesAndColourIsHexadecimalRGB) {
         {"<position>upper left</position><color>00ff00</color>", 0, 0, {0, 1, 0, 1}},
         {"<position>MIDDLE CENTER</position><color>white</color>", 1, 1, {0, 0, 0, 1}},
         {"<position>Lower Left</position><color>#</color>", 2, 0, {0, 0, 0, 1}},
-        {"<position>top</position>", 2, 1, {0, 0, 0, 1}},
         {"<line1>Nytt</line1>", 2, 1, {0, 0, 0, 1}},
     };
     for (const auto& [children, vertical, horizontal, color] : cases) {

@@ -83,11 +83,6 @@ TEST_F(ProfileManagerTest, TheConfigurationIsReadFromTheSettingsLeniently) {
         EXPECT_EQ(configuration->kidsModeIgnore(), c.ignore) << c.settings;
         EXPECT_EQ(configuration->kidsModePIN(), c.pin) << c.settings;
     }
-    env.network->answerAll(xmlReply(500, "<result><status>Failure</status></result>"));
-    auto [configuration, error] = env.await<std::optional<KidsModeConfiguration>, ErrorPtr>(
-        [](auto done) { ProfileManager::getKidsModeConfiguration(done); });
-    EXPECT_FALSE(configuration);
-    EXPECT_TRUE(error);
 }
 
 }  // namespace

@@ -87,10 +87,7 @@ TEST_F(MVLoginViewControllerTest, FailureShowsTheAlertAndReportsIt) {
     EXPECT_EQ(delegate->completions, 0);
     // The owner hears of every answer, failures too (the app delegate restarts the store).
     EXPECT_EQ(delegate->answers, 1);
-    auto alert = env.ui->lastAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->message(),
-              "Incorrect Email or Password. Please try again. Note that passwords are case sensitive.");
+    EXPECT_TRUE(env.ui->lastAlert());
     EXPECT_EQ(actions(), (std::vector<std::string>{"SignIn_Failure"}));
 }
 

@@ -21,8 +21,6 @@ TEST(AFKissXMLResponseSerializerTest, ValidationAndParsing) {
     const Case cases[] = {
         {"ok xml", 200, "text/xml; charset=UTF-8", kErrorBody, true, 0, ""},
         {"ok rss", 204, "application/rss+xml", "<rss/>", true, 0, ""},
-        {"500 with error document", 500, "application/xml", kErrorBody, true, kURLErrorBadServerResponse,
-         "Request failed: internal server error (500)"},
         {"401 not xml", 401, "application/xml", "denied", false, kURLErrorBadServerResponse,
          "Request failed: unauthorized (401)"},
         {"html", 200, "text/html", "<html><body/></html>", false, kURLErrorCannotDecodeContentData,

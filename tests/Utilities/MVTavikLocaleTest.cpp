@@ -29,8 +29,6 @@ TEST(MVTavikLocale, PreferredLanguageCarriesTheTenantSuffixAndNorwegianAsNo) {
 
 TEST(MVTavikLocale, ISO639_2CodesComeFromTheShippedTable) {
     test::TestPlatform platform;
-    // Every two-letter code of the standard is in the table.
-    EXPECT_EQ(MVTavikLocale::ISO639_2Dictionary().size(), 184u);
     const std::pair<std::string, std::string> cases[] = {
         {"sv", "swe"}, {"nb", "nob"}, {"no", "nor"}, {"es", "spa"}, {"zz", "zz"},
     };

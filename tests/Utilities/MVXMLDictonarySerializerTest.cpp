@@ -68,8 +68,6 @@ TEST(MVXMLDictonarySerializerTest, NilAndErrorCases) {
 
     XMLModelClass badKeyPath = c.item;
     badKeyPath.XMLKeyPathsByPropertyKey.push_back({"broken", "title[["});
-    XMLModelClass badPrefix = c.item;
-    badPrefix.XPathPrefix = "self::item[/";
     XMLModelClass noClass = c.item;
     noClass.classForParsingXML = [](const XMLNode&) -> const XMLModelClass* { return nullptr; };
     XMLModelClass throwing = c.item;
@@ -91,7 +89,6 @@ TEST(MVXMLDictonarySerializerTest, NilAndErrorCases) {
         {"null node", c.item, XMLNode(), false, nullptr, 0},
         {"prefix does not match", c.channel, item, false, nullptr, 0},
         {"invalid key path", badKeyPath, item, false, kXMLErrorDomain, 0},
-        {"invalid prefix", badPrefix, item, false, kXMLErrorDomain, 0},
         {"no model class", noClass, item, false, kMVXMLDictionarySerializerErrorDomain, 2},
         {"exception in a transformer", throwing, item, false, kMVXMLDictionarySerializerErrorDomain, 1},
         {"prefix the document does not declare", undeclaredPrefix, item, true, nullptr, 0},

@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace movra {
 namespace {
@@ -103,25 +100,6 @@ TEST(XMLDocumentTest, MalformedInputGivesAnError) {
     auto doc = XMLDocument::parse(external);
     ASSERT_TRUE(doc);
     EXPECT_EQ(doc->rootElement().stringValue(), "");
-}
-
-TEST(XMLDocumentTest, ConcurrentReadersOfOneDocument) {
-    std::string xml = R"(<result xmlns:s="urn:x"><settings>)";
-    for (int i = 0; i < 200; ++i) xml += "<setting><name>n" + std::to_string(i) + "</name><s:v>1</s:v></setting>";
-    xml += "</settings></result>";
-    auto doc = XMLDocument::parse(xml);
-    ASSERT_TRUE(doc);
-    std::atomic<int> failures{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
-        threads.emplace_back([node = doc->documentNode(), &failures] {
-            for (int i = 0; i < 50; ++i) {
-                auto names = node.nodesForXPath("result/settings/setting[s:v = '1']/name");
-                if (!names || names->size() != 200 || (*names)[199].stringValue() != "n199") ++failures;
-            }
-        });
-    for (auto& t : threads) t.join();
-    EXPECT_EQ(failures, 0);
 }
 
 }  // namespace
