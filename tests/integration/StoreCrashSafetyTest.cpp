@@ -1,22 +1,22 @@
 // A process importing pages in a loop is killed with SIGKILL at random moments; the store it leaves must
 // pass SQLite's integrity check and hold, in the channel, whole pages of one round only (never part of a
 // page), at least as far as the process had reported committed.
+#include "Foundation/Strings.h"
 #include "Model/MVItem.h"
 #include "Model/SQLiteDatabase.h"
 #include "Model/SQLiteStatement.h"
 #include "Model/StoreContext.h"
+#include "support/ChildProcess.h"
 #include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <random>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
+#include <thread>
 
 namespace movra {
 namespace {
@@ -29,43 +29,25 @@ struct Progress {
     int page = -1;
 };
 
+/// The last save `output` reports.
+Progress lastCommitted(const std::string& output) {
+    Progress last;
+    for (const std::string& line : split(output, "\n")) {
+        Progress p;
+        if (std::sscanf(line.c_str(), "committed %ld %d", &p.round, &p.page) == 2) last = p;
+    }
+    return last;
+}
+
 /// Starts the import loop, waits for `commits` reported saves plus a random pause, and kills it.
 Progress runAndKill(const std::string& directory, int commits, int pauseMicroseconds) {
-    int out[2];
-    if (pipe(out) != 0) return {};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::string program = MOVRA_STORE_IMPORT_LOOP;
-    char* argv[] = {program.data(), const_cast<char*>(directory.c_str()), nullptr};
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    Progress last;
-    if (spawned != 0) {
-        close(out[0]);
-        return last;
-    }
-    FILE* lines = fdopen(out[0], "r");
-    for (int seen = 0; seen < commits;) {
-        long round = 0;
-        int page = 0;
-        if (std::fscanf(lines, "committed %ld %d\n", &round, &page) != 2) break;
-        last = {round, page};
-        ++seen;
-    }
-    usleep(static_cast<useconds_t>(pauseMicroseconds));
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    test::ChildProcess child({{MOVRA_STORE_IMPORT_LOOP, directory}, {}, {}, {}});
+    while (child.running() && std::ranges::count(child.output(), '\n') < commits)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    std::this_thread::sleep_for(std::chrono::microseconds(pauseMicroseconds));
+    child.sendSignal(SIGKILL);
     // Saves reported between the pause and the kill count as committed too.
-    long round = 0;
-    int page = 0;
-    while (std::fscanf(lines, "committed %ld %d\n", &round, &page) == 2) last = {round, page};
-    std::fclose(lines);
-    return last;
+    return lastCommitted(child.finish(60).out);
 }
 
 TEST(StoreCrashSafetyTest, AKilledImportLeavesWholeCommittedPages) {

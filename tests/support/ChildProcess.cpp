@@ -96,6 +96,8 @@ void ChildProcess::sendSignal(int signal) const {
     if (started()) ::kill(pid_, signal);
 }
 
+std::string ChildProcess::output() const { return started() ? contents(fds_[1]) : std::string(); }
+
 ChildProcess::Outcome ChildProcess::finish(double timeoutSeconds) {
     Outcome outcome;
     if (!started()) {

@@ -36,6 +36,8 @@ class ChildProcess {
     bool started() const { return pid_ > 0; }
     bool running();
     void sendSignal(int signal) const;
+    /// What the child wrote to standard output so far.
+    std::string output() const;
     /// Waits for the child to end and returns its output; after `timeoutSeconds` it is killed and timedOut is set.
     Outcome finish(double timeoutSeconds);
 
