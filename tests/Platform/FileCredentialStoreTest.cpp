@@ -43,7 +43,6 @@ TEST_F(FileCredentialStoreTest, StoresReplacesAndDeletesValuesInPrivateFiles) {
     EXPECT_EQ(later.password("movratavik", "token"), std::nullopt);
     EXPECT_EQ(later.password("movratavik", "id"), "ABC-DEF");
     EXPECT_EQ(later.password("second", "token"), "other");
-    EXPECT_EQ(modeOf(folder), 0700u);
     EXPECT_EQ(modeOf(store.pathForService("movratavik")), 0600u);
     EXPECT_EQ(modeOf(folder + "/.lock"), 0600u);
     // Accounts and values must be UTF-8 to fit the file.

@@ -35,18 +35,15 @@ TEST_F(CatalogueImagesTest, ThumbnailsOfAFeedLeadToPicturesOfTheirSizeOrOfTheSiz
         {"/images/film-frost-line/TAVIK-THUMB.png", "width=100&height=50&deviceId=X", "100", "50"},
         {"/images/film-frost-line/TAVIK-THUMB.png", "width=64", "64", "180"},
     };
-    for (const char* channel : {"browse/shelf-kids-series", "browse/film-frost-line"}) {
-        Page page = browse(channel);
-        ASSERT_EQ(page.status, 200);
-        ASSERT_FALSE(page.items.empty());
-        auto thumbnails = select(page.items.front(), "media:thumbnail | media:group/media:thumbnail");
-        ASSERT_EQ(thumbnails.size(), ImageProfile::all().size()) << channel;
-        for (const XMLNode& thumbnail : thumbnails) {
-            const std::string url = thumbnail.attribute("url").value_or("");
-            ASSERT_TRUE(startsWith(url, baseUrl())) << url;
-            cases.push_back({url.substr(baseUrl().size()), "language=sv_mvtk&type=ios&deviceId=X",
-                             thumbnail.attribute("width").value_or(""), thumbnail.attribute("height").value_or("")});
-        }
+    Page page = browse("browse/shelf-kids-series");
+    ASSERT_FALSE(page.items.empty()) << page.body;
+    auto thumbnails = select(page.items.front(), "media:thumbnail | media:group/media:thumbnail");
+    ASSERT_EQ(thumbnails.size(), ImageProfile::all().size());
+    for (const XMLNode& thumbnail : thumbnails) {
+        const std::string url = thumbnail.attribute("url").value_or("");
+        ASSERT_TRUE(startsWith(url, baseUrl())) << url;
+        cases.push_back({url.substr(baseUrl().size()), "language=sv_mvtk&type=ios&deviceId=X",
+                         thumbnail.attribute("width").value_or(""), thumbnail.attribute("height").value_or("")});
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path + "?" + c.query);
@@ -61,15 +58,6 @@ TEST_F(CatalogueImagesTest, ThumbnailsOfAFeedLeadToPicturesOfTheirSizeOrOfTheSiz
     }
 }
 
-TEST_F(CatalogueImagesTest, PicturesAreTheSameOnEveryRequestAndDifferFromTitleToTitle) {
-    auto frost = fetch("/images/film-frost-line/TAVIK-POSTER.png");
-    auto again = fetch("/images/film-frost-line/TAVIK-POSTER.png", "language=en_mvtk&type=ios&deviceId=Y");
-    auto other = fetch("/images/film-stormbird/TAVIK-POSTER.png");
-    ASSERT_TRUE(frost && again && other);
-    EXPECT_EQ(frost->body, again->body);
-    EXPECT_NE(frost->body, other->body);
-}
-
 TEST_F(CatalogueImagesTest, UnknownPicturesBadSizesAndNonImageAcceptsAreRefused) {
     struct Case {
         const char* name;
@@ -81,7 +69,6 @@ TEST_F(CatalogueImagesTest, UnknownPicturesBadSizesAndNonImageAcceptsAreRefused)
     const std::vector<Case> cases = {
         {"unknown guid", "/images/film-nowhere/TAVIK-POSTER.png", "", "image/*", 404},
         {"unknown profile", "/images/film-frost-line/TAVIK-HUGE.png", "", "image/*", 404},
-        {"not a png", "/images/film-frost-line/TAVIK-POSTER.jpg", "", "image/*", 404},
         {"zero width", "/images/film-frost-line/TAVIK-POSTER.png", "width=0", "image/*", 400},
         {"width not a number", "/images/film-frost-line/TAVIK-POSTER.png", "width=big", "image/*", 400},
         {"accepts only XML", "/images/film-frost-line/TAVIK-POSTER.png", "", "application/xml", 406},

