@@ -173,7 +173,7 @@ StoreContext* MVCoreDataService::mainContext() {
 }
 
 void MVCoreDataService::saveInBackground(SaveBlock block, std::function<void(ErrorPtr)> completion) {
-    queue_->async([writer = writer_, block = std::move(block), completion = std::move(completion)] {
+    queue_->async([writer = writer_, block = std::move(block), completion = std::move(completion)]() mutable {
         ErrorPtr error;
         {
             std::lock_guard lock(writer->mutex);
@@ -185,7 +185,8 @@ void MVCoreDataService::saveInBackground(SaveBlock block, std::function<void(Err
             }
         }
         if (error) Log::error("Saving to the catalogue store failed: {}", error->summary());
-        Platform::current().mainQueue().post([error, completion] {
+        // The completion moves on whole, so that what it holds (the store, say) is released on the main queue.
+        Platform::current().mainQueue().post([error, completion = std::move(completion)] {
             if (!error) Platform::current().notificationCenter().post(StoreDidSaveNotification);
             if (completion) completion(error);
         });
