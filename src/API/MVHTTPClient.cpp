@@ -38,6 +38,8 @@ ErrorPtr serviceWideError(const std::optional<std::string>& errorCode) {
     return nullptr;
 }
 
+// Bytes of XML that parse in well under a millisecond.
+constexpr std::size_t kLargestAnswerParsedOnTheMainQueue = 32 * 1024;
 constexpr const char* kIncorrectPasswordMessage = "Incorrect Password. Note that passwords are case sensitive.";
 constexpr const char* kIncorrectCredentialsMessage =
     "Incorrect Email or Password. Please try again. Note that passwords are case sensitive.";
@@ -211,16 +213,23 @@ HttpTaskPtr MVHTTPClient::dataTaskWithRequest(HttpRequest request, Success succe
             auto& platform = Platform::current();
             platform.reachability().noteTransportOutcome(
                 response != nullptr, error && error->is(kURLErrorDomain, kURLErrorNotConnectedToInternet));
-            XMLDocumentPtr document;
-            if (!error && response) {
-                // Parsing happens here, off the main queue; only the callbacks move there.
+            const auto parse = [](const HttpResponse& answer, const std::string& text, ErrorPtr& problem) {
                 ErrorPtr validation;
-                document = AFKissXMLResponseSerializer().responseObjectForResponse(response.get(), body, &validation);
-                error = validation;
-            }
-            if (response) task->setResponseBody(std::make_shared<const std::string>(std::move(body)));
-            // The document moves on whole: its last reference, and so its freeing, stays off the transport thread.
-            mainQueue.post([task, document = std::move(document), error, success, failure] {
+                auto parsed = AFKissXMLResponseSerializer().responseObjectForResponse(&answer, text, &validation);
+                problem = validation;
+                return parsed;
+            };
+            XMLDocumentPtr document;
+            // A large feed is parsed here, off the main queue. A small answer parses faster than the cache
+            // misses of a document built on one thread and walked and freed on another, so the main queue
+            // parses it.
+            const bool parseHere = !error && response && body.size() > kLargestAnswerParsedOnTheMainQueue;
+            if (parseHere) document = parse(*response, body, error);
+            auto text = response ? std::make_shared<const std::string>(std::move(body)) : nullptr;
+            if (text) task->setResponseBody(text);
+            mainQueue.post([task, response, text, document = std::move(document), parseHere, parse, error, success,
+                            failure]() mutable {
+                if (!parseHere && !error && response) document = parse(*response, *text, error);
                 if (error) {
                     if (failure) failure(task, document, error);
                 } else if (success) {
