@@ -27,6 +27,9 @@ ErrorPtr Configuration::apply(const Json& json) {
         {"tenant", &tenant},
         {"defaultApiHost", &defaultApiHost},
         {"caFile", &caFile},
+        {"drmCertificateFile", &drmCertificateFile},
+        {"videoOutput", &videoOutput},
+        {"audioOutput", &audioOutput},
         {"analyticsTrackingId", &analyticsTrackingId},
         {"analyticsCollectorUrl", &analyticsCollectorUrl},
         {"castReceiverApplicationId", &castReceiverApplicationId},
@@ -46,6 +49,10 @@ ErrorPtr Configuration::apply(const Json& json) {
     }
     if (deviceIdiom != "phone" && deviceIdiom != "pad")
         return configError("configuration value \"deviceIdiom\" must be \"phone\" or \"pad\"");
+    if (videoOutput != "auto" && videoOutput != "window" && videoOutput != "none")
+        return configError("configuration value \"videoOutput\" must be \"auto\", \"window\" or \"none\"");
+    if (audioOutput != "auto" && audioOutput != "none")
+        return configError("configuration value \"audioOutput\" must be \"auto\" or \"none\"");
     return nullptr;
 }
 
@@ -66,6 +73,9 @@ Json Configuration::toJson() const {
     j["tenant"] = tenant;
     j["defaultApiHost"] = defaultApiHost;
     j["caFile"] = caFile;
+    j["drmCertificateFile"] = drmCertificateFile;
+    j["videoOutput"] = videoOutput;
+    j["audioOutput"] = audioOutput;
     j["analyticsTrackingId"] = analyticsTrackingId;
     j["analyticsCollectorUrl"] = analyticsCollectorUrl;
     j["castReceiverApplicationId"] = castReceiverApplicationId;

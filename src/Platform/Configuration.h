@@ -23,6 +23,12 @@ struct Configuration {
     std::string defaultApiHost = "api.movratavik.com";
     /// Extra PEM file of trusted certificate authorities.
     std::string caFile;
+    /// The application certificate (DER) that key requests are built with.
+    std::string drmCertificateFile;
+    /// Where the player's video goes: "auto" (a window when a display is available), "window" or "none".
+    std::string videoOutput = "auto";
+    /// Where the player's audio goes: "auto" (the default output when there is one) or "none".
+    std::string audioOutput = "auto";
     std::string analyticsTrackingId = "UA-58213407-1";
     /// Where analytics hits go; empty: hits are only logged.
     std::string analyticsCollectorUrl;

@@ -33,6 +33,7 @@
 #include "Platform/HttpTransport.h"
 #include "Platform/ImageCodec.h"
 #include "Platform/Locale.h"
+#include "Platform/MediaEngine.h"
 #include "Platform/PlaybackQualityClient.h"
 #include "Platform/Reachability.h"
 #include "Platform/UiHost.h"
@@ -64,6 +65,7 @@ class Platform {
         std::shared_ptr<AnalyticsTracker> analytics;
         std::shared_ptr<PlaybackQualityClient> playbackQuality;
         std::shared_ptr<ImageCodec> imageCodec;
+        std::shared_ptr<MediaEngine> mediaEngine;
         Configuration configuration;
     };
 
@@ -100,6 +102,7 @@ class Platform {
     AnalyticsTracker& analytics() { return *services_.analytics; }
     PlaybackQualityClient& playbackQuality() { return *services_.playbackQuality; }
     ImageCodec& imageCodec() { return *services_.imageCodec; }
+    MediaEngine& mediaEngine() { return *services_.mediaEngine; }
     const Configuration& configuration() const { return services_.configuration; }
     Configuration& mutableConfiguration() { return services_.configuration; }
 
