@@ -50,20 +50,20 @@ std::string md5Hex(std::string_view bytes) {
         std::snprintf(buf, sizeof buf, "%02x", digest[i]);
         out += buf;
     }
+    return out;
+}
 
-    std::string sha256(std::string_view bytes) {
-        std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
-        unsigned int length = 0;
-        EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, EVP_sha256(), nullptr);
-        return std::string(reinterpret_cast<const char*>(digest.data()), length);
-    }
+std::string sha256(std::string_view bytes) {
+    std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
+    unsigned int length = 0;
+    EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, EVP_sha256(), nullptr);
+    return std::string(reinterpret_cast<const char*>(digest.data()), length);
+}
 
-    std::string randomBytes(std::size_t count) {
-        std::string out(count, '\0');
-        if (count && RAND_bytes(reinterpret_cast<unsigned char*>(out.data()), static_cast<int>(count)) != 1)
-            std::abort();  // no safe fallback for secrets
-        return out;
-    }
+std::string randomBytes(std::size_t count) {
+    std::string out(count, '\0');
+    if (count && RAND_bytes(reinterpret_cast<unsigned char*>(out.data()), static_cast<int>(count)) != 1)
+        std::abort();  // no safe fallback for secrets
     return out;
 }
 
