@@ -164,6 +164,14 @@ void AccountStore::removeFromWatchlist(const Account& account, const std::string
     save();
 }
 
+void AccountStore::setBookmark(const Account& account, const std::string& guid, int seconds) {
+    std::lock_guard lock(mutex_);
+    auto& bookmarks = lists_[account.userName].bookmarks;
+    std::erase_if(bookmarks, [&](const SubscriberLists::Bookmark& bookmark) { return bookmark.guid == guid; });
+    bookmarks.insert(bookmarks.begin(), {guid, seconds});
+    save();
+}
+
 Json AccountStore::toJson() const {
     std::lock_guard lock(mutex_);
     Json list = Json::array();

@@ -67,6 +67,8 @@ class AccountStore {
     void addToWatchlist(const Account& account, const std::string& guid);
     /// Takes `guid` off the watchlist; nothing happens when it is not there.
     void removeFromWatchlist(const Account& account, const std::string& guid);
+    /// Records the resume position of `guid` as the account's most recently watched title.
+    void setBookmark(const Account& account, const std::string& guid, int seconds);
 
     /// Every account with its settings, lists, devices and live tokens, for the control endpoint.
     Json toJson() const;

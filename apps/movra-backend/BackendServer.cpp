@@ -44,6 +44,8 @@ BackendServer::BackendServer(Options options)
       accounts_(Account::demoAccounts()),
       clientApi_([this] { return tenant(); }, catalogue_, accounts_),
       accountApi_(accounts_),
+      media_(options_.mediaDir.empty() ? options_.dataDir + "/media" : options_.mediaDir, options_.ffmpeg),
+      playbackApi_(clientApi_, media_, accounts_, sessions_, faults_, [this] { return drmCertificateFile_; }),
       tenant_(options_.tenant),
       countryCode_(options_.countryCode) {
     faults_.setGeoBlocked(options_.geoBlocked);
@@ -52,6 +54,7 @@ BackendServer::BackendServer(Options options)
     addDiscriminatorRoutes();
     clientApi_.addRoutes(router_);
     accountApi_.addRoutes(clientApi_, router_);
+    playbackApi_.addRoutes(router_);
     images_.addRoutes(router_);
     collector_.addRoutes(router_);
 }
@@ -69,6 +72,9 @@ std::optional<std::string> BackendServer::start() {
     std::string error;
     auto authority = CertificateAuthority::loadOrCreate(options_.dataDir + "/tls", &error);
     if (!authority) return "cannot set up TLS in " + options_.dataDir + "/tls: " + error;
+    if (options_.prepareMedia) {
+        if (auto failure = media_.ensure()) return "cannot generate the media: " + *failure;
+    }
 
     auto server = std::make_unique<httplib::SSLServer>(authority->serverCertificatePath().c_str(),
                                                        authority->serverKeyPath().c_str());
@@ -115,6 +121,7 @@ std::optional<std::string> BackendServer::start() {
     // Set before the first request can ask for them.
     port_ = port;
     caFile_ = authority->caCertificatePath();
+    drmCertificateFile_ = authority->applicationCertificatePath();
 
     // httplib 0.11 has no wait_until_ready(): the socket already listens, so only wait for the accept loop,
     // or stop() could come before it and leave the thread running.
@@ -172,7 +179,7 @@ void BackendServer::respondWithFailure(httplib::Response& response, Router::Face
     if (face == Router::Face::Discriminator) {
         respondJson(response, status,
                     document.errorCode.empty() ? Json::object() : Json{{"errorCode", document.errorCode}});
-    } else if (face == Router::Face::Analytics) {
+    } else if (face == Router::Face::Analytics || face == Router::Face::Media) {
         response.status = status;
     } else {
         document.respond(response, status);
@@ -195,11 +202,12 @@ void BackendServer::dispatch(const httplib::Request& request, httplib::Response&
 
     requestLog_.record(entryFor(request));
     Log::debug("movra-backend: {} {}", request.method, request.target);
-    if (auto delay = faults_.delay(); delay.count() > 0) std::this_thread::sleep_for(delay);
+    if (auto delay = faults_.delayFor(request.path); delay.count() > 0) std::this_thread::sleep_for(delay);
 
     const Router::Face face = route ? route->face : Router::Face::ClientApi;
     // Analytics keep collecting while the catalogue is blocked or down, as the real collector is another service.
-    const bool serviceWide = face != Router::Face::Analytics;
+    // So do streams already started.
+    const bool serviceWide = face != Router::Face::Analytics && face != Router::Face::Media;
     if (serviceWide && faults_.geoBlocked()) {
         respondWithFailure(response, face, 403, ErrorDocument::geoBlocked());
     } else if (serviceWide && faults_.maintenance()) {
@@ -223,6 +231,7 @@ void BackendServer::dispatch(const httplib::Request& request, httplib::Response&
     }
 
     if (faults_.takeTruncation(request.path)) response.body.resize(response.body.size() / 2);
+    if (faults_.takeEmptying(request.path)) response.body.clear();
 }
 
 void BackendServer::addDiscriminatorRoutes() {
@@ -277,6 +286,9 @@ void BackendServer::addControlRoutes() {
                     }
                     respondJson(response, 400, {{"error", "the body must name a \"userName\" or a \"token\""}});
                 });
+    router_.add("GET", "/_emulator/sessions", control, [this](const Request&, Response& response, const std::smatch&) {
+        respondJson(response, 200, sessions_.toJson());
+    });
     router_.add("GET", "/_emulator/hits", control, [this](const Request&, Response& response, const std::smatch&) {
         respondJson(response, 200, collector_.toJson());
     });

@@ -1,6 +1,7 @@
 // BackendServer: the service emulator as a library. It serves, over HTTPS on a loopback port, the tenant
 // discriminator (GET /Movra), the XML client API (/stoffice/client/...), the catalogue's pictures
-// (/images/...), the usage-analytics collector (POST /collect, /batch) and the emulator's own control
+// (/images/...), streaming sessions, the DRM key server and the HLS media (/stoffice/session/...,
+// /stoffice/drm/fps/, /media/...), the usage-analytics collector (POST /collect, /batch) and the emulator's own control
 // endpoints (/_emulator/..., for loopback clients only), with switchable faults and a log of every request
 // it received.
 //
@@ -17,8 +18,11 @@
 #include "movra-backend/ErrorDocument.h"
 #include "movra-backend/FaultInjector.h"
 #include "movra-backend/ImageService.h"
+#include "movra-backend/MediaLibrary.h"
+#include "movra-backend/PlaybackApi.h"
 #include "movra-backend/RequestLog.h"
 #include "movra-backend/Router.h"
+#include "movra-backend/StreamingSessions.h"
 #include "movra-backend/Tenant.h"
 
 #include <memory>
@@ -51,6 +55,12 @@ class BackendServer {
         bool maintenance = false;
         /// Above 0: a list of that many generated films at Catalogue::kGeneratedPath, for load tests.
         std::size_t generatedItems = 0;
+        /// Where the generated media is kept; empty means <dataDir>/media. Several emulators may share one.
+        std::string mediaDir;
+        /// The program that generates the media when it is first asked for.
+        std::string ffmpeg = "ffmpeg";
+        /// Generate the media in start() rather than on the first request that needs it.
+        bool prepareMedia = false;
     };
 
     explicit BackendServer(Options options);
@@ -72,6 +82,11 @@ class BackendServer {
     std::string baseHost() const;
     /// The CA certificate clients must trust (after a successful start()).
     const std::string& caFile() const { return caFile_; }
+    /// The DRM application certificate (DER) key requests are made with (after a successful start()).
+    const std::string& drmCertificateFile() const { return drmCertificateFile_; }
+    /// The playable media, generated on first use.
+    MediaLibrary& media() { return media_; }
+    StreamingSessions& sessions() { return sessions_; }
 
     FaultInjector& faults() { return faults_; }
     RequestLog& requestLog() { return requestLog_; }
@@ -111,6 +126,9 @@ class BackendServer {
     Router router_;
     ClientApi clientApi_;
     AccountApi accountApi_;
+    MediaLibrary media_;
+    StreamingSessions sessions_;
+    PlaybackApi playbackApi_;
     mutable std::mutex tenantMutex_;
     Tenant tenant_;
     std::string countryCode_;
@@ -119,6 +137,7 @@ class BackendServer {
     std::thread thread_;
     int port_ = 0;
     std::string caFile_;
+    std::string drmCertificateFile_;
 };
 
 }  // namespace movra::backend

@@ -3,8 +3,9 @@
 
 #include "Foundation/Crypto.h"
 #include "Foundation/Strings.h"
-#include "movra-backend/ClientApi.h"
 #include "movra-backend/ImageProfile.h"
+#include "movra-backend/MediaLibrary.h"
+#include "movra-backend/PlaybackApi.h"
 
 namespace movra::backend {
 
@@ -17,24 +18,23 @@ std::string mediaUrl(std::string_view baseUrl, const std::string& guid, std::str
     return std::string(baseUrl) + "/media/" + guid + "/" + std::string(rest);
 }
 
-// The title in full HD, for the device and for a Cast receiver.
+// The title's stream: a session for the device, the playlist itself for a Cast receiver.
 std::vector<FeedItem::Content> contentsOf(const CatalogueNode& node, std::string_view baseUrl) {
-    auto fullHd = [&](std::string url, const char* type, const char* profile) {
+    auto content = [&](std::string url, const char* profile) {
         return FeedItem::Content{.url = std::move(url),
-                                 .type = type,
+                                 .type = "application/x-mpegURL",
                                  .medium = "video",
                                  .profile = profile,
                                  .expression = "full",
-                                 .durationSeconds = node.minutes * 60,
-                                 .width = 1920,
-                                 .height = 1080,
-                                 .bitrateKbps = 6000};
+                                 .durationSeconds = MediaLibrary::assetForTitle(node.guid).durationSeconds,
+                                 .width = 320,
+                                 .height = 180,
+                                 .bitrateKbps = 370};
     };
     return {
         // The client opens a streaming session on this URL; the session answers the HLS playlist's address.
-        fullHd(std::string(baseUrl) + ClientApi::kClientPath + "ios/session/" + node.guid, "application/x-mpegURL",
-               "MVTK-HLS-FPS"),
-        fullHd(mediaUrl(baseUrl, node.guid, "smooth/Manifest"), "application/vnd.ms-sstr+xml", "MVTK-SMOOTH-PlayReady"),
+        content(PlaybackApi::sessionUrl(baseUrl, node.guid), "MVTK-HLS-FPS"),
+        content(PlaybackApi::playlistUrl(baseUrl, MediaLibrary::assetForTitle(node.guid).id), "MVTK-SMOOTH-PlayReady"),
     };
 }
 

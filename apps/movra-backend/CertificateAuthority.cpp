@@ -165,6 +165,34 @@ CertPtr makeServerCertificate(EVP_PKEY* key, X509* ca, EVP_PKEY* caKey) {
                             {NID_authority_key_identifier, "keyid:always"}});
 }
 
+/// The DRM application certificate, made once and kept; false with `error` set when it cannot be written.
+bool makeApplicationCertificate(const std::string& path, std::string* error) {
+    const auto existing = AtomicFile::read(path).contents;
+    if (existing) {
+        const auto* der = reinterpret_cast<const unsigned char*>(existing->data());
+        CertPtr cert(d2i_X509(nullptr, &der, static_cast<long>(existing->size())));
+        ERR_clear_error();
+        if (cert) return true;
+    }
+    KeyPtr key(EVP_EC_gen("P-256"));
+    CertPtr cert = key ? makeCertificate(key.get(), "Movra FairPlay Streaming application", kCaValidity, nullptr,
+                                         key.get(), {{NID_basic_constraints, "critical,CA:FALSE"}})
+                       : nullptr;
+    unsigned char* der = nullptr;
+    const int length = cert ? i2d_X509(cert.get(), &der) : -1;
+    if (length <= 0) {
+        *error = openSslError("cannot create the application certificate");
+        return false;
+    }
+    const std::string bytes(reinterpret_cast<const char*>(der), static_cast<std::size_t>(length));
+    OPENSSL_free(der);
+    if (ErrorPtr failure = AtomicFile::write(path, bytes)) {
+        *error = failure->localizedDescription;
+        return false;
+    }
+    return true;
+}
+
 /// Writes the key first: a crash between the two writes leaves a pair that fails the match check on the
 /// next start and is made again.
 bool writePair(X509* cert, EVP_PKEY* key, const std::string& certPath, const std::string& keyPath, std::string* error) {
@@ -199,6 +227,8 @@ std::optional<CertificateAuthority> CertificateAuthority::loadOrCreate(const std
     ca.caKey_ = (dir / "ca-key.pem").string();
     ca.serverCert_ = (dir / "server.pem").string();
     ca.serverKey_ = (dir / "server-key.pem").string();
+    ca.applicationCert_ = (dir / "application.der").string();
+    if (!makeApplicationCertificate(ca.applicationCert_, error)) return std::nullopt;
 
     CertPtr caCert = readCertificate(ca.caCert_);
     KeyPtr caKey = readKey(ca.caKey_);

@@ -2,7 +2,8 @@
 // (ca.pem, ca-key.pem) and a server certificate signed by it (server.pem, server-key.pem) valid for
 // "localhost", 127.0.0.1 and ::1; later uses load the same files. The CA's critical name constraints
 // permit only those names, so a verifier refuses anything else it signs. Clients trust the emulator by
-// adding ca.pem as an extra CA file.
+// adding ca.pem as an extra CA file. Beside them lies the DRM application certificate (application.der, a
+// self-signed DER certificate) whose digest key requests must carry.
 #pragma once
 
 #include <optional>
@@ -20,9 +21,10 @@ class CertificateAuthority {
     const std::string& caCertificatePath() const { return caCert_; }
     const std::string& serverCertificatePath() const { return serverCert_; }
     const std::string& serverKeyPath() const { return serverKey_; }
+    const std::string& applicationCertificatePath() const { return applicationCert_; }
 
   private:
-    std::string caCert_, caKey_, serverCert_, serverKey_;
+    std::string caCert_, caKey_, serverCert_, serverKey_, applicationCert_;
 };
 
 }  // namespace movra::backend

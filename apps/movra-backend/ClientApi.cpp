@@ -45,7 +45,7 @@ std::optional<ErrorDocument> ClientApi::checkToken(const httplib::Request& reque
     }
     std::string problem;
     *account = accounts_.accountForToken(token, request.get_header_value("X-Stravo-DeviceId"), &problem);
-    if (!*account) return refuse(problem);
+    if (!*account && access != Access::Reported) return refuse(problem);
     return std::nullopt;
 }
 
@@ -59,9 +59,24 @@ std::optional<ErrorDocument> ClientApi::checkLanguage(const httplib::Request& re
     return std::nullopt;
 }
 
+std::optional<Account> ClientApi::deviceAccount(const httplib::Request& request, std::string* problem) const {
+    const std::string deviceId = request.get_header_value("X-Stravo-DeviceId");
+    const std::string token = request.get_header_value(kDeviceTokenHeader);
+    if (deviceId.empty() || token.empty()) {
+        *problem = std::string("Missing header ") + (deviceId.empty() ? "X-Stravo-DeviceId" : kDeviceTokenHeader);
+        return std::nullopt;
+    }
+    return accounts_.accountForToken(token, deviceId, problem);
+}
+
 void ClientApi::add(Router& router, std::string method, const std::string& relativePattern, Access access,
                     Handler handler) {
-    router.add(std::move(method), kClientPath + relativePattern, Router::Face::ClientApi,
+    addAbsolute(router, std::move(method), kClientPath + relativePattern, access, std::move(handler));
+}
+
+void ClientApi::addAbsolute(Router& router, std::string method, const std::string& pattern, Access access,
+                            Handler handler) {
+    router.add(std::move(method), pattern, Router::Face::ClientApi,
                [this, access, handler = std::move(handler)](const httplib::Request& request,
                                                             httplib::Response& response, const std::smatch& match) {
                    if (auto refusal = checkHeaders(request)) return refusal->respond(response, 400);

@@ -33,6 +33,7 @@ class ClientApi {
         Open,      // not looked at: signing in issues a new token, signing out ends the old ones
         Optional,  // served without one, but one that is sent must be valid
         Required,  // only for a valid token
+        Reported,  // never refused: the handler answers a missing or invalid token in its own terms
     };
 
     /// A checked request as its handler gets it.
@@ -57,6 +58,12 @@ class ClientApi {
     /// language because the client leaves the language out of a settings write when it holds no token,
     /// and the 401 that sends it to the sign-in is the answer it can act on.
     void add(Router& router, std::string method, const std::string& relativePattern, Access access, Handler handler);
+    /// add() for a path pattern of the service outside kClientPath.
+    void addAbsolute(Router& router, std::string method, const std::string& pattern, Access access, Handler handler);
+    /// For endpoints that take the device headers alone (the key server): the account of the request's
+    /// device token when the device identifier is there and the token is live and issued to it; nullopt with
+    /// `*problem` saying why not.
+    std::optional<Account> deviceAccount(const httplib::Request& request, std::string* problem) const;
 
     /// The refusal of a request the service cannot handle; `problem` becomes its system message.
     static ErrorDocument badRequest(std::string problem);

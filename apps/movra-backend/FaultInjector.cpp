@@ -45,6 +45,33 @@ std::chrono::milliseconds FaultInjector::delay() const {
     return delay_;
 }
 
+void FaultInjector::setSlowPath(std::string pathPrefix, std::chrono::milliseconds delay) {
+    std::lock_guard lock(mutex_);
+    if (delay.count() > 0) {
+        slowPaths_[std::move(pathPrefix)] = delay;
+    } else {
+        slowPaths_.erase(pathPrefix);
+    }
+}
+
+std::chrono::milliseconds FaultInjector::delayFor(const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    std::chrono::milliseconds slowest{0};
+    for (const auto& [prefix, delay] : slowPaths_)
+        if (startsWith(path, prefix)) slowest = std::max(slowest, delay);
+    return delay_ + slowest;
+}
+
+void FaultInjector::setSessionAnswer(SessionAnswer answer) {
+    std::lock_guard lock(mutex_);
+    sessionAnswer_ = answer;
+}
+
+FaultInjector::SessionAnswer FaultInjector::sessionAnswer() const {
+    std::lock_guard lock(mutex_);
+    return sessionAnswer_;
+}
+
 void FaultInjector::failNext(int count, int status, std::string errorCode, std::string pathPrefix) {
     if (count <= 0) return;
     std::lock_guard lock(mutex_);
@@ -57,12 +84,21 @@ void FaultInjector::truncateNext(int count, std::string pathPrefix) {
     truncations_.push_back({count, std::move(pathPrefix), {}});
 }
 
+void FaultInjector::emptyNext(int count, std::string pathPrefix) {
+    if (count <= 0) return;
+    std::lock_guard lock(mutex_);
+    emptyings_.push_back({count, std::move(pathPrefix), {}});
+}
+
 void FaultInjector::reset() {
     std::lock_guard lock(mutex_);
     geoBlocked_ = maintenance_ = unknownTenant_ = false;
     delay_ = std::chrono::milliseconds(0);
     failures_.clear();
     truncations_.clear();
+    emptyings_.clear();
+    slowPaths_.clear();
+    sessionAnswer_ = SessionAnswer::Normal;
 }
 
 bool FaultInjector::takeFrom(std::deque<Queued>& queue, const std::string& path, Failure* taken) {
@@ -87,6 +123,24 @@ bool FaultInjector::takeTruncation(const std::string& path) {
     return takeFrom(truncations_, path, nullptr);
 }
 
+bool FaultInjector::takeEmptying(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    return takeFrom(emptyings_, path, nullptr);
+}
+
+namespace {
+
+constexpr std::pair<FaultInjector::SessionAnswer, const char*> kSessionAnswers[] = {
+    {FaultInjector::SessionAnswer::Normal, "normal"},
+    {FaultInjector::SessionAnswer::Authenticate, "authenticate"},
+    {FaultInjector::SessionAnswer::PaymentMissing, "paymentMissing"},
+    {FaultInjector::SessionAnswer::Error, "error"},
+    {FaultInjector::SessionAnswer::NoUrl, "noUrl"},
+    {FaultInjector::SessionAnswer::Unmappable, "unmappable"},
+};
+
+}  // namespace
+
 Json FaultInjector::toJson() const {
     std::lock_guard lock(mutex_);
     Json failures = Json::array();
@@ -96,10 +150,21 @@ Json FaultInjector::toJson() const {
                             {"errorCode", q.failure.errorCode},
                             {"path", q.pathPrefix}});
     }
-    Json truncations = Json::array();
-    for (const Queued& q : truncations_) truncations.push_back({{"count", q.remaining}, {"path", q.pathPrefix}});
-    return {{"geoBlocked", geoBlocked_}, {"maintenance", maintenance_},     {"unknownTenant", unknownTenant_},
-            {"delayMs", delay_.count()}, {"failNext", std::move(failures)}, {"truncateNext", std::move(truncations)}};
+    auto queued = [](const std::deque<Queued>& queue) {
+        Json list = Json::array();
+        for (const Queued& q : queue) list.push_back({{"count", q.remaining}, {"path", q.pathPrefix}});
+        return list;
+    };
+    Json slow = Json::array();
+    for (const auto& [prefix, delay] : slowPaths_) slow.push_back({{"path", prefix}, {"delayMs", delay.count()}});
+    std::string answer;
+    for (const auto& [value, name] : kSessionAnswers)
+        if (value == sessionAnswer_) answer = name;
+    return {{"geoBlocked", geoBlocked_},       {"maintenance", maintenance_},
+            {"unknownTenant", unknownTenant_}, {"delayMs", delay_.count()},
+            {"slow", std::move(slow)},         {"sessionAnswer", answer},
+            {"failNext", std::move(failures)}, {"truncateNext", queued(truncations_)},
+            {"emptyNext", queued(emptyings_)}};
 }
 
 namespace {
@@ -138,8 +203,27 @@ std::optional<std::string> FaultInjector::apply(const Json& document) {
         return error;
     }
 
-    std::optional<Queued> failure, truncation;
-    for (const char* key : {"failNext", "truncateNext"}) {
+    std::optional<std::string> answerName;
+    if (!readMember(document, "sessionAnswer", answerName, error)) return error;
+    std::optional<SessionAnswer> answer;
+    for (const auto& [value, name] : kSessionAnswers)
+        if (answerName && *answerName == name) answer = value;
+    if (answerName && !answer) {
+        return "\"sessionAnswer\" must be normal, authenticate, paymentMissing, error, noUrl or unmappable";
+    }
+
+    std::optional<std::pair<std::string, long long>> slow;
+    if (auto it = document.find("slow"); it != document.end()) {
+        if (!it->is_object()) return std::string("\"slow\" must be an object");
+        std::optional<std::string> path;
+        std::optional<long long> slowMs;
+        if (!readMember(*it, "path", path, error) || !readMember(*it, "delayMs", slowMs, error)) return error;
+        if (!path || !slowMs) return std::string("\"slow\" needs a \"path\" and a \"delayMs\"");
+        slow = {*path, *slowMs};
+    }
+
+    std::optional<Queued> failure, truncation, emptying;
+    for (const char* key : {"failNext", "truncateNext", "emptyNext"}) {
         auto it = document.find(key);
         if (it == document.end()) continue;
         if (!it->is_object()) return std::string("\"") + key + "\" must be an object";
@@ -154,8 +238,10 @@ std::optional<std::string> FaultInjector::apply(const Json& document) {
             if (!status || *status < 100 || *status > 599) return "\"failNext\" needs a \"status\" from 100 to 599";
             queued.failure = {static_cast<int>(*status), errorCode.value_or("")};
             failure = queued;
-        } else {
+        } else if (std::string(key) == "truncateNext") {
             truncation = queued;
+        } else {
+            emptying = queued;
         }
     }
 
@@ -167,6 +253,10 @@ std::optional<std::string> FaultInjector::apply(const Json& document) {
     if (delayMs) delay_ = std::chrono::milliseconds(*delayMs);
     if (failure && failure->remaining > 0) failures_.push_back(*failure);
     if (truncation && truncation->remaining > 0) truncations_.push_back(*truncation);
+    if (emptying && emptying->remaining > 0) emptyings_.push_back(*emptying);
+    if (answer) sessionAnswer_ = *answer;
+    if (slow && slow->second > 0) slowPaths_[slow->first] = std::chrono::milliseconds(slow->second);
+    if (slow && slow->second == 0) slowPaths_.erase(slow->first);
     return std::nullopt;
 }
 

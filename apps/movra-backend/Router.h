@@ -23,6 +23,7 @@ class Router {
         Discriminator,  // JSON answers, failures as {"errorCode": ...}
         ClientApi,      // XML answers, failures as error documents
         Analytics,      // hits: queued faults apply, the service-wide switches do not; failures are bare statuses
+        Media,          // streams, seek pictures and content keys: as Analytics
     };
     /// `match` holds the route pattern's groups, matched against the request path.
     using Handler = std::function<void(const httplib::Request&, httplib::Response&, const std::smatch& match)>;

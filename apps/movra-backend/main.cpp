@@ -10,7 +10,9 @@ int main(int argc, char** argv) {
     using movra::backend::BackendServer;
     using movra::backend::Tenant;
 
-    CLI::App app{"Movra service emulator: tenant discriminator, client API and analytics collector over HTTPS"};
+    CLI::App app{
+        "Movra service emulator: tenant discriminator, client API and streaming, DRM keys, media and analytics "
+        "collector over HTTPS"};
     BackendServer::Options options;
     std::string region = "tavik";
     app.add_option("--port", options.port, "Port to listen on (0 picks a free one)")->capture_default_str();
@@ -26,6 +28,10 @@ int main(int argc, char** argv) {
     app.add_flag("--maintenance", options.maintenance, "Start in maintenance (ST1009)");
     app.add_option("--generated-items", options.generatedItems,
                    "Serve a list of N generated films at /stoffice/client/ios/browse/generated, for load tests");
+    app.add_option("--media-dir", options.mediaDir, "Directory of the generated media (default: DATA_DIR/media)");
+    app.add_option("--ffmpeg", options.ffmpeg, "The ffmpeg program that generates the media")->capture_default_str();
+    app.add_flag("--prepare-media", options.prepareMedia,
+                 "Generate the media at start-up instead of when a client first asks for it");
     CLI11_PARSE(app, argc, argv);
     options.tenant = *Tenant::named(region);
 
@@ -42,7 +48,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::cout << "listening on https://" << server.baseHost() << "\n"
-              << "CA file: " << server.caFile() << std::endl;
+              << "CA file: " << server.caFile() << "\n"
+              << "DRM application certificate: " << server.drmCertificateFile() << std::endl;
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
