@@ -113,7 +113,8 @@ TEST_F(CertificateAuthorityTest, ServerCertificateNamesTheLoopbackHostsOnly) {
 TEST_F(CertificateAuthorityTest, SecondLoadReusesTheFilesAndKeepsKeysPrivate) {
     CertificateAuthority first = create();
     std::map<std::string, std::string> before;
-    for (const char* name : {"ca.pem", "ca-key.pem", "server.pem", "server-key.pem"}) before[name] = read(name);
+    for (const char* name : {"ca.pem", "ca-key.pem", "server.pem", "server-key.pem", "application.der"})
+        before[name] = read(name);
 
     CertificateAuthority second = create();
     EXPECT_EQ(second.caCertificatePath(), first.caCertificatePath());
@@ -123,6 +124,24 @@ TEST_F(CertificateAuthorityTest, SecondLoadReusesTheFilesAndKeepsKeysPrivate) {
     EXPECT_EQ(modeOf(folder / "server-key.pem"), 0600u);
     for (const auto& entry : fs::directory_iterator(folder))
         EXPECT_TRUE(before.count(entry.path().filename().string())) << "left behind: " << entry.path();
+}
+
+// Key requests carry the digest of the DRM application certificate: it stays the same unless it is unreadable.
+TEST_F(CertificateAuthorityTest, TheApplicationCertificateIsADerCertificateMadeAgainOnlyWhenDamaged) {
+    CertificateAuthority first = create();
+    const std::string der = read("application.der");
+    const auto* bytes = reinterpret_cast<const unsigned char*>(der.data());
+    CertPtr cert(d2i_X509(nullptr, &bytes, static_cast<long>(der.size())), X509_free);
+    ASSERT_TRUE(cert);
+    EXPECT_EQ(X509_check_issued(cert.get(), cert.get()), X509_V_OK);  // self-signed
+    EXPECT_EQ(first.applicationCertificatePath(), root_.file(kFolder + "/application.der"));
+
+    root_.write(kFolder + "/application.der", "not a certificate");
+    create();
+    const std::string remade = read("application.der");
+    bytes = reinterpret_cast<const unsigned char*>(remade.data());
+    EXPECT_TRUE(CertPtr(d2i_X509(nullptr, &bytes, static_cast<long>(remade.size())), X509_free));
+    EXPECT_NE(remade, der);
 }
 
 // A leaked CA key must not be able to vouch for a real host to a client that trusts the CA.

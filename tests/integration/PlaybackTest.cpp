@@ -3,14 +3,13 @@
 
 #include "Foundation/Crypto.h"
 #include "Foundation/Strings.h"
-#include "support/TemporaryDirectory.h"
 
 namespace movra::backend {
 
 const std::string& PlaybackTest::sharedMediaDir() {
-    // Lives until the program ends, so that ffmpeg runs once for all the tests.
-    static const test::TemporaryDirectory kMedia;
-    return kMedia.path();
+    // Kept in the build tree, so that ffmpeg runs once for all the tests' processes and later runs.
+    static const std::string kMedia = MOVRA_TEST_MEDIA_DIR;
+    return kMedia;
 }
 
 BackendServer::Options PlaybackTest::options() {

@@ -1,5 +1,5 @@
 // PlaybackTest: fixture of the emulator's playback tests: an emulator whose media comes from one folder
-// shared by the whole test program (generated once, by the first test that needs it), signed-in devices,
+// shared by every test process (generated once, by the first test that needs it), a signed-in device,
 // and the session and key requests as the client sends them.
 #pragma once
 
@@ -19,7 +19,7 @@ class PlaybackTest : public CatalogueTest {
     void SetUp() override;
     /// The emulator's options with the shared media folder.
     static BackendServer::Options options();
-    /// The folder every emulator of the test program takes its media from.
+    /// The folder every emulator of the tests takes its media from.
     static const std::string& sharedMediaDir();
 
     /// Path and query of `guid`'s native media content URL as its feed declares it.
