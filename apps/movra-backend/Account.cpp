@@ -71,6 +71,13 @@ std::optional<Account> Account::fromJson(const Json& object, std::string* error)
     for (const Field& field : kRecordFields)
         if (!read(field)) return std::nullopt;
 
+    if (auto payment = object.find("paymentMissing"); payment != object.end()) {
+        if (!payment->is_boolean()) {
+            *error = "\"paymentMissing\" must be true or false";
+            return std::nullopt;
+        }
+        account.paymentMissing = payment->get<bool>();
+    }
     if (auto settings = object.find("settings"); settings != object.end()) {
         if (!settings->is_object()) {
             *error = "\"settings\" must be an object";
@@ -107,6 +114,7 @@ Json Account::toJson() const {
     Json object = Json::object();
     for (const Field& field : kCredentialFields) object[field.first] = this->*field.second;
     for (const Field& field : kRecordFields) object[field.first] = this->*field.second;
+    if (paymentMissing) object["paymentMissing"] = true;
     object["settings"] = settings;
     return object;
 }

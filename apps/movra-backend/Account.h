@@ -44,6 +44,10 @@ struct Account {
     std::string isTrialEligible;
     std::string affiliateCode;
 
+    /// The subscription's payment is missing: the subscriber signs in and browses, but playback is refused
+    /// with ST2002.
+    bool paymentMissing = false;
+
     /// Setting name -> value before the subscriber changes anything.
     std::map<std::string, std::string> settings;
     /// Resume positions the account starts with, most recently watched first.

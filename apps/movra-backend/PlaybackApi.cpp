@@ -61,6 +61,11 @@ void respondStatus(httplib::Response& response, int httpStatus, const std::strin
 
 void respondSuccess(httplib::Response& response) { respondStatus(response, 200, "success"); }
 
+// An error status, so that the client reads the code from the body of a failed request.
+void respondPaymentMissing(httplib::Response& response, const std::string& systemMessage) {
+    respondStatus(response, 402, "Failure", "ST2002", "Your subscription's payment is missing.", systemMessage);
+}
+
 }  // namespace
 
 PlaybackApi::PlaybackApi(ClientApi& clientApi, MediaLibrary& media, AccountStore& accounts, StreamingSessions& sessions,
@@ -150,8 +155,7 @@ void PlaybackApi::openSession(ClientApi::Call& call) {
         case FaultInjector::SessionAnswer::Authenticate:
             return respondStatus(call.response, 200, "authenticate");
         case FaultInjector::SessionAnswer::PaymentMissing:
-            return respondStatus(call.response, 402, "Failure", "ST2002", "Your subscription's payment is missing.",
-                                 "Injected payment failure");
+            return respondPaymentMissing(call.response, "Injected payment failure");
         case FaultInjector::SessionAnswer::Error:
             return respondStatus(call.response, 200, "playbackError", {},
                                  "This title cannot be played right now. Please try again later.",
@@ -163,6 +167,9 @@ void PlaybackApi::openSession(ClientApi::Call& call) {
             return;
     }
     if (refuseWithoutAccount(call)) return;
+    if (call.account->paymentMissing) {
+        return respondPaymentMissing(call.response, "The subscription of " + call.account->userName + " is not paid");
+    }
     if (auto error = media_.ensure()) {
         return ErrorDocument{ErrorDocument::codeForStatus(503), kUnavailable, "The emulator has no media: " + *error}
             .respond(call.response, 503);

@@ -140,6 +140,7 @@ int DemoCommand::run(const GlobalOptions& options) const {
     }
     configuration.discriminatorHost = server.baseHost();
     configuration.caFile = server.caFile();
+    configuration.drmCertificateFile = server.drmCertificateFile();
     configuration.apiHostOverride.clear();
     configuration.analyticsCollectorUrl = "https://" + server.baseHost();
 

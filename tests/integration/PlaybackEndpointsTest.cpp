@@ -127,6 +127,18 @@ TEST_F(PlaybackEndpointsTest, AnAccountWatchesOnTwoDevicesAtMost) {
     EXPECT_EQ(server_->sessions().openCount(kAnna), 2u);
 }
 
+TEST_F(PlaybackEndpointsTest, ASubscriptionWithoutPaymentSignsInButCannotPlay) {
+    const std::string maja = tokenFor("maja.holm@tavik.example", "Maja-tavik-5");
+    ASSERT_FALSE(maja.empty());
+    EXPECT_EQ(browse(std::string("browse/") + kFilm, "", "sv_mvtk", maja).status, 200);
+    auto refused = session("GET", kFilm, maja);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, 402);
+    EXPECT_EQ(resultText(refused->body, "errorCode"), "ST2002");
+    EXPECT_EQ(resultText(refused->body, "url"), "<none>");
+    EXPECT_EQ(server_->sessions().openCount("maja.holm@tavik.example"), 0u);
+}
+
 TEST_F(PlaybackEndpointsTest, TheKeyServerAnswersTheAssetsKeyOnlyForARequestMadeWithItsCertificate) {
     const std::string keyId = keyIdOf(kFilm);
     ASSERT_FALSE(keyId.empty());
