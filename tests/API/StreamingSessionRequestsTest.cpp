@@ -16,8 +16,7 @@ constexpr const char* kContentURL = "https://api.test/stoffice/client/ios/sessio
 std::map<std::string, std::string> queryOf(const std::string& url) {
     std::map<std::string, std::string> query;
     const Json parameters = MVHTTPClient::getParametersFromURL(*Url::parse(url));
-    for (const auto& [key, value] : parameters.items())
-        query[key] = value.get<std::string>();
+    for (const auto& [key, value] : parameters.items()) query[key] = value.get<std::string>();
     return query;
 }
 
