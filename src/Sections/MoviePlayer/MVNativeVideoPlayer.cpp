@@ -277,8 +277,9 @@ void MVNativeVideoPlayer::externalPlaybackIsActive() {
     if (!delegate || !delegate->respondsTo(Method::ExternalPlaybackIsActive) || !player_) return;
     auto item = currentItem();
     const bool active = player_->isExternalPlaybackActive();
-    if (active && item && item->isPlaybackBufferEmpty())
+    if (active && item && item->isPlaybackBufferEmpty()) {
         sendToDelegate(Method::SetBuffering, [](auto& d) { d.setBuffering(true); });
+    }
     delayed_.push_back(Platform::current().mainQueue().postAfter(kTrackChoiceDelay, [weak = weakSelf()] {
         if (auto self = weak.lock()) self->reapplyLastTrackChoice();
     }));
