@@ -700,6 +700,37 @@ HttpTaskPtr MVHTTPClient::getAccountWithCompletion(
         });
 }
 
+// ---- streaming sessions ----
+
+HttpTaskPtr MVHTTPClient::setUpSessionAtPath(const std::string& path, Completion completion) {
+    return getPath(path, {{"responseType", "xml"}}, /*ignoreCache=*/true, onSuccess(completion), onFailure(completion));
+}
+
+HttpTaskPtr MVHTTPClient::tearDownSessionAtURL(const std::string& url, Completion completion) {
+    return tearDownSessionAtURL(url, -1, std::move(completion));
+}
+
+HttpTaskPtr MVHTTPClient::tearDownSessionAtURL(const std::string& url, long long bookmarkSeconds,
+                                               Completion completion) {
+    return sessionRequest("DELETE", url, bookmarkSeconds >= 0 ? std::optional(bookmarkSeconds) : std::nullopt,
+                          std::move(completion));
+}
+
+HttpTaskPtr MVHTTPClient::postBookmarkAtURL(const std::string& url, long long bookmarkSeconds, Completion completion) {
+    return sessionRequest("POST", url, bookmarkSeconds, std::move(completion));
+}
+
+HttpTaskPtr MVHTTPClient::sessionRequest(const std::string& method, const std::string& url,
+                                         std::optional<long long> bookmarkSeconds, Completion completion) {
+    const std::string path = url.substr(0, url.find('?'));
+    if (path.empty()) return nullptr;
+    auto parsed = Url::parse(url);
+    Json parameters = parsed ? getParametersFromURL(*parsed) : Json::object();
+    if (bookmarkSeconds) parameters["bookmarkSecs"] = std::to_string(*bookmarkSeconds);
+    return commonRequestWithMethod(method, path, parameters, /*ignoreCache=*/true, onSuccess(completion),
+                                   onFailure(completion));
+}
+
 // ---- URL utilities ----
 
 Json MVHTTPClient::getParametersFromURL(const Url& url) {

@@ -163,6 +163,18 @@ class MVHTTPClient : public std::enable_shared_from_this<MVHTTPClient> {
     HttpTaskPtr updateSettings(const Json& settings, Completion completion);
     HttpTaskPtr getAccountWithCompletion(std::function<void(ErrorPtr, std::shared_ptr<MVAccount>)> completion);
 
+    // Streaming sessions. One resource, the media content's URL, serves all three verbs.
+    /// GET `path` (the main media content's absolute URL) with "responseType" = "xml", bypassing the cache.
+    /// (error, the answer document; on failure the error document when the body was XML).
+    HttpTaskPtr setUpSessionAtPath(const std::string& path, Completion completion);
+    /// Closes the session without a final bookmark.
+    HttpTaskPtr tearDownSessionAtURL(const std::string& url, Completion completion);
+    /// DELETE with the URL's own query parameters and, when `bookmarkSeconds` is 0 or more, "bookmarkSecs".
+    HttpTaskPtr tearDownSessionAtURL(const std::string& url, long long bookmarkSeconds, Completion completion);
+    /// POST with the URL's own query parameters and "bookmarkSecs". An empty URL sends nothing, returns
+    /// nullptr and never calls the completion.
+    HttpTaskPtr postBookmarkAtURL(const std::string& url, long long bookmarkSeconds, Completion completion);
+
     // URL utilities.
     /// Query parameters as written (no percent-decoding); later keys win; parts without exactly one "=" are skipped.
     static Json getParametersFromURL(const Url& url);
@@ -187,6 +199,9 @@ class MVHTTPClient : public std::enable_shared_from_this<MVHTTPClient> {
     const std::shared_ptr<HttpTransport>& session() const { return session_; }
 
   private:
+    /// A session request to `url` without its query, whose parameters travel with the request instead.
+    HttpTaskPtr sessionRequest(const std::string& method, const std::string& url,
+                               std::optional<long long> bookmarkSeconds, Completion completion);
     HttpTaskPtr changeWatchlist(const std::string& method, const std::string& path,
                                 const std::optional<std::string>& guid, Completion completion);
     /// Whether `url` has the base URL's origin.

@@ -7,6 +7,12 @@ namespace movra {
 
 enum class UserInterfaceIdiom { Unspecified, Phone, Pad };
 
+/// Points of the main screen in its portrait coordinate space (width the short side).
+struct ScreenBounds {
+    double width = 390;
+    double height = 844;
+};
+
 class DeviceInfo {
   public:
     virtual ~DeviceInfo() = default;
@@ -20,6 +26,8 @@ class DeviceInfo {
     /// The app's short version string and build number ("1.0.0", "42").
     virtual std::string appShortVersion() const = 0;
     virtual std::string appBuildNumber() const = 0;
+    /// The main screen's bounds; a phone's unless a device says otherwise.
+    virtual ScreenBounds mainScreenBounds() const { return {}; }
 };
 
 }  // namespace movra

@@ -12,15 +12,18 @@ namespace movra::test {
 class SettableDevice final : public DeviceInfo {
   public:
     UserInterfaceIdiom idiom() const override { return idiom_; }
-    std::string localizedModel() const override { return "iPhone"; }
     std::string name() const override { return name_; }
     std::string systemName() const override { return "iOS"; }
     std::string systemVersion() const override { return "17.0"; }
     std::string appShortVersion() const override { return "2.4.1"; }
     std::string appBuildNumber() const override { return "311"; }
+    std::string localizedModel() const override { return model_; }
+    ScreenBounds mainScreenBounds() const override { return screenBounds_; }
 
     UserInterfaceIdiom idiom_ = UserInterfaceIdiom::Phone;
     std::string name_ = "Test Phone";
+    std::string model_ = "iPhone";
+    ScreenBounds screenBounds_;
 };
 
 class SettableLocale final : public Locale {

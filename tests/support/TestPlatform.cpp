@@ -55,6 +55,8 @@ TestPlatform::TestPlatform(Options options) {
     }
     s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
     s.imageCodec = std::make_shared<StbImageCodec>();
+    media = std::make_shared<SimulatedMediaEngine>();
+    s.mediaEngine = media;
     s.configuration = options.configuration;
     Platform::install(std::make_shared<Platform>(std::move(s)));
     if (collectorTracker) collectorTracker->attach(Platform::current().mainQueue());

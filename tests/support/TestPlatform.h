@@ -12,6 +12,7 @@
 #include "support/RecordingUiHost.h"
 #include "support/ScriptedHttpTransport.h"
 #include "support/SettableDevice.h"
+#include "support/SimulatedMediaEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,7 @@ class TestPlatform {
     std::shared_ptr<RecordingCrashReporter> crashReporter;
     std::shared_ptr<RecordingAnalyticsTracker> analytics;
     std::shared_ptr<HttpAnalyticsTracker> collectorTracker;
+    std::shared_ptr<SimulatedMediaEngine> media;
 };
 
 }  // namespace movra::test
