@@ -177,8 +177,11 @@ class GStreamerMediaEngineTest : public ::testing::Test {
         return engine_->makePlayer(item_);
     }
 
+    /// Runs the main queue until `condition` holds; in slices, since the position moves without any task.
     bool waitFor(const std::function<bool()>& condition, double seconds = 20) {
-        return platform_->runUntil(condition, seconds);
+        for (double waited = 0; waited < seconds; waited += 0.05)
+            if (platform_->runUntil(condition, 0.05)) return true;
+        return condition();
     }
 
     static inline std::unique_ptr<test::TemporaryDirectory> media_;
@@ -232,7 +235,8 @@ TEST_F(GStreamerMediaEngineTest, PlaysSeeksAndEndsWithTheNotice) {
 TEST_F(GStreamerMediaEngineTest, KeyFailuresFailTheItemWithALog) {
     for (auto mode : {KeyDelegate::Mode::Error, KeyDelegate::Mode::WrongKey}) {
         SCOPED_TRACE(mode == KeyDelegate::Mode::Error ? "delegate error" : "wrong key");
-        auto player = makePlayer(std::make_shared<KeyDelegate>(mode));
+        auto delegate = std::make_shared<KeyDelegate>(mode);
+        auto player = makePlayer(delegate);
         player->play();
         ASSERT_TRUE(waitFor([&] { return item_->status() == MediaPlayerItemStatus::Failed; }));
         ASSERT_TRUE(item_->error());
@@ -245,7 +249,8 @@ TEST_F(GStreamerMediaEngineTest, KeyFailuresFailTheItemWithALog) {
 }
 
 TEST_F(GStreamerMediaEngineTest, RenditionsBecomeGroupsWhoseSelectionTakesEffect) {
-    auto player = makePlayer(std::make_shared<KeyDelegate>(KeyDelegate::Mode::Key));
+    auto delegate = std::make_shared<KeyDelegate>(KeyDelegate::Mode::Key);
+    auto player = makePlayer(delegate);
     bool loaded = false;
     asset_->loadValuesAsynchronously({"tracks", "duration"}, [&] { loaded = true; });
     ASSERT_TRUE(waitFor([&] { return loaded; }));
@@ -278,10 +283,11 @@ TEST_F(GStreamerMediaEngineTest, RenditionsBecomeGroupsWhoseSelectionTakesEffect
 }
 
 TEST_F(GStreamerMediaEngineTest, TearDownMidPlayLeavesNothingRunning) {
+    auto delegate = std::make_shared<KeyDelegate>(KeyDelegate::Mode::Key);
     // One round first: GStreamer and GLib keep some threads for the process.
     for (int round = 0; round < 2; ++round) {
         const std::size_t before = threadCount();
-        auto player = makePlayer(std::make_shared<KeyDelegate>(KeyDelegate::Mode::Key));
+        auto player = makePlayer(delegate);
         player->play();
         ASSERT_TRUE(waitFor([&] { return player->currentTime() > 0.2; }));
         player.reset();
@@ -292,7 +298,7 @@ TEST_F(GStreamerMediaEngineTest, TearDownMidPlayLeavesNothingRunning) {
         }
     }
     // A platform that shuts down under a playing item does not hang, nor does the item that outlives it.
-    auto player = makePlayer(std::make_shared<KeyDelegate>(KeyDelegate::Mode::Key));
+    auto player = makePlayer(delegate);
     player->play();
     ASSERT_TRUE(waitFor([&] { return player->currentTime() > 0.2; }));
     platform_.reset();
