@@ -98,7 +98,12 @@ void GStreamerPlayerItem::start(std::shared_ptr<HttpTransport> transport, const 
     g_object_set(pipeline_, "uri", endpoint_->entryUrl().c_str(), "video-sink", videoSink_, "audio-sink",
                  audioSink(outputs.audio), nullptr);
     // Without a window no one sees subtitles: spare the overlay its rendering.
-    if (!GST_IS_BIN(videoSink_)) g_object_set(pipeline_, "text-sink", fakeSink(), nullptr);
+    if (!GST_IS_BIN(videoSink_)) {
+        GstElement* textSink = fakeSink();
+        // Subtitles are sparse: a cue-less stretch must not hold up prerolling.
+        g_object_set(textSink, "async", FALSE, nullptr);
+        g_object_set(pipeline_, "text-sink", textSink, nullptr);
+    }
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, &GStreamerPlayerItem::onBusMessage, new BusContext{weak, mainQueue_},
                              [](gpointer context) { delete static_cast<BusContext*>(context); });
@@ -222,6 +227,7 @@ void GStreamerPlayerItem::becomeReady() {
     changed("playbackBufferEmpty");
     changed("playbackLikelyToKeepUp");
     if (seek_) sendSeek();
+    sendSelection();
     applyState();
 }
 
@@ -275,19 +281,19 @@ void GStreamerPlayerItem::updateSelection(GstMessage* message) {
         selected.insert(streamId(stream));
         gst_object_unref(stream);
     }
-    const bool first = !selectionReported_;
     selectionReported_ = true;
     if (selected != selected_) {
         selected_ = std::move(selected);
         changed("currentMediaSelection");
     }
-    // A selection sent before the first report is ignored, and the first report may include subtitles nobody
-    // asked for: correct it now.
-    if (first) sendSelection();
+    // The first reports may include subtitles nobody asked for, and a selection sent before them is ignored:
+    // ask again while the pipeline reports something else, a few times at most.
+    if (selectionAttempts_ < kSelectionAttempts) sendSelection();
 }
 
 void GStreamerPlayerItem::sendSelection() {
-    if (!selectionReported_ || !pipeline_) return;
+    // A selection while prerolling can leave the pipeline waiting for good: wait for the preroll.
+    if (!selectionReported_ || status_ != MediaPlayerItemStatus::ReadyToPlay) return;
     std::set<std::string> wanted;
     for (const auto& id : selected_)
         if (!isRenditionStream(id)) wanted.insert(id);
@@ -300,6 +306,7 @@ void GStreamerPlayerItem::sendSelection() {
     }
     if (!wantedText_.empty()) wanted.insert(wantedText_);
     if (wanted == selected_) return;
+    ++selectionAttempts_;
     GList* ids = nullptr;
     for (const auto& id : wanted) ids = g_list_append(ids, const_cast<char*>(id.c_str()));
     // The answer is the next STREAMS_SELECTED, not the return value, which says little.
@@ -316,6 +323,7 @@ void GStreamerPlayerItem::selectMediaOption(const std::optional<MediaSelectionOp
     } else {
         wantedText_ = option ? option->identifier : std::string();
     }
+    selectionAttempts_ = 0;
     sendSelection();
 }
 

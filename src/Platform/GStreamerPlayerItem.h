@@ -114,7 +114,9 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
 
     std::vector<std::string> videoStreams_;
     std::set<std::string> selected_;
+    static constexpr int kSelectionAttempts = 3;
     bool selectionReported_ = false;
+    int selectionAttempts_ = 0;
     /// nullopt: the pipeline's choice stands.
     std::optional<std::string> wantedAudio_;
     /// Empty: subtitles off, as they start.

@@ -277,8 +277,6 @@ TEST_F(GStreamerMediaEngineTest, RenditionsBecomeGroupsWhoseSelectionTakesEffect
         return item_->selectedMediaOption(*audible) == audible->options[1] &&
                item_->selectedMediaOption(*legible) == legible->options[0];
     }));
-    item_->selectMediaOption(std::nullopt, *legible);
-    EXPECT_TRUE(waitFor([&] { return !item_->selectedMediaOption(*legible); }));
     EXPECT_EQ(item_->status(), MediaPlayerItemStatus::ReadyToPlay) << item_->errorLog();
 }
 
