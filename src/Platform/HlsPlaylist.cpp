@@ -41,7 +41,10 @@ std::optional<HlsPlaylist> HlsPlaylist::parse(std::string_view text) {
 std::string HlsPlaylist::rewriteUris(std::string_view text, const std::function<std::string(const std::string&)>& map) {
     std::string out;
     out.reserve(text.size() * 2);
-    for (const auto& rawLine : split(text, "\n")) {
+    auto lines = split(text, "\n");
+    // The text's final newline ends its last line; it opens no line of its own.
+    if (!lines.empty() && trim(lines.back()).empty()) lines.pop_back();
+    for (const auto& rawLine : lines) {
         std::string line = trim(rawLine);
         if (!line.empty() && line[0] != '#') {
             line = map(line);
