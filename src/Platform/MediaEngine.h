@@ -20,6 +20,9 @@ namespace movra {
 /// Posted on the main queue when an item plays to its end; the notice's sender is the MediaPlayerItem.
 inline constexpr const char* kMediaPlayerItemDidPlayToEndTimeNotification = "AVPlayerItemDidPlayToEndTimeNotification";
 
+/// Domain of the engine's own errors (an asset that cannot load, a key that did not come).
+inline constexpr const char* kMediaEngineErrorDomain = "MediaEngine";
+
 class MediaEngine {
   public:
     virtual ~MediaEngine() = default;

@@ -1,6 +1,7 @@
 #include "Platform/MediaLoadingRequest.h"
 
 #include "Foundation/Crypto.h"
+#include "Platform/MediaEngine.h"
 
 namespace movra {
 
@@ -8,7 +9,7 @@ std::optional<std::string> MediaLoadingRequest::streamingContentKeyRequestData(c
                                                                                const std::string& contentIdentifier,
                                                                                ErrorPtr* error) const {
     if (certificate.empty()) {
-        if (error) *error = makeError("MediaEngine", -1, "No application certificate for the key request");
+        if (error) *error = makeError(kMediaEngineErrorDomain, -1, "No application certificate for the key request");
         return std::nullopt;
     }
     return sha256(certificate) + contentIdentifier;

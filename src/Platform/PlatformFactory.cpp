@@ -6,6 +6,7 @@
 #include "Platform/CurlHttpTransport.h"
 #include "Platform/FileCrashReporter.h"
 #include "Platform/FileCredentialStore.h"
+#include "Platform/GStreamerMediaEngine.h"
 #include "Platform/HttpAnalyticsTracker.h"
 #include "Platform/JsonDefaultsStore.h"
 #include "Platform/LoggingAnalyticsTracker.h"
@@ -60,6 +61,8 @@ std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::s
     }
     s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
     s.imageCodec = std::make_shared<StbImageCodec>();
+    s.mediaEngine = std::make_shared<GStreamerMediaEngine>(
+        GStreamerPlayerItem::Outputs{.video = configuration.videoOutput, .audio = configuration.audioOutput});
     s.configuration = std::move(configuration);
     auto platform = std::make_shared<Platform>(std::move(s));
     // The periodic dispatch needs the main queue, which the platform creates.

@@ -1,0 +1,88 @@
+// GStreamerLoopbackEndpoint: the one place the demuxer of an item fetches from: an HTTP server on 127.0.0.1
+// (ephemeral port) under an unguessable path. It fetches playlists and segments through the platform's
+// transport (which trusts the deployment's CA file), rewrites every playlist so that its URIs point back
+// here, and answers each key URI of a custom scheme ("skd://...") with what the asset's resource-loader
+// delegate gave for it.
+//
+// Thread contract: constructed and destroyed on the main queue; the callbacks run on the server's threads.
+// Destruction wakes every waiting request, stops the server and joins its threads.
+#pragma once
+
+#include "Platform/GStreamerMediaAsset.h"
+#include "Platform/HttpTransport.h"
+
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+}  // namespace httplib
+
+namespace movra {
+
+class GStreamerLoopbackEndpoint {
+  public:
+    struct Callbacks {
+        /// A key could not be had: the item fails with `error`.
+        std::function<void(ErrorPtr error)> failed;
+        /// One event for the item's error log.
+        std::function<void(std::string line)> logged;
+    };
+    /// How long a key request waits for the delegate's answer.
+    static constexpr double kKeyTimeoutSeconds = 20;
+
+    GStreamerLoopbackEndpoint(std::shared_ptr<GStreamerMediaAsset> asset, std::shared_ptr<HttpTransport> transport,
+                              Callbacks callbacks);
+    ~GStreamerLoopbackEndpoint();
+    GStreamerLoopbackEndpoint(const GStreamerLoopbackEndpoint&) = delete;
+    GStreamerLoopbackEndpoint& operator=(const GStreamerLoopbackEndpoint&) = delete;
+
+    /// The URL the demuxer opens: the asset's playlist, through this endpoint; empty when the server could
+    /// not start.
+    const std::string& entryUrl() const { return entryUrl_; }
+
+  private:
+    /// What a waiting request wakes on; shared with the answers, which may come after the endpoint is gone.
+    struct Signal {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool closed = false;
+    };
+    struct Target {
+        std::string url;
+        bool isKey = false;
+    };
+
+    void handle(const httplib::Request& request, httplib::Response& response);
+    void answerKey(const std::string& url, httplib::Response& response);
+    void answerUpstream(const std::string& url, httplib::Response& response);
+    /// The local URL for `uri` (absolute, or relative to `base`), registered on first use.
+    std::string localUrl(const std::string& uri, const std::string& base);
+    /// Waits until `done` (called under the signal's lock) holds, the deadline passes or the endpoint
+    /// closes; true when done.
+    bool waitFor(double seconds, const std::function<bool()>& done);
+
+    const std::shared_ptr<GStreamerMediaAsset> asset_;
+    const std::shared_ptr<HttpTransport> transport_;
+    const Callbacks callbacks_;
+    const std::string token_;
+    std::unique_ptr<httplib::Server> server_;
+    std::thread thread_;
+    std::string prefix_;  // "http://127.0.0.1:PORT/TOKEN/"
+    std::string entryUrl_;
+
+    const std::shared_ptr<Signal> signal_ = std::make_shared<Signal>();
+    std::mutex mutex_;
+    std::vector<Target> targets_;          // guarded by mutex_
+    std::map<std::string, size_t> byUrl_;  // guarded by mutex_
+};
+
+}  // namespace movra

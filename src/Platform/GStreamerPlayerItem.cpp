@@ -1,0 +1,438 @@
+#include "Platform/GStreamerPlayerItem.h"
+
+#include "Foundation/Log.h"
+#include "Foundation/MainQueue.h"
+#include "Foundation/Strings.h"
+#include "Platform/MediaEngine.h"
+#include "Platform/Platform.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace movra {
+
+namespace {
+
+GstElement* fakeSink() {
+    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+    // Without sync the sink takes buffers as fast as they decode, and seconds of media play in moments.
+    g_object_set(sink, "sync", TRUE, nullptr);
+    return sink;
+}
+
+bool hasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* value = std::getenv(name); value && *value) return true;
+    return false;
+}
+
+GstElement* videoSink(const std::string& output) {
+    if (output == "window" || (output == "auto" && hasDisplay()))
+        if (GstElement* sink = gst_element_factory_make("autovideosink", nullptr)) return sink;
+    return fakeSink();
+}
+
+GstElement* audioSink(const std::string& output) {
+    if (output == "none") return fakeSink();
+    GstElement* sink = gst_element_factory_make("autoaudiosink", nullptr);
+    // An output that cannot open (no device) would fail the whole pipeline later.
+    if (sink && gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
+        gst_element_set_state(sink, GST_STATE_NULL);
+        return sink;
+    }
+    if (sink) {
+        gst_element_set_state(sink, GST_STATE_NULL);
+        gst_object_unref(sink);
+    }
+    Log::info("Media engine: no audio output, audio is discarded");
+    return fakeSink();
+}
+
+constexpr double kNanoseconds = 1e9;
+
+std::string streamId(GstStream* stream) {
+    const char* id = gst_stream_get_stream_id(stream);
+    return id ? id : "";
+}
+
+bool isRenditionStream(const std::string& id) { return startsWith(id, "audio-") || startsWith(id, "text-"); }
+
+}  // namespace
+
+std::shared_ptr<GStreamerPlayerItem> GStreamerPlayerItem::make(std::shared_ptr<GStreamerMediaAsset> asset,
+                                                               std::shared_ptr<HttpTransport> transport,
+                                                               Outputs outputs, RunLoopHandle mainQueue) {
+    std::shared_ptr<GStreamerPlayerItem> item(new GStreamerPlayerItem(std::move(asset), std::move(mainQueue)));
+    item->start(std::move(transport), outputs);
+    return item;
+}
+
+GStreamerPlayerItem::GStreamerPlayerItem(std::shared_ptr<GStreamerMediaAsset> asset, RunLoopHandle mainQueue)
+    : asset_(std::move(asset)), mainQueue_(std::move(mainQueue)) {}
+
+void GStreamerPlayerItem::start(std::shared_ptr<HttpTransport> transport, const Outputs& outputs) {
+    std::weak_ptr<GStreamerPlayerItem> weak = weak_from_this();
+    GStreamerLoopbackEndpoint::Callbacks callbacks{
+        .failed =
+            [weak, main = mainQueue_](ErrorPtr error) {
+                main.post([weak, error] {
+                    if (auto self = weak.lock()) self->fail(error);
+                });
+            },
+        .logged =
+            [weak, main = mainQueue_](std::string line) {
+                main.post([weak, line = std::move(line)]() mutable {
+                    if (auto self = weak.lock()) self->log(std::move(line));
+                });
+            },
+    };
+    endpoint_ = std::make_unique<GStreamerLoopbackEndpoint>(asset_, std::move(transport), std::move(callbacks));
+    pipeline_ = gst_element_factory_make("playbin3", nullptr);
+    if (endpoint_->entryUrl().empty() || !pipeline_) {
+        fail(makeError(kMediaEngineErrorDomain, -11800, "The operation could not be completed",
+                       pipeline_ ? "No loopback endpoint" : "GStreamer has no playbin3"));
+        return;
+    }
+    gst_object_ref_sink(pipeline_);
+    videoSink_ = GST_ELEMENT(gst_object_ref_sink(videoSink(outputs.video)));
+    g_object_set(pipeline_, "uri", endpoint_->entryUrl().c_str(), "video-sink", videoSink_, "audio-sink",
+                 audioSink(outputs.audio), nullptr);
+    // Without a window no one sees subtitles: spare the overlay its rendering.
+    if (!GST_IS_BIN(videoSink_)) {
+        GstElement* textSink = fakeSink();
+        // Subtitles are sparse: a cue-less stretch must not hold up prerolling.
+        g_object_set(textSink, "async", FALSE, nullptr);
+        g_object_set(pipeline_, "text-sink", textSink, nullptr);
+    }
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(bus, &GStreamerPlayerItem::onBusMessage, new BusContext{weak, mainQueue_},
+                             [](gpointer context) { delete static_cast<BusContext*>(context); });
+    gst_object_unref(bus);
+    if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
+        fail(makeError(kMediaEngineErrorDomain, -11800, "The operation could not be completed",
+                       "The pipeline did not start"));
+}
+
+GStreamerPlayerItem::~GStreamerPlayerItem() {
+    // The endpoint first: it wakes requests that wait on a key, so the demuxer's threads can stop.
+    endpoint_.reset();
+    if (pipeline_) {
+        gst_element_set_state(pipeline_, GST_STATE_NULL);
+        GstBus* bus = gst_element_get_bus(pipeline_);
+        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+        gst_object_unref(bus);
+        gst_object_unref(pipeline_);
+    }
+    if (videoSink_) gst_object_unref(videoSink_);
+}
+
+GstBusSyncReply GStreamerPlayerItem::onBusMessage(GstBus*, GstMessage* message, gpointer context) {
+    switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_ERROR:
+        case GST_MESSAGE_WARNING:
+        case GST_MESSAGE_EOS:
+        case GST_MESSAGE_ASYNC_DONE:
+        case GST_MESSAGE_DURATION_CHANGED:
+        case GST_MESSAGE_BUFFERING:
+        case GST_MESSAGE_STREAM_COLLECTION:
+        case GST_MESSAGE_STREAMS_SELECTED: {
+            auto* bus = static_cast<BusContext*>(context);
+            std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
+            bus->mainQueue.post([item = bus->item, held] {
+                if (auto self = item.lock()) self->handleMessage(held.get());
+            });
+            break;
+        }
+        default:
+            break;
+    }
+    return GST_BUS_DROP;
+}
+
+void GStreamerPlayerItem::handleMessage(GstMessage* message) {
+    if (status_ == MediaPlayerItemStatus::Failed) return;
+    switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_ERROR:
+        case GST_MESSAGE_WARNING: {
+            GError* gerror = nullptr;
+            gchar* debug = nullptr;
+            const bool isError = GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
+            if (isError)
+                gst_message_parse_error(message, &gerror, &debug);
+            else
+                gst_message_parse_warning(message, &gerror, &debug);
+            const std::string domain = g_quark_to_string(gerror->domain);
+            const std::string text = gerror->message ? gerror->message : "";
+            const std::string details = debug ? debug : "";
+            const int code = gerror->code;
+            g_error_free(gerror);
+            g_free(debug);
+            log(std::string(GST_MESSAGE_SRC_NAME(message)) + " " + domain + " " + std::to_string(code) + ": " + text +
+                (details.empty() ? "" : " (" + details + ")"));
+            if (isError) {
+                Log::error("Media engine: {} ({})", text, details);
+                fail(makeError(domain, code, text, details));
+            }
+            break;
+        }
+        case GST_MESSAGE_EOS: {
+            ended_ = true;
+            if (playedToEnd_) playedToEnd_();
+            Platform::current().notificationCenter().post(kMediaPlayerItemDidPlayToEndTimeNotification,
+                                                          static_cast<const MediaPlayerItem*>(this));
+            break;
+        }
+        case GST_MESSAGE_ASYNC_DONE:
+            if (status_ == MediaPlayerItemStatus::Unknown)
+                becomeReady();
+            else if (seek_ && seek_->sent)
+                answerSeek(true);
+            updateDuration();
+            updateNaturalSize();
+            break;
+        case GST_MESSAGE_DURATION_CHANGED:
+            updateDuration();
+            break;
+        case GST_MESSAGE_BUFFERING: {
+            int percent = 100;
+            gst_message_parse_buffering(message, &percent);
+            updateBuffering(percent);
+            break;
+        }
+        case GST_MESSAGE_STREAM_COLLECTION: {
+            GstStreamCollection* collection = nullptr;
+            gst_message_parse_stream_collection(message, &collection);
+            videoStreams_.clear();
+            for (guint i = 0; collection && i < gst_stream_collection_get_size(collection); ++i) {
+                GstStream* stream = gst_stream_collection_get_stream(collection, i);
+                if (gst_stream_get_stream_type(stream) & GST_STREAM_TYPE_VIDEO)
+                    videoStreams_.push_back(streamId(stream));
+            }
+            if (collection) gst_object_unref(collection);
+            break;
+        }
+        case GST_MESSAGE_STREAMS_SELECTED:
+            updateSelection(message);
+            break;
+        default:
+            break;
+    }
+}
+
+void GStreamerPlayerItem::becomeReady() {
+    status_ = MediaPlayerItemStatus::ReadyToPlay;
+    bufferEmpty_ = false;
+    likelyToKeepUp_ = !buffering_;
+    changed("status");
+    changed("playbackBufferEmpty");
+    changed("playbackLikelyToKeepUp");
+    if (seek_) sendSeek();
+    sendSelection();
+    applyState();
+}
+
+void GStreamerPlayerItem::updateDuration() {
+    gint64 nanoseconds = -1;
+    if (!gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &nanoseconds) || nanoseconds <= 0) return;
+    const double seconds = static_cast<double>(nanoseconds) / kNanoseconds;
+    if (duration_ == seconds) return;
+    duration_ = seconds;
+    changed("duration");
+}
+
+void GStreamerPlayerItem::updateNaturalSize() {
+    if (naturalSize_ || !videoSink_) return;
+    GstPad* pad = gst_element_get_static_pad(videoSink_, "sink");
+    GstCaps* caps = pad ? gst_pad_get_current_caps(pad) : nullptr;
+    if (pad) gst_object_unref(pad);
+    if (!caps) return;
+    const GstStructure* structure = gst_caps_get_structure(caps, 0);
+    int width = 0, height = 0, parN = 1, parD = 1;
+    if (gst_structure_get_int(structure, "width", &width) && gst_structure_get_int(structure, "height", &height)) {
+        gst_structure_get_fraction(structure, "pixel-aspect-ratio", &parN, &parD);
+        naturalSize_ =
+            MediaVideoSize{static_cast<double>(width) * parN / (parD ? parD : 1), static_cast<double>(height)};
+    }
+    gst_caps_unref(caps);
+    if (naturalSize_) changed("tracks");
+}
+
+void GStreamerPlayerItem::updateBuffering(int percent) {
+    const bool buffering = percent < 100;
+    const bool wasEmpty = bufferEmpty_, wasLikely = likelyToKeepUp_;
+    if (status_ == MediaPlayerItemStatus::ReadyToPlay) {
+        bufferEmpty_ = buffering;
+        likelyToKeepUp_ = !buffering;
+    }
+    if (buffering != buffering_) {
+        buffering_ = buffering;
+        // Playing on while the queues run dry would stutter: wait for them, as the platform player does.
+        applyState();
+    }
+    changed("loadedTimeRanges");
+    if (wasEmpty != bufferEmpty_) changed("playbackBufferEmpty");
+    if (wasLikely != likelyToKeepUp_) changed("playbackLikelyToKeepUp");
+}
+
+void GStreamerPlayerItem::updateSelection(GstMessage* message) {
+    std::set<std::string> selected;
+    for (guint i = 0; i < gst_message_streams_selected_get_size(message); ++i) {
+        GstStream* stream = gst_message_streams_selected_get_stream(message, i);
+        selected.insert(streamId(stream));
+        gst_object_unref(stream);
+    }
+    selectionReported_ = true;
+    if (selected != selected_) {
+        selected_ = std::move(selected);
+        changed("currentMediaSelection");
+    }
+    // The first reports may include subtitles nobody asked for, and a selection sent before them is ignored:
+    // ask again while the pipeline reports something else, a few times at most.
+    if (selectionAttempts_ < kSelectionAttempts) sendSelection();
+}
+
+void GStreamerPlayerItem::sendSelection() {
+    // A selection while prerolling can leave the pipeline waiting for good: wait for the preroll.
+    if (!selectionReported_ || status_ != MediaPlayerItemStatus::ReadyToPlay) return;
+    std::set<std::string> wanted;
+    for (const auto& id : selected_)
+        if (!isRenditionStream(id)) wanted.insert(id);
+    if (wanted.empty() && !videoStreams_.empty()) wanted.insert(videoStreams_.front());
+    if (wantedAudio_) {
+        wanted.insert(*wantedAudio_);
+    } else {
+        for (const auto& id : selected_)
+            if (startsWith(id, "audio-")) wanted.insert(id);
+    }
+    if (!wantedText_.empty()) wanted.insert(wantedText_);
+    if (wanted == selected_) return;
+    ++selectionAttempts_;
+    GList* ids = nullptr;
+    for (const auto& id : wanted) ids = g_list_append(ids, const_cast<char*>(id.c_str()));
+    // The answer is the next STREAMS_SELECTED, not the return value, which says little.
+    gst_element_send_event(pipeline_, gst_event_new_select_streams(ids));
+    g_list_free(ids);
+}
+
+void GStreamerPlayerItem::selectMediaOption(const std::optional<MediaSelectionOption>& option,
+                                            const MediaSelectionGroup& group) {
+    MOVRA_ASSERT_MAIN_QUEUE();
+    if (group.characteristic == MediaCharacteristic::Audible) {
+        if (!option) return;
+        wantedAudio_ = option->identifier;
+    } else {
+        wantedText_ = option ? option->identifier : std::string();
+    }
+    selectionAttempts_ = 0;
+    sendSelection();
+}
+
+std::optional<MediaSelectionOption> GStreamerPlayerItem::selectedMediaOption(const MediaSelectionGroup& group) const {
+    for (const auto& option : group.options)
+        if (selected_.count(option.identifier)) return option;
+    return std::nullopt;
+}
+
+void GStreamerPlayerItem::fail(ErrorPtr error) {
+    if (status_ == MediaPlayerItemStatus::Failed) return;
+    status_ = MediaPlayerItemStatus::Failed;
+    error_ = std::move(error);
+    if (pipeline_) gst_element_set_state(pipeline_, GST_STATE_NULL);
+    answerSeek(false);
+    changed("status");
+}
+
+void GStreamerPlayerItem::log(std::string line) { errorLog_.push_back(std::move(line)); }
+
+std::string GStreamerPlayerItem::errorLog() const { return join(errorLog_, "\n"); }
+
+MediaObservable::Token GStreamerPlayerItem::addObserver(const std::string& key, std::function<void()> changed) {
+    return observers_.add(key, std::move(changed));
+}
+
+bool GStreamerPlayerItem::removeObserver(const std::string& key, Token token) { return observers_.remove(key, token); }
+
+double GStreamerPlayerItem::currentTime() const {
+    if (seek_) return seek_->target;
+    if (status_ != MediaPlayerItemStatus::ReadyToPlay) return rangeStart_;
+    if (ended_ && duration_) return *duration_;
+    gint64 nanoseconds = -1;
+    // The sink's position is what was shown; the pipeline's may run ahead of it.
+    if (!gst_element_query_position(videoSink_, GST_FORMAT_TIME, &nanoseconds) || nanoseconds < 0)
+        gst_element_query_position(pipeline_, GST_FORMAT_TIME, &nanoseconds);
+    if (nanoseconds < 0) return rangeStart_;
+    const double seconds = static_cast<double>(nanoseconds) / kNanoseconds;
+    return duration_ ? std::min(seconds, *duration_) : seconds;
+}
+
+std::vector<MediaTimeRange> GStreamerPlayerItem::loadedTimeRanges() const {
+    if (status_ != MediaPlayerItemStatus::ReadyToPlay) return {};
+    double end = currentTime();
+    GstQuery* query = gst_query_new_buffering(GST_FORMAT_TIME);
+    if (gst_element_query(pipeline_, query)) {
+        gint64 stop = -1;
+        gst_query_parse_buffering_range(query, nullptr, nullptr, &stop, nullptr);
+        if (stop > 0) end = std::max(end, static_cast<double>(stop) / kNanoseconds);
+    }
+    gst_query_unref(query);
+    if (duration_) end = std::min(end, *duration_);
+    if (end <= rangeStart_) return {};
+    return {{rangeStart_, end - rangeStart_}};
+}
+
+void GStreamerPlayerItem::seekToTime(double seconds, std::function<void(bool finished)> completion) {
+    MOVRA_ASSERT_MAIN_QUEUE();
+    answerSeek(false);
+    if (status_ == MediaPlayerItemStatus::Failed) {
+        mainQueue_.post([completion = std::move(completion)] {
+            if (completion) completion(false);
+        });
+        return;
+    }
+    seek_ = PendingSeek{std::max(0.0, seconds), std::move(completion), false};
+    ended_ = false;
+    if (status_ == MediaPlayerItemStatus::ReadyToPlay) sendSeek();
+}
+
+void GStreamerPlayerItem::cancelPendingSeeks() {
+    MOVRA_ASSERT_MAIN_QUEUE();
+    answerSeek(false);
+}
+
+void GStreamerPlayerItem::sendSeek() {
+    seek_->sent = true;
+    rangeStart_ = seek_->target;
+    // Accurate: the platform player lands on the time asked for, not on the segment's first key frame.
+    if (!gst_element_seek(pipeline_, sentRate_, GST_FORMAT_TIME,
+                          static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET,
+                          static_cast<gint64>(seek_->target * kNanoseconds), GST_SEEK_TYPE_NONE, -1)) {
+        log("seek to " + std::to_string(seek_->target) + " s refused");
+        answerSeek(false);
+    }
+}
+
+void GStreamerPlayerItem::answerSeek(bool finished) {
+    if (!seek_) return;
+    auto completion = std::move(seek_->completion);
+    seek_.reset();
+    if (completion) mainQueue_.post([completion = std::move(completion), finished] { completion(finished); });
+}
+
+void GStreamerPlayerItem::setRate(float rate) {
+    MOVRA_ASSERT_MAIN_QUEUE();
+    rate_ = rate;
+    applyState();
+}
+
+void GStreamerPlayerItem::applyState() {
+    if (status_ != MediaPlayerItemStatus::ReadyToPlay) return;
+    if (rate_ > 0 && rate_ != sentRate_) {
+        sentRate_ = rate_;
+        gst_element_seek(pipeline_, sentRate_, GST_FORMAT_TIME,
+                         static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET,
+                         static_cast<gint64>(currentTime() * kNanoseconds), GST_SEEK_TYPE_NONE, -1);
+    }
+    gst_element_set_state(pipeline_, rate_ > 0 && !buffering_ ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+}
+
+}  // namespace movra

@@ -1,0 +1,126 @@
+// GStreamerPlayerItem: one asset in a playbin3 pipeline, fed through its own loopback endpoint. The pipeline
+// prerolls (PAUSED) when the item is made; the player sets the rate. Bus messages are taken on the
+// streaming threads by a sync handler and handled on the main queue, where all of the item's state lives.
+// The pipeline and the endpoint go with the item: NULL state, threads joined.
+//
+// Observable keys, besides those of MediaPlayerItem: "currentMediaSelection", when the streams the pipeline
+// reports as selected change (the answer to selectMediaOption()).
+#pragma once
+
+#include "Foundation/RunLoopHandle.h"
+#include "Platform/GStreamerLoopbackEndpoint.h"
+#include "Platform/GStreamerMediaAsset.h"
+#include "Platform/MediaObserverList.h"
+#include "Platform/MediaPlayerItem.h"
+
+#include <functional>
+#include <gst/gst.h>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace movra {
+
+class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_shared_from_this<GStreamerPlayerItem> {
+  public:
+    struct Outputs {
+        /// "auto", "window" or "none", as in Configuration.
+        std::string video = "auto";
+        std::string audio = "auto";
+    };
+
+    /// Makes the item and starts its pipeline towards PAUSED.
+    static std::shared_ptr<GStreamerPlayerItem> make(std::shared_ptr<GStreamerMediaAsset> asset,
+                                                     std::shared_ptr<HttpTransport> transport, Outputs outputs,
+                                                     RunLoopHandle mainQueue);
+    ~GStreamerPlayerItem() override;
+
+    Token addObserver(const std::string& key, std::function<void()> changed) override;
+    bool removeObserver(const std::string& key, Token token) override;
+
+    std::shared_ptr<MediaAsset> asset() const override { return asset_; }
+    MediaPlayerItemStatus status() const override { return status_; }
+    ErrorPtr error() const override { return error_; }
+    std::string errorLog() const override;
+    std::optional<double> duration() const override { return duration_; }
+    double currentTime() const override;
+    std::vector<MediaTimeRange> loadedTimeRanges() const override;
+    bool isPlaybackBufferEmpty() const override { return bufferEmpty_; }
+    bool isPlaybackLikelyToKeepUp() const override { return likelyToKeepUp_; }
+    void seekToTime(double seconds, std::function<void(bool finished)> completion) override;
+    void cancelPendingSeeks() override;
+    void selectMediaOption(const std::optional<MediaSelectionOption>& option,
+                           const MediaSelectionGroup& group) override;
+    std::optional<MediaSelectionOption> selectedMediaOption(const MediaSelectionGroup& group) const override;
+    std::optional<MediaVideoSize> firstVideoTrackNaturalSize() const override { return naturalSize_; }
+
+    /// For the player: 0 pauses, any other rate plays at that rate.
+    void setRate(float rate);
+    /// For the player: runs on the main queue when the item has played to its end, before the notice.
+    void setPlayedToEndHandler(std::function<void()> handler) { playedToEnd_ = std::move(handler); }
+
+  private:
+    /// What the bus sync handler needs; owned by the bus.
+    struct BusContext {
+        std::weak_ptr<GStreamerPlayerItem> item;
+        RunLoopHandle mainQueue;
+    };
+    struct PendingSeek {
+        double target = 0;
+        std::function<void(bool)> completion;
+        bool sent = false;
+    };
+
+    GStreamerPlayerItem(std::shared_ptr<GStreamerMediaAsset> asset, RunLoopHandle mainQueue);
+    void start(std::shared_ptr<HttpTransport> transport, const Outputs& outputs);
+    static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer context);
+    void handleMessage(GstMessage* message);
+    void becomeReady();
+    void updateDuration();
+    void updateNaturalSize();
+    void updateBuffering(int percent);
+    void updateSelection(GstMessage* message);
+    void fail(ErrorPtr error);
+    void log(std::string line);
+    void applyState();
+    void sendSeek();
+    void sendSelection();
+    void answerSeek(bool finished);
+    void changed(const std::string& key) const { observers_.notify(key); }
+
+    const std::shared_ptr<GStreamerMediaAsset> asset_;
+    const RunLoopHandle mainQueue_;
+    std::unique_ptr<GStreamerLoopbackEndpoint> endpoint_;
+    GstElement* pipeline_ = nullptr;
+    GstElement* videoSink_ = nullptr;
+    MediaObserverList observers_;
+    std::function<void()> playedToEnd_;
+
+    MediaPlayerItemStatus status_ = MediaPlayerItemStatus::Unknown;
+    ErrorPtr error_;
+    std::vector<std::string> errorLog_;
+    std::optional<double> duration_;
+    std::optional<MediaVideoSize> naturalSize_;
+    bool bufferEmpty_ = true;
+    bool likelyToKeepUp_ = false;
+    bool buffering_ = false;
+    bool ended_ = false;
+    float rate_ = 0;
+    float sentRate_ = 1;
+    double rangeStart_ = 0;
+    std::optional<PendingSeek> seek_;
+
+    std::vector<std::string> videoStreams_;
+    std::set<std::string> selected_;
+    static constexpr int kSelectionAttempts = 3;
+    bool selectionReported_ = false;
+    int selectionAttempts_ = 0;
+    /// nullopt: the pipeline's choice stands.
+    std::optional<std::string> wantedAudio_;
+    /// Empty: subtitles off, as they start.
+    std::string wantedText_;
+};
+
+}  // namespace movra

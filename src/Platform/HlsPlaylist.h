@@ -1,0 +1,46 @@
+// HlsPlaylist: what the engine reads from an HLS playlist (renditions, variants, duration), and the rewriting
+// of its URIs that sends everything the demuxer fetches through the engine's loopback endpoint.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace movra {
+
+class HlsPlaylist {
+  public:
+    /// An #EXT-X-MEDIA line.
+    struct Rendition {
+        std::string type;  // "AUDIO", "SUBTITLES", ...
+        std::string name;
+        std::string language;
+        bool isDefault = false;
+        std::string uri;
+    };
+
+    /// nullopt when `text` does not start with #EXTM3U.
+    static std::optional<HlsPlaylist> parse(std::string_view text);
+    /// `text` with each URI (URI lines and URI="..." attributes) replaced by `map(uri)`, all else kept.
+    static std::string rewriteUris(std::string_view text, const std::function<std::string(const std::string&)>& map);
+
+    const std::vector<Rendition>& renditions() const { return renditions_; }
+    /// URIs of the #EXT-X-STREAM-INF variants, in playlist order; empty for a media playlist.
+    const std::vector<std::string>& variantUris() const { return variantUris_; }
+    /// The sum of the segment durations of a media playlist that ends (#EXT-X-ENDLIST); nullopt otherwise.
+    std::optional<double> duration() const;
+
+  private:
+    static std::map<std::string, std::string> attributes(std::string_view list);
+
+    std::vector<Rendition> renditions_;
+    std::vector<std::string> variantUris_;
+    double segmentSeconds_ = 0;
+    bool hasSegments_ = false;
+    bool ends_ = false;
+};
+
+}  // namespace movra
