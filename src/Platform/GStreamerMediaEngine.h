@@ -13,7 +13,7 @@ namespace movra {
 
 class GStreamerMediaEngine final : public MediaEngine {
   public:
-    /// Initializes GStreamer once per process.
+    /// GStreamer is initialized, once per process, when the first asset or player is made.
     explicit GStreamerMediaEngine(GStreamerPlayerItem::Outputs outputs);
 
     std::shared_ptr<MediaAsset> makeAsset(const std::string& url) override;
