@@ -194,6 +194,8 @@ struct Playback {
     Clock::time_point play;
     Clock::time_point firstFrame;
     double cpuSeconds = 0;
+    /// Media seconds played at the end: proves that the time was spent playing.
+    double position = 0;
 };
 
 /// The client: the title's session, then the native player on the GStreamer engine; plays `playSeconds`
@@ -233,6 +235,7 @@ std::optional<Playback> clientPlayback(double playSeconds, std::string& problem)
             if (failed()) problem = "failed while playing: " + item()->errorLog();
         }
         run.cpuSeconds = cpuSeconds() - cpuBefore;
+        run.position = player->currentPosition();
         if (problem.empty()) result = run;
     }
     player->tearDownSession();
@@ -304,6 +307,9 @@ std::optional<Playback> barePlayback(double playSeconds, std::string& problem) {
         if (playSeconds > 0)
             until([&] { return secondsBetween(run.firstFrame, Clock::now()) >= playSeconds; }, playSeconds + 1);
         run.cpuSeconds = cpuSeconds() - cpuBefore;
+        gint64 position = 0;
+        if (gst_element_query_position(pipeline, GST_FORMAT_TIME, &position))
+            run.position = static_cast<double>(position) / GST_SECOND;
         if (problem.empty()) result = run;
     }
     gst_object_unref(bus);
@@ -337,7 +343,15 @@ void cpuPerMinute(benchmark::State& state, Player play) {
             state.SkipWithError(problem.c_str());
             return;
         }
+        // CPU of a stalled player is no figure of playback.
+        if (run->position < kPlaySeconds - 1) {
+            const std::string stalled = "stopped at " + std::to_string(run->position) + " s of the " +
+                                        std::to_string(kPlaySeconds) + " s it was given";
+            state.SkipWithError(stalled.c_str());
+            return;
+        }
         state.SetIterationTime(run->cpuSeconds * 60 / kPlaySeconds);
+        state.counters["played_s"] = run->position;
     }
 }
 
