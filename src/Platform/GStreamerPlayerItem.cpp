@@ -108,6 +108,12 @@ void GStreamerPlayerItem::start(std::shared_ptr<HttpTransport> transport, const 
     gst_bus_set_sync_handler(bus, &GStreamerPlayerItem::onBusMessage, new BusContext{weak, mainQueue_},
                              [](gpointer context) { delete static_cast<BusContext*>(context); });
     gst_object_unref(bus);
+    if (GstPad* pad = gst_element_get_static_pad(videoSink_, "sink")) {
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &GStreamerPlayerItem::onFirstVideoBuffer,
+                          new BusContext{weak, mainQueue_},
+                          [](gpointer context) { delete static_cast<BusContext*>(context); });
+        gst_object_unref(pad);
+    }
     if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
         fail(makeError(kMediaEngineErrorDomain, -11800, "The operation could not be completed",
                        "The pipeline did not start"));
@@ -147,6 +153,18 @@ GstBusSyncReply GStreamerPlayerItem::onBusMessage(GstBus*, GstMessage* message, 
             break;
     }
     return GST_BUS_DROP;
+}
+
+GstPadProbeReturn GStreamerPlayerItem::onFirstVideoBuffer(GstPad*, GstPadProbeInfo*, gpointer context) {
+    auto* probe = static_cast<BusContext*>(context);
+    probe->mainQueue.post([item = probe->item, at = std::chrono::steady_clock::now()] {
+        auto self = item.lock();
+        if (!self || self->firstVideoFrame_) return;
+        self->firstVideoFrame_ = at;
+        self->changed("firstVideoFrame");
+    });
+    // Once is enough: later buffers pass untouched.
+    return GST_PAD_PROBE_REMOVE;
 }
 
 void GStreamerPlayerItem::handleMessage(GstMessage* message) {

@@ -4,7 +4,8 @@
 // The pipeline and the endpoint go with the item: NULL state, threads joined.
 //
 // Observable keys, besides those of MediaPlayerItem: "currentMediaSelection", when the streams the pipeline
-// reports as selected change (the answer to selectMediaOption()).
+// reports as selected change (the answer to selectMediaOption()); "firstVideoFrame", once, when the first
+// video buffer has reached the video output (firstVideoFrameTime() then tells when).
 #pragma once
 
 #include "Foundation/RunLoopHandle.h"
@@ -13,6 +14,7 @@
 #include "Platform/MediaObserverList.h"
 #include "Platform/MediaPlayerItem.h"
 
+#include <chrono>
 #include <functional>
 #include <gst/gst.h>
 #include <memory>
@@ -55,6 +57,9 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
                            const MediaSelectionGroup& group) override;
     std::optional<MediaSelectionOption> selectedMediaOption(const MediaSelectionGroup& group) const override;
     std::optional<MediaVideoSize> firstVideoTrackNaturalSize() const override { return naturalSize_; }
+    /// When the first video buffer reached the video output's input, read on the streaming thread so that the
+    /// hop to the main queue does not count; nullopt until then. Start-up is measured up to this moment.
+    std::optional<std::chrono::steady_clock::time_point> firstVideoFrameTime() const { return firstVideoFrame_; }
 
     /// For the player: 0 pauses, any other rate plays at that rate.
     void setRate(float rate);
@@ -62,7 +67,7 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     void setPlayedToEndHandler(std::function<void()> handler) { playedToEnd_ = std::move(handler); }
 
   private:
-    /// What the bus sync handler needs; owned by the bus.
+    /// What the bus sync handler and the first-frame probe need; owned by the bus or the probe.
     struct BusContext {
         std::weak_ptr<GStreamerPlayerItem> item;
         RunLoopHandle mainQueue;
@@ -76,6 +81,7 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     GStreamerPlayerItem(std::shared_ptr<GStreamerMediaAsset> asset, RunLoopHandle mainQueue);
     void start(std::shared_ptr<HttpTransport> transport, const Outputs& outputs);
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer context);
+    static GstPadProbeReturn onFirstVideoBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer context);
     void handleMessage(GstMessage* message);
     void becomeReady();
     void updateDuration();
@@ -103,6 +109,7 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     std::vector<std::string> errorLog_;
     std::optional<double> duration_;
     std::optional<MediaVideoSize> naturalSize_;
+    std::optional<std::chrono::steady_clock::time_point> firstVideoFrame_;
     bool bufferEmpty_ = true;
     bool likelyToKeepUp_ = false;
     bool buffering_ = false;

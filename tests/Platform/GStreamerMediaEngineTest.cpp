@@ -3,6 +3,7 @@
 #include "Foundation/ThreadPoolQueue.h"
 #include "Platform/CurlHttpTransport.h"
 #include "Platform/GStreamerMediaEngine.h"
+#include "Platform/GStreamerPlayerItem.h"
 #include "movra-backend/CertificateAuthority.h"
 #include "support/ChildProcess.h"
 #include "support/TemporaryDirectory.h"
@@ -12,6 +13,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
@@ -207,11 +209,18 @@ TEST_F(GStreamerMediaEngineTest, PlaysSeeksAndEndsWithTheNotice) {
                        platform_->platform().notificationCenter().addObserver(
                            kMediaPlayerItemDidPlayToEndTimeNotification, [&](const Notification&) { ++ends; },
                            static_cast<const MediaPlayerItem*>(item_.get())));
+    auto gstItem = std::dynamic_pointer_cast<GStreamerPlayerItem>(item_);
+    ASSERT_TRUE(gstItem);
+    int firstFrames = 0;
+    gstItem->addObserver("firstVideoFrame", [&] { ++firstFrames; });
+    const auto made = std::chrono::steady_clock::now();
 
     ASSERT_TRUE(waitFor([&] { return item_->status() != MediaPlayerItemStatus::Unknown; }));
     ASSERT_EQ(item_->status(), MediaPlayerItemStatus::ReadyToPlay) << item_->errorLog();
     player->play();
     ASSERT_TRUE(waitFor([&] { return player->currentTime() > 0.3; }));
+    ASSERT_TRUE(gstItem->firstVideoFrameTime());
+    EXPECT_GE(*gstItem->firstVideoFrameTime(), made);
     ASSERT_TRUE(item_->duration());
     EXPECT_NEAR(*item_->duration(), kMediaSeconds, 0.5);
     EXPECT_EQ(item_->firstVideoTrackNaturalSize().value_or(MediaVideoSize{}).width, 160);
@@ -230,6 +239,8 @@ TEST_F(GStreamerMediaEngineTest, PlaysSeeksAndEndsWithTheNotice) {
     EXPECT_EQ(player->currentTime(), *item_->duration());
     EXPECT_EQ(rates, (std::vector<float>{1, 0}));
     EXPECT_EQ(item_->status(), MediaPlayerItemStatus::ReadyToPlay);
+    // Seeks flush the sink: the first frame is still told once.
+    EXPECT_EQ(firstFrames, 1);
 }
 
 TEST_F(GStreamerMediaEngineTest, KeyFailuresFailTheItemWithALog) {
