@@ -49,6 +49,8 @@ GstElement* audioSink(const std::string& output) {
 }
 
 constexpr double kNanoseconds = 1e9;
+/// How long a seek, selection or state change may take before the item gives up on the pipeline.
+constexpr double kControlTimeout = 10;
 
 std::string streamId(GstStream* stream) {
     const char* id = gst_stream_get_stream_id(stream);
@@ -87,6 +89,12 @@ void GStreamerPlayerItem::start(std::shared_ptr<HttpTransport> transport, const 
             },
     };
     endpoint_ = std::make_unique<GStreamerLoopbackEndpoint>(asset_, std::move(transport), std::move(callbacks));
+    control_ = std::make_unique<GStreamerControlThread>("media engine's control thread", kControlTimeout,
+                                                        [weak, main = mainQueue_] {
+                                                            main.post([weak] {
+                                                                if (auto self = weak.lock()) self->stopResponding();
+                                                            });
+                                                        });
     pipeline_ = gst_element_factory_make("playbin3", nullptr);
     if (endpoint_->entryUrl().empty() || !pipeline_) {
         fail(makeError(kMediaEngineErrorDomain, -11800, "The operation could not be completed",
@@ -114,22 +122,36 @@ void GStreamerPlayerItem::start(std::shared_ptr<HttpTransport> transport, const 
                           [](gpointer context) { delete static_cast<BusContext*>(context); });
         gst_object_unref(pad);
     }
-    if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
-        fail(makeError(kMediaEngineErrorDomain, -11800, "The operation could not be completed",
-                       "The pipeline did not start"));
+    sentState_ = GST_STATE_PAUSED;
+    control_->post([pipeline = pipeline_, weak, main = mainQueue_] {
+        if (gst_element_set_state(pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE) return;
+        main.post([weak] {
+            if (auto self = weak.lock())
+                self->fail(makeError(kMediaEngineErrorDomain, -11800, "The operation could not be completed",
+                                     "The pipeline did not start"));
+        });
+    });
 }
 
 GStreamerPlayerItem::~GStreamerPlayerItem() {
     // The endpoint first: it wakes requests that wait on a key, so the demuxer's threads can stop.
     endpoint_.reset();
+    // Last in line: every call already posted uses the pipeline before this one lets it go.
     if (pipeline_) {
-        gst_element_set_state(pipeline_, GST_STATE_NULL);
-        GstBus* bus = gst_element_get_bus(pipeline_);
-        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-        gst_object_unref(bus);
-        gst_object_unref(pipeline_);
+        control([videoSink = videoSink_](GstElement* pipeline) {
+            gst_element_set_state(pipeline, GST_STATE_NULL);
+            GstBus* bus = gst_element_get_bus(pipeline);
+            gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+            gst_object_unref(bus);
+            gst_object_unref(pipeline);
+            if (videoSink) gst_object_unref(videoSink);
+        });
     }
-    if (videoSink_) gst_object_unref(videoSink_);
+    control_.reset();
+}
+
+void GStreamerPlayerItem::control(std::function<void(GstElement*)> call) {
+    control_->post([pipeline = pipeline_, call = std::move(call)] { call(pipeline); });
 }
 
 GstBusSyncReply GStreamerPlayerItem::onBusMessage(GstBus*, GstMessage* message, gpointer context) {
@@ -201,12 +223,15 @@ void GStreamerPlayerItem::handleMessage(GstMessage* message) {
             break;
         }
         case GST_MESSAGE_ASYNC_DONE:
-            if (status_ == MediaPlayerItemStatus::Unknown)
-                becomeReady();
-            else if (seek_ && seek_->sent)
-                answerSeek(true);
             updateDuration();
             updateNaturalSize();
+            if (status_ == MediaPlayerItemStatus::Unknown) {
+                becomeReady();
+            } else if (seekInFlight_) {
+                seekInFlight_ = false;
+                if (seek_ && seek_->sent) answerSeek(true);
+                sendNext();
+            }
             break;
         case GST_MESSAGE_DURATION_CHANGED:
             updateDuration();
@@ -244,9 +269,7 @@ void GStreamerPlayerItem::becomeReady() {
     changed("status");
     changed("playbackBufferEmpty");
     changed("playbackLikelyToKeepUp");
-    if (seek_) sendSeek();
-    sendSelection();
-    applyState();
+    sendNext();
 }
 
 void GStreamerPlayerItem::updateDuration() {
@@ -304,14 +327,29 @@ void GStreamerPlayerItem::updateSelection(GstMessage* message) {
         selected_ = std::move(selected);
         changed("currentMediaSelection");
     }
-    // The first reports may include subtitles nobody asked for, and a selection sent before them is ignored:
-    // ask again while the pipeline reports something else, a few times at most.
-    if (selectionAttempts_ < kSelectionAttempts) sendSelection();
+    sendNext();
+}
+
+void GStreamerPlayerItem::sendNext() {
+    if (status_ != MediaPlayerItemStatus::ReadyToPlay) return;
+    // The demuxer deadlocks, now and then, on an event that arrives while it still handles a seek: the next
+    // one when the seek's ASYNC_DONE is back. A selection is not waited for: it may go unanswered.
+    if (!seekInFlight_) {
+        if (seek_ && !seek_->sent)
+            sendSeek();
+        else if (rate_ > 0 && rate_ != sentRate_)
+            sendRate();
+        // The first reports may include subtitles nobody asked for, and a selection sent before them is
+        // ignored: ask again while the pipeline reports something else, a few times at most.
+        else if (selectionAttempts_ < kSelectionAttempts)
+            sendSelection();
+    }
+    applyState();
 }
 
 void GStreamerPlayerItem::sendSelection() {
     // A selection while prerolling can leave the pipeline waiting for good: wait for the preroll.
-    if (!selectionReported_ || status_ != MediaPlayerItemStatus::ReadyToPlay) return;
+    if (!selectionReported_) return;
     std::set<std::string> wanted;
     for (const auto& id : selected_)
         if (!isRenditionStream(id)) wanted.insert(id);
@@ -325,11 +363,13 @@ void GStreamerPlayerItem::sendSelection() {
     if (!wantedText_.empty()) wanted.insert(wantedText_);
     if (wanted == selected_) return;
     ++selectionAttempts_;
-    GList* ids = nullptr;
-    for (const auto& id : wanted) ids = g_list_append(ids, const_cast<char*>(id.c_str()));
-    // The answer is the next STREAMS_SELECTED, not the return value, which says little.
-    gst_element_send_event(pipeline_, gst_event_new_select_streams(ids));
-    g_list_free(ids);
+    control([wanted = std::move(wanted)](GstElement* pipeline) {
+        GList* ids = nullptr;
+        for (const auto& id : wanted) ids = g_list_append(ids, const_cast<char*>(id.c_str()));
+        // The answer is the next STREAMS_SELECTED, not the return value, which says little.
+        gst_element_send_event(pipeline, gst_event_new_select_streams(ids));
+        g_list_free(ids);
+    });
 }
 
 void GStreamerPlayerItem::selectMediaOption(const std::optional<MediaSelectionOption>& option,
@@ -342,7 +382,7 @@ void GStreamerPlayerItem::selectMediaOption(const std::optional<MediaSelectionOp
         wantedText_ = option ? option->identifier : std::string();
     }
     selectionAttempts_ = 0;
-    sendSelection();
+    sendNext();
 }
 
 std::optional<MediaSelectionOption> GStreamerPlayerItem::selectedMediaOption(const MediaSelectionGroup& group) const {
@@ -355,9 +395,19 @@ void GStreamerPlayerItem::fail(ErrorPtr error) {
     if (status_ == MediaPlayerItemStatus::Failed) return;
     status_ = MediaPlayerItemStatus::Failed;
     error_ = std::move(error);
-    if (pipeline_) gst_element_set_state(pipeline_, GST_STATE_NULL);
+    if (pipeline_) {
+        sentState_ = GST_STATE_NULL;
+        control([](GstElement* pipeline) { gst_element_set_state(pipeline, GST_STATE_NULL); });
+    }
     answerSeek(false);
     changed("status");
+}
+
+void GStreamerPlayerItem::stopResponding() {
+    log("The media engine stopped responding");
+    Log::error("Media engine: a seek, selection or state change did not return within {} s", kControlTimeout);
+    fail(makeError(kMediaEngineErrorDomain, -11819, "The media engine stopped responding",
+                   "A pipeline call did not return"));
 }
 
 void GStreamerPlayerItem::log(std::string line) { errorLog_.push_back(std::move(line)); }
@@ -409,7 +459,7 @@ void GStreamerPlayerItem::seekToTime(double seconds, std::function<void(bool fin
     }
     seek_ = PendingSeek{std::max(0.0, seconds), std::move(completion), false};
     ended_ = false;
-    if (status_ == MediaPlayerItemStatus::ReadyToPlay) sendSeek();
+    sendNext();
 }
 
 void GStreamerPlayerItem::cancelPendingSeeks() {
@@ -420,13 +470,33 @@ void GStreamerPlayerItem::cancelPendingSeeks() {
 void GStreamerPlayerItem::sendSeek() {
     seek_->sent = true;
     rangeStart_ = seek_->target;
-    // Accurate: the platform player lands on the time asked for, not on the segment's first key frame.
-    if (!gst_element_seek(pipeline_, sentRate_, GST_FORMAT_TIME,
-                          static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET,
-                          static_cast<gint64>(seek_->target * kNanoseconds), GST_SEEK_TYPE_NONE, -1)) {
-        log("seek to " + std::to_string(seek_->target) + " s refused");
-        answerSeek(false);
-    }
+    seekTo(seek_->target);
+}
+
+void GStreamerPlayerItem::sendRate() {
+    sentRate_ = rate_;
+    seekTo(currentTime());
+}
+
+void GStreamerPlayerItem::seekTo(double position) {
+    seekInFlight_ = true;
+    control([weak = weak_from_this(), main = mainQueue_, rate = sentRate_, position](GstElement* pipeline) {
+        // Accurate: the platform player lands on the time asked for, not on the segment's first key frame.
+        if (gst_element_seek(pipeline, rate, GST_FORMAT_TIME,
+                             static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET,
+                             static_cast<gint64>(position * kNanoseconds), GST_SEEK_TYPE_NONE, -1))
+            return;
+        main.post([weak, position] {
+            if (auto self = weak.lock()) self->seekRefused(position);
+        });
+    });
+}
+
+void GStreamerPlayerItem::seekRefused(double position) {
+    log("seek to " + std::to_string(position) + " s refused");
+    seekInFlight_ = false;
+    if (seek_ && seek_->sent) answerSeek(false);
+    sendNext();
 }
 
 void GStreamerPlayerItem::answerSeek(bool finished) {
@@ -439,18 +509,15 @@ void GStreamerPlayerItem::answerSeek(bool finished) {
 void GStreamerPlayerItem::setRate(float rate) {
     MOVRA_ASSERT_MAIN_QUEUE();
     rate_ = rate;
-    applyState();
+    sendNext();
 }
 
 void GStreamerPlayerItem::applyState() {
     if (status_ != MediaPlayerItemStatus::ReadyToPlay) return;
-    if (rate_ > 0 && rate_ != sentRate_) {
-        sentRate_ = rate_;
-        gst_element_seek(pipeline_, sentRate_, GST_FORMAT_TIME,
-                         static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET,
-                         static_cast<gint64>(currentTime() * kNanoseconds), GST_SEEK_TYPE_NONE, -1);
-    }
-    gst_element_set_state(pipeline_, rate_ > 0 && !buffering_ ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+    const GstState state = rate_ > 0 && !buffering_ ? GST_STATE_PLAYING : GST_STATE_PAUSED;
+    if (sentState_ == state) return;
+    sentState_ = state;
+    control([state](GstElement* pipeline) { gst_element_set_state(pipeline, state); });
 }
 
 }  // namespace movra

@@ -1,7 +1,10 @@
 // GStreamerPlayerItem: one asset in a playbin3 pipeline, fed through its own loopback endpoint. The pipeline
 // prerolls (PAUSED) when the item is made; the player sets the rate. Bus messages are taken on the
 // streaming threads by a sync handler and handled on the main queue, where all of the item's state lives.
-// The pipeline and the endpoint go with the item: NULL state, threads joined.
+// Seeks, stream selections and state changes run on the item's control thread, since the demuxer can block
+// them; nothing goes out while a seek is outstanding, and a later seek replaces a waiting one. A call that
+// does not return fails the item. The pipeline and the endpoint go with the item: NULL state, threads joined
+// (or abandoned, when the control thread is stuck).
 //
 // Observable keys, besides those of MediaPlayerItem: "currentMediaSelection", when the streams the pipeline
 // reports as selected change (the answer to selectMediaOption()); "firstVideoFrame", once, when the first
@@ -9,6 +12,7 @@
 #pragma once
 
 #include "Foundation/RunLoopHandle.h"
+#include "Platform/GStreamerControlThread.h"
 #include "Platform/GStreamerLoopbackEndpoint.h"
 #include "Platform/GStreamerMediaAsset.h"
 #include "Platform/MediaObserverList.h"
@@ -90,8 +94,14 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     void updateSelection(GstMessage* message);
     void fail(ErrorPtr error);
     void log(std::string line);
+    void stopResponding();
+    void control(std::function<void(GstElement*)> call);
+    void sendNext();
     void applyState();
     void sendSeek();
+    void sendRate();
+    void seekTo(double position);
+    void seekRefused(double position);
     void sendSelection();
     void answerSeek(bool finished);
     void changed(const std::string& key) const { observers_.notify(key); }
@@ -99,6 +109,7 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     const std::shared_ptr<GStreamerMediaAsset> asset_;
     const RunLoopHandle mainQueue_;
     std::unique_ptr<GStreamerLoopbackEndpoint> endpoint_;
+    std::unique_ptr<GStreamerControlThread> control_;
     GstElement* pipeline_ = nullptr;
     GstElement* videoSink_ = nullptr;
     MediaObserverList observers_;
@@ -116,8 +127,11 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     bool ended_ = false;
     float rate_ = 0;
     float sentRate_ = 1;
+    std::optional<GstState> sentState_;
     double rangeStart_ = 0;
     std::optional<PendingSeek> seek_;
+    /// A seek event went out and its ASYNC_DONE has not come back.
+    bool seekInFlight_ = false;
 
     std::vector<std::string> videoStreams_;
     std::set<std::string> selected_;
