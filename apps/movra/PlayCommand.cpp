@@ -41,7 +41,11 @@ int PlayCommand::run(const GlobalOptions& options) const {
         printFailure(options, "No title " + guid + (failure ? ": " + failure->summary() : std::string()), failure);
         return 1;
     }
-    PlaybackRun playback{.from = from, .startOver = startOver, .forSeconds = forSeconds, .json = options.json};
+    PlaybackRun playback;
+    playback.from = from;
+    playback.startOver = startOver;
+    playback.forSeconds = forSeconds;
+    playback.json = options.json;
     return playback.run(channel->items().front());
 }
 

@@ -25,7 +25,8 @@ Json renditions(const MediaSelectionGroupPtr& group) {
 std::string renditionsText(const Json& list) {
     std::string text;
     for (const auto& r : list)
-        text += (text.empty() ? "" : ", ") + r["name"].get<std::string>() + " (" + r["language"].get<std::string>() + ")";
+        text +=
+            (text.empty() ? "" : ", ") + r["name"].get<std::string>() + " (" + r["language"].get<std::string>() + ")";
     return text.empty() ? "none" : text;
 }
 
@@ -59,7 +60,8 @@ void PlaybackReport::paused(bool paused) {
 
 void PlaybackReport::cuePointHit(const std::shared_ptr<MVItem>& item, long long countdown) {
     const std::string next = item ? item->title().value_or(item->guid().value_or("")) : "";
-    print({{"event", "chainPlay"}, {"next", item ? Json(item->guid().value_or("")) : Json(nullptr)},
+    print({{"event", "chainPlay"},
+           {"next", item ? Json(item->guid().value_or("")) : Json(nullptr)},
            {"countdown", countdown}},
           "Up next" + (next.empty() ? std::string() : ": " + next) + " in " + std::to_string(countdown) + " s");
 }
@@ -78,6 +80,9 @@ void PlaybackReport::playerSetupComplete(double position) {
 void PlaybackReport::tracksAvailable(const MediaSelectionGroupPtr& subtitles, const MediaSelectionGroupPtr& audio) {
     const Json audioList = renditions(audio);
     const Json subtitleList = renditions(subtitles);
+    // The player reports the groups again on every change of rate.
+    if (lastTracks_ == Json{audioList, subtitleList}) return;
+    lastTracks_ = Json{audioList, subtitleList};
     print({{"event", "tracks"}, {"audio", audioList}, {"subtitles", subtitleList}},
           "Audio: " + renditionsText(audioList) + "\nSubtitles: " + renditionsText(subtitleList));
 }

@@ -51,6 +51,7 @@ class PlaybackReport final : public MVDRMVideoPlayerViewControllerDelegate,
     void print(const Json& event, const std::string& text) const;
 
     bool json_;
+    Json lastTracks_;
     bool ready_ = false;
     bool finished_ = false;
     bool failed_ = false;

@@ -45,7 +45,8 @@ int PlaybackRun::run(const std::shared_ptr<MVItem>& item) const {
     double lastProgress = -kProgressInterval;
     bool timedOut = false;
     while (true) {
-        SignalWatch::runUntil(loop, [] { return false; }, kPollSeconds);
+        SignalWatch::runUntil(
+            loop, [] { return false; }, kPollSeconds);
         if (SignalWatch::caught()) break;
         if (auto alert = screen->errorAlert()) {
             report->error(alert->title(), alert->message());

@@ -5,7 +5,6 @@
 
 #include <optional>
 #include <string>
-
 #include <termios.h>
 
 namespace movra::cli {

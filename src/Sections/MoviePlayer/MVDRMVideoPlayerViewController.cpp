@@ -110,7 +110,8 @@ void MVDRMVideoPlayerViewController::setupNativeVideoPlayerAtURL(const std::stri
 
     const auto& item = *assetItem_;
     double start = 0;
-    if (!startFromBeginning_) start = static_cast<double>(MVSharedBookmarkCache::sharedCache()->bookmarkPositionForAsset(item));
+    if (!startFromBeginning_)
+        start = static_cast<double>(MVSharedBookmarkCache::sharedCache()->bookmarkPositionForAsset(item));
     if (item.isAlmostCompleted()) start = 0;
     startFromBeginning_ = false;
 
@@ -163,8 +164,8 @@ void MVDRMVideoPlayerViewController::sessionFailed(const ErrorPtr& error, const 
     if (auto response = mapSessionResponse(document, nullptr)) {
         if (response->errorCode() == "ST2002") {
             if (alertIsUp(errorAlert_)) return;
-            return showErrorAlert("", replaceAll(MVLocalizedString(kPaymentMessage), "%@",
-                                                 MVDiscriminator::tenantUserURL()));
+            return showErrorAlert(
+                "", replaceAll(MVLocalizedString(kPaymentMessage), "%@", MVDiscriminator::tenantUserURL()));
         }
         if (!isEmpty(response->userMessage())) {
             if (alertIsUp(errorAlert_)) return;
@@ -198,8 +199,8 @@ void MVDRMVideoPlayerViewController::tearDownNativeSession(std::function<void()>
         return;
     }
     nativePlayer_->pause();
-    const auto seconds = static_cast<long long>(std::floor(currentVideoPlayer_ ? currentVideoPlayer_->currentPosition()
-                                                                                : nativePlayer_->currentPosition()));
+    const auto seconds = static_cast<long long>(
+        std::floor(currentVideoPlayer_ ? currentVideoPlayer_->currentPosition() : nativePlayer_->currentPosition()));
     if (assetItem_) MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(seconds, *assetItem_);
 
     auto url = mainMediaContentURL();
@@ -237,8 +238,8 @@ void MVDRMVideoPlayerViewController::showErrorAlert(const std::string& title, co
 void MVDRMVideoPlayerViewController::showUnknownPlaybackError(bool serviceMayBeAtFault) {
     if (alertIsUp(errorAlert_)) return;
     if (Platform::current().reachability().isReachable()) {
-        showErrorAlert(MVLocalizedString("Error"), MVLocalizedString(serviceMayBeAtFault ? kServiceUnavailableMessage
-                                                                                         : kVideoUnavailableMessage));
+        showErrorAlert(MVLocalizedString("Error"),
+                       MVLocalizedString(serviceMayBeAtFault ? kServiceUnavailableMessage : kVideoUnavailableMessage));
     } else {
         showErrorAlert("", MVLocalizedString(kNoNetworkMessage));
     }
@@ -251,9 +252,10 @@ void MVDRMVideoPlayerViewController::handleVideoError(const ErrorPtr& error) {
                                                    MVLocalizedString("There was an error playing the video."));
     // Without a player nothing is playing, and dismissing the alert leaves the screen open.
     std::function<void()> close;
-    if (nativePlayer_) close = [weak = weakSelf()] {
-        if (auto self = weak.lock()) self->doneTapped();
-    };
+    if (nativePlayer_)
+        close = [weak = weakSelf()] {
+            if (auto self = weak.lock()) self->doneTapped();
+        };
     alert->addAction({MVLocalizedString("OK"), AlertController::ActionStyle::Default, std::move(close)});
     errorAlert_ = alert;
     presentViewController(alert, true);
@@ -278,11 +280,10 @@ void MVDRMVideoPlayerViewController::saveBookmarkForCurrentLocation() {
 
 void MVDRMVideoPlayerViewController::startBookmarkTimer() {
     if (bookmarkTimer_) return;
-    bookmarkTimer_ = Platform::current().mainQueue().scheduleTimer(kBookmarkInterval, /*repeats=*/true,
-                                                                   [weak = weakSelf()](Timer&) {
-                                                                       if (auto self = weak.lock())
-                                                                           self->saveBookmarkForCurrentLocation();
-                                                                   });
+    bookmarkTimer_ =
+        Platform::current().mainQueue().scheduleTimer(kBookmarkInterval, /*repeats=*/true, [weak = weakSelf()](Timer&) {
+            if (auto self = weak.lock()) self->saveBookmarkForCurrentLocation();
+        });
     saveBookmarkForCurrentLocation();
 }
 
@@ -479,26 +480,21 @@ void MVDRMVideoPlayerViewController::selectNativeSubtitleAndAudioTrack() {
             }
         }
     }
+    // Only a saved choice: switching the audio rendition before playback has started stalls the GStreamer
+    // engine's demuxer, so the device language's rendition is not chosen on its own.
     const auto& audio = nativePlayer_->audioGroup();
-    if (!audio) return;
     const auto savedTitle = defaults.stringForKey(MVLastSelectedAudioTrackKey);
-    const auto language = Platform::current().locale().languageCode();
-    std::optional<MediaSelectionOption> chosen;
+    if (!audio || !savedTitle) return;
     for (const auto& option : audio->options) {
-        const auto title = MVMediaSelectionOptionHelper::title(option);
-        if (savedTitle && title == savedTitle) {
-            chosen = option;
-            break;
+        if (MVMediaSelectionOptionHelper::title(option) == savedTitle) {
+            nativePlayer_->selectMediaOption(option, *audio);
+            return;
         }
-        if (option.localeLanguageCode == language) chosen = option;
     }
-    if (!chosen) return;
-    nativePlayer_->selectMediaOption(chosen, *audio);
-    if (auto title = MVMediaSelectionOptionHelper::title(*chosen)) defaults.setObject(MVLastSelectedAudioTrackKey, *title);
 }
 
-void MVDRMVideoPlayerViewController::availableSubtitlesAndAudioTracksChanged(const MediaSelectionGroupPtr& subtitles,
-                                                                             const MediaSelectionGroupPtr& audioTracks) {
+void MVDRMVideoPlayerViewController::availableSubtitlesAndAudioTracksChanged(
+    const MediaSelectionGroupPtr& subtitles, const MediaSelectionGroupPtr& audioTracks) {
     if (auto o = observer()) o->tracksAvailable(subtitles, audioTracks);
 }
 

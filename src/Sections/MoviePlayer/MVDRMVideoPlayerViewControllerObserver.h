@@ -20,7 +20,8 @@ class MVDRMVideoPlayerViewControllerObserver {
     /// The native player is ready at `position` seconds.
     virtual void playerSetupComplete(double /*position*/) {}
     /// The item's renditions are known; either group may be absent.
-    virtual void tracksAvailable(const MediaSelectionGroupPtr& /*subtitles*/, const MediaSelectionGroupPtr& /*audio*/) {}
+    virtual void tracksAvailable(const MediaSelectionGroupPtr& /*subtitles*/, const MediaSelectionGroupPtr& /*audio*/) {
+    }
     virtual void bufferingChanged(bool /*buffering*/) {}
     /// A bookmark POST was answered.
     virtual void bookmarkSent(long long /*seconds*/, const ErrorPtr& /*error*/) {}
