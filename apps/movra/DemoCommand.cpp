@@ -3,6 +3,7 @@
 #include "API/MVHTTPClient.h"
 #include "App/MVAppDelegate.h"
 #include "App/MVDiscriminator.h"
+#include "Foundation/Strings.h"
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
 #include "Model/MVItem.h"
@@ -14,6 +15,7 @@
 #include "Utilities/MVAccount.h"
 #include "movra-backend/BackendServer.h"
 #include "movra/Output.h"
+#include "movra/PlaybackRun.h"
 #include "movra/RootMenu.h"
 #include "movra/SignalWatch.h"
 #include "movra/TextUiHost.h"
@@ -110,6 +112,37 @@ bool showCatalogue(double timeoutSeconds) {
     return true;
 }
 
+/// Plays the first seconds of a film of the sample catalogue, then lists what the client asked of the
+/// session resource and the key server.
+bool showPlayback(backend::BackendServer& server, double seconds, double timeoutSeconds) {
+    bool done = false;
+    ErrorPtr failure;
+    std::shared_ptr<MVChannel> page;
+    MVHTTPClient::sharedClient()->getItemWithGuid(
+        DemoCommand::kDemoTitle, /*ignoreCache=*/true,
+        /*clearExistingItems=*/true, [&](ErrorPtr error, std::shared_ptr<MVChannel> channel, XMLDocumentPtr) {
+            failure = error;
+            page = channel;
+            done = true;
+        });
+    if (!waitFor([&] { return done; }, timeoutSeconds) || !page || page->items().empty()) {
+        std::cout << "The title to play could not be loaded" << (failure ? ": " + failure->summary() : "") << std::endl;
+        return false;
+    }
+    std::cout << "Playing " << seconds << " seconds without video or audio output" << std::endl;
+    PlaybackRun playback;
+    playback.forSeconds = seconds;
+    const bool played = playback.run(page->items().front()) == 0;
+    std::cout << "The session's requests:" << std::endl;
+    for (const auto& entry : server.requestLog().entries()) {
+        if (!startsWith(entry.path, "/stoffice/session/") && !startsWith(entry.path, "/stoffice/drm/fps/")) continue;
+        std::string query;
+        for (const auto& [key, value] : entry.query) query += (query.empty() ? "?" : "&") + key + "=" + value;
+        std::cout << "  " << entry.method << " " << entry.path << query << std::endl;
+    }
+    return played;
+}
+
 }  // namespace
 
 int DemoCommand::run(const GlobalOptions& options) const {
@@ -141,6 +174,9 @@ int DemoCommand::run(const GlobalOptions& options) const {
     configuration.discriminatorHost = server.baseHost();
     configuration.caFile = server.caFile();
     configuration.drmCertificateFile = server.drmCertificateFile();
+    // The demo plays in the terminal: no window, no sound.
+    configuration.videoOutput = "none";
+    configuration.audioOutput = "none";
     configuration.apiHostOverride.clear();
     configuration.analyticsCollectorUrl = "https://" + server.baseHost();
 
@@ -212,6 +248,7 @@ int DemoCommand::run(const GlobalOptions& options) const {
                           << std::endl;
                 std::cout << "Now showing: " << ui->scene() << std::endl;
                 if (!showCatalogue(stepTimeoutSeconds)) status = 1;
+                if (!showPlayback(server, playSeconds, stepTimeoutSeconds)) status = 1;
             }
         }
     }

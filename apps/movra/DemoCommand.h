@@ -9,6 +9,10 @@ namespace movra::cli {
 struct DemoCommand {
     /// Seconds to wait for each step before giving up.
     double stepTimeoutSeconds = 60;
+    /// Seconds of a title the demo plays.
+    double playSeconds = 5;
+    /// A film of the sample catalogue.
+    static constexpr const char* kDemoTitle = "film-frost-line";
 
     int run(const GlobalOptions& options) const;
 };

@@ -11,6 +11,9 @@ ErrorPtr GlobalOptions::makeConfiguration(Configuration& configuration) const {
     if (!apiHost.empty()) configuration.apiHostOverride = apiHost;
     if (!caFile.empty()) configuration.caFile = caFile;
     if (!tenant.empty()) configuration.tenant = tenant;
+    if (!drmCertificateFile.empty()) configuration.drmCertificateFile = drmCertificateFile;
+    if (!videoOutput.empty()) configuration.videoOutput = videoOutput;
+    if (!audioOutput.empty()) configuration.audioOutput = audioOutput;
     return nullptr;
 }
 

@@ -15,6 +15,10 @@ struct GlobalOptions {
     std::string apiHost;
     std::string caFile;
     std::string tenant;
+    std::string drmCertificateFile;
+    /// Set by the commands that play: "auto", "window" or "none" for video, "auto" or "none" for audio.
+    std::string videoOutput;
+    std::string audioOutput;
     bool json = false;
     int verbosity = 0;
 

@@ -11,6 +11,7 @@
 #include "movra/LoginCommand.h"
 #include "movra/LogoutCommand.h"
 #include "movra/MenuCommand.h"
+#include "movra/PlayCommand.h"
 #include "movra/ProfileCommand.h"
 #include "movra/SettingsCommand.h"
 #include "movra/SignalWatch.h"
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
     app.add_option("--tenant", options.tenant, "Tenant for --api-host: MVTK (Tavik) or MVSL (Solara)")
         ->check(CLI::IsMember({"MVTK", "MVSL", "Movra Tavik", "Movra Solara"}));
     app.add_option("--ca-file", options.caFile, "Extra trusted CA certificates (PEM)");
+    app.add_option("--drm-certificate", options.drmCertificateFile,
+                   "DRM application certificate (DER) for key requests, if config.json names none");
     app.add_flag("--json", options.json, "Print JSON");
     app.add_flag("-v", options.verbosity, "More log output (repeat for more)");
 
@@ -149,6 +152,16 @@ int main(int argc, char** argv) {
     app.add_subcommand("continue", "List the titles to continue watching, with progress")->callback([&] {
         status = continueWatching.run(options);
     });
+
+    PlayCommand play;
+    auto* playCommand = app.add_subcommand("play", "Play a title: space pauses, arrows seek 10 s, q quits");
+    playCommand->add_option("GUID", play.guid, "The title's guid")->required();
+    auto* fromOption = playCommand->add_option("--from", play.from, "Start at SECONDS")->check(CLI::NonNegativeNumber);
+    playCommand->add_flag("--start-over", play.startOver, "Start from the beginning")->excludes(fromOption);
+    playCommand->add_option("--for", play.forSeconds, "Stop after SECONDS of playing")->check(CLI::PositiveNumber);
+    playCommand->add_option("--video", play.video, "Video output")->check(CLI::IsMember({"auto", "window", "none"}));
+    playCommand->add_option("--audio", play.audio, "Audio output")->check(CLI::IsMember({"auto", "none"}));
+    playCommand->callback([&] { status = play.run(options); });
 
     ImageCommand image;
     auto* imageCommand = app.add_subcommand("image", "Load a picture as an image view of a size shows it");

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <map>
 #include <random>
+#include <set>
 #include <thread>
 
 namespace movra::backend {
@@ -223,6 +224,101 @@ TEST_F(MovraCliTest, ASignalWhileRequestsAreInFlightEndsTheCommandCleanly) {
     for (const auto& [status, count] : statuses)
         seen += " " + std::to_string(count) + "x exit " + std::to_string(status);
     std::cout << "[ signals  ] " << runs << " runs:" << seen << std::endl;
+}
+
+}  // namespace
+}  // namespace movra::backend
+
+namespace movra::backend {
+namespace {
+
+/// `movra play` against the emulator's real streams, headless, on the shared media.
+class MovraPlayTest : public MovraCliTest {
+  protected:
+    void SetUp() override {
+        BackendServer::Options options;
+        options.mediaDir = MOVRA_TEST_MEDIA_DIR;
+        start(options);
+        signIn();
+    }
+    ChildProcess::Outcome play(std::vector<std::string> arguments) const {
+        std::vector<std::string> argv = {"--drm-certificate", server_->drmCertificateFile(), "play", kFilm};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        for (const char* output : {"--video", "none", "--audio", "none"}) argv.push_back(output);
+        return movra(argv);
+    }
+    std::vector<RequestLog::Entry> requests(const std::string& method, const std::string& pathPrefix) const {
+        std::vector<RequestLog::Entry> found;
+        for (const auto& entry : server_->requestLog().entries())
+            if (entry.method == method && startsWith(entry.path, pathPrefix)) found.push_back(entry);
+        return found;
+    }
+
+    static constexpr const char* kFilm = "film-frost-line";
+};
+
+TEST_F(MovraPlayTest, PlayOpensTheSessionFetchesTheKeyAndClosesWithTheFinalPosition) {
+    auto outcome = play({"--for", "4"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.out << outcome.err;
+    auto opened = requests("GET", "/stoffice/session/film-frost-line");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].queryValue("responseType"), "xml");
+    auto keys = requests("POST", "/stoffice/drm/fps/");
+    ASSERT_FALSE(keys.empty());
+    EXPECT_TRUE(keys[0].queryValue("keyId"));
+    EXPECT_EQ(keys[0].queryValue("assetId"), kFilm);
+    EXPECT_EQ(keys[0].header("Content-Type"), "application/octect-stream");
+    auto bookmarks = requests("POST", "/stoffice/session/film-frost-line");
+    ASSERT_FALSE(bookmarks.empty());
+    EXPECT_EQ(bookmarks[0].queryValue("bookmarkSecs"), "0");
+    auto closed = requests("DELETE", "/stoffice/session/film-frost-line");
+    ASSERT_EQ(closed.size(), 1u);
+    const int finalSeconds = std::stoi(closed[0].queryValue("bookmarkSecs").value_or("-1"));
+    EXPECT_GE(finalSeconds, 2);
+    EXPECT_LE(finalSeconds, 5);
+
+    auto listed = movra({"continue"});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_NE(listed.out.find("[film-frost-line] 0:00:0" + std::to_string(finalSeconds)), std::string::npos)
+        << listed.out;
+}
+
+TEST_F(MovraPlayTest, AFailingKeyServerShowsThePlaybackErrorAndStillClosesTheSession) {
+    server_->faults().emptyNext(3, "/stoffice/drm/fps/");
+    auto outcome = play({"--for", "10"});
+    EXPECT_EQ(outcome.exitCode, 1) << outcome.out << outcome.err;
+    EXPECT_NE(outcome.out.find("There was an error playing the video."), std::string::npos) << outcome.out;
+    EXPECT_EQ(requests("POST", "/stoffice/drm/fps/").size(), 3u);
+    EXPECT_EQ(requests("DELETE", "/stoffice/session/film-frost-line").size(), 1u);
+}
+
+TEST_F(MovraPlayTest, ScriptsReadTheRenditionsWithTheirLanguages) {
+    std::vector<std::string> argv = {"--json",
+                                     "--drm-certificate",
+                                     server_->drmCertificateFile(),
+                                     "play",
+                                     kFilm,
+                                     "--for",
+                                     "1",
+                                     "--video",
+                                     "none",
+                                     "--audio",
+                                     "none"};
+    auto outcome = movra(argv);
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    Json tracks;
+    for (const auto& line : split(outcome.out, "\n")) {
+        if (line.empty()) continue;
+        auto event = Json::parse(line, nullptr, /*allow_exceptions=*/false);
+        ASSERT_TRUE(event.is_object()) << line;
+        if (event.value("event", "") == "tracks") tracks = event;
+    }
+    ASSERT_TRUE(tracks.is_object()) << outcome.out;
+    std::set<std::string> audio, subtitles;
+    for (const auto& r : tracks["audio"]) audio.insert(r["language"].get<std::string>());
+    for (const auto& r : tracks["subtitles"]) subtitles.insert(r["language"].get<std::string>());
+    EXPECT_EQ(audio, (std::set<std::string>{"sv", "en", "fi"}));
+    EXPECT_EQ(subtitles, (std::set<std::string>{"sv", "no", "fi", "da", "en"}));
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+#include "movra/PlayCommand.h"
+
+#include "API/MVHTTPClient.h"
+#include "Model/MVChannel.h"
+#include "Model/MVItem.h"
+#include "Platform/Platform.h"
+#include "movra/ClientSession.h"
+#include "movra/Output.h"
+#include "movra/PlaybackRun.h"
+
+#include <fstream>
+
+namespace movra::cli {
+
+int PlayCommand::run(const GlobalOptions& options) const {
+    GlobalOptions playing = options;
+    playing.videoOutput = video;
+    playing.audioOutput = audio;
+    ClientSession session(playing);
+    if (auto failed = session.startWithStore(/*requireSignIn=*/true)) return *failed;
+
+    // Without the certificate no key request can be made: every title would fail to play.
+    const auto& certificate = Platform::current().configuration().drmCertificateFile;
+    if (certificate.empty() || !std::ifstream(certificate)) {
+        printFailure(options, certificate.empty() ? "No DRM certificate: set drmCertificateFile in config.json or pass "
+                                                    "--drm-certificate FILE"
+                                                  : "The DRM certificate " + certificate + " cannot be read");
+        return 2;
+    }
+
+    bool done = false;
+    ErrorPtr failure;
+    std::shared_ptr<MVChannel> channel;
+    session.client()->getItemWithGuid(guid, /*ignoreCache=*/true, /*clearExistingItems=*/true,
+                                      [&](ErrorPtr error, std::shared_ptr<MVChannel> page, XMLDocumentPtr) {
+                                          failure = error;
+                                          channel = page;
+                                          done = true;
+                                      });
+    if (!session.wait([&] { return done; }) || !channel || channel->items().empty()) {
+        printFailure(options, "No title " + guid + (failure ? ": " + failure->summary() : std::string()), failure);
+        return 1;
+    }
+    PlaybackRun playback;
+    playback.from = from;
+    playback.startOver = startOver;
+    playback.forSeconds = forSeconds;
+    playback.json = options.json;
+    return playback.run(channel->items().front());
+}
+
+}  // namespace movra::cli

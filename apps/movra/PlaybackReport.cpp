@@ -1,0 +1,114 @@
+#include "movra/PlaybackReport.h"
+
+#include "Model/MVItem.h"
+#include "Sections/MoviePlayer/MVDRMVideoPlayerViewController.h"
+#include "Sections/MoviePlayer/MVMediaSelectionOptionHelper.h"
+#include "movra/Output.h"
+
+#include <iostream>
+
+namespace movra::cli {
+
+namespace {
+
+std::string clock(double seconds) { return MVDRMVideoPlayerViewController::timeStringFromSeconds(seconds); }
+
+Json renditions(const MediaSelectionGroupPtr& group) {
+    Json list = Json::array();
+    if (!group) return list;
+    for (const auto& option : group->options)
+        list.push_back({{"language", option.localeLanguageCode},
+                        {"name", MVMediaSelectionOptionHelper::mvtk_localizedDisplayName(option)}});
+    return list;
+}
+
+std::string renditionsText(const Json& list) {
+    std::string text;
+    for (const auto& r : list)
+        text +=
+            (text.empty() ? "" : ", ") + r["name"].get<std::string>() + " (" + r["language"].get<std::string>() + ")";
+    return text.empty() ? "none" : text;
+}
+
+}  // namespace
+
+void PlaybackReport::print(const Json& event, const std::string& text) const {
+    if (json_)
+        std::cout << event.dump(-1, ' ', false, Json::error_handler_t::replace) << std::endl;
+    else
+        std::cout << text << std::endl;
+}
+
+void PlaybackReport::title(const std::string& guid, const std::string& title, double duration) {
+    print({{"event", "title"}, {"guid", guid}, {"title", title}, {"duration", duration}},
+          "Playing " + title + " [" + guid + "], " + clock(duration));
+}
+
+void PlaybackReport::progress(double position, double duration, double buffered) {
+    print({{"event", "position"}, {"position", position}, {"duration", duration}, {"buffered", buffered}},
+          clock(position) + " / " + clock(duration) + ", buffered to " + clock(buffered));
+}
+
+void PlaybackReport::error(const std::string& title, const std::string& message) {
+    failed_ = true;
+    print({{"event", "error"}, {"title", title}, {"message", message}}, message);
+}
+
+void PlaybackReport::paused(bool paused) {
+    print({{"event", paused ? "paused" : "resumed"}}, paused ? "Paused" : "Resumed");
+}
+
+void PlaybackReport::cuePointHit(const std::shared_ptr<MVItem>& item, long long countdown) {
+    const std::string next = item ? item->title().value_or(item->guid().value_or("")) : "";
+    print({{"event", "chainPlay"},
+           {"next", item ? Json(item->guid().value_or("")) : Json(nullptr)},
+           {"countdown", countdown}},
+          "Up next" + (next.empty() ? std::string() : ": " + next) + " in " + std::to_string(countdown) + " s");
+}
+
+void PlaybackReport::dismissPlayer() { finished_ = true; }
+
+void PlaybackReport::sessionOpened(const std::string& streamURL) {
+    print({{"event", "session"}, {"url", streamURL}}, "Session opened: " + streamURL);
+}
+
+void PlaybackReport::playerSetupComplete(double position) {
+    ready_ = true;
+    print({{"event", "setupComplete"}, {"position", position}}, "Ready at " + clock(position));
+}
+
+void PlaybackReport::tracksAvailable(const MediaSelectionGroupPtr& subtitles, const MediaSelectionGroupPtr& audio) {
+    const Json audioList = renditions(audio);
+    const Json subtitleList = renditions(subtitles);
+    // The player reports the groups again on every change of rate.
+    if (lastTracks_ == Json{audioList, subtitleList}) return;
+    lastTracks_ = Json{audioList, subtitleList};
+    print({{"event", "tracks"}, {"audio", audioList}, {"subtitles", subtitleList}},
+          "Audio: " + renditionsText(audioList) + "\nSubtitles: " + renditionsText(subtitleList));
+}
+
+void PlaybackReport::bufferingChanged(bool buffering) {
+    print({{"event", "buffering"}, {"buffering", buffering}}, buffering ? "Buffering" : "Buffered");
+}
+
+void PlaybackReport::bookmarkSent(long long seconds, const ErrorPtr& error) {
+    print({{"event", "bookmark"}, {"seconds", seconds}, {"error", errorObject(error)}},
+          "Bookmark " + std::to_string(seconds) + " s " + (error ? "not stored: " + error->summary() : "sent"));
+}
+
+void PlaybackReport::cuePointReached(double position) {
+    print({{"event", "cuePoint"}, {"position", position}}, "Cue point at " + clock(position));
+}
+
+void PlaybackReport::reachedEnd() {
+    finished_ = true;
+    print({{"event", "end"}}, "End of the title");
+}
+
+void PlaybackReport::sessionClosed(long long seconds, const ErrorPtr& error) {
+    closed_ = true;
+    print({{"event", "closed"}, {"bookmarkSecs", seconds}, {"error", errorObject(error)}},
+          "Session closed at " + std::to_string(seconds) + " s" + (error ? ": " + error->summary() : ""));
+}
+
+}  // namespace movra::cli

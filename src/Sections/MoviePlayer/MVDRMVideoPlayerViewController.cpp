@@ -1,0 +1,513 @@
+#include "Sections/MoviePlayer/MVDRMVideoPlayerViewController.h"
+
+#include "API/MVHTTPClient.h"
+#include "App/MVDiscriminator.h"
+#include "App/MVStreamingSessionClient.h"
+#include "Foundation/Localization.h"
+#include "Foundation/Log.h"
+#include "Foundation/Strings.h"
+#include "Model/MVCoreDataService.h"
+#include "Model/MVDataManager.h"
+#include "Model/MVMediaContent.h"
+#include "Model/MVSharedBookmarkCache.h"
+#include "Model/MVStreamingSessionResponse.h"
+#include "Model/StoreContext.h"
+#include "Platform/Platform.h"
+#include "Sections/MoviePlayer/MVMediaSelectionOptionHelper.h"
+#include "Utilities/MTLXMLAdapter.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace movra {
+
+namespace {
+
+constexpr const char* kPaymentMessage =
+    "Please update your payment information to activate your subscription. Go to your settings on %@.";
+constexpr const char* kServiceUnavailableMessage =
+    "A problem has occured and the service may be temporarily unavailable.";
+constexpr const char* kVideoUnavailableMessage = "We are sorry, but the selected video is currently unavailable.";
+constexpr const char* kNoNetworkMessage = "Sorry, No network connection is available at the moment.";
+
+std::shared_ptr<MVStreamingSessionResponse> mapSessionResponse(const XMLDocumentPtr& document, ErrorPtr* error) {
+    if (!document) return nullptr;
+    ErrorPtr mappingError;
+    auto response = MTLXMLAdapter::modelOfClass<MVStreamingSessionResponse>(document->documentNode(), &mappingError);
+    if (error) *error = mappingError;
+    return mappingError ? nullptr : response;
+}
+
+bool alertIsUp(const std::shared_ptr<AlertController>& alert) { return alert && alert->presentingViewController(); }
+
+}  // namespace
+
+std::weak_ptr<MVDRMVideoPlayerViewController> MVDRMVideoPlayerViewController::weakSelf() {
+    return std::static_pointer_cast<MVDRMVideoPlayerViewController>(shared_from_this());
+}
+
+std::string MVDRMVideoPlayerViewController::describe() const {
+    std::string title = assetItem_ ? assetItem_->title().value_or("(untitled)") : "(no title)";
+    if (!currentVideoPlayer_) return "Player: " + title;
+    return "Player: " + title + " " + timeStringFromSeconds(currentVideoPlayer_->currentPosition()) + " / " +
+           timeStringFromSeconds(duration_) + (userPlayerState_ == 1 ? "" : " (paused)");
+}
+
+bool MVDRMVideoPlayerViewController::nativeIsCurrent() const {
+    return nativePlayer_ && currentVideoPlayer_ == nativePlayer_;
+}
+
+std::optional<std::string> MVDRMVideoPlayerViewController::mainMediaContentURL() const {
+    auto content = assetItem_ ? assetItem_->movieMediaContentForType(MVMediaContentTypeHLSFairPlay) : std::nullopt;
+    auto url = content ? content->url() : std::nullopt;
+    return isEmpty(url) ? std::nullopt : url;
+}
+
+// ---- life cycle ----
+
+void MVDRMVideoPlayerViewController::startPlaybackWithItem(std::shared_ptr<MVItem> item) {
+    assetItem_ = std::move(item);
+    currentVideoPlayerType_ = PlayerType::None;
+    setupNativeSession();
+}
+
+void MVDRMVideoPlayerViewController::viewDidLoad() {
+    userPlayerState_ = 1;
+    firedCuePoints_.clear();
+    isPrimaryViewController_ = true;
+}
+
+void MVDRMVideoPlayerViewController::viewDidAppear(bool /*animated*/) { setupNativeSession(); }
+
+void MVDRMVideoPlayerViewController::viewWillDisappear(bool /*animated*/) {
+    if (!nativePlayer_) return;
+    nativePlayer_->pause();
+    nativePlayer_->cancelPendingSeeks();
+}
+
+// ---- session ----
+
+void MVDRMVideoPlayerViewController::setupNativeSession() {
+    if (currentVideoPlayerType_ == PlayerType::Native) return;
+    currentVideoPlayerType_ = PlayerType::Native;
+    setupSessionWithCompletion([weak = weakSelf()](std::optional<std::string> url) {
+        auto self = weak.lock();
+        if (!self || self->tearingDown_) return;
+        // A session without a stream would leave the screen loading for ever.
+        if (isEmpty(url)) return self->showUnknownPlaybackError(false);
+        self->streamURL_ = url;
+        self->setupNativeVideoPlayerAtURL(*url);
+    });
+}
+
+void MVDRMVideoPlayerViewController::setupNativeVideoPlayerAtURL(const std::string& url) {
+    contentURL_ = url;
+    nativePlayer_ = std::make_shared<MVNativeVideoPlayer>();
+    nativePlayer_->setHasPlayerLayerView(true);
+    nativePlayer_->setPlayerDelegate(std::static_pointer_cast<MVDRMVideoPlayerViewController>(shared_from_this()));
+    currentVideoPlayer_ = nativePlayer_;
+    currentVideoPlayerType_ = PlayerType::Native;
+
+    const auto& item = *assetItem_;
+    double start = 0;
+    if (!startFromBeginning_)
+        start = static_cast<double>(MVSharedBookmarkCache::sharedCache()->bookmarkPositionForAsset(item));
+    if (item.isAlmostCompleted()) start = 0;
+    startFromBeginning_ = false;
+
+    auto image = item.imageURLForType(MVImageTypeThumb);
+    nativePlayer_->setupVideoSessionWithURL(url, item.guid().value_or(""), item.title().value_or(""), "",
+                                            image ? std::optional(image->absoluteString()) : std::nullopt, start,
+                                            /*autoPlay=*/userPlayerState_ == 1, assetItem_);
+}
+
+void MVDRMVideoPlayerViewController::setupSessionWithCompletion(SessionCompletion completion) {
+    auto url = mainMediaContentURL();
+    auto client = MVHTTPClient::sharedClient();
+    if (!url || !client) return showUnknownPlaybackError(false);
+    client->setUpSessionAtPath(*url, [weak = weakSelf(), completion](ErrorPtr error, XMLDocumentPtr document) {
+        auto self = weak.lock();
+        if (!self || self->tearingDown_) return;
+        self->sessionAnswered(error, document, completion);
+    });
+}
+
+void MVDRMVideoPlayerViewController::sessionAnswered(const ErrorPtr& error, const XMLDocumentPtr& document,
+                                                     const SessionCompletion& completion) {
+    if (error) return sessionFailed(error, document);
+    ErrorPtr mappingError;
+    auto response = mapSessionResponse(document, &mappingError);
+    if (!response) {
+        Log::error("Session setup error {}", mappingError ? mappingError->summary() : "(null)");
+        return showUnknownPlaybackError(false);
+    }
+    if (response->status() == "success") {
+        cuePoints_ = response->cuePoints();
+        countdownSeconds_ = response->chainplayTimer().value_or(kDefaultCountdownSeconds);
+        const auto& channel = response->channel();
+        chainPlayItem_ = channel && !channel->items().empty() ? channel->items().front() : nullptr;
+        if (auto o = observer(); o && response->url()) o->sessionOpened(*response->url());
+        if (completion) completion(response->url());
+        return;
+    }
+    if (response->status() == "authenticate") {
+        Platform::current().notificationCenter().post(MVNotificationAuthenticationRequired);
+        return;
+    }
+    Log::error("Server playback error: {} {}", response->userMessage().value_or(""),
+               response->systemMessage().value_or(""));
+    if (isEmpty(response->userMessage())) return showUnknownPlaybackError(false);
+    if (!alertIsUp(errorAlert_)) showErrorAlert(MVLocalizedString("Error"), *response->userMessage());
+}
+
+void MVDRMVideoPlayerViewController::sessionFailed(const ErrorPtr& error, const XMLDocumentPtr& document) {
+    if (auto response = mapSessionResponse(document, nullptr)) {
+        if (response->errorCode() == "ST2002") {
+            if (alertIsUp(errorAlert_)) return;
+            return showErrorAlert(
+                "", replaceAll(MVLocalizedString(kPaymentMessage), "%@", MVDiscriminator::tenantUserURL()));
+        }
+        if (!isEmpty(response->userMessage())) {
+            if (alertIsUp(errorAlert_)) return;
+            return showErrorAlert("", *response->userMessage());
+        }
+    }
+    // The request core has cleared the credentials and asked for a sign-in.
+    if (error->userInfo.value(kErrorHTTPStatusCodeKey, 0) == 401) return;
+    if (error->is(kURLErrorDomain, kURLErrorTimedOut)) return showUnknownPlaybackError(true);
+    Log::error("Session setup error {}", error->summary());
+    showUnknownPlaybackError(false);
+}
+
+void MVDRMVideoPlayerViewController::retrySessionSetup() {
+    setupSessionWithCompletion([weak = weakSelf()](std::optional<std::string> url) {
+        auto self = weak.lock();
+        if (!self || !self->currentVideoPlayer_) return;
+        self->streamURL_ = url;
+        auto player = self->currentVideoPlayer_;
+        if (self->tearingDown_) return player->tearDownSession();
+        if (!url) return;
+        const auto& item = *self->assetItem_;
+        player->setupVideoSessionWithURL(*url, item.guid().value_or(""), item.title().value_or(""), "", std::nullopt,
+                                         player->currentPosition(), /*autoPlay=*/true, self->assetItem_);
+    });
+}
+
+void MVDRMVideoPlayerViewController::tearDownNativeSession(std::function<void()> completion) {
+    if (!nativePlayer_) {
+        if (completion) completion();
+        return;
+    }
+    nativePlayer_->pause();
+    const auto seconds = static_cast<long long>(
+        std::floor(currentVideoPlayer_ ? currentVideoPlayer_->currentPosition() : nativePlayer_->currentPosition()));
+    if (assetItem_) MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(seconds, *assetItem_);
+
+    auto url = mainMediaContentURL();
+    auto client = MVHTTPClient::sharedClient();
+    if (url && client) {
+        client->tearDownSessionAtURL(
+            *url, seconds, [weakObserver = observer_, seconds, completion](ErrorPtr error, XMLDocumentPtr) {
+                if (error) Log::error("Failed to tear down session {}", error->summary());
+                MVDataManager::refreshRecentlyWatchedAfterPlayback();
+                if (auto o = weakObserver.lock()) o->sessionClosed(seconds, error);
+                // The original waited here on the main thread; the loop keeps turning instead.
+                if (completion) Platform::current().mainQueue().postAfter(kTearDownCompletionDelay, completion);
+            });
+    } else if (completion) {
+        completion();
+    }
+
+    nativePlayer_->tearDownSession();
+    nativePlayer_->setPlayerDelegate({});
+    if (currentVideoPlayer_ == nativePlayer_) currentVideoPlayer_.reset();
+    nativePlayer_.reset();
+}
+
+// ---- alerts ----
+
+void MVDRMVideoPlayerViewController::showErrorAlert(const std::string& title, const std::string& message) {
+    auto alert = std::make_shared<AlertController>(title, message);
+    alert->addAction({MVLocalizedString("OK"), AlertController::ActionStyle::Default, [weak = weakSelf()] {
+                          if (auto self = weak.lock()) self->doneTapped();
+                      }});
+    errorAlert_ = alert;
+    presentViewController(alert, true);
+}
+
+void MVDRMVideoPlayerViewController::showUnknownPlaybackError(bool serviceMayBeAtFault) {
+    if (alertIsUp(errorAlert_)) return;
+    if (Platform::current().reachability().isReachable()) {
+        showErrorAlert(MVLocalizedString("Error"),
+                       MVLocalizedString(serviceMayBeAtFault ? kServiceUnavailableMessage : kVideoUnavailableMessage));
+    } else {
+        showErrorAlert("", MVLocalizedString(kNoNetworkMessage));
+    }
+}
+
+void MVDRMVideoPlayerViewController::handleVideoError(const ErrorPtr& error) {
+    if (nativePlayer_) Log::error("Player Item Error {}", error ? error->summary() : "(null)");
+    if (alertIsUp(errorAlert_)) return;
+    auto alert = std::make_shared<AlertController>(MVLocalizedString("Playback failed"),
+                                                   MVLocalizedString("There was an error playing the video."));
+    // Without a player nothing is playing, and dismissing the alert leaves the screen open.
+    std::function<void()> close;
+    if (nativePlayer_)
+        close = [weak = weakSelf()] {
+            if (auto self = weak.lock()) self->doneTapped();
+        };
+    alert->addAction({MVLocalizedString("OK"), AlertController::ActionStyle::Default, std::move(close)});
+    errorAlert_ = alert;
+    presentViewController(alert, true);
+}
+
+// ---- bookmarks ----
+
+void MVDRMVideoPlayerViewController::saveBookmarkForCurrentLocation() {
+    if (!assetItem_ || isEmpty(assetItem_->guid()) || !currentVideoPlayer_) return;
+    const auto seconds = static_cast<long long>(std::floor(currentVideoPlayer_->currentPosition()));
+    MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(seconds, *assetItem_);
+    auto client = MVHTTPClient::sharedClient();
+    if (!nativeIsCurrent() || !client) return;
+    MVStreamingSessionClient::postBookmarkForAssetItem(
+        *client, *assetItem_, seconds, [weakObserver = observer_, seconds](ErrorPtr error, XMLDocumentPtr response) {
+            if (error)
+                Log::error("Unable to store bookmark {} {}", error->summary(),
+                           response ? response->xmlString() : "(null)");
+            if (auto o = weakObserver.lock()) o->bookmarkSent(seconds, error);
+        });
+}
+
+void MVDRMVideoPlayerViewController::startBookmarkTimer() {
+    if (bookmarkTimer_) return;
+    bookmarkTimer_ =
+        Platform::current().mainQueue().scheduleTimer(kBookmarkInterval, /*repeats=*/true, [weak = weakSelf()](Timer&) {
+            if (auto self = weak.lock()) self->saveBookmarkForCurrentLocation();
+        });
+    saveBookmarkForCurrentLocation();
+}
+
+void MVDRMVideoPlayerViewController::stopBookmarkTimer() {
+    if (bookmarkTimer_) bookmarkTimer_->invalidate();
+    bookmarkTimer_.reset();
+}
+
+// ---- cue points ----
+
+void MVDRMVideoPlayerViewController::startCuePointTimer() {
+    if (cuePointTimer_) return;
+    cuePointTimer_ =
+        Platform::current().mainQueue().scheduleTimer(kCuePointInterval, /*repeats=*/true, [weak = weakSelf()](Timer&) {
+            if (auto self = weak.lock()) self->checkCuePoints();
+        });
+}
+
+void MVDRMVideoPlayerViewController::stopCuePointTimer() {
+    if (cuePointTimer_) cuePointTimer_->invalidate();
+    cuePointTimer_.reset();
+}
+
+bool MVDRMVideoPlayerViewController::hasFired(const MVCuePoint& cuePoint) const {
+    // By value: a renewed session brings the same cue points as new records.
+    for (const auto& fired : firedCuePoints_)
+        if (fired.position() == cuePoint.position() && fired.cueType() == cuePoint.cueType()) return true;
+    return false;
+}
+
+void MVDRMVideoPlayerViewController::checkCuePoints() {
+    if (!nativeIsCurrent() || nativePlayer_->externalPlaybackActive() || !nativePlayer_->player() || cuePoints_.empty())
+        return;
+    const double position = std::floor(nativePlayer_->currentPosition());
+    const auto cuePoints = cuePoints_;
+    for (const auto& cuePoint : cuePoints) {
+        if (!cuePoint || !cuePoint->position() || *cuePoint->position() > position || hasFired(*cuePoint)) continue;
+        firedCuePoints_.push_back(*cuePoint);
+        saveBookmarkForCurrentLocation();
+        if (auto o = observer()) o->cuePointReached(*cuePoint->position());
+        cuePointHit(chainPlayItem_ ? chainPlayItem_->guid().value_or("") : "", countdownSeconds_);
+    }
+}
+
+void MVDRMVideoPlayerViewController::cuePointHit(const std::string& guid, long long countdown) {
+    auto target = delegate();
+    if (!target) return;
+    std::shared_ptr<MVItem> item;
+    auto store = MVCoreDataService::registered();
+    if (auto* context = store ? store->mainContext() : nullptr) {
+        StoreContext::ItemQuery query;
+        query.filter = StorePredicate::inList("guid", {guid});
+        query.limit = 1;
+        ErrorPtr error;
+        auto items = context->fetchItems(query, &error);
+        if (error) Log::error("Error from fetch: {}", error->summary());
+        if (!items.empty()) item = items.front();
+    }
+    target->cuePointHit(item, countdown);
+}
+
+void MVDRMVideoPlayerViewController::playerReachedEnd() {
+    if (assetItem_) {
+        auto content = assetItem_->movieMediaContentForType(MVMediaContentTypeHLSFairPlay);
+        if (auto seconds = content ? content->duration() : std::nullopt)
+            MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(*seconds, *assetItem_);
+    }
+    if (auto o = observer()) o->reachedEnd();
+    if (!isPrimaryViewController_) return;
+    auto target = delegate();
+    if (!target) return;
+    if (!cuePoints_.empty() && nativeIsCurrent() && !nativePlayer_->externalPlaybackActive())
+        target->cuePointHit(chainPlayItem_, countdownSeconds_);
+    else
+        target->dismissPlayer();
+}
+
+// ---- playback ----
+
+void MVDRMVideoPlayerViewController::play() {
+    userPlayerState_ = 1;
+    const double now = Platform::current().clock().monotonicSeconds();
+    if (nativeIsCurrent() && lastPauseTime_ && now - *lastPauseTime_ > kSessionRenewalPause) {
+        // Only renews the session: the player keeps the stream it has.
+        setupSessionWithCompletion([weak = weakSelf()](std::optional<std::string> url) {
+            auto self = weak.lock();
+            if (self && url) self->internalPlay();
+        });
+        return;
+    }
+    internalPlay();
+}
+
+void MVDRMVideoPlayerViewController::internalPlay() {
+    if (nativeIsCurrent()) startCuePointTimer();
+    startBookmarkTimer();
+    if (currentVideoPlayer_) currentVideoPlayer_->play();
+}
+
+void MVDRMVideoPlayerViewController::pause() {
+    userPlayerState_ = 0;
+    lastPauseTime_ = Platform::current().clock().monotonicSeconds();
+    if (currentVideoPlayer_) currentVideoPlayer_->pause();
+    saveBookmarkForCurrentLocation();
+    stopBookmarkTimer();
+    stopCuePointTimer();
+}
+
+void MVDRMVideoPlayerViewController::playPauseTapped() {
+    if (userPlayerState_ == 1)
+        pause();
+    else
+        play();
+}
+
+void MVDRMVideoPlayerViewController::stopNativePlayback() {
+    if (!nativeIsCurrent()) return;
+    userPlayerState_ = 0;
+    nativePlayer_->pause();
+    nativePlayer_->cancelPendingSeeks();
+}
+
+void MVDRMVideoPlayerViewController::stopTimers() {
+    stopBookmarkTimer();
+    stopCuePointTimer();
+}
+
+void MVDRMVideoPlayerViewController::doneTapped() {
+    auto keep = shared_from_this();
+    stopTimers();
+    tearDown(nullptr);
+    if (auto target = delegate()) target->dismissPlayer();
+    dismissViewController(true);
+}
+
+void MVDRMVideoPlayerViewController::tearDown(std::function<void()> completion) {
+    tearingDown_ = true;
+    // Nothing is left for the timers to report on once the player is gone.
+    stopTimers();
+    if (currentVideoPlayerType_ != PlayerType::Cast)
+        tearDownNativeSession(std::move(completion));
+    else if (completion)
+        completion();
+}
+
+// ---- application and network ----
+
+void MVDRMVideoPlayerViewController::appWillResignActive() {
+    saveBookmarkForCurrentLocation();
+    if (currentVideoPlayer_ && currentVideoPlayer_->externalPlaybackActive()) return;
+    if (currentVideoPlayer_) currentVideoPlayer_->pause();
+    userPlayerState_ = 0;
+    isUserSeeking_ = false;
+}
+
+void MVDRMVideoPlayerViewController::networkStatusChanged(bool reachable) {
+    // The local cache keeps the position; the POST fails and is not retried.
+    if (!reachable) saveBookmarkForCurrentLocation();
+}
+
+// ---- player callbacks ----
+
+void MVDRMVideoPlayerViewController::setBuffering(bool buffering) {
+    if (!isPrimaryViewController_ || buffering == buffering_) return;
+    buffering_ = buffering;
+    if (auto o = observer()) o->bufferingChanged(buffering);
+}
+
+void MVDRMVideoPlayerViewController::playerSetupComplete(double position) {
+    if (nativeIsCurrent()) startCuePointTimer();
+    selectNativeSubtitleAndAudioTrack();
+    startBookmarkTimer();
+    if (auto o = observer()) o->playerSetupComplete(position);
+}
+
+void MVDRMVideoPlayerViewController::currentBufferedTime(double seconds) {
+    if (duration_ > 0) loadProgress_ = seconds / duration_;
+}
+
+void MVDRMVideoPlayerViewController::durationChanged(double seconds) {
+    if (!std::isnan(seconds)) duration_ = seconds;
+    if (userPlayerState_ == 1 && nativeIsCurrent()) nativePlayer_->play();
+}
+
+void MVDRMVideoPlayerViewController::selectNativeSubtitleAndAudioTrack() {
+    if (!nativePlayer_) return;
+    auto& defaults = Platform::current().defaults();
+    const auto& subtitles = nativePlayer_->subtitleGroup();
+    if (auto code = defaults.stringForKey(MVLastSelectedSubtitleKey); code && subtitles) {
+        for (const auto& option : subtitles->options) {
+            if (MVMediaSelectionOptionHelper::mvtk_languageCode(option) == *code) {
+                nativePlayer_->selectMediaOption(option, *subtitles);
+                break;
+            }
+        }
+    }
+    // Only a saved choice: switching the audio rendition before playback has started stalls the GStreamer
+    // engine's demuxer, so the device language's rendition is not chosen on its own.
+    const auto& audio = nativePlayer_->audioGroup();
+    const auto savedTitle = defaults.stringForKey(MVLastSelectedAudioTrackKey);
+    if (!audio || !savedTitle) return;
+    for (const auto& option : audio->options) {
+        if (MVMediaSelectionOptionHelper::title(option) == savedTitle) {
+            nativePlayer_->selectMediaOption(option, *audio);
+            return;
+        }
+    }
+}
+
+void MVDRMVideoPlayerViewController::availableSubtitlesAndAudioTracksChanged(
+    const MediaSelectionGroupPtr& subtitles, const MediaSelectionGroupPtr& audioTracks) {
+    if (auto o = observer()) o->tracksAvailable(subtitles, audioTracks);
+}
+
+// ---- texts ----
+
+std::string MVDRMVideoPlayerViewController::timeStringFromSeconds(double seconds) {
+    const auto whole = static_cast<long long>(seconds);
+    char text[32];
+    if (whole < 3600)
+        std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
+    else
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+    return text;
+}
+
+}  // namespace movra

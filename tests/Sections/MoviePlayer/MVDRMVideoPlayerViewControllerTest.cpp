@@ -1,0 +1,299 @@
+// The player screen on the simulated engine and a scripted service, in virtual time: what each session answer
+// shows, start positions, bookmarks, cue points, the renewal after a long pause, tear-down and the end.
+#include "App/MVDiscriminator.h"
+#include "Foundation/Strings.h"
+#include "Model/MVSharedBookmarkCache.h"
+#include "Sections/MoviePlayer/MVDRMVideoPlayerViewController.h"
+#include "support/TestPlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace movra {
+namespace {
+
+using test::ScriptedReply;
+using test::xmlReply;
+
+constexpr const char* kContentURL = "https://api.test/stoffice/session/title-1?assetId=a1&profile=MVTK-HLS-FPS";
+constexpr const char* kStreamURL = "https://media.test/a1/master.m3u8";
+
+std::string sessionResult(const std::string& body) {
+    return "<?xml version=\"1.0\"?><result xmlns:stravo=\"http://stravo.test/ns\">" + body + "</result>";
+}
+
+std::string sessionSuccess(const std::string& extra = {}) {
+    return sessionResult("<status>success</status><url>" + std::string(kStreamURL) + "</url>" + extra);
+}
+
+std::shared_ptr<MVItem> titleWithContent(int contentDuration) {
+    auto item = std::make_shared<MVItem>();
+    item->setGuid("title-1");
+    item->setTitle("Frost Line");
+    Json content = {
+        {"medium", "video"}, {"profile", "MVTK-HLS-FPS"}, {"url", kContentURL}, {"duration", contentDuration}};
+    item->setGroupData(Json{{"content", Json::array({content})}, {"thumbnails", Json::array()}}.dump());
+    return item;
+}
+
+struct ScreenDelegateRecorder final : MVDRMVideoPlayerViewControllerDelegate {
+    void cuePointHit(const std::shared_ptr<MVItem>&, long long countdown) override { countdowns.push_back(countdown); }
+    void dismissPlayer() override { ++dismissals; }
+    std::vector<long long> countdowns;
+    int dismissals = 0;
+};
+
+class MVDRMVideoPlayerViewControllerTest : public ::testing::Test {
+  protected:
+    MVDRMVideoPlayerViewControllerTest() : client(MVHTTPClient::initSharedClientWithHost("api.test")) {
+        env.network->setScript([this](const HttpRequest& request) {
+            if (request.method == "GET") return sessionReply;
+            return xmlReply(200, sessionResult("<status>success</status>"));
+        });
+        authObserver = ScopedObserver(env.platform().notificationCenter(),
+                                      env.platform().notificationCenter().addObserver(
+                                          MVNotificationAuthenticationRequired, [this](auto&) { ++authRequired; }));
+    }
+    ~MVDRMVideoPlayerViewControllerTest() override { MVSharedBookmarkCache::sharedCache()->resetCache(); }
+
+    /// Shows a new screen for `item` and waits for the session's answer to be acted on.
+    void open(std::shared_ptr<MVItem> item, double assetDuration = 120, bool fromBeginning = false) {
+        test::SimulatedAssetScript script;
+        script.duration = assetDuration;
+        env.media->setScript(kStreamURL, script);
+        screen = std::make_shared<MVDRMVideoPlayerViewController>();
+        screen->setDelegate(delegate);
+        screen->loadViewIfNeeded();
+        screen->setAssetItem(std::move(item));
+        screen->setStartFromBeginning(fromBeginning);
+        const auto before = authRequired;
+        screen->viewDidAppear(true);
+        EXPECT_TRUE(
+            env.runUntil([&] { return screen->nativePlayer() || env.ui->lastAlert() || authRequired > before; }));
+    }
+    /// Lets `seconds` of virtual time pass in small steps, answers included.
+    void pass(double seconds) {
+        for (double passed = 0; passed < seconds - 1e-9; passed += 0.05) {
+            env.advance(0.05);
+            env.main().runPending();
+        }
+    }
+    std::vector<std::string> requests(const std::string& method) const {
+        std::vector<std::string> urls;
+        for (const auto& r : env.network->requests())
+            if (r.method == method) urls.push_back(r.url);
+        return urls;
+    }
+    std::shared_ptr<test::SimulatedMediaPlayerItem> item() const {
+        auto p = env.media->lastPlayer();
+        return p ? p->simulatedItem() : nullptr;
+    }
+
+    test::TestPlatform env;
+    std::shared_ptr<MVHTTPClient> client;
+    ScriptedReply sessionReply = xmlReply(200, sessionSuccess());
+    std::shared_ptr<ScreenDelegateRecorder> delegate = std::make_shared<ScreenDelegateRecorder>();
+    std::shared_ptr<MVDRMVideoPlayerViewController> screen;
+    ScopedObserver authObserver;
+    int authRequired = 0;
+};
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, SessionAnswersBecomeOneAlertOrNone) {
+    const auto payment =
+        replaceAll("Please update your payment information to activate your subscription. Go to your settings on %@.",
+                   "%@", MVDiscriminator::tenantUserURL());
+    const std::string unavailable = "We are sorry, but the selected video is currently unavailable.";
+    const std::string serviceDown = "A problem has occured and the service may be temporarily unavailable.";
+    struct Case {
+        const char* name;
+        ScriptedReply reply;
+        bool reachable;
+        std::optional<std::pair<std::string, std::string>> alert;  // title, message
+        bool asksForSignIn = false;
+    };
+    const auto timeout = test::failedReply(makeError(kURLErrorDomain, kURLErrorTimedOut));
+    const std::vector<Case> cases = {
+        {"payment", xmlReply(402, sessionResult("<status>failure</status><errorCode>ST2002</errorCode>")), true,
+         std::pair{"", payment}},
+        {"refused with a message",
+         xmlReply(500, sessionResult("<status>failure</status><userMessage>Not here</userMessage>")), true,
+         std::pair{"", "Not here"}},
+        {"401", xmlReply(401, sessionResult("<status>failure</status>")), true, std::nullopt, true},
+        {"timed out", timeout, true, std::pair{"Error", serviceDown}},
+        {"timed out offline", timeout, false,
+         std::pair{"", "Sorry, No network connection is available at the moment."}},
+        {"server error", xmlReply(500, sessionResult("<status>failure</status>")), true,
+         std::pair{"Error", unavailable}},
+        {"other status with a message",
+         xmlReply(200, sessionResult("<status>denied</status><userMessage>No</userMessage>")), true,
+         std::pair{"Error", "No"}},
+        {"other status", xmlReply(200, sessionResult("<status>denied</status>")), true,
+         std::pair{"Error", unavailable}},
+        {"unreadable", test::reply(200, "text/html", "<html/>"), true, std::pair{"Error", unavailable}},
+        {"authenticate", xmlReply(200, sessionResult("<status>authenticate</status>")), true, std::nullopt, true},
+        // A session without a stream would leave the screen loading for ever.
+        {"no stream", xmlReply(200, sessionResult("<status>success</status>")), true, std::pair{"Error", unavailable}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sessionReply = c.reply;
+        env.reachability->reachable_ = c.reachable;
+        const int asked = authRequired;
+        open(titleWithContent(120));
+        pass(0.1);
+        EXPECT_FALSE(screen->nativePlayer());
+        EXPECT_EQ(authRequired > asked, c.asksForSignIn);
+        auto alerts = env.ui->visibleAlerts();
+        if (!c.alert) {
+            EXPECT_TRUE(alerts.empty());
+            continue;
+        }
+        ASSERT_EQ(alerts.size(), 1u);
+        EXPECT_EQ(alerts[0]->title(), c.alert->first);
+        EXPECT_EQ(alerts[0]->message(), c.alert->second);
+        // Dismissing it closes the player.
+        const int dismissals = delegate->dismissals;
+        alerts[0]->tapButton("OK");
+        EXPECT_EQ(delegate->dismissals, dismissals + 1);
+        EXPECT_TRUE(screen->isTearingDown());
+    }
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, StartPositionFollowsTheBookmarkUnlessAlmostDoneOrFromTheBeginning) {
+    struct Case {
+        const char* name;
+        long long bookmark;
+        bool fromBeginning;
+        std::vector<double> seeks;
+    };
+    // A 1000 s title is almost completed with less than 121 s left.
+    for (const auto& c : {Case{"bookmark", 300, false, {300}}, Case{"none", 0, false, {}},
+                          Case{"from the beginning", 300, true, {}}, Case{"almost completed", 900, false, {}}}) {
+        SCOPED_TRACE(c.name);
+        auto title = titleWithContent(1000);
+        MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(c.bookmark, *title);
+        open(title, 1000, c.fromBeginning);
+        pass(1);
+        ASSERT_TRUE(item());
+        EXPECT_EQ(item()->seekTargets(), c.seeks);
+        EXPECT_FALSE(screen->startFromBeginning());
+        screen->tearDown(nullptr);
+    }
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, BookmarksGoOutAtSetUpEveryThirtySecondsAndOnPauseInWholeSeconds) {
+    open(titleWithContent(120));
+    pass(1);
+    ASSERT_EQ(requests("POST").size(), 1u);  // set-up complete
+    EXPECT_NE(requests("POST")[0].find("bookmarkSecs=0"), std::string::npos) << requests("POST")[0];
+    pass(30);
+    ASSERT_EQ(requests("POST").size(), 2u);
+    while (screen->currentVideoPlayer()->currentPosition() < 59.9) pass(0.05);
+    ASSERT_LT(screen->currentVideoPlayer()->currentPosition(), 60);
+    screen->pause();
+    ASSERT_EQ(requests("POST").size(), 3u);
+    EXPECT_NE(requests("POST")[2].find("bookmarkSecs=59"), std::string::npos) << requests("POST")[2];
+    EXPECT_EQ(MVSharedBookmarkCache::sharedCache()->bookmarkCache().at("title-1"), 59);
+    // Paused, the timer is stopped.
+    pass(60);
+    EXPECT_EQ(requests("POST").size(), 3u);
+    // Offline, the position is kept in the cache.
+    screen->play();
+    ASSERT_TRUE(env.runUntil([&] { return screen->currentVideoPlayer()->isPlaying(); }));
+    pass(5);
+    screen->networkStatusChanged(false);
+    EXPECT_EQ(MVSharedBookmarkCache::sharedCache()->bookmarkCache().at("title-1"), 64);
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, CuePointFiresOnceWithTheDefaultCountdownEvenAfterSeekingBack) {
+    sessionReply = xmlReply(
+        200, sessionSuccess(
+                 "<stravo:cuePoints><stravo:cuePoint type=\"chainplay\">90500</stravo:cuePoint></stravo:cuePoints>"
+                 "<item><guid>next-1</guid><title>Next</title></item>"));
+    open(titleWithContent(120));
+    pass(1);
+    EXPECT_EQ(screen->countdownSeconds(), 15);
+    ASSERT_TRUE(screen->chainPlayItem());
+    EXPECT_EQ(screen->chainPlayItem()->guid(), "next-1");
+    pass(88);
+    EXPECT_TRUE(delegate->countdowns.empty()) << screen->currentVideoPlayer()->currentPosition();
+    pass(2);
+    EXPECT_EQ(delegate->countdowns, std::vector<long long>{15});
+    screen->currentVideoPlayer()->seekToTime(80, nullptr);
+    pass(15);
+    EXPECT_GT(screen->currentVideoPlayer()->currentPosition(), 91);
+    EXPECT_EQ(delegate->countdowns.size(), 1u);
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, APauseOfMoreThanThirtySecondsRenewsTheSession) {
+    open(titleWithContent(120));
+    pass(1);
+    for (const auto& [pause, sessions] : {std::pair{29.5, 1u}, std::pair{31.0, 2u}}) {
+        SCOPED_TRACE(pause);
+        screen->pause();
+        pass(pause);
+        screen->play();
+        EXPECT_TRUE(env.runUntil([&] { return requests("GET").size() == sessions; }));
+        env.runUntil([&] { return screen->currentVideoPlayer()->isPlaying(); });
+        EXPECT_TRUE(screen->currentVideoPlayer()->isPlaying());
+        EXPECT_EQ(env.media->playersMade(), 1);  // the stream is not loaded again
+    }
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, TearDownClosesTheSessionWithTheFinalSecondsAndFinishesTwoSecondsLater) {
+    open(titleWithContent(120));
+    pass(12.5);
+    bool finished = false;
+    screen->tearDown([&] { finished = true; });
+    EXPECT_FALSE(screen->nativePlayer());
+    ASSERT_TRUE(env.runUntil([&] { return requests("DELETE").size() == 1; }));
+    EXPECT_NE(requests("DELETE")[0].find("bookmarkSecs=12"), std::string::npos) << requests("DELETE")[0];
+    EXPECT_EQ(MVSharedBookmarkCache::sharedCache()->bookmarkCache().at("title-1"), 12);
+    // The answer arrives; the loop keeps turning while the completion waits in virtual time.
+    env.runUntil([] { return false; }, 0.2);
+    pass(1.9);
+    EXPECT_FALSE(finished);
+    pass(0.2);
+    EXPECT_TRUE(finished);
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, TheEndStoresTheDurationAndClosesOrOffersTheNextTitle) {
+    for (bool withCuePoint : {false, true}) {
+        SCOPED_TRACE(withCuePoint);
+        delegate = std::make_shared<ScreenDelegateRecorder>();
+        sessionReply =
+            xmlReply(200, sessionSuccess(withCuePoint ? "<stravo:chainplayTimer>9</stravo:chainplayTimer>"
+                                                        "<stravo:cuePoints><stravo:cuePoint>500000</stravo:cuePoint>"
+                                                        "</stravo:cuePoints>"
+                                                      : ""));
+        open(titleWithContent(118), 20);
+        pass(21);
+        EXPECT_EQ(MVSharedBookmarkCache::sharedCache()->bookmarkCache().at("title-1"), 118);
+        EXPECT_EQ(delegate->dismissals, withCuePoint ? 0 : 1);
+        EXPECT_EQ(delegate->countdowns, withCuePoint ? std::vector<long long>{9} : std::vector<long long>{});
+        screen->tearDown(nullptr);
+    }
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, ASecondErrorWhileTheAlertIsUpShowsNothingMore) {
+    open(titleWithContent(120));
+    pass(1);
+    screen->handleVideoError(makeError(kMovraErrorDomain, -1, "Playback DRM failure."));
+    screen->handleVideoError(makeError(kMovraErrorDomain, -1, "Playback DRM failure."));
+    screen->showUnknownPlaybackError(true);
+    auto alerts = env.ui->visibleAlerts();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0]->title(), "Playback failed");
+    EXPECT_EQ(alerts[0]->message(), "There was an error playing the video.");
+    alerts[0]->tapButton("OK");
+    EXPECT_EQ(delegate->dismissals, 1);
+    EXPECT_TRUE(env.runUntil([&] { return requests("DELETE").size() == 1; }));
+}
+
+TEST(MVDRMVideoPlayerViewControllerTimeTest, TimesShowHoursOnlyFromAnHourOn) {
+    for (const auto& [seconds, text] : std::vector<std::pair<double, std::string>>{
+             {0, "0:00"}, {59.9, "0:59"}, {61, "1:01"}, {3599, "59:59"}, {3600, "1:00:00"}, {36061, "10:01:01"}})
+        EXPECT_EQ(MVDRMVideoPlayerViewController::timeStringFromSeconds(seconds), text) << seconds;
+}
+
+}  // namespace
+}  // namespace movra
