@@ -381,11 +381,14 @@ void GStreamerPlayerItem::selectMediaOption(const std::optional<MediaSelectionOp
     } else {
         wantedText_ = option ? option->identifier : std::string();
     }
+    chosen_ = true;
     selectionAttempts_ = 0;
     sendNext();
 }
 
 std::optional<MediaSelectionOption> GStreamerPlayerItem::selectedMediaOption(const MediaSelectionGroup& group) const {
+    // The demuxer streams a subtitle rendition on its own; until someone chooses one, none is shown.
+    if (group.characteristic == MediaCharacteristic::Legible && !chosen_) return std::nullopt;
     for (const auto& option : group.options)
         if (selected_.count(option.identifier)) return option;
     return std::nullopt;

@@ -137,7 +137,10 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     std::set<std::string> selected_;
     static constexpr int kSelectionAttempts = 3;
     bool selectionReported_ = false;
-    int selectionAttempts_ = 0;
+    // No selection goes out until someone chooses: on GStreamer 1.22 a select-streams event soon after the
+    // preroll can leave hlsdemux2 stuck for good.
+    int selectionAttempts_ = kSelectionAttempts;
+    bool chosen_ = false;
     /// nullopt: the pipeline's choice stands.
     std::optional<std::string> wantedAudio_;
     /// Empty: subtitles off, as they start.
