@@ -4,7 +4,9 @@
 #include "App/MVAppDelegate.h"
 #include "App/MVDiscriminator.h"
 #include "App/MVDiscriminatorClient.h"
+#include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
+#include "Model/MVItem.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
 #include "Utilities/SecurityManager.h"
@@ -77,6 +79,23 @@ std::optional<int> ClientSession::startWithStore(bool requireSignIn) {
         return 1;
     }
     return std::nullopt;
+}
+
+std::shared_ptr<MVItem> ClientSession::importTitle(const std::string& guid) {
+    bool done = false;
+    ErrorPtr failure;
+    std::shared_ptr<MVChannel> channel;
+    client()->getItemWithGuid(guid, /*ignoreCache=*/true, /*clearExistingItems=*/true,
+                              [&](ErrorPtr error, std::shared_ptr<MVChannel> page, XMLDocumentPtr) {
+                                  failure = error;
+                                  channel = page;
+                                  done = true;
+                              });
+    if (!wait([&] { return done; }) || !channel || channel->items().empty()) {
+        printFailure(options_, "No title " + guid + (failure ? ": " + failure->summary() : std::string()), failure);
+        return nullptr;
+    }
+    return channel->items().front();
 }
 
 ErrorPtr ClientSession::openStore() {

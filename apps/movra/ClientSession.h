@@ -15,6 +15,7 @@
 
 namespace movra {
 class MVHTTPClient;
+class MVItem;
 class UiHost;
 }  // namespace movra
 
@@ -45,6 +46,8 @@ class ClientSession {
     std::optional<int> start(bool requireSignIn);
     /// start() and then openStore(), its failure printed the same way.
     std::optional<int> startWithStore(bool requireSignIn = false);
+    /// Imports the title `guid` into the store and returns it; on failure prints why and returns nullptr.
+    std::shared_ptr<MVItem> importTitle(const std::string& guid);
     /// Opens the catalogue store in the data directory and registers it, as the app's start-up does.
     ErrorPtr openStore();
     /// The answer the shared discriminator was made from (or the override's), null before checkRegion() and

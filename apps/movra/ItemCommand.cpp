@@ -12,20 +12,9 @@ namespace movra::cli {
 int ItemCommand::run(const GlobalOptions& options) const {
     ClientSession session(options);
     if (auto failed = session.startWithStore()) return *failed;
-    bool done = false;
-    ErrorPtr failure;
-    std::shared_ptr<MVChannel> channel;
-    session.client()->getItemWithGuid(guid, /*ignoreCache=*/true, /*clearExistingItems=*/true,
-                                      [&](ErrorPtr error, std::shared_ptr<MVChannel> page, XMLDocumentPtr) {
-                                          failure = error;
-                                          channel = page;
-                                          done = true;
-                                      });
-    if (!session.wait([&] { return done; }) || !channel || channel->items().empty()) {
-        printFailure(options, "No title " + guid + (failure ? ": " + failure->summary() : std::string()), failure);
-        return 1;
-    }
-    const auto& item = *channel->items().front();
+    const auto title = session.importTitle(guid);
+    if (!title) return 1;
+    const auto& item = *title;
     Json json = itemObject(item);
     std::string text = item.title().value_or("(untitled)") + " [" + item.guid().value_or("?") + "]\n";
     if (item.itemDescription()) text += *item.itemDescription() + "\n";

@@ -28,25 +28,14 @@ int PlayCommand::run(const GlobalOptions& options) const {
         return 2;
     }
 
-    bool done = false;
-    ErrorPtr failure;
-    std::shared_ptr<MVChannel> channel;
-    session.client()->getItemWithGuid(guid, /*ignoreCache=*/true, /*clearExistingItems=*/true,
-                                      [&](ErrorPtr error, std::shared_ptr<MVChannel> page, XMLDocumentPtr) {
-                                          failure = error;
-                                          channel = page;
-                                          done = true;
-                                      });
-    if (!session.wait([&] { return done; }) || !channel || channel->items().empty()) {
-        printFailure(options, "No title " + guid + (failure ? ": " + failure->summary() : std::string()), failure);
-        return 1;
-    }
+    const auto title = session.importTitle(guid);
+    if (!title) return 1;
     PlaybackRun playback;
     playback.from = from;
     playback.startOver = startOver;
     playback.forSeconds = forSeconds;
     playback.json = options.json;
-    return playback.run(channel->items().front());
+    return playback.run(title);
 }
 
 }  // namespace movra::cli

@@ -2,8 +2,8 @@
 
 #include "Foundation/MainQueue.h"
 #include "Platform/GStreamerMediaPlayer.h"
-#include "Platform/GStreamerPlayerLayer.h"
 #include "Platform/Platform.h"
+#include "Platform/RememberingPlayerLayer.h"
 
 #include <gst/gst.h>
 #include <mutex>
@@ -51,7 +51,7 @@ std::shared_ptr<MediaPlayer> GStreamerMediaEngine::makePlayer(const std::shared_
 }
 
 std::shared_ptr<MediaPlayerLayer> GStreamerMediaEngine::makePlayerLayer(const std::shared_ptr<MediaPlayer>& player) {
-    return std::make_shared<GStreamerPlayerLayer>(player);
+    return std::make_shared<RememberingPlayerLayer>(player);
 }
 
 }  // namespace movra

@@ -1,6 +1,6 @@
 #include "support/SimulatedMediaEngine.h"
 
-#include "support/SimulatedMediaPlayerLayer.h"
+#include "Platform/RememberingPlayerLayer.h"
 
 namespace movra::test {
 
@@ -25,7 +25,7 @@ std::shared_ptr<MediaPlayer> SimulatedMediaEngine::makePlayer(const std::shared_
 }
 
 std::shared_ptr<MediaPlayerLayer> SimulatedMediaEngine::makePlayerLayer(const std::shared_ptr<MediaPlayer>& player) {
-    return std::make_shared<SimulatedMediaPlayerLayer>(player);
+    return std::make_shared<RememberingPlayerLayer>(player);
 }
 
 }  // namespace movra::test

@@ -1,14 +1,14 @@
-// GStreamerPlayerLayer: the layer of a GStreamer player. The video sink makes its own window, so the layer
-// keeps the player, the gravity and whether it is shown, for the screens that ask.
+// RememberingPlayerLayer: a layer that keeps its player, its gravity and whether it is shown, for the screens
+// that ask. The GStreamer video sink makes its own window, and the simulated engine draws nothing.
 #pragma once
 
 #include "Platform/MediaPlayerLayer.h"
 
 namespace movra {
 
-class GStreamerPlayerLayer final : public MediaPlayerLayer {
+class RememberingPlayerLayer final : public MediaPlayerLayer {
   public:
-    explicit GStreamerPlayerLayer(std::shared_ptr<MediaPlayer> player) : player_(std::move(player)) {}
+    explicit RememberingPlayerLayer(std::shared_ptr<MediaPlayer> player) : player_(std::move(player)) {}
 
     std::shared_ptr<MediaPlayer> player() const override { return player_; }
     void setPlayer(std::shared_ptr<MediaPlayer> player) override { player_ = std::move(player); }
