@@ -1,8 +1,7 @@
 // Feeds arbitrary bytes to the readers of the service's non-feed answers: the error document every request
 // may get, and the sign-in, settings and account records read from their answers.
 #include "API/MVHTTPClient.h"
-#include "Platform/Platform.h"
-#include "Platform/PlatformFactory.h"
+#include "FuzzPlatform.h"
 #include "Utilities/MTLXMLAdapter.h"
 #include "Utilities/MVAccount.h"
 #include "Utilities/MVErrorResponse.h"
@@ -11,27 +10,11 @@
 #include "Utilities/XMLDocument.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string_view>
-
-namespace {
-
-bool setUp() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "movra-fuzz-XXXXXX").string();
-    movra::Configuration configuration;
-    configuration.dataDirectory = mkdtemp(pattern.data());
-    movra::Platform::install(
-        movra::makeSystemPlatform(configuration, std::make_shared<movra::UiHost>(), movra::LogLevel::Error));
-    return true;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace movra;
-    static bool ready = setUp();
-    (void)ready;
+    fuzz::installPlatform();
     ErrorPtr error;
     auto document = XMLDocument::parse(std::string_view(reinterpret_cast<const char*>(data), size), &error);
     if (!document) return 0;

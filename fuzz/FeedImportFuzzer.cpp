@@ -2,15 +2,13 @@
 // parses it, imported replacing a channel's first page and then appended as a second page, into a store on
 // disk (TMPDIR). Any crash, sanitizer report or hang is a finding; a refused document is not.
 #include "API/MVHTTPClient.h"
+#include "FuzzPlatform.h"
 #include "Model/MVChannel.h"
 #include "Model/MVCoreDataService.h"
-#include "Platform/Platform.h"
-#include "Platform/PlatformFactory.h"
 #include "Utilities/XMLDocument.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string_view>
 
 namespace {
@@ -18,12 +16,9 @@ namespace {
 using namespace movra;
 
 std::shared_ptr<MVCoreDataService> setUp() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "movra-fuzz-XXXXXX").string();
-    Configuration configuration;
-    configuration.dataDirectory = mkdtemp(pattern.data());
-    Platform::install(makeSystemPlatform(configuration, std::make_shared<UiHost>(), LogLevel::Error));
+    const auto& directory = fuzz::installPlatform();
     MVHTTPClient::initSharedClientWithHost("127.0.0.1:9");
-    auto store = std::make_shared<MVCoreDataService>(configuration.dataDirectory);
+    auto store = std::make_shared<MVCoreDataService>(directory);
     if (store->setupStack()) std::abort();
     MVCoreDataService::setRegistered(store);
     return store;
