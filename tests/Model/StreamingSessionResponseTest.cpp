@@ -62,11 +62,5 @@ TEST(StreamingSessionResponseTest, ErrorAnswerHasNoCountdownCuePointsOrItems) {
     EXPECT_TRUE(response->channel()->items().empty());
 }
 
-TEST(StreamingSessionResponseTest, CuePointMadeInCodeKeepsItsValues) {
-    MVCuePoint cuePoint("chainplay", 90.5);
-    EXPECT_EQ(cuePoint.cueType(), "chainplay");
-    EXPECT_EQ(cuePoint.position(), 90.5);
-}
-
 }  // namespace
 }  // namespace movra
