@@ -96,7 +96,36 @@ void GStreamerLoopbackEndpoint::handle(const httplib::Request& request, httplib:
         answerUpstream(target.url, response);
 }
 
+void GStreamerLoopbackEndpoint::setRenditionChoice(RenditionChoice choice) {
+    std::lock_guard lock(mutex_);
+    choice_ = std::move(choice);
+}
+
+std::string GStreamerLoopbackEndpoint::chooseRenditions(const std::string& master, const RenditionChoice& choice) {
+    auto playlist = HlsPlaylist::parse(master);
+    if (!playlist) return master;
+    // Per audio group, the rendition that stays.
+    std::map<std::string, std::string> audio;
+    for (const auto& r : playlist->renditions()) {
+        if (r.type != "AUDIO") continue;
+        auto [it, added] = audio.try_emplace(r.groupId, r.name);
+        if (r.name == choice.audio || (r.isDefault && it->second != choice.audio)) it->second = r.name;
+    }
+    return HlsPlaylist::keepRenditions(master, [&](const HlsPlaylist::Rendition& r) {
+        if (r.type == "AUDIO") return audio[r.groupId] == r.name;
+        if (r.type == "SUBTITLES") return r.name == choice.subtitles;
+        return true;
+    });
+}
+
 void GStreamerLoopbackEndpoint::answerKey(const std::string& url, httplib::Response& response) {
+    {
+        std::lock_guard lock(mutex_);
+        if (auto known = keys_.find(url); known != keys_.end()) {
+            response.set_content(known->second, "application/octet-stream");
+            return;
+        }
+    }
     auto request = std::make_shared<GStreamerLoadingRequest>(url, [signal = signal_] {
         // Taking the lock orders the wake-up after the waiter's check.
         { std::lock_guard lock(signal->mutex); }
@@ -126,6 +155,10 @@ void GStreamerLoopbackEndpoint::answerKey(const std::string& url, httplib::Respo
     }
     auto answer = request->answer();
     if (answered && answer && !answer->error && answer->data.size() == 16) {
+        {
+            std::lock_guard lock(mutex_);
+            keys_[url] = answer->data;
+        }
         response.set_content(answer->data, "application/octet-stream");
         return;
     }
@@ -179,6 +212,14 @@ void GStreamerLoopbackEndpoint::answerUpstream(const std::string& url, httplib::
     }
     std::string contentType = outcome->response->header("Content-Type").value_or("application/octet-stream");
     if (startsWith(trim(outcome->body), "#EXTM3U")) {
+        if (outcome->body.find("#EXT-X-MEDIA:") != std::string::npos) {
+            RenditionChoice choice;
+            {
+                std::lock_guard lock(mutex_);
+                choice = choice_;
+            }
+            outcome->body = chooseRenditions(outcome->body, choice);
+        }
         const std::string base = outcome->response->url.empty() ? url : outcome->response->url;
         outcome->body =
             HlsPlaylist::rewriteUris(outcome->body, [&](const std::string& uri) { return localUrl(uri, base); });

@@ -2,7 +2,11 @@
 // (ephemeral port) under an unguessable path. It fetches playlists and segments through the platform's
 // transport (which trusts the deployment's CA file), rewrites every playlist so that its URIs point back
 // here, and answers each key URI of a custom scheme ("skd://...") with what the asset's resource-loader
-// delegate gave for it.
+// delegate gave for it. A key once answered is kept for the item's life: a reload does not ask again.
+//
+// Renditions are chosen here, not with select-streams events (on GStreamer 1.22 hlsdemux2 can stall on
+// them for good): the master playlist served holds only the chosen audio and subtitle renditions, and the
+// item reloads its pipeline when the choice changes.
 //
 // Thread contract: constructed and destroyed on the main queue; the callbacks run on the server's threads.
 // Destruction wakes every waiting request, stops the server and joins its threads.
@@ -16,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,6 +41,13 @@ class GStreamerLoopbackEndpoint {
         /// One event for the item's error log.
         std::function<void(std::string line)> logged;
     };
+    struct RenditionChoice {
+        /// An audio rendition's NAME; nullopt, or a name the playlist lacks: its default, else its first.
+        std::optional<std::string> audio;
+        /// A subtitle rendition's NAME; nullopt: none.
+        std::optional<std::string> subtitles;
+        bool operator==(const RenditionChoice&) const = default;
+    };
     /// How long a key request waits for the delegate's answer.
     static constexpr double kKeyTimeoutSeconds = 20;
 
@@ -48,6 +60,11 @@ class GStreamerLoopbackEndpoint {
     /// The URL the demuxer opens: the asset's playlist, through this endpoint; empty when the server could
     /// not start.
     const std::string& entryUrl() const { return entryUrl_; }
+
+    /// Applies to the master playlist served from now on.
+    void setRenditionChoice(RenditionChoice choice);
+    /// `master` with only the renditions `choice` keeps.
+    static std::string chooseRenditions(const std::string& master, const RenditionChoice& choice);
 
   private:
     /// What a waiting request wakes on; shared with the answers, which may come after the endpoint is gone.
@@ -83,6 +100,8 @@ class GStreamerLoopbackEndpoint {
     std::mutex mutex_;
     std::vector<Target> targets_;          // guarded by mutex_
     std::map<std::string, size_t> byUrl_;  // guarded by mutex_
+    std::map<std::string, std::string> keys_;  // guarded by mutex_
+    RenditionChoice choice_;                   // guarded by mutex_
 };
 
 }  // namespace movra

@@ -49,15 +49,13 @@ GstElement* audioSink(const std::string& output) {
 }
 
 constexpr double kNanoseconds = 1e9;
-/// How long a seek, selection or state change may take before the item gives up on the pipeline.
+/// How long a seek, reload or state change may take before the item gives up on the pipeline.
 constexpr double kControlTimeout = 10;
 
 std::string streamId(GstStream* stream) {
     const char* id = gst_stream_get_stream_id(stream);
     return id ? id : "";
 }
-
-bool isRenditionStream(const std::string& id) { return startsWith(id, "audio-") || startsWith(id, "text-"); }
 
 }  // namespace
 
@@ -162,7 +160,6 @@ GstBusSyncReply GStreamerPlayerItem::onBusMessage(GstBus*, GstMessage* message, 
         case GST_MESSAGE_ASYNC_DONE:
         case GST_MESSAGE_DURATION_CHANGED:
         case GST_MESSAGE_BUFFERING:
-        case GST_MESSAGE_STREAM_COLLECTION:
         case GST_MESSAGE_STREAMS_SELECTED: {
             auto* bus = static_cast<BusContext*>(context);
             std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
@@ -227,6 +224,9 @@ void GStreamerPlayerItem::handleMessage(GstMessage* message) {
             updateNaturalSize();
             if (status_ == MediaPlayerItemStatus::Unknown) {
                 becomeReady();
+            } else if (reloading_) {
+                reloading_ = false;
+                sendNext();
             } else if (seekInFlight_) {
                 seekInFlight_ = false;
                 if (seek_ && seek_->sent) answerSeek(true);
@@ -240,18 +240,6 @@ void GStreamerPlayerItem::handleMessage(GstMessage* message) {
             int percent = 100;
             gst_message_parse_buffering(message, &percent);
             updateBuffering(percent);
-            break;
-        }
-        case GST_MESSAGE_STREAM_COLLECTION: {
-            GstStreamCollection* collection = nullptr;
-            gst_message_parse_stream_collection(message, &collection);
-            videoStreams_.clear();
-            for (guint i = 0; collection && i < gst_stream_collection_get_size(collection); ++i) {
-                GstStream* stream = gst_stream_collection_get_stream(collection, i);
-                if (gst_stream_get_stream_type(stream) & GST_STREAM_TYPE_VIDEO)
-                    videoStreams_.push_back(streamId(stream));
-            }
-            if (collection) gst_object_unref(collection);
             break;
         }
         case GST_MESSAGE_STREAMS_SELECTED:
@@ -322,73 +310,68 @@ void GStreamerPlayerItem::updateSelection(GstMessage* message) {
         selected.insert(streamId(stream));
         gst_object_unref(stream);
     }
-    selectionReported_ = true;
     if (selected != selected_) {
         selected_ = std::move(selected);
         changed("currentMediaSelection");
     }
-    sendNext();
 }
 
 void GStreamerPlayerItem::sendNext() {
     if (status_ != MediaPlayerItemStatus::ReadyToPlay) return;
     // The demuxer deadlocks, now and then, on an event that arrives while it still handles a seek: the next
-    // one when the seek's ASYNC_DONE is back. A selection is not waited for: it may go unanswered.
-    if (!seekInFlight_) {
-        if (seek_ && !seek_->sent)
+    // one when the seek's ASYNC_DONE is back.
+    if (!seekInFlight_ && !reloading_) {
+        if (reloadWanted_)
+            reload();
+        else if (seek_ && !seek_->sent)
             sendSeek();
         else if (rate_ > 0 && rate_ != sentRate_)
             sendRate();
-        // The first reports may include subtitles nobody asked for, and a selection sent before them is
-        // ignored: ask again while the pipeline reports something else, a few times at most.
-        else if (selectionAttempts_ < kSelectionAttempts)
-            sendSelection();
     }
     applyState();
 }
 
-void GStreamerPlayerItem::sendSelection() {
-    // A selection while prerolling can leave the pipeline waiting for good: wait for the preroll.
-    if (!selectionReported_) return;
-    std::set<std::string> wanted;
-    for (const auto& id : selected_)
-        if (!isRenditionStream(id)) wanted.insert(id);
-    if (wanted.empty() && !videoStreams_.empty()) wanted.insert(videoStreams_.front());
-    if (wantedAudio_) {
-        wanted.insert(*wantedAudio_);
-    } else {
-        for (const auto& id : selected_)
-            if (startsWith(id, "audio-")) wanted.insert(id);
-    }
-    if (!wantedText_.empty()) wanted.insert(wantedText_);
-    if (wanted == selected_) return;
-    ++selectionAttempts_;
-    control([wanted = std::move(wanted)](GstElement* pipeline) {
-        GList* ids = nullptr;
-        for (const auto& id : wanted) ids = g_list_append(ids, const_cast<char*>(id.c_str()));
-        // The answer is the next STREAMS_SELECTED, not the return value, which says little.
-        gst_element_send_event(pipeline, gst_event_new_select_streams(ids));
-        g_list_free(ids);
+void GStreamerPlayerItem::reload() {
+    reloadWanted_ = false;
+    reloading_ = true;
+    // Back to where it stood (or where a waiting seek goes) once the new preroll is in.
+    if (!seek_) seek_ = PendingSeek{currentTime(), nullptr, false};
+    rangeStart_ = seek_->target;
+    ended_ = false;
+    sentState_ = GST_STATE_PAUSED;
+    control([weak = weak_from_this(), main = mainQueue_](GstElement* pipeline) {
+        if (gst_element_set_state(pipeline, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE &&
+            gst_element_set_state(pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE)
+            return;
+        main.post([weak] {
+            if (auto self = weak.lock())
+                self->fail(makeError(kMediaEngineErrorDomain, -11800, "The operation could not be completed",
+                                     "The pipeline did not restart with the chosen renditions"));
+        });
     });
 }
 
 void GStreamerPlayerItem::selectMediaOption(const std::optional<MediaSelectionOption>& option,
                                             const MediaSelectionGroup& group) {
     MOVRA_ASSERT_MAIN_QUEUE();
+    // An option's identifier is its stream's id: the rendition's NAME after "audio-" or "text-".
+    auto name = [&] { return option->identifier.substr(option->identifier.find('-') + 1); };
+    auto choice = choice_;
     if (group.characteristic == MediaCharacteristic::Audible) {
         if (!option) return;
-        wantedAudio_ = option->identifier;
+        choice.audio = name();
     } else {
-        wantedText_ = option ? option->identifier : std::string();
+        choice.subtitles = option ? std::optional(name()) : std::nullopt;
     }
-    chosen_ = true;
-    selectionAttempts_ = 0;
+    if (choice == choice_ || status_ == MediaPlayerItemStatus::Failed) return;
+    choice_ = std::move(choice);
+    endpoint_->setRenditionChoice(choice_);
+    // Still prerolling: the first playlist may already be read, so the reload waits for the preroll.
+    reloadWanted_ = true;
     sendNext();
 }
 
 std::optional<MediaSelectionOption> GStreamerPlayerItem::selectedMediaOption(const MediaSelectionGroup& group) const {
-    // The demuxer streams a subtitle rendition on its own; until someone chooses one, none is shown.
-    if (group.characteristic == MediaCharacteristic::Legible && !chosen_) return std::nullopt;
     for (const auto& option : group.options)
         if (selected_.count(option.identifier)) return option;
     return std::nullopt;
@@ -516,7 +499,7 @@ void GStreamerPlayerItem::setRate(float rate) {
 }
 
 void GStreamerPlayerItem::applyState() {
-    if (status_ != MediaPlayerItemStatus::ReadyToPlay) return;
+    if (status_ != MediaPlayerItemStatus::ReadyToPlay || reloading_) return;
     const GstState state = rate_ > 0 && !buffering_ ? GST_STATE_PLAYING : GST_STATE_PAUSED;
     if (sentState_ == state) return;
     sentState_ = state;

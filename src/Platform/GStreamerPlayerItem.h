@@ -1,13 +1,14 @@
 // GStreamerPlayerItem: one asset in a playbin3 pipeline, fed through its own loopback endpoint. The pipeline
 // prerolls (PAUSED) when the item is made; the player sets the rate. Bus messages are taken on the
 // streaming threads by a sync handler and handled on the main queue, where all of the item's state lives.
-// Seeks, stream selections and state changes run on the item's control thread, since the demuxer can block
-// them; nothing goes out while a seek is outstanding, and a later seek replaces a waiting one. A call that
-// does not return fails the item. The pipeline and the endpoint go with the item: NULL state, threads joined
+// Seeks, reloads and state changes run on the item's control thread, since the demuxer can block them;
+// nothing goes out while a seek or reload is outstanding, and a later seek replaces a waiting one. A call
+// that does not return fails the item. Choosing a rendition reloads the pipeline (READY, preroll, seek back
+// to where it stood) with a playlist that offers only the chosen ones: see GStreamerLoopbackEndpoint. The pipeline and the endpoint go with the item: NULL state, threads joined
 // (or abandoned, when the control thread is stuck).
 //
 // Observable keys, besides those of MediaPlayerItem: "currentMediaSelection", when the streams the pipeline
-// reports as selected change (the answer to selectMediaOption()); "firstVideoFrame", once, when the first
+// reports as selected change (the answer to selectMediaOption(), once the reload is through); "firstVideoFrame", once, when the first
 // video buffer has reached the video output (firstVideoFrameTime() then tells when).
 #pragma once
 
@@ -102,7 +103,7 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     void sendRate();
     void seekTo(double position);
     void seekRefused(double position);
-    void sendSelection();
+    void reload();
     void answerSeek(bool finished);
     void changed(const std::string& key) const { observers_.notify(key); }
 
@@ -133,18 +134,13 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     /// A seek event went out and its ASYNC_DONE has not come back.
     bool seekInFlight_ = false;
 
-    std::vector<std::string> videoStreams_;
+    /// Stream ids the pipeline last reported as selected.
     std::set<std::string> selected_;
-    static constexpr int kSelectionAttempts = 3;
-    bool selectionReported_ = false;
-    // No selection goes out until someone chooses: on GStreamer 1.22 a select-streams event soon after the
-    // preroll can leave hlsdemux2 stuck for good.
-    int selectionAttempts_ = kSelectionAttempts;
-    bool chosen_ = false;
-    /// nullopt: the pipeline's choice stands.
-    std::optional<std::string> wantedAudio_;
-    /// Empty: subtitles off, as they start.
-    std::string wantedText_;
+    /// What the endpoint serves; a change reloads the pipeline where it stands.
+    GStreamerLoopbackEndpoint::RenditionChoice choice_;
+    bool reloadWanted_ = false;
+    /// The pipeline went back to READY and its new preroll has not come back.
+    bool reloading_ = false;
 };
 
 }  // namespace movra

@@ -3,12 +3,25 @@
 #include "Foundation/Strings.h"
 
 #include <cstdlib>
+#include <set>
 
 namespace movra {
 
 namespace {
 
 constexpr std::string_view kUriAttribute = "URI=\"";
+constexpr std::string_view kMediaTag = "#EXT-X-MEDIA:";
+constexpr std::string_view kVariantTag = "#EXT-X-STREAM-INF:";
+
+/// The rendition type a variant's group attribute names.
+bool isGroupReference(const std::string& attribute) {
+    return attribute == "AUDIO" || attribute == "VIDEO" || attribute == "SUBTITLES";
+}
+
+std::string unquoted(const std::string& value) {
+    return value.size() >= 2 && value.front() == '"' && value.back() == '"' ? value.substr(1, value.size() - 2)
+                                                                            : value;
+}
 
 }  // namespace
 
@@ -20,9 +33,7 @@ std::optional<HlsPlaylist> HlsPlaylist::parse(std::string_view text) {
         const std::string line = trim(rawLine);
         if (line.empty()) continue;
         if (startsWith(line, "#EXT-X-MEDIA:")) {
-            auto a = attributes(std::string_view(line).substr(13));
-            playlist.renditions_.push_back(
-                {a["TYPE"], a["NAME"], a["LANGUAGE"], a["DEFAULT"] == "YES", a.count("URI") ? a["URI"] : ""});
+            playlist.renditions_.push_back(rendition(line));
         } else if (startsWith(line, "#EXT-X-STREAM-INF:")) {
             variantFollows = true;
         } else if (startsWith(line, "#EXTINF:")) {
@@ -59,13 +70,51 @@ std::string HlsPlaylist::rewriteUris(std::string_view text, const std::function<
     return out;
 }
 
+std::string HlsPlaylist::keepRenditions(std::string_view text, const std::function<bool(const Rendition&)>& keep) {
+    auto lines = split(text, "\n");
+    if (!lines.empty() && trim(lines.back()).empty()) lines.pop_back();
+    // "TYPE GROUP-ID" of every group, and of those that keep a rendition.
+    std::set<std::string> groups, kept;
+    std::vector<bool> dropped(lines.size(), false);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string line = trim(lines[i]);
+        if (!startsWith(line, kMediaTag)) continue;
+        const Rendition r = rendition(line);
+        groups.insert(r.type + " " + r.groupId);
+        if (keep(r))
+            kept.insert(r.type + " " + r.groupId);
+        else
+            dropped[i] = true;
+    }
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (dropped[i]) continue;
+        std::string line = trim(lines[i]);
+        if (startsWith(line, kVariantTag)) {
+            std::string rebuilt(kVariantTag);
+            bool first = true;
+            for (const auto& [name, value] : attributeList(std::string_view(line).substr(kVariantTag.size()))) {
+                const std::string group = name + " " + unquoted(value);
+                if (isGroupReference(name) && groups.count(group) && !kept.count(group)) continue;
+                rebuilt += (first ? "" : ",") + name + "=" + value;
+                first = false;
+            }
+            line = std::move(rebuilt);
+        }
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
+
 std::optional<double> HlsPlaylist::duration() const {
     if (!ends_ || !hasSegments_) return std::nullopt;
     return segmentSeconds_;
 }
 
-std::map<std::string, std::string> HlsPlaylist::attributes(std::string_view list) {
-    std::map<std::string, std::string> result;
+std::vector<std::pair<std::string, std::string>> HlsPlaylist::attributeList(std::string_view list) {
+    std::vector<std::pair<std::string, std::string>> result;
     std::size_t i = 0;
     while (i < list.size()) {
         auto equals = list.find('=', i);
@@ -76,18 +125,34 @@ std::map<std::string, std::string> HlsPlaylist::attributes(std::string_view list
         if (equals + 1 < list.size() && list[equals + 1] == '"') {
             // A quoted value may hold commas.
             auto close = list.find('"', equals + 2);
-            if (close == std::string_view::npos) close = list.size();
-            value = list.substr(equals + 2, close - equals - 2);
-            valueEnd = list.find(',', close);
+            if (close == std::string_view::npos) {
+                // Unterminated: the rest of the line, closed.
+                value = std::string(list.substr(equals + 1)) + '"';
+                valueEnd = std::string_view::npos;
+            } else {
+                value = list.substr(equals + 1, close - equals);
+                valueEnd = list.find(',', close + 1);
+            }
         } else {
             valueEnd = list.find(',', equals + 1);
             value = list.substr(equals + 1, (valueEnd == std::string_view::npos ? list.size() : valueEnd) - equals - 1);
         }
-        result[std::move(name)] = std::move(value);
+        result.emplace_back(std::move(name), std::move(value));
         if (valueEnd == std::string_view::npos) break;
         i = valueEnd + 1;
     }
     return result;
+}
+
+std::map<std::string, std::string> HlsPlaylist::attributes(std::string_view list) {
+    std::map<std::string, std::string> result;
+    for (auto& [name, value] : attributeList(list)) result[name] = unquoted(value);
+    return result;
+}
+
+HlsPlaylist::Rendition HlsPlaylist::rendition(std::string_view mediaLine) {
+    auto a = attributes(mediaLine.substr(kMediaTag.size()));
+    return {a["TYPE"], a["GROUP-ID"], a["NAME"], a["LANGUAGE"], a["DEFAULT"] == "YES", a.count("URI") ? a["URI"] : ""};
 }
 
 }  // namespace movra

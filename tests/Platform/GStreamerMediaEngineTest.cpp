@@ -53,6 +53,7 @@ class KeyDelegate : public MediaResourceLoaderDelegate {
     explicit KeyDelegate(Mode mode) : mode_(mode) {}
     bool shouldWaitForLoadingOfRequestedResource(const std::shared_ptr<MediaLoadingRequest>& request) override {
         lastUrl = request->url();
+        ++requests;
         if (mode_ == Mode::Error) {
             request->finishLoadingWithError(makeError("KeyServer", 42, "No licence"));
         } else {
@@ -62,6 +63,7 @@ class KeyDelegate : public MediaResourceLoaderDelegate {
         return true;
     }
     std::string lastUrl;  // written on the delegate queue, read after the item settled
+    std::atomic<int> requests = 0;
 
   private:
     Mode mode_;
@@ -259,7 +261,7 @@ TEST_F(GStreamerMediaEngineTest, KeyFailuresFailTheItemWithALog) {
     }
 }
 
-TEST_F(GStreamerMediaEngineTest, RenditionsBecomeGroupsAndPlaybackStartsWithoutASelection) {
+TEST_F(GStreamerMediaEngineTest, RenditionsBecomeGroupsAndAChoiceReloadsWhereItStood) {
     auto delegate = std::make_shared<KeyDelegate>(KeyDelegate::Mode::Key);
     auto player = makePlayer(delegate);
     bool loaded = false;
@@ -278,13 +280,30 @@ TEST_F(GStreamerMediaEngineTest, RenditionsBecomeGroupsAndPlaybackStartsWithoutA
     EXPECT_EQ(legible->options[0].localeLanguageCode, "sv");
     EXPECT_TRUE(legible->allowsEmptySelection);
 
-    // The default audio plays, and the subtitles start off even though the pipeline picks them; playback goes
-    // on without a selection being sent.
+    // The default audio plays and the subtitles start off.
     ASSERT_TRUE(waitFor([&] { return item_->selectedMediaOption(*audible) == audible->options[0]; }));
     EXPECT_FALSE(item_->selectedMediaOption(*legible));
     player->play();
-    EXPECT_TRUE(waitFor([&] { return item_->currentTime() > 1.0; }));
+    ASSERT_TRUE(waitFor([&] { return item_->currentTime() > 1.5; }));
+
+    // A choice mid-play: the pipeline reports the chosen streams and plays on from where it stood, and the
+    // key is not asked for again.
+    const double before = item_->currentTime();
+    item_->selectMediaOption(audible->options[1], *audible);
+    item_->selectMediaOption(legible->options[0], *legible);
+    EXPECT_GE(item_->currentTime(), before - 0.1);
+    ASSERT_TRUE(waitFor([&] {
+        return item_->selectedMediaOption(*audible) == audible->options[1] &&
+               item_->selectedMediaOption(*legible) == legible->options[0];
+    })) << item_->errorLog();
+    ASSERT_TRUE(waitFor([&] { return item_->currentTime() > before + 0.5; }));
+    EXPECT_GE(item_->currentTime(), before);
+    item_->selectMediaOption(std::nullopt, *legible);
+    ASSERT_TRUE(waitFor([&] { return !item_->selectedMediaOption(*legible); }));
+    EXPECT_EQ(item_->selectedMediaOption(*audible), audible->options[1]);
+    EXPECT_TRUE(waitFor([&] { return item_->currentTime() > before + 1.5; }));
     EXPECT_EQ(item_->status(), MediaPlayerItemStatus::ReadyToPlay) << item_->errorLog();
+    EXPECT_EQ(delegate->requests, 1);
 }
 
 TEST_F(GStreamerMediaEngineTest, TearDownMidPlayLeavesNothingRunning) {

@@ -1,4 +1,5 @@
-// Reading and rewriting HLS playlists: quoted attributes with commas, CRLF lines, every kind of URI.
+// Reading and rewriting HLS playlists: quoted attributes with commas, CRLF lines, every kind of URI, and
+// the renditions a choice leaves.
 #include "Platform/HlsPlaylist.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,25 @@ TEST(HlsPlaylistTest, RewritesEveryUriAndNothingElse) {
     EXPECT_EQ(rewritten,
               "#EXTM3U\n#EXT-X-KEY:METHOD=AES-128,URI=\"L(skd://k1)\",IV=0x01\n#EXTINF:4,\nL(seg0.ts)\n\n"
               "#EXT-X-MAP:URI=\"L(init.mp4)\"\n#EXT-X-ENDLIST\n");
+}
+
+TEST(HlsPlaylistTest, KeepsChosenRenditionsAndDropsReferencesToEmptiedGroups) {
+    const std::string master =
+        "#EXTM3U\n"
+        "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"Svenska\",URI=\"sv.m3u8\"\n"
+        "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"English\",URI=\"en.m3u8\"\n"
+        "#EXT-X-MEDIA:TYPE=SUBTITLES,GROUP-ID=\"subs\",NAME=\"Norsk\",URI=\"no.m3u8\"\n"
+        "#EXT-X-STREAM-INF:BANDWIDTH=1,CODECS=\"avc1.4d401e,mp4a.40.2\",AUDIO=\"aud\",SUBTITLES=\"subs\"\n"
+        "v/index.m3u8\n";
+    EXPECT_EQ(HlsPlaylist::keepRenditions(master, [](const auto& r) { return r.name == "English"; }),
+              "#EXTM3U\n"
+              "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"English\",URI=\"en.m3u8\"\n"
+              "#EXT-X-STREAM-INF:BANDWIDTH=1,CODECS=\"avc1.4d401e,mp4a.40.2\",AUDIO=\"aud\"\n"
+              "v/index.m3u8\n");
+    // Keeping everything changes nothing; an unterminated quote is closed rather than swallowing the line.
+    EXPECT_EQ(HlsPlaylist::keepRenditions(master, [](const auto&) { return true; }), master);
+    EXPECT_EQ(HlsPlaylist::keepRenditions("#EXTM3U\n#EXT-X-STREAM-INF:CODECS=\"avc1\n", [](const auto&) { return true; }),
+              "#EXTM3U\n#EXT-X-STREAM-INF:CODECS=\"avc1\"\n");
 }
 
 }  // namespace

@@ -480,17 +480,22 @@ void MVDRMVideoPlayerViewController::selectNativeSubtitleAndAudioTrack() {
             }
         }
     }
-    // Only a saved choice: switching the audio rendition before playback has started stalls the GStreamer
-    // engine's demuxer, so the device language's rendition is not chosen on its own.
     const auto& audio = nativePlayer_->audioGroup();
+    if (!audio) return;
     const auto savedTitle = defaults.stringForKey(MVLastSelectedAudioTrackKey);
-    if (!audio || !savedTitle) return;
+    const std::string deviceLanguage = Platform::current().locale().languageCode();
+    const MediaSelectionOption* found = nullptr;
     for (const auto& option : audio->options) {
-        if (MVMediaSelectionOptionHelper::title(option) == savedTitle) {
-            nativePlayer_->selectMediaOption(option, *audio);
-            return;
+        if (savedTitle && MVMediaSelectionOptionHelper::title(option) == savedTitle) {
+            found = &option;
+            break;
         }
+        if (option.localeLanguageCode == deviceLanguage) found = &option;
     }
+    if (!found) return;
+    nativePlayer_->selectMediaOption(*found, *audio);
+    if (auto title = MVMediaSelectionOptionHelper::title(*found))
+        defaults.setObject(MVLastSelectedAudioTrackKey, *title);
 }
 
 void MVDRMVideoPlayerViewController::availableSubtitlesAndAudioTracksChanged(

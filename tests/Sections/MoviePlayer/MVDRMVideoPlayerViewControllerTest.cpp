@@ -57,7 +57,6 @@ class MVDRMVideoPlayerViewControllerTest : public ::testing::Test {
 
     /// Shows a new screen for `item` and waits for the session's answer to be acted on.
     void open(std::shared_ptr<MVItem> item, double assetDuration = 120, bool fromBeginning = false) {
-        test::SimulatedAssetScript script;
         script.duration = assetDuration;
         env.media->setScript(kStreamURL, script);
         screen = std::make_shared<MVDRMVideoPlayerViewController>();
@@ -89,6 +88,7 @@ class MVDRMVideoPlayerViewControllerTest : public ::testing::Test {
     }
 
     test::TestPlatform env;
+    test::SimulatedAssetScript script;
     std::shared_ptr<MVHTTPClient> client;
     ScriptedReply sessionReply = xmlReply(200, sessionSuccess());
     std::shared_ptr<ScreenDelegateRecorder> delegate = std::make_shared<ScreenDelegateRecorder>();
@@ -287,6 +287,51 @@ TEST_F(MVDRMVideoPlayerViewControllerTest, ASecondErrorWhileTheAlertIsUpShowsNot
     alerts[0]->tapButton("OK");
     EXPECT_EQ(delegate->dismissals, 1);
     EXPECT_TRUE(env.runUntil([&] { return requests("DELETE").size() == 1; }));
+}
+
+MediaSelectionGroupPtr group(MediaCharacteristic characteristic,
+                             const std::vector<std::pair<std::string, std::string>>& namesAndLanguages) {
+    auto g = std::make_shared<MediaSelectionGroup>();
+    g->characteristic = characteristic;
+    g->allowsEmptySelection = characteristic == MediaCharacteristic::Legible;
+    for (const auto& [name, language] : namesAndLanguages)
+        g->options.push_back({name + "-" + language, name, language, {{"title", "comn", name, language}}});
+    return g;
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, TracksFollowTheSavedChoiceElseTheDeviceLanguage) {
+    script.legible = group(MediaCharacteristic::Legible, {{"Svenska", "sv"}, {"Norsk", "no"}});
+    script.audible = group(MediaCharacteristic::Audible, {{"Svenska", "sv"}, {"English", "en"}, {"Svenska 5.1", "sv"}});
+    struct Case {
+        std::optional<std::string> savedSubtitle, savedAudio;
+        std::string deviceLanguage;
+        std::optional<std::string> subtitle, audio, storedAudio;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"no", "English", "sv", "Norsk", "English", "English"},
+             // No saved audio: the last rendition in the device's language.
+             {std::nullopt, std::nullopt, "sv", std::nullopt, "Svenska 5.1", "Svenska 5.1"},
+             // A saved name the title lacks, a device language it lacks: the audio is left alone.
+             {"de", "Deutsch", "fi", std::nullopt, std::nullopt, "Deutsch"},
+         }) {
+        SCOPED_TRACE(c.deviceLanguage + " " + c.savedAudio.value_or("-"));
+        auto& defaults = env.platform().defaults();
+        defaults.removeObject(MVLastSelectedSubtitleKey);
+        defaults.removeObject(MVLastSelectedAudioTrackKey);
+        if (c.savedSubtitle) defaults.setObject(MVLastSelectedSubtitleKey, *c.savedSubtitle);
+        if (c.savedAudio) defaults.setObject(MVLastSelectedAudioTrackKey, *c.savedAudio);
+        env.locale->languageCode_ = c.deviceLanguage;
+        open(titleWithContent(120));
+        pass(2);
+        ASSERT_TRUE(item());
+        auto name = [](const std::optional<MediaSelectionOption>& o) {
+            return o ? std::optional(o->displayName) : std::nullopt;
+        };
+        EXPECT_EQ(name(item()->selectedMediaOption(*script.legible)), c.subtitle);
+        EXPECT_EQ(name(item()->selectedMediaOption(*script.audible)), c.audio);
+        EXPECT_EQ(defaults.stringForKey(MVLastSelectedAudioTrackKey), c.storedAudio);
+        screen->tearDown(nullptr);
+    }
 }
 
 TEST(MVDRMVideoPlayerViewControllerTimeTest, TimesShowHoursOnlyFromAnHourOn) {
