@@ -98,8 +98,8 @@ class GStreamerLoopbackEndpoint {
 
     const std::shared_ptr<Signal> signal_ = std::make_shared<Signal>();
     std::mutex mutex_;
-    std::vector<Target> targets_;          // guarded by mutex_
-    std::map<std::string, size_t> byUrl_;  // guarded by mutex_
+    std::vector<Target> targets_;              // guarded by mutex_
+    std::map<std::string, size_t> byUrl_;      // guarded by mutex_
     std::map<std::string, std::string> keys_;  // guarded by mutex_
     RenditionChoice choice_;                   // guarded by mutex_
 };

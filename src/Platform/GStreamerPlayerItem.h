@@ -4,12 +4,12 @@
 // Seeks, reloads and state changes run on the item's control thread, since the demuxer can block them;
 // nothing goes out while a seek or reload is outstanding, and a later seek replaces a waiting one. A call
 // that does not return fails the item. Choosing a rendition reloads the pipeline (READY, preroll, seek back
-// to where it stood) with a playlist that offers only the chosen ones: see GStreamerLoopbackEndpoint. The pipeline and the endpoint go with the item: NULL state, threads joined
-// (or abandoned, when the control thread is stuck).
+// to where it stood) with a playlist that offers only the chosen ones: see GStreamerLoopbackEndpoint. The pipeline and
+// the endpoint go with the item: NULL state, threads joined (or abandoned, when the control thread is stuck).
 //
 // Observable keys, besides those of MediaPlayerItem: "currentMediaSelection", when the streams the pipeline
-// reports as selected change (the answer to selectMediaOption(), once the reload is through); "firstVideoFrame", once, when the first
-// video buffer has reached the video output (firstVideoFrameTime() then tells when).
+// reports as selected change (the answer to selectMediaOption(), once the reload is through); "firstVideoFrame", once,
+// when the first video buffer has reached the video output (firstVideoFrameTime() then tells when).
 #pragma once
 
 #include "Foundation/RunLoopHandle.h"

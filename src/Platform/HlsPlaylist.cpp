@@ -19,8 +19,7 @@ bool isGroupReference(const std::string& attribute) {
 }
 
 std::string unquoted(const std::string& value) {
-    return value.size() >= 2 && value.front() == '"' && value.back() == '"' ? value.substr(1, value.size() - 2)
-                                                                            : value;
+    return value.size() >= 2 && value.front() == '"' && value.back() == '"' ? value.substr(1, value.size() - 2) : value;
 }
 
 }  // namespace

@@ -56,8 +56,9 @@ TEST(HlsPlaylistTest, KeepsChosenRenditionsAndDropsReferencesToEmptiedGroups) {
               "v/index.m3u8\n");
     // Keeping everything changes nothing; an unterminated quote is closed rather than swallowing the line.
     EXPECT_EQ(HlsPlaylist::keepRenditions(master, [](const auto&) { return true; }), master);
-    EXPECT_EQ(HlsPlaylist::keepRenditions("#EXTM3U\n#EXT-X-STREAM-INF:CODECS=\"avc1\n", [](const auto&) { return true; }),
-              "#EXTM3U\n#EXT-X-STREAM-INF:CODECS=\"avc1\"\n");
+    EXPECT_EQ(
+        HlsPlaylist::keepRenditions("#EXTM3U\n#EXT-X-STREAM-INF:CODECS=\"avc1\n", [](const auto&) { return true; }),
+        "#EXTM3U\n#EXT-X-STREAM-INF:CODECS=\"avc1\"\n");
 }
 
 }  // namespace
