@@ -232,6 +232,18 @@ void BackendServer::dispatch(const httplib::Request& request, httplib::Response&
 
     if (faults_.takeTruncation(request.path)) response.body.resize(response.body.size() / 2);
     if (faults_.takeEmptying(request.path)) response.body.clear();
+    if (faults_.takeCut(request.path)) {
+        // The whole length is announced and half of it sent: the client sees the connection drop mid-body.
+        auto body = std::make_shared<std::string>(std::move(response.body));
+        response.body.clear();
+        const std::string type = response.get_header_value("Content-Type");
+        response.set_content_provider(body->size(), type.empty() ? "application/octet-stream" : type,
+                                      [body](size_t offset, size_t, httplib::DataSink& sink) {
+                                          if (offset < body->size() / 2)
+                                              sink.write(body->data() + offset, body->size() / 2 - offset);
+                                          return false;
+                                      });
+    }
 }
 
 void BackendServer::addDiscriminatorRoutes() {

@@ -97,6 +97,7 @@ void FaultInjector::reset() {
     failures_.clear();
     truncations_.clear();
     emptyings_.clear();
+    cuts_.clear();
     slowPaths_.clear();
     sessionAnswer_ = SessionAnswer::Normal;
 }
@@ -126,6 +127,11 @@ bool FaultInjector::takeTruncation(const std::string& path) {
 bool FaultInjector::takeEmptying(const std::string& path) {
     std::lock_guard lock(mutex_);
     return takeFrom(emptyings_, path, nullptr);
+}
+
+bool FaultInjector::takeCut(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    return takeFrom(cuts_, path, nullptr);
 }
 
 namespace {
@@ -164,7 +170,7 @@ Json FaultInjector::toJson() const {
             {"unknownTenant", unknownTenant_}, {"delayMs", delay_.count()},
             {"slow", std::move(slow)},         {"sessionAnswer", answer},
             {"failNext", std::move(failures)}, {"truncateNext", queued(truncations_)},
-            {"emptyNext", queued(emptyings_)}};
+            {"emptyNext", queued(emptyings_)}, {"cutNext", queued(cuts_)}};
 }
 
 namespace {
@@ -222,8 +228,8 @@ std::optional<std::string> FaultInjector::apply(const Json& document) {
         slow = {*path, *slowMs};
     }
 
-    std::optional<Queued> failure, truncation, emptying;
-    for (const char* key : {"failNext", "truncateNext", "emptyNext"}) {
+    std::optional<Queued> failure, truncation, emptying, cut;
+    for (const char* key : {"failNext", "truncateNext", "emptyNext", "cutNext"}) {
         auto it = document.find(key);
         if (it == document.end()) continue;
         if (!it->is_object()) return std::string("\"") + key + "\" must be an object";
@@ -240,6 +246,8 @@ std::optional<std::string> FaultInjector::apply(const Json& document) {
             failure = queued;
         } else if (std::string(key) == "truncateNext") {
             truncation = queued;
+        } else if (std::string(key) == "cutNext") {
+            cut = queued;
         } else {
             emptying = queued;
         }
@@ -254,6 +262,7 @@ std::optional<std::string> FaultInjector::apply(const Json& document) {
     if (failure && failure->remaining > 0) failures_.push_back(*failure);
     if (truncation && truncation->remaining > 0) truncations_.push_back(*truncation);
     if (emptying && emptying->remaining > 0) emptyings_.push_back(*emptying);
+    if (cut && cut->remaining > 0) cuts_.push_back(*cut);
     if (answer) sessionAnswer_ = *answer;
     if (slow && slow->second > 0) slowPaths_[slow->first] = std::chrono::milliseconds(slow->second);
     if (slow && slow->second == 0) slowPaths_.erase(slow->first);

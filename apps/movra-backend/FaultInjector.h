@@ -70,14 +70,16 @@ class FaultInjector {
     bool takeTruncation(const std::string& path);
     /// Takes one queued emptying for `path`, if any.
     bool takeEmptying(const std::string& path);
+    /// Takes one queued cut for `path`, if any: the transfer stops halfway and the connection closes.
+    bool takeCut(const std::string& path);
 
     /// The current state in the JSON form of the control endpoint.
     Json toJson() const;
     /// Applies a control document: {"reset", "geoBlocked", "maintenance", "unknownTenant", "delayMs",
     /// "sessionAnswer": "normal" | "authenticate" | "paymentMissing" | "error" | "noUrl" | "unmappable",
     /// "slow": {"path", "delayMs"}, "failNext": {"count", "status", "errorCode", "path"},
-    /// "truncateNext": {"count", "path"}, "emptyNext": {"count", "path"}}, all optional, "reset" first. Returns an
-    /// error text, and changes nothing, when the document is malformed.
+    /// "truncateNext": {"count", "path"}, "emptyNext": {"count", "path"}, "cutNext": {"count", "path"}}, all optional,
+    /// "reset" first. Returns an error text, and changes nothing, when the document is malformed.
     std::optional<std::string> apply(const Json& document);
 
   private:
@@ -96,6 +98,7 @@ class FaultInjector {
     std::deque<Queued> failures_;
     std::deque<Queued> truncations_;
     std::deque<Queued> emptyings_;
+    std::deque<Queued> cuts_;
     /// Path prefix -> delay.
     std::map<std::string, std::chrono::milliseconds> slowPaths_;
     SessionAnswer sessionAnswer_ = SessionAnswer::Normal;

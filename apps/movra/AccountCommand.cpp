@@ -28,7 +28,7 @@ int AccountCommand::run(const GlobalOptions& options) const {
         const bool signedOut = !SecurityManager::isUserAuthenticated();
         printFailure(options,
                      signedOut
-                         ? "The sign-in is no longer valid: use movra login USER"
+                         ? kSignInNoLongerValid
                          : "The account could not be read" + (failure ? ": " + failure->summary() : std::string()),
                      failure);
         return 1;

@@ -29,6 +29,8 @@ Json channelObject(const MVChannel& channel, const std::vector<std::shared_ptr<M
 std::string channelText(const MVChannel& channel, const std::vector<std::shared_ptr<MVItem>>& items);
 /// One line for people: number, state, name and country.
 std::string accountText(const MVAccount& account);
+/// What a command says when the service no longer accepts the stored sign-in.
+inline constexpr const char* kSignInNoLongerValid = "The sign-in is no longer valid: use movra login USER";
 /// Prints `json` with --json, else `text` (a final newline is added when missing).
 void printResult(const GlobalOptions& options, const Json& json, const std::string& text);
 /// Prints a failure: {"error": ..., "message": ...} with --json on stdout, else the message on stderr;

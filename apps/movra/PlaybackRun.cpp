@@ -1,9 +1,11 @@
 #include "movra/PlaybackRun.h"
 
+#include "API/MVHTTPClient.h"
 #include "Model/MVItem.h"
 #include "Model/MVMediaContent.h"
 #include "Platform/Platform.h"
 #include "Sections/MoviePlayer/MVDRMVideoPlayerViewController.h"
+#include "movra/Output.h"
 #include "movra/PlaybackReport.h"
 #include "movra/RawTerminal.h"
 #include "movra/SignalWatch.h"
@@ -39,6 +41,12 @@ int PlaybackRun::run(const std::shared_ptr<MVItem>& item) const {
     screen->setStartFromBeginning(startOver);
     screen->viewDidAppear(/*animated=*/false);
 
+    // The app would show its sign-in screen; here there is none to show.
+    bool signedOut = false;
+    ScopedObserver authentication(platform.notificationCenter(), platform.notificationCenter().addObserver(
+                                                                     MVNotificationAuthenticationRequired,
+                                                                     [&](const Notification&) { signedOut = true; }));
+
     RawTerminal keys;
     const double started = now();
     std::optional<double> playingSince;
@@ -53,6 +61,10 @@ int PlaybackRun::run(const std::shared_ptr<MVItem>& item) const {
             break;
         }
         if (report->isFinished()) break;
+        if (signedOut) {
+            report->error("Error", kSignInNoLongerValid);
+            break;
+        }
         auto player = screen->currentVideoPlayer();
         if (!report->isReady() || !player) {
             if (now() - started < kStepTimeoutSeconds) continue;

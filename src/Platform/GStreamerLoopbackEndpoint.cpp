@@ -17,6 +17,7 @@ namespace movra {
 namespace {
 
 constexpr double kUpstreamTimeoutSeconds = 30;
+constexpr std::size_t kCipherBlockBytes = 16;
 
 /// The last path segment of `url`, so that a local URL keeps the file name (and its extension).
 std::string fileName(const std::string& url) {
@@ -64,14 +65,14 @@ GStreamerLoopbackEndpoint::~GStreamerLoopbackEndpoint() {
     }
 }
 
-std::string GStreamerLoopbackEndpoint::localUrl(const std::string& uri, const std::string& base) {
+std::string GStreamerLoopbackEndpoint::localUrl(const std::string& uri, const std::string& base, bool encrypted) {
     auto baseUrl = Url::parse(base);
     auto resolved = baseUrl ? Url::resolve(uri, *baseUrl) : std::nullopt;
     const std::string url = resolved ? resolved->absoluteString() : uri;
     const bool isKey = !resolved || (resolved->scheme() != "http" && resolved->scheme() != "https");
     std::lock_guard lock(mutex_);
     auto [it, added] = byUrl_.try_emplace(url, targets_.size());
-    if (added) targets_.push_back({url, isKey});
+    if (added) targets_.push_back({url, isKey, encrypted && !isKey});
     return prefix_ + std::to_string(it->second) + "/" + (isKey ? "key" : fileName(url));
 }
 
@@ -93,12 +94,17 @@ void GStreamerLoopbackEndpoint::handle(const httplib::Request& request, httplib:
     if (target.isKey)
         answerKey(target.url, response);
     else
-        answerUpstream(target.url, response);
+        answerUpstream(target, response);
 }
 
 void GStreamerLoopbackEndpoint::setRenditionChoice(RenditionChoice choice) {
     std::lock_guard lock(mutex_);
     choice_ = std::move(choice);
+}
+
+std::optional<GStreamerLoopbackEndpoint::RenditionChoice> GStreamerLoopbackEndpoint::servedChoice() const {
+    std::lock_guard lock(mutex_);
+    return served_;
 }
 
 std::string GStreamerLoopbackEndpoint::chooseRenditions(const std::string& master, const RenditionChoice& choice) {
@@ -175,7 +181,8 @@ void GStreamerLoopbackEndpoint::answerKey(const std::string& url, httplib::Respo
     callbacks_.failed(error);
 }
 
-void GStreamerLoopbackEndpoint::answerUpstream(const std::string& url, httplib::Response& response) {
+void GStreamerLoopbackEndpoint::answerUpstream(const Target& target, httplib::Response& response) {
+    const std::string& url = target.url;
     struct Outcome {
         bool done = false;
         std::shared_ptr<const HttpResponse> response;
@@ -198,17 +205,27 @@ void GStreamerLoopbackEndpoint::answerUpstream(const std::string& url, httplib::
     // The transport times out first; the margin covers a transport that was shut down under us.
     if (!waitFor(kUpstreamTimeoutSeconds + 5, [&] { return outcome->done; })) {
         response.status = 504;
+        downloadFailed(url, "no answer in time");
         return;
     }
+    std::string failure;
     if (outcome->error || !outcome->response) {
         response.status = 502;
-        callbacks_.logged(url + " " + (outcome->error ? outcome->error->summary() : std::string("no response")));
+        failure = outcome->error ? outcome->error->summary() : std::string("no response");
+    } else if (response.status = outcome->response->statusCode; response.status < 200 || response.status > 299) {
+        failure = "HTTP " + std::to_string(response.status);
+    } else if (target.encrypted && outcome->body.size() % kCipherBlockBytes != 0) {
+        // Decrypting it would pass garbage on; as a failed download the demuxer tries again.
+        response.status = 502;
+        failure = "damaged: " + std::to_string(outcome->body.size()) + " bytes are not whole cipher blocks";
+    }
+    if (!failure.empty()) {
+        downloadFailed(url, failure);
         return;
     }
-    response.status = outcome->response->statusCode;
-    if (response.status < 200 || response.status > 299) {
-        callbacks_.logged(url + " HTTP " + std::to_string(response.status));
-        return;
+    {
+        std::lock_guard lock(mutex_);
+        failures_.erase(url);
     }
     std::string contentType = outcome->response->header("Content-Type").value_or("application/octet-stream");
     if (startsWith(trim(outcome->body), "#EXTM3U")) {
@@ -217,14 +234,29 @@ void GStreamerLoopbackEndpoint::answerUpstream(const std::string& url, httplib::
             {
                 std::lock_guard lock(mutex_);
                 choice = choice_;
+                served_ = choice;
             }
             outcome->body = chooseRenditions(outcome->body, choice);
         }
         const std::string base = outcome->response->url.empty() ? url : outcome->response->url;
-        outcome->body =
-            HlsPlaylist::rewriteUris(outcome->body, [&](const std::string& uri) { return localUrl(uri, base); });
+        const bool encrypted = outcome->body.find("METHOD=AES-128") != std::string::npos;
+        outcome->body = HlsPlaylist::rewriteUris(
+            outcome->body, [&](const std::string& uri) { return localUrl(uri, base, encrypted); });
     }
     response.set_content(outcome->body, contentType);
+}
+
+void GStreamerLoopbackEndpoint::downloadFailed(const std::string& url, const std::string& why) {
+    callbacks_.logged(url + " " + why);
+    int inARow;
+    {
+        std::lock_guard lock(mutex_);
+        inARow = ++failures_[url];
+    }
+    if (inARow != kDownloadAttempts) return;
+    Log::error("Media engine: {} failed {} times in a row: {}", url, inARow, why);
+    callbacks_.failed(
+        makeError(kMediaEngineErrorDomain, -11828, "Cannot Open", "The media could not be downloaded (" + why + ")"));
 }
 
 bool GStreamerLoopbackEndpoint::waitFor(double seconds, const std::function<bool()>& done) {

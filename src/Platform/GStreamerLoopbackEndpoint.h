@@ -48,6 +48,9 @@ class GStreamerLoopbackEndpoint {
         std::optional<std::string> subtitles;
         bool operator==(const RenditionChoice&) const = default;
     };
+    /// Failed downloads of one file in a row after which the item fails: the demuxer retries a server error
+    /// for good, and the picture would freeze while the sound plays on.
+    static constexpr int kDownloadAttempts = 4;
     /// How long a key request waits for the delegate's answer.
     static constexpr double kKeyTimeoutSeconds = 20;
 
@@ -63,6 +66,8 @@ class GStreamerLoopbackEndpoint {
 
     /// Applies to the master playlist served from now on.
     void setRenditionChoice(RenditionChoice choice);
+    /// The choice the last master playlist was served with; nullopt before the first.
+    std::optional<RenditionChoice> servedChoice() const;
     /// `master` with only the renditions `choice` keeps.
     static std::string chooseRenditions(const std::string& master, const RenditionChoice& choice);
 
@@ -76,13 +81,17 @@ class GStreamerLoopbackEndpoint {
     struct Target {
         std::string url;
         bool isKey = false;
+        /// Listed under an AES-128 key: a body that is not whole cipher blocks is damaged.
+        bool encrypted = false;
     };
 
     void handle(const httplib::Request& request, httplib::Response& response);
     void answerKey(const std::string& url, httplib::Response& response);
-    void answerUpstream(const std::string& url, httplib::Response& response);
+    void answerUpstream(const Target& target, httplib::Response& response);
+    /// Counts a failed download of `url`; the item fails at the kDownloadAttempts-th in a row.
+    void downloadFailed(const std::string& url, const std::string& why);
     /// The local URL for `uri` (absolute, or relative to `base`), registered on first use.
-    std::string localUrl(const std::string& uri, const std::string& base);
+    std::string localUrl(const std::string& uri, const std::string& base, bool encrypted = false);
     /// Waits until `done` (called under the signal's lock) holds, the deadline passes or the endpoint
     /// closes; true when done.
     bool waitFor(double seconds, const std::function<bool()>& done);
@@ -97,11 +106,13 @@ class GStreamerLoopbackEndpoint {
     std::string entryUrl_;
 
     const std::shared_ptr<Signal> signal_ = std::make_shared<Signal>();
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::vector<Target> targets_;              // guarded by mutex_
     std::map<std::string, size_t> byUrl_;      // guarded by mutex_
     std::map<std::string, std::string> keys_;  // guarded by mutex_
+    std::map<std::string, int> failures_;      // guarded by mutex_: failed downloads in a row, by URL
     RenditionChoice choice_;                   // guarded by mutex_
+    std::optional<RenditionChoice> served_;    // guarded by mutex_
 };
 
 }  // namespace movra

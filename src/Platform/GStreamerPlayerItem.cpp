@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 namespace movra {
 
@@ -32,8 +33,30 @@ GstElement* videoSink(const std::string& output) {
     return fakeSink();
 }
 
+/// A sound server or a playback device to try. Without one, probing the outputs only fills stderr with the
+/// sound libraries' complaints.
+bool hasAudioOutput() {
+    namespace fs = std::filesystem;
+    if (const char* server = std::getenv("PULSE_SERVER"); server && *server) return true;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        std::error_code ignored;
+        for (const char* socket : {"pulse/native", "pipewire-0"})
+            if (fs::exists(fs::path(runtime) / socket, ignored)) return true;
+    }
+    std::error_code error;
+    for (fs::directory_iterator it("/dev/snd", error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (startsWith(name, "pcmC") && name.back() == 'p') return true;
+    }
+    return false;
+}
+
 GstElement* audioSink(const std::string& output) {
     if (output == "none") return fakeSink();
+    if (!hasAudioOutput()) {
+        Log::info("Media engine: no sound server or playback device, audio is discarded");
+        return fakeSink();
+    }
     GstElement* sink = gst_element_factory_make("autoaudiosink", nullptr);
     // An output that cannot open (no device) would fail the whole pipeline later.
     if (sink && gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
@@ -320,6 +343,8 @@ void GStreamerPlayerItem::sendNext() {
     if (status_ != MediaPlayerItemStatus::ReadyToPlay) return;
     // The demuxer deadlocks, now and then, on an event that arrives while it still handles a seek: the next
     // one when the seek's ASYNC_DONE is back.
+    // A choice made while the first playlist was still to come is in the pipeline already.
+    if (reloadWanted_ && endpoint_->servedChoice() == choice_) reloadWanted_ = false;
     if (!seekInFlight_ && !reloading_) {
         if (reloadWanted_)
             reload();

@@ -3,6 +3,7 @@
 // unreadable catalogue store, and SIGINT/SIGTERM while requests are in flight.
 #include "EmulatorTest.h"
 #include "Foundation/Strings.h"
+#include "movra-backend/MediaLibrary.h"
 #include "support/ChildProcess.h"
 
 #include <algorithm>
@@ -283,13 +284,36 @@ TEST_F(MovraPlayTest, PlayOpensTheSessionFetchesTheKeyAndClosesWithTheFinalPosit
         << listed.out;
 }
 
-TEST_F(MovraPlayTest, AFailingKeyServerShowsThePlaybackErrorAndStillClosesTheSession) {
-    server_->faults().emptyNext(3, "/stoffice/drm/fps/");
-    auto outcome = play({"--for", "10"});
-    EXPECT_EQ(outcome.exitCode, 1) << outcome.out << outcome.err;
-    EXPECT_NE(outcome.out.find("There was an error playing the video."), std::string::npos) << outcome.out;
-    EXPECT_EQ(requests("POST", "/stoffice/drm/fps/").size(), 3u);
-    EXPECT_EQ(requests("DELETE", "/stoffice/session/film-frost-line").size(), 1u);
+TEST_F(MovraPlayTest, FaultsThatLastEndInThePlaybackErrorAndPassingOnesAreRidden) {
+    const std::string segment = "/media/" + MediaLibrary::assetForTitle(kFilm).id + "/" +
+                                MediaLibrary::assetForTitle(kFilm).id + "_180/seg_00001";
+    struct Case {
+        const char* name;
+        Json faults;
+        int exitCode;
+        std::size_t keyRequests;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"empty key answers", {{"emptyNext", {{"count", 3}, {"path", "/stoffice/drm/fps/"}}}}, 1, 3},
+             {"a segment the server keeps failing",
+              {{"failNext", {{"count", 50}, {"status", 503}, {"path", segment}}}},
+              1,
+              1},
+             {"a segment whose transfer keeps breaking off", {{"cutNext", {{"count", 50}, {"path", segment}}}}, 1, 1},
+             {"one broken transfer", {{"cutNext", {{"count", 1}, {"path", segment}}}}, 0, 1},
+         }) {
+        SCOPED_TRACE(c.name);
+        server_->requestLog().clear();
+        Json faults = c.faults;
+        faults["reset"] = true;
+        ASSERT_FALSE(server_->faults().apply(faults));
+        auto outcome = play({"--for", "6"});
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.out << outcome.err;
+        EXPECT_EQ(outcome.out.find("There was an error playing the video.") != std::string::npos, c.exitCode == 1)
+            << outcome.out;
+        EXPECT_EQ(requests("POST", "/stoffice/drm/fps/").size(), c.keyRequests);
+        EXPECT_EQ(requests("DELETE", "/stoffice/session/film-frost-line").size(), 1u);
+    }
 }
 
 TEST_F(MovraPlayTest, ScriptsReadTheRenditionsWithTheirLanguages) {
