@@ -22,6 +22,7 @@ MediaSelectionGroupPtr makeGroup(const std::vector<HlsPlaylist::Rendition>& rend
     for (const auto& r : renditions) {
         if (r.type != type) continue;
         group->options.push_back({prefix + r.name, r.name, r.language, {{"title", "comn", r.name, r.language}}});
+        if (r.isDefault && !group->defaultOption) group->defaultOption = group->options.back();
     }
     return group->options.empty() ? nullptr : group;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ struct MediaSelectionGroup {
     std::vector<MediaSelectionOption> options;
     /// Subtitles may be off; audio may not.
     bool allowsEmptySelection = false;
+    /// What plays when nothing was chosen; nullopt when the stream names none.
+    std::optional<MediaSelectionOption> defaultOption;
 };
 
 using MediaSelectionGroupPtr = std::shared_ptr<const MediaSelectionGroup>;

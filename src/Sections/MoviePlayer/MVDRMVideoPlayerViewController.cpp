@@ -15,6 +15,7 @@
 #include "Platform/Platform.h"
 #include "Sections/MoviePlayer/MVMediaSelectionOptionHelper.h"
 #include "Utilities/MTLXMLAdapter.h"
+#include "Utilities/MVSettingsResponse.h"
 
 #include <cmath>
 #include <cstdio>
@@ -75,6 +76,28 @@ void MVDRMVideoPlayerViewController::viewDidLoad() {
     userPlayerState_ = 1;
     firedCuePoints_.clear();
     isPrimaryViewController_ = true;
+    applyAccountTrackSettings();
+}
+
+void MVDRMVideoPlayerViewController::applyAccountTrackSettings() {
+    auto client = MVHTTPClient::sharedClient();
+    if (!client) return;
+    client->getSettingsWithCompletion([weak = weakSelf()](ErrorPtr error, std::shared_ptr<MVSettingsResponse> answer) {
+        if (error || !answer) return;
+        auto subtitle = subtitleFromAccountSetting(answer->settingWithName("subtitle"));
+        auto audioTrack = answer->settingWithName("audioTrack");
+        // The settings answer on a background queue; the screen lives on the main one.
+        Platform::current().mainQueue().post([weak, subtitle, audioTrack] {
+            if (auto self = weak.lock(); self && !self->tearingDown_) self->setSubtitle(subtitle, audioTrack);
+        });
+    });
+}
+
+std::optional<std::string> MVDRMVideoPlayerViewController::subtitleFromAccountSetting(
+    const std::optional<std::string>& setting) {
+    if (!setting || toLower(*setting) == "none") return std::nullopt;
+    if (!endsWith(toLower(*setting), "_mvtk") && !endsWith(toLower(*setting), "_movrasolara")) return std::nullopt;
+    return setting;
 }
 
 void MVDRMVideoPlayerViewController::viewDidAppear(bool /*animated*/) { setupNativeSession(); }
@@ -496,6 +519,89 @@ void MVDRMVideoPlayerViewController::selectNativeSubtitleAndAudioTrack() {
     nativePlayer_->selectMediaOption(*found, *audio);
     if (auto title = MVMediaSelectionOptionHelper::title(*found))
         defaults.setObject(MVLastSelectedAudioTrackKey, *title);
+}
+
+std::shared_ptr<SubtitleAndAudioCollectionViewController> MVDRMVideoPlayerViewController::subtitleButtonTapped() {
+    if (!nativeIsCurrent()) return nullptr;
+    nativePlayer_->pause();
+    auto& defaults = Platform::current().defaults();
+    static const std::vector<MediaSelectionOption> kNone;
+    const auto& subtitles = nativePlayer_->subtitleGroup();
+    const auto& audio = nativePlayer_->audioGroup();
+    const auto& subtitleOptions = subtitles ? subtitles->options : kNone;
+    const auto& audioOptions = audio ? audio->options : kNone;
+
+    // The remembered choice when this title has it, else the group's default.
+    std::string selectedSubtitle;
+    const auto savedSubtitle = defaults.stringForKey(MVLastSelectedSubtitleKey);
+    for (const auto& option : subtitleOptions)
+        if (savedSubtitle && MVMediaSelectionOptionHelper::mvtk_languageCode(option) == savedSubtitle)
+            selectedSubtitle = *savedSubtitle;
+    if (selectedSubtitle.empty() && subtitles && subtitles->defaultOption)
+        selectedSubtitle = MVMediaSelectionOptionHelper::mvtk_languageCode(*subtitles->defaultOption).value_or("");
+    std::string selectedAudio;
+    const auto savedAudio = defaults.stringForKey(MVLastSelectedAudioTrackKey);
+    for (const auto& option : audioOptions)
+        if (savedAudio && MVMediaSelectionOptionHelper::title(option) == savedAudio) selectedAudio = *savedAudio;
+    if (selectedAudio.empty() && audio && audio->defaultOption)
+        selectedAudio = MVMediaSelectionOptionHelper::title(*audio->defaultOption).value_or("");
+
+    auto picker = SubtitleAndAudioCollectionViewController::makeWithSubtitleAVMediaOptions(
+        subtitleOptions, audioOptions, selectedSubtitle, selectedAudio);
+    picker->setSubtitleAudioDelegate(weakSelf());
+    presentViewController(picker, /*animated=*/true);
+    return picker;
+}
+
+void MVDRMVideoPlayerViewController::setSubtitle(const std::optional<std::string>& subtitle,
+                                                 const std::optional<std::string>& audioTrack) {
+    auto& defaults = Platform::current().defaults();
+    auto store = [&](const char* key, const std::optional<std::string>& value) {
+        if (value)
+            defaults.setObject(key, *value);
+        else
+            defaults.removeObject(key);
+    };
+    store(MVLastSelectedSubtitleKey, subtitle);
+    store(MVLastSelectedAudioTrackKey, audioTrack);
+    if (nativeIsCurrent()) {
+        if (const auto& group = nativePlayer_->subtitleGroup()) {
+            std::optional<MediaSelectionOption> chosen;
+            for (const auto& option : group->options) {
+                if (subtitle && MVMediaSelectionOptionHelper::mvtk_languageCode(option) == subtitle) {
+                    chosen = option;
+                    break;
+                }
+            }
+            nativePlayer_->selectMediaOption(chosen, *group);
+        }
+        if (const auto& group = nativePlayer_->audioGroup()) {
+            std::optional<MediaSelectionOption> chosen;
+            for (const auto& option : group->options) {
+                if (audioTrack && MVMediaSelectionOptionHelper::title(option) == audioTrack) {
+                    chosen = option;
+                    break;
+                }
+            }
+            nativePlayer_->selectMediaOption(chosen, *group);
+        }
+    }
+    defaults.synchronize();
+}
+
+void MVDRMVideoPlayerViewController::subtitleAndAudioViewControllerDidSelect(
+    SubtitleAndAudioCollectionViewController& picker, const std::string& subtitle, const std::string& audioTrack) {
+    setSubtitle(subtitle, audioTrack);
+    if (auto client = MVHTTPClient::sharedClient()) {
+        Json settings = Json::object();
+        settings["subtitle"] = subtitle.empty() ? "none" : subtitle;
+        settings["audioTrack"] = audioTrack.empty() ? "none" : audioTrack;
+        client->updateSettings(settings, [](ErrorPtr error, XMLDocumentPtr) {
+            if (error) Log::error("Failed to save the subtitle and audio choice: {}", error->summary());
+        });
+    }
+    picker.dismissViewController(/*animated=*/true);
+    if (userPlayerState_ != 0 && nativeIsCurrent()) nativePlayer_->play();
 }
 
 void MVDRMVideoPlayerViewController::availableSubtitlesAndAudioTracksChanged(

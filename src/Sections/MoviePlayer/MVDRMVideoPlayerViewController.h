@@ -16,6 +16,7 @@
 #include "Sections/MoviePlayer/MVDRMVideoPlayerViewControllerObserver.h"
 #include "Sections/MoviePlayer/MVNativeVideoPlayer.h"
 #include "Sections/MoviePlayer/MVVideoPlayerDelegate.h"
+#include "Sections/MoviePlayer/SubtitleAndAudioCollectionViewController.h"
 #include "Utilities/XMLDocument.h"
 
 #include <functional>
@@ -26,7 +27,9 @@
 
 namespace movra {
 
-class MVDRMVideoPlayerViewController : public ViewController, public MVVideoPlayerDelegate {
+class MVDRMVideoPlayerViewController : public ViewController,
+                                       public MVVideoPlayerDelegate,
+                                       public SubtitleAndAudioCollectionViewControllerDelegate {
   public:
     /// currentVideoPlayerType.
     enum class PlayerType {
@@ -97,6 +100,16 @@ class MVDRMVideoPlayerViewController : public ViewController, public MVVideoPlay
     void doneTapped();
     void tearDown(std::function<void()> completion);
 
+    // Subtitles and audio.
+    /// Pauses and presents the picker of the title's subtitles and audio tracks (nullptr without a player).
+    std::shared_ptr<SubtitleAndAudioCollectionViewController> subtitleButtonTapped();
+    /// Remembers the choice (subtitle language code, "" for none; audio track title) and applies it.
+    void setSubtitle(const std::optional<std::string>& subtitle, const std::optional<std::string>& audioTrack);
+    void subtitleAndAudioViewControllerDidSelect(SubtitleAndAudioCollectionViewController& picker,
+                                                 const std::string& subtitle, const std::string& audioTrack) override;
+    /// The account's "subtitle" setting as a choice: only a tenant's own code, never "none".
+    static std::optional<std::string> subtitleFromAccountSetting(const std::optional<std::string>& setting);
+
     // Application and network.
     void appWillResignActive();
     void networkStatusChanged(bool reachable);
@@ -149,6 +162,8 @@ class MVDRMVideoPlayerViewController : public ViewController, public MVVideoPlay
     void showErrorAlert(const std::string& title, const std::string& message);
     void sessionAnswered(const ErrorPtr& error, const XMLDocumentPtr& document, const SessionCompletion& completion);
     void sessionFailed(const ErrorPtr& error, const XMLDocumentPtr& document);
+    /// Reads the account's subtitle and audio settings and applies them.
+    void applyAccountTrackSettings();
     bool hasFired(const MVCuePoint& cuePoint) const;
     void stopTimers();
 

@@ -46,6 +46,9 @@ class MVDRMVideoPlayerViewControllerTest : public ::testing::Test {
   protected:
     MVDRMVideoPlayerViewControllerTest() : client(MVHTTPClient::initSharedClientWithHost("api.test")) {
         env.network->setScript([this](const HttpRequest& request) {
+            if (request.url.find("/stoffice/client/settings") != std::string::npos)
+                return request.method == "GET" ? settingsReply
+                                               : xmlReply(200, "<result><status>Success</status></result>");
             if (request.method == "GET") return sessionReply;
             return xmlReply(200, sessionResult("<status>success</status>"));
         });
@@ -76,10 +79,11 @@ class MVDRMVideoPlayerViewControllerTest : public ::testing::Test {
             env.main().runPending();
         }
     }
+    /// The URLs of the session requests sent with `method`.
     std::vector<std::string> requests(const std::string& method) const {
         std::vector<std::string> urls;
         for (const auto& r : env.network->requests())
-            if (r.method == method) urls.push_back(r.url);
+            if (r.method == method && r.url.find("/stoffice/session/") != std::string::npos) urls.push_back(r.url);
         return urls;
     }
     std::shared_ptr<test::SimulatedMediaPlayerItem> item() const {
@@ -91,6 +95,7 @@ class MVDRMVideoPlayerViewControllerTest : public ::testing::Test {
     test::SimulatedAssetScript script;
     std::shared_ptr<MVHTTPClient> client;
     ScriptedReply sessionReply = xmlReply(200, sessionSuccess());
+    ScriptedReply settingsReply = xmlReply(200, "<result><status>Success</status><settings></settings></result>");
     std::shared_ptr<ScreenDelegateRecorder> delegate = std::make_shared<ScreenDelegateRecorder>();
     std::shared_ptr<MVDRMVideoPlayerViewController> screen;
     ScopedObserver authObserver;
@@ -302,6 +307,8 @@ MediaSelectionGroupPtr group(MediaCharacteristic characteristic,
 TEST_F(MVDRMVideoPlayerViewControllerTest, TracksFollowTheSavedChoiceElseTheDeviceLanguage) {
     script.legible = group(MediaCharacteristic::Legible, {{"Svenska", "sv"}, {"Norsk", "no"}});
     script.audible = group(MediaCharacteristic::Audible, {{"Svenska", "sv"}, {"English", "en"}, {"Svenska 5.1", "sv"}});
+    // The account is out of reach: the device's own memory decides.
+    settingsReply = xmlReply(500, "<result><status>error</status></result>");
     struct Case {
         std::optional<std::string> savedSubtitle, savedAudio;
         std::string deviceLanguage;
@@ -330,6 +337,70 @@ TEST_F(MVDRMVideoPlayerViewControllerTest, TracksFollowTheSavedChoiceElseTheDevi
         EXPECT_EQ(name(item()->selectedMediaOption(*script.legible)), c.subtitle);
         EXPECT_EQ(name(item()->selectedMediaOption(*script.audible)), c.audio);
         EXPECT_EQ(defaults.stringForKey(MVLastSelectedAudioTrackKey), c.storedAudio);
+        screen->tearDown(nullptr);
+    }
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, APickedChoiceIsAppliedRememberedAndSavedToTheAccount) {
+    script.legible = group(MediaCharacteristic::Legible, {{"Svenska", "sv"}, {"Norsk", "no"}});
+    script.audible = group(MediaCharacteristic::Audible, {{"Svenska", "sv"}, {"English", "en"}});
+    open(titleWithContent(120));
+    pass(2);
+    auto player = env.media->lastPlayer();
+    ASSERT_TRUE(player && item());
+    struct Pick {
+        std::size_t subtitleRow, audioRow;
+        std::string storedSubtitle;
+        std::optional<std::string> shownSubtitle;
+        std::string savedSubtitle;
+    };
+    for (const auto& pick : std::vector<Pick>{{2, 1, "no", "Norsk", "no"}, {0, 1, "", std::nullopt, "none"}}) {
+        auto picker = screen->subtitleButtonTapped();
+        ASSERT_TRUE(picker);
+        EXPECT_EQ(screen->presentedViewController(), picker);
+        EXPECT_EQ(player->rate(), 0);
+        ASSERT_TRUE(picker->selectSubtitleAtIndex(pick.subtitleRow));
+        ASSERT_TRUE(picker->selectAudioTrackAtIndex(pick.audioRow));
+        const auto before = env.network->requests().size();
+        picker->doneTapped();
+        EXPECT_FALSE(screen->presentedViewController());
+        EXPECT_EQ(env.platform().defaults().stringForKey(MVLastSelectedSubtitleKey), pick.storedSubtitle);
+        EXPECT_EQ(env.platform().defaults().stringForKey(MVLastSelectedAudioTrackKey), "English");
+        auto selected = item()->selectedMediaOption(*script.legible);
+        EXPECT_EQ(selected ? std::optional(selected->displayName) : std::nullopt, pick.shownSubtitle);
+        EXPECT_EQ(item()->selectedMediaOption(*script.audible)->displayName, "English");
+        EXPECT_EQ(player->rate(), 1);
+        ASSERT_TRUE(env.runUntil([&] { return env.network->requests().size() > before; }));
+        const auto& saved = env.network->requests().back();
+        EXPECT_EQ(saved.method, "POST");
+        EXPECT_NE(saved.body.find(pick.savedSubtitle), std::string::npos) << saved.body;
+        EXPECT_NE(saved.body.find("English"), std::string::npos) << saved.body;
+    }
+    // The next opening shows the remembered choice.
+    auto again = screen->subtitleButtonTapped();
+    EXPECT_EQ(again->selectedSubtitle(), "");
+    EXPECT_EQ(again->selectedAudioTrack(), "English");
+    screen->tearDown(nullptr);
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, TheAccountsTenantSubtitleIsAppliedWhenTheScreenLoads) {
+    MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", "api.test"}, {"cc", {"SE"}}, {"name", "MVTK"}});
+    script.legible = group(MediaCharacteristic::Legible, {{"Svenska", "sv"}, {"Norsk", "no"}});
+    script.audible = group(MediaCharacteristic::Audible, {{"Svenska", "sv"}, {"English", "en"}});
+    for (const auto& [setting, subtitle] : std::vector<std::pair<std::string, std::optional<std::string>>>{
+             {"no_mvtk", "Norsk"}, {"no", std::nullopt}, {"NONE", std::nullopt}}) {
+        SCOPED_TRACE(setting);
+        env.platform().defaults().removeObject(MVLastSelectedSubtitleKey);
+        settingsReply =
+            xmlReply(200, "<result><status>Success</status><settings><setting><name>subtitle</name><value>" + setting +
+                              "</value></setting><setting><name>audioTrack</name><value>English</value>"
+                              "</setting></settings></result>");
+        open(titleWithContent(120));
+        pass(2);
+        ASSERT_TRUE(item());
+        auto selected = item()->selectedMediaOption(*script.legible);
+        EXPECT_EQ(selected ? std::optional(selected->displayName) : std::nullopt, subtitle);
+        EXPECT_EQ(item()->selectedMediaOption(*script.audible)->displayName, "English");
         screen->tearDown(nullptr);
     }
 }

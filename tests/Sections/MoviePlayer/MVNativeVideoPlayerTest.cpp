@@ -60,8 +60,8 @@ MediaSelectionOption makeOption(std::string id, std::string language, std::strin
 }
 
 MediaSelectionGroupPtr makeGroup(MediaCharacteristic characteristic, std::vector<MediaSelectionOption> options) {
-    return std::make_shared<MediaSelectionGroup>(
-        MediaSelectionGroup{characteristic, std::move(options), characteristic == MediaCharacteristic::Legible});
+    return std::make_shared<MediaSelectionGroup>(MediaSelectionGroup{
+        characteristic, std::move(options), characteristic == MediaCharacteristic::Legible, std::nullopt});
 }
 
 class MVNativeVideoPlayerTest : public ::testing::Test {
