@@ -35,6 +35,8 @@ int PlayCommand::run(const GlobalOptions& options) const {
     playback.startOver = startOver;
     playback.forSeconds = forSeconds;
     playback.json = options.json;
+    playback.subtitle = subtitle;
+    playback.audioTrack = audioTrack;
     return playback.run(title);
 }
 

@@ -16,6 +16,8 @@ struct PlayCommand {
     double forSeconds = 0;
     std::string video = "auto";
     std::string audio = "auto";
+    std::optional<std::string> subtitle;
+    std::optional<std::string> audioTrack;
 
     int run(const GlobalOptions& options) const;
 };

@@ -96,6 +96,39 @@ void PlaybackReport::bookmarkSent(long long seconds, const ErrorPtr& error) {
           "Bookmark " + std::to_string(seconds) + " s " + (error ? "not stored: " + error->summary() : "sent"));
 }
 
+void PlaybackReport::choices(const std::vector<SubtitleAndAudioEntry>& entries, const std::string& selected,
+                             bool audio) {
+    Json list = Json::array();
+    std::string text = audio ? "Audio:" : "Subtitles:";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const bool isSelected = entries[i].key == selected;
+        list.push_back(
+            {{"number", i}, {"name", entries[i].displayName}, {"key", entries[i].key}, {"selected", isSelected}});
+        text += "  " + std::to_string(i) + " " + entries[i].displayName + (isSelected ? " *" : "");
+    }
+    text += audio ? "  (a number picks, a cycles)" : "  (a number picks, s cycles)";
+    print({{"event", "choices"}, {"kind", audio ? "audio" : "subtitles"}, {"entries", list}}, text);
+}
+
+void PlaybackReport::chosen(const std::string& subtitle, const std::string& audioTrack) {
+    print({{"event", "chosen"}, {"subtitle", subtitle}, {"audioTrack", audioTrack}},
+          "Subtitles " + (subtitle.empty() ? std::string("off") : subtitle) +
+              (audioTrack.empty() ? std::string() : ", audio " + audioTrack));
+}
+
+void PlaybackReport::seekBarReleased(double seconds) {
+    print({{"event", "seek"}, {"position", seconds}}, "Seek to " + clock(seconds));
+}
+
+void PlaybackReport::suspended(bool suspended) {
+    print({{"event", suspended ? "background" : "foreground"}},
+          suspended ? "Stopped: the bookmark is saved" : "Continued, paused: space plays on");
+}
+
+void PlaybackReport::subtitleCue(const std::string& text, double start, double end) {
+    print({{"event", "subtitle"}, {"text", text}, {"start", start}, {"end", end}}, "[" + clock(start) + "] " + text);
+}
+
 void PlaybackReport::cuePointReached(double position) {
     print({{"event", "cuePoint"}, {"position", position}}, "Cue point at " + clock(position));
 }

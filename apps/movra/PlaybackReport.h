@@ -8,8 +8,10 @@
 #include "Foundation/Json.h"
 #include "Sections/MoviePlayer/MVDRMVideoPlayerViewControllerDelegate.h"
 #include "Sections/MoviePlayer/MVDRMVideoPlayerViewControllerObserver.h"
+#include "Sections/MoviePlayer/SubtitleAndAudioEntry.h"
 
 #include <string>
+#include <vector>
 
 namespace movra::cli {
 
@@ -26,6 +28,14 @@ class PlaybackReport final : public MVDRMVideoPlayerViewControllerDelegate,
     void error(const std::string& title, const std::string& message);
     /// A person paused or resumed.
     void paused(bool paused);
+    /// The picker's list a person chooses from now (`audio` or subtitles), numbered, the selected one marked.
+    void choices(const std::vector<SubtitleAndAudioEntry>& entries, const std::string& selected, bool audio);
+    /// The choice made: the subtitle language code ("" for none) and the audio track.
+    void chosen(const std::string& subtitle, const std::string& audioTrack);
+    /// The seek bar was let go at `seconds`.
+    void seekBarReleased(double seconds);
+    /// The program was stopped (Ctrl-Z) or continued.
+    void suspended(bool suspended);
 
     // MVDRMVideoPlayerViewControllerDelegate
     void cuePointHit(const std::shared_ptr<MVItem>& item, long long countdown) override;
@@ -40,6 +50,7 @@ class PlaybackReport final : public MVDRMVideoPlayerViewControllerDelegate,
     void cuePointReached(double position) override;
     void reachedEnd() override;
     void sessionClosed(long long seconds, const ErrorPtr& error) override;
+    void subtitleCue(const std::string& text, double start, double end) override;
 
     bool isReady() const { return ready_; }
     /// The title ended or the screen closed itself.

@@ -1,6 +1,7 @@
 #include "movra/PlaybackRun.h"
 
 #include "API/MVHTTPClient.h"
+#include "App/MVDiscriminator.h"
 #include "Model/MVItem.h"
 #include "Model/MVMediaContent.h"
 #include "Platform/Platform.h"
@@ -22,6 +23,13 @@ constexpr double kPollSeconds = 0.1;
 constexpr double kProgressInterval = 1.0;
 
 }  // namespace
+
+void PlaybackRun::chooseAtStart(MVDRMVideoPlayerViewController& screen) const {
+    auto& defaults = Platform::current().defaults();
+    std::optional<std::string> code = defaults.stringForKey(MVLastSelectedSubtitleKey);
+    if (subtitle) code = *subtitle == "none" ? std::string() : MVDiscriminator::languageCodeForCurrentTenant(*subtitle);
+    screen.setSubtitle(code, audioTrack ? audioTrack : defaults.stringForKey(MVLastSelectedAudioTrackKey));
+}
 
 int PlaybackRun::run(const std::shared_ptr<MVItem>& item) const {
     auto& platform = Platform::current();
@@ -48,7 +56,18 @@ int PlaybackRun::run(const std::shared_ptr<MVItem>& item) const {
                                                                      [&](const Notification&) { signedOut = true; }));
 
     RawTerminal keys;
+    SignalWatch::takeSuspensions(true);
     const double started = now();
+    // The picker a person is choosing in, and which of its lists.
+    std::shared_ptr<SubtitleAndAudioCollectionViewController> picker;
+    bool choosingAudio = false;
+    auto pick = [&](std::size_t row) {
+        const bool valid = choosingAudio ? picker->selectAudioTrackAtIndex(row) : picker->selectSubtitleAtIndex(row);
+        if (!valid) return;
+        report->chosen(picker->selectedSubtitle(), picker->selectedAudioTrack());
+        picker->doneTapped();
+        picker.reset();
+    };
     std::optional<double> playingSince;
     double lastProgress = -kProgressInterval;
     bool timedOut = false;
@@ -75,15 +94,46 @@ int PlaybackRun::run(const std::shared_ptr<MVItem>& item) const {
         if (!playingSince) {
             playingSince = now();
             if (from) player->seekToTime(*from, nullptr);
+            if (subtitle || audioTrack) chooseAtStart(*screen);
         }
-        if (auto key = keys.readKey()) {
-            if (*key == RawTerminal::Key::Quit) break;
-            if (*key == RawTerminal::Key::Space) {
+        if (SignalWatch::takeSuspendRequest()) {
+            screen->appWillResignActive();
+            report->suspended(true);
+            keys.suspend();
+            SignalWatch::suspendSelf();
+            keys.resume();
+            screen->appBecameActive();
+            report->suspended(false);
+        }
+        if (auto press = keys.readKey()) {
+            using Key = RawTerminal::Key;
+            if (press->key == Key::Quit) break;
+            const bool forAudio = press->key == Key::Audio;
+            if (press->key == Key::Space) {
                 screen->playPauseTapped();
                 report->paused(screen->userPlayerState() == 0);
-            } else {
-                const double step = *key == RawTerminal::Key::Right ? kSeekStepSeconds : -kSeekStepSeconds;
-                player->seekToTime(std::max(0.0, player->currentPosition() + step), nullptr);
+            } else if (press->key == Key::Digit && picker) {
+                pick(static_cast<std::size_t>(press->digit));
+            } else if ((press->key == Key::Subtitles || forAudio) && picker && choosingAudio == forAudio) {
+                // The same key again moves on to the next entry.
+                const auto& entries = forAudio ? picker->availableAudioTracks() : picker->availableSubtitles();
+                const auto& selected = forAudio ? picker->selectedAudioTrack() : picker->selectedSubtitle();
+                std::size_t at = 0;
+                while (at < entries.size() && entries[at].key != selected) ++at;
+                pick(entries.empty() ? 0 : (at + 1) % entries.size());
+            } else if (press->key == Key::Subtitles || forAudio) {
+                if (picker) picker->doneTapped();
+                picker = screen->subtitleButtonTapped();
+                choosingAudio = forAudio;
+                if (picker)
+                    report->choices(forAudio ? picker->availableAudioTracks() : picker->availableSubtitles(),
+                                    forAudio ? picker->selectedAudioTrack() : picker->selectedSubtitle(), forAudio);
+            } else if (press->key == Key::Left || press->key == Key::Right) {
+                const double step = press->key == Key::Right ? kSeekStepSeconds : -kSeekStepSeconds;
+                screen->seekBarTouched();
+                screen->seekBarChanged(std::max(0.0, player->currentPosition() + step));
+                screen->seekBarDoneSeeking();
+                report->seekBarReleased(screen->seekBarValue());
             }
         }
         if (forSeconds > 0 && now() - *playingSince >= forSeconds) break;
@@ -93,6 +143,7 @@ int PlaybackRun::run(const std::shared_ptr<MVItem>& item) const {
         }
     }
 
+    SignalWatch::takeSuspensions(false);
     // Not through SignalWatch: after a signal the session must still be closed with the final bookmark.
     bool closed = false;
     screen->tearDown([&] { closed = true; });

@@ -7,10 +7,12 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace movra {
 class MVItem;
-}
+class MVDRMVideoPlayerViewController;
+}  // namespace movra
 
 namespace movra::cli {
 
@@ -26,10 +28,17 @@ struct PlaybackRun {
     /// Stop after this many seconds of playing; 0 plays to the end.
     double forSeconds = 0;
     bool json = false;
+    /// Chosen at start: a subtitle language ("none" turns them off) and an audio track's name.
+    std::optional<std::string> subtitle;
+    std::optional<std::string> audioTrack;
 
     /// 0 when the title played and the session was closed; 1 after a playback error or when a step did not
     /// finish in time.
     int run(const std::shared_ptr<MVItem>& item) const;
+
+  private:
+    /// Applies --subtitle and --audio-track as a choice; what was not given stays as remembered.
+    void chooseAtStart(MVDRMVideoPlayerViewController& screen) const;
 };
 
 }  // namespace movra::cli

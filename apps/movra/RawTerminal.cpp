@@ -6,6 +6,20 @@ namespace movra::cli {
 
 RawTerminal::RawTerminal() {
     if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &saved_) != 0) return;
+    active_ = true;
+    resume();
+}
+
+RawTerminal::~RawTerminal() {
+    if (active_) tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+}
+
+void RawTerminal::suspend() {
+    if (active_) tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+}
+
+void RawTerminal::resume() {
+    if (!active_) return;
     termios raw = saved_;
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     // Reads return at once, with or without a key, so the run loop is never held up.
@@ -14,11 +28,7 @@ RawTerminal::RawTerminal() {
     active_ = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
 }
 
-RawTerminal::~RawTerminal() {
-    if (active_) tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
-}
-
-std::optional<RawTerminal::Key> RawTerminal::readKey() {
+std::optional<RawTerminal::Press> RawTerminal::readKey() {
     if (!active_) return std::nullopt;
     char buffer[64];
     const ssize_t count = read(STDIN_FILENO, buffer, sizeof buffer);
@@ -34,13 +44,16 @@ std::optional<RawTerminal::Key> RawTerminal::readKey() {
             if (pending_.size() < 3) return std::nullopt;
             const char code = pending_[2];
             pending_.erase(0, 3);
-            if (code == 'C') return Key::Right;
-            if (code == 'D') return Key::Left;
+            if (code == 'C') return Press{Key::Right};
+            if (code == 'D') return Press{Key::Left};
             continue;
         }
         pending_.erase(0, 1);
-        if (c == ' ') return Key::Space;
-        if (c == 'q' || c == 'Q') return Key::Quit;
+        if (c == ' ') return Press{Key::Space};
+        if (c == 'q' || c == 'Q') return Press{Key::Quit};
+        if (c == 's' || c == 'S') return Press{Key::Subtitles};
+        if (c == 'a' || c == 'A') return Press{Key::Audio};
+        if (c >= '0' && c <= '9') return Press{Key::Digit, c - '0'};
     }
     return std::nullopt;
 }

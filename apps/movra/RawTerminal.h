@@ -1,6 +1,6 @@
 // RawTerminal: single key presses from a terminal on standard input, without echo and without waiting for a
 // line, for as long as the object lives; the terminal's own settings come back afterwards. Ctrl-C still
-// sends SIGINT. Without a terminal on standard input it reads nothing.
+// sends SIGINT and Ctrl-Z SIGTSTP. Without a terminal on standard input it reads nothing.
 #pragma once
 
 #include <optional>
@@ -11,7 +11,12 @@ namespace movra::cli {
 
 class RawTerminal {
   public:
-    enum class Key { Space, Left, Right, Quit };
+    enum class Key { Space, Left, Right, Quit, Subtitles, Audio, Digit };
+    struct Press {
+        Key key;
+        /// For Key::Digit.
+        int digit = 0;
+    };
 
     RawTerminal();
     ~RawTerminal();
@@ -20,7 +25,10 @@ class RawTerminal {
 
     bool isActive() const { return active_; }
     /// The next key pressed, if one is waiting; other keys are skipped.
-    std::optional<Key> readKey();
+    std::optional<Press> readKey();
+    /// Gives the terminal its own settings back while the program is stopped, and takes it again.
+    void suspend();
+    void resume();
 
   private:
     bool active_ = false;

@@ -13,6 +13,8 @@ namespace {
 
 std::atomic<int> gCaught{0};
 std::atomic<bool> gStopping{false};
+std::atomic<bool> gTakeSuspensions{false};
+std::atomic<bool> gSuspendRequested{false};
 std::mutex gLoopMutex;
 RunLoop* gLoop = nullptr;
 /// Whether a loop was ever set: from then on there is a tear-down that a signal must not skip.
@@ -34,6 +36,7 @@ SignalWatch::SignalWatch() {
     sigemptyset(&signals_);
     sigaddset(&signals_, SIGINT);
     sigaddset(&signals_, SIGTERM);
+    sigaddset(&signals_, SIGTSTP);
     pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
     thread_ = std::thread([this] { watch(); });
 }
@@ -53,6 +56,15 @@ void SignalWatch::wakeOnSignal(RunLoop* loop) {
     if (loop) gStopsCleanly = true;
 }
 
+void SignalWatch::takeSuspensions(bool take) { gTakeSuspensions = take; }
+
+bool SignalWatch::takeSuspendRequest() { return gSuspendRequested.exchange(false); }
+
+void SignalWatch::suspendSelf() {
+    // SIGSTOP cannot be blocked: the whole program stops here and goes on when continued.
+    raise(SIGSTOP);
+}
+
 bool SignalWatch::runUntil(RunLoop& loop, const std::function<bool()>& done, double timeoutSeconds) {
     return loop.runUntil([&] { return done() || caught() != 0; }, timeoutSeconds) && done();
 }
@@ -63,6 +75,15 @@ void SignalWatch::watch() {
         if (sigwait(&signals_, &signal) != 0) continue;
         if (gStopping) return;
         std::lock_guard lock(gLoopMutex);
+        if (signal == SIGTSTP) {
+            if (!gTakeSuspensions || !gLoop) {
+                suspendSelf();
+                continue;
+            }
+            gSuspendRequested = true;
+            gLoop->post([] {});
+            continue;
+        }
         if (!gStopsCleanly || gCaught != 0) dieBy(signal);
         gCaught = signal;
         // An empty task is enough: a waiting loop checks its predicate after every task.

@@ -7,6 +7,9 @@
 // the program at once, by the signal's default action: there is nothing to tear down yet, or the person
 // insists.
 //
+// Ctrl-Z (SIGTSTP) stops the program at once, unless a command takes suspensions: then it is recorded, the
+// loop is woken, and the command does what it must before it stops itself (suspendSelf()).
+//
 // Thread contract: construct it first in main(), before any other thread starts (they inherit the blocked
 // signals); caught() from any thread; wakeOnSignal() from the thread that owns the loop.
 #pragma once
@@ -32,6 +35,12 @@ class SignalWatch {
     static int caught();
     /// The loop a signal wakes, or nullptr; it must be unset before the loop goes away.
     static void wakeOnSignal(RunLoop* loop);
+    /// Whether a SIGTSTP is left to the command (takeSuspendRequest()) instead of stopping the program.
+    static void takeSuspensions(bool take);
+    /// True once per SIGTSTP taken.
+    static bool takeSuspendRequest();
+    /// Stops the program until it is continued (SIGCONT).
+    static void suspendSelf();
     /// Turns `loop` until `done` holds, a signal came or `timeoutSeconds` passed; true only when `done` holds.
     static bool runUntil(RunLoop& loop, const std::function<bool()>& done, double timeoutSeconds);
 

@@ -154,13 +154,16 @@ int main(int argc, char** argv) {
     });
 
     PlayCommand play;
-    auto* playCommand = app.add_subcommand("play", "Play a title: space pauses, arrows seek 10 s, q quits");
+    auto* playCommand =
+        app.add_subcommand("play", "Play a title: space pauses, arrows seek 10 s, s subtitles, a audio, q quits");
     playCommand->add_option("GUID", play.guid, "The title's guid")->required();
     auto* fromOption = playCommand->add_option("--from", play.from, "Start at SECONDS")->check(CLI::NonNegativeNumber);
     playCommand->add_flag("--start-over", play.startOver, "Start from the beginning")->excludes(fromOption);
     playCommand->add_option("--for", play.forSeconds, "Stop after SECONDS of playing")->check(CLI::PositiveNumber);
     playCommand->add_option("--video", play.video, "Video output")->check(CLI::IsMember({"auto", "window", "none"}));
     playCommand->add_option("--audio", play.audio, "Audio output")->check(CLI::IsMember({"auto", "none"}));
+    playCommand->add_option("--subtitle", play.subtitle, "Subtitles to show: a language code (sv, no, ...) or none");
+    playCommand->add_option("--audio-track", play.audioTrack, "Audio track to play, by its name");
     playCommand->callback([&] { status = play.run(options); });
 
     ImageCommand image;

@@ -75,6 +75,44 @@ constexpr double kNanoseconds = 1e9;
 /// How long a seek, reload or state change may take before the item gives up on the pipeline.
 constexpr double kControlTimeout = 10;
 
+/// `text` with the character references of markup read (the five XML ones and &nbsp;).
+std::string withEntitiesRead(std::string_view text) {
+    static constexpr std::pair<std::string_view, std::string_view> kEntities[] = {
+        {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&nbsp;", "\u00a0"}};
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bool read = false;
+        if (text[i] == '&') {
+            for (const auto& [entity, character] : kEntities) {
+                if (text.substr(i).starts_with(entity)) {
+                    out += character;
+                    i += entity.size() - 1;
+                    read = true;
+                    break;
+                }
+            }
+        }
+        if (!read) out += text[i];
+    }
+    return out;
+}
+
+/// A cue as the subtitle parser hands it on: WebVTT text (with its own references) inside Pango markup.
+std::string plainText(std::string_view markup) {
+    std::string tagless;
+    for (std::size_t i = 0; i < markup.size(); ++i) {
+        if (markup[i] != '<') {
+            tagless += markup[i];
+            continue;
+        }
+        const auto close = markup.find('>', i);
+        if (close == std::string_view::npos) break;
+        i = close;
+    }
+    // Once for the markup, once for the WebVTT underneath.
+    return trim(withEntitiesRead(withEntitiesRead(tagless)));
+}
+
 std::string streamId(GstStream* stream) {
     const char* id = gst_stream_get_stream_id(stream);
     return id ? id : "";
@@ -126,13 +164,14 @@ void GStreamerPlayerItem::start(std::shared_ptr<HttpTransport> transport, const 
     videoSink_ = GST_ELEMENT(gst_object_ref_sink(videoSink(outputs.video)));
     g_object_set(pipeline_, "uri", endpoint_->entryUrl().c_str(), "video-sink", videoSink_, "audio-sink",
                  audioSink(outputs.audio), nullptr);
-    // Without a window no one sees subtitles: spare the overlay its rendering.
-    if (!GST_IS_BIN(videoSink_)) {
-        GstElement* textSink = fakeSink();
-        // Subtitles are sparse: a cue-less stretch must not hold up prerolling.
-        g_object_set(textSink, "async", FALSE, nullptr);
-        g_object_set(pipeline_, "text-sink", textSink, nullptr);
-    }
+    // Cues go to the legible output, not onto the picture: the front end shows them.
+    GstElement* textSink = fakeSink();
+    // Subtitles are sparse: a cue-less stretch must not hold up prerolling.
+    g_object_set(textSink, "async", FALSE, "signal-handoffs", TRUE, nullptr);
+    g_signal_connect_data(
+        textSink, "handoff", G_CALLBACK(&GStreamerPlayerItem::onTextBuffer), new BusContext{weak, mainQueue_},
+        [](gpointer context, GClosure*) { delete static_cast<BusContext*>(context); }, GConnectFlags(0));
+    g_object_set(pipeline_, "text-sink", textSink, nullptr);
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, &GStreamerPlayerItem::onBusMessage, new BusContext{weak, mainQueue_},
                              [](gpointer context) { delete static_cast<BusContext*>(context); });
@@ -207,6 +246,36 @@ GstPadProbeReturn GStreamerPlayerItem::onFirstVideoBuffer(GstPad*, GstPadProbeIn
     });
     // Once is enough: later buffers pass untouched.
     return GST_PAD_PROBE_REMOVE;
+}
+
+void GStreamerPlayerItem::onTextBuffer(GstElement*, GstBuffer* buffer, GstPad* pad, gpointer context) {
+    if (!GST_BUFFER_PTS_IS_VALID(buffer)) return;
+    GstMapInfo map;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) return;
+    MediaLegibleCue cue;
+    cue.text = plainText(std::string_view(reinterpret_cast<const char*>(map.data), map.size));
+    gst_buffer_unmap(buffer, &map);
+    // Timestamps run on the pipeline's running time (with an offset); the segment turns them into the title's.
+    guint64 start = GST_BUFFER_PTS(buffer);
+    if (GstEvent* event = gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0)) {
+        const GstSegment* segment = nullptr;
+        gst_event_parse_segment(event, &segment);
+        if (segment && segment->format == GST_FORMAT_TIME)
+            start = gst_segment_to_stream_time(segment, GST_FORMAT_TIME, start);
+        gst_event_unref(event);
+    }
+    if (!GST_CLOCK_TIME_IS_VALID(start)) return;
+    cue.start = static_cast<double>(start) / kNanoseconds;
+    cue.end =
+        cue.start +
+        (GST_BUFFER_DURATION_IS_VALID(buffer) ? static_cast<double>(GST_BUFFER_DURATION(buffer)) / kNanoseconds : 0);
+    if (cue.text.empty()) return;
+    auto* text = static_cast<BusContext*>(context);
+    text->mainQueue.post([item = text->item, cue = std::move(cue)] {
+        auto self = item.lock();
+        if (self && self->legibleOutput_ && self->status_ == MediaPlayerItemStatus::ReadyToPlay && !self->reloading_)
+            self->legibleOutput_(cue);
+    });
 }
 
 void GStreamerPlayerItem::handleMessage(GstMessage* message) {

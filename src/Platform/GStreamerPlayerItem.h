@@ -66,6 +66,10 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     /// hop to the main queue does not count; nullopt until then. Start-up is measured up to this moment.
     std::optional<std::chrono::steady_clock::time_point> firstVideoFrameTime() const { return firstVideoFrame_; }
 
+    void setLegibleOutputHandler(std::function<void(const MediaLegibleCue& cue)> handler) override {
+        legibleOutput_ = std::move(handler);
+    }
+
     /// For the player: 0 pauses, any other rate plays at that rate.
     void setRate(float rate);
     /// For the player: runs on the main queue when the item has played to its end, before the notice.
@@ -87,6 +91,8 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     void start(std::shared_ptr<HttpTransport> transport, const Outputs& outputs);
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer context);
     static GstPadProbeReturn onFirstVideoBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer context);
+    /// The text sink's handoff: one cue, read on the streaming thread and handed on on the main queue.
+    static void onTextBuffer(GstElement* sink, GstBuffer* buffer, GstPad* pad, gpointer context);
     void handleMessage(GstMessage* message);
     void becomeReady();
     void updateDuration();
@@ -115,6 +121,7 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     GstElement* videoSink_ = nullptr;
     MediaObserverList observers_;
     std::function<void()> playedToEnd_;
+    std::function<void(const MediaLegibleCue&)> legibleOutput_;
 
     MediaPlayerItemStatus status_ = MediaPlayerItemStatus::Unknown;
     ErrorPtr error_;

@@ -23,6 +23,13 @@ struct MediaTimeRange {
     double duration = 0;
 };
 
+/// One subtitle cue of the selected legible option, due from `start` to `end` (seconds of the title).
+struct MediaLegibleCue {
+    std::string text;
+    double start = 0;
+    double end = 0;
+};
+
 struct MediaVideoSize {
     double width = 0;
     double height = 0;
@@ -52,6 +59,9 @@ class MediaPlayerItem : public MediaObservable {
     virtual std::optional<MediaSelectionOption> selectedMediaOption(const MediaSelectionGroup& group) const = 0;
     /// The natural size of the first video track, or nullopt without one.
     virtual std::optional<MediaVideoSize> firstVideoTrackNaturalSize() const = 0;
+    /// Receives, on the main queue, each cue of the selected legible option as playback reaches it (the
+    /// legible output); an empty handler stops them.
+    virtual void setLegibleOutputHandler(std::function<void(const MediaLegibleCue& cue)> handler) = 0;
 };
 
 }  // namespace movra

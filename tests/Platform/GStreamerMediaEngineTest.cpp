@@ -142,9 +142,9 @@ class GStreamerMediaEngineTest : public ::testing::Test {
         media_->write(
             "www/sub/seg0.vtt",
             "WEBVTT\nX-TIMESTAMP-MAP=MPEGTS:126000,LOCAL:00:00:00.000\n\n00:00:00.500 --> 00:00:03.000\nHej\n\n");
-        media_->write(
-            "www/sub/seg1.vtt",
-            "WEBVTT\nX-TIMESTAMP-MAP=MPEGTS:126000,LOCAL:00:00:00.000\n\n00:00:04.500 --> 00:00:07.000\nDå\n\n");
+        media_->write("www/sub/seg1.vtt",
+                      "WEBVTT\nX-TIMESTAMP-MAP=MPEGTS:126000,LOCAL:00:00:00.000\n\n00:00:04.500 --> "
+                      "00:00:07.000\n<i>Då</i> &amp; nu\n\n");
 
         server_ = std::make_unique<httplib::SSLServer>(authority_->serverCertificatePath().c_str(),
                                                        authority_->serverKeyPath().c_str());
@@ -288,6 +288,8 @@ TEST_F(GStreamerMediaEngineTest, RenditionsBecomeGroupsAndAChoiceReloadsWhereItS
 
     // A choice mid-play: the pipeline reports the chosen streams and plays on from where it stood, and the
     // key is not asked for again.
+    std::vector<MediaLegibleCue> cues;
+    item_->setLegibleOutputHandler([&](const MediaLegibleCue& cue) { cues.push_back(cue); });
     const double before = item_->currentTime();
     item_->selectMediaOption(audible->options[1], *audible);
     item_->selectMediaOption(legible->options[0], *legible);
@@ -298,6 +300,11 @@ TEST_F(GStreamerMediaEngineTest, RenditionsBecomeGroupsAndAChoiceReloadsWhereItS
     })) << item_->errorLog();
     ASSERT_TRUE(waitFor([&] { return item_->currentTime() > before + 0.5; }));
     EXPECT_GE(item_->currentTime(), before);
+    // The chosen subtitles' cues come out as plain text, timed on the title.
+    ASSERT_TRUE(waitFor([&] { return !cues.empty() && cues.back().text != "Hej"; })) << item_->errorLog();
+    EXPECT_EQ(cues.back().text, "Då & nu");
+    EXPECT_NEAR(cues.back().start, 4.5, 0.1);
+    EXPECT_NEAR(cues.back().end, 7.0, 0.1);
     item_->selectMediaOption(std::nullopt, *legible);
     ASSERT_TRUE(waitFor([&] { return !item_->selectedMediaOption(*legible); }));
     EXPECT_EQ(item_->selectedMediaOption(*audible), audible->options[1]);

@@ -41,6 +41,13 @@ class SimulatedMediaPlayerItem final : public MediaPlayerItem,
                            const MediaSelectionGroup& group) override;
     std::optional<MediaSelectionOption> selectedMediaOption(const MediaSelectionGroup& group) const override;
     std::optional<MediaVideoSize> firstVideoTrackNaturalSize() const override;
+    void setLegibleOutputHandler(std::function<void(const MediaLegibleCue& cue)> handler) override {
+        legibleOutput_ = std::move(handler);
+    }
+    /// Hands `cue` to the legible output, as the engine would when playback reaches it.
+    void emitCue(const MediaLegibleCue& cue) const {
+        if (legibleOutput_) legibleOutput_(cue);
+    }
 
     /// Playback at `rate` from now on (the player's rate); `reachedEnd` is called when the item ends.
     void setPlaybackRate(float rate, std::function<void()> reachedEnd);
@@ -72,6 +79,7 @@ class SimulatedMediaPlayerItem final : public MediaPlayerItem,
     TimerPtr ticker_;
     std::function<void()> reachedEnd_;
     std::vector<DelayedTask> delayed_;
+    std::function<void(const MediaLegibleCue&)> legibleOutput_;
 };
 
 }  // namespace movra::test

@@ -17,6 +17,7 @@
 #include "Utilities/MTLXMLAdapter.h"
 #include "Utilities/MVSettingsResponse.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -88,7 +89,11 @@ void MVDRMVideoPlayerViewController::applyAccountTrackSettings() {
         auto audioTrack = answer->settingWithName("audioTrack");
         // The settings answer on a background queue; the screen lives on the main one.
         Platform::current().mainQueue().post([weak, subtitle, audioTrack] {
-            if (auto self = weak.lock(); self && !self->tearingDown_) self->setSubtitle(subtitle, audioTrack);
+            auto self = weak.lock();
+            if (!self || self->tearingDown_ || self->trackChoiceMade_) return;
+            self->setSubtitle(subtitle, audioTrack);
+            // Applying the account's choice is not the viewer choosing.
+            self->trackChoiceMade_ = false;
         });
     });
 }
@@ -100,7 +105,15 @@ std::optional<std::string> MVDRMVideoPlayerViewController::subtitleFromAccountSe
     return setting;
 }
 
-void MVDRMVideoPlayerViewController::viewDidAppear(bool /*animated*/) { setupNativeSession(); }
+void MVDRMVideoPlayerViewController::viewDidAppear(bool /*animated*/) {
+    if (!uiUpdateTimer_)
+        uiUpdateTimer_ = Platform::current().mainQueue().scheduleTimer(kUiUpdateInterval, /*repeats=*/true,
+                                                                       [weak = weakSelf()](Timer&) {
+                                                                           if (auto self = weak.lock())
+                                                                               self->updatePlaybackUI();
+                                                                       });
+    setupNativeSession();
+}
 
 void MVDRMVideoPlayerViewController::viewWillDisappear(bool /*animated*/) {
     if (!nativePlayer_) return;
@@ -404,6 +417,7 @@ void MVDRMVideoPlayerViewController::internalPlay() {
     if (nativeIsCurrent()) startCuePointTimer();
     startBookmarkTimer();
     if (currentVideoPlayer_) currentVideoPlayer_->play();
+    startHideControlTimer();
 }
 
 void MVDRMVideoPlayerViewController::pause() {
@@ -413,6 +427,7 @@ void MVDRMVideoPlayerViewController::pause() {
     saveBookmarkForCurrentLocation();
     stopBookmarkTimer();
     stopCuePointTimer();
+    cancelHideControlTimer();
 }
 
 void MVDRMVideoPlayerViewController::playPauseTapped() {
@@ -432,6 +447,9 @@ void MVDRMVideoPlayerViewController::stopNativePlayback() {
 void MVDRMVideoPlayerViewController::stopTimers() {
     stopBookmarkTimer();
     stopCuePointTimer();
+    cancelHideControlTimer();
+    if (uiUpdateTimer_) uiUpdateTimer_->invalidate();
+    uiUpdateTimer_.reset();
 }
 
 void MVDRMVideoPlayerViewController::doneTapped() {
@@ -462,6 +480,11 @@ void MVDRMVideoPlayerViewController::appWillResignActive() {
     isUserSeeking_ = false;
 }
 
+void MVDRMVideoPlayerViewController::appBecameActive() {
+    controlsHidden_ = false;
+    cancelHideControlTimer();
+}
+
 void MVDRMVideoPlayerViewController::networkStatusChanged(bool reachable) {
     // The local cache keeps the position; the POST fails and is not retried.
     if (!reachable) saveBookmarkForCurrentLocation();
@@ -476,7 +499,14 @@ void MVDRMVideoPlayerViewController::setBuffering(bool buffering) {
 }
 
 void MVDRMVideoPlayerViewController::playerSetupComplete(double position) {
-    if (nativeIsCurrent()) startCuePointTimer();
+    if (nativeIsCurrent()) {
+        startCuePointTimer();
+        if (auto item = nativePlayer_->player() ? nativePlayer_->player()->currentItem() : nullptr)
+            item->setLegibleOutputHandler([weak = weakSelf()](const MediaLegibleCue& cue) {
+                auto self = weak.lock();
+                if (auto o = self ? self->observer() : nullptr) o->subtitleCue(cue.text, cue.start, cue.end);
+            });
+    }
     selectNativeSubtitleAndAudioTrack();
     startBookmarkTimer();
     if (auto o = observer()) o->playerSetupComplete(position);
@@ -564,6 +594,7 @@ void MVDRMVideoPlayerViewController::setSubtitle(const std::optional<std::string
     };
     store(MVLastSelectedSubtitleKey, subtitle);
     store(MVLastSelectedAudioTrackKey, audioTrack);
+    trackChoiceMade_ = true;
     if (nativeIsCurrent()) {
         if (const auto& group = nativePlayer_->subtitleGroup()) {
             std::optional<MediaSelectionOption> chosen;
@@ -602,6 +633,77 @@ void MVDRMVideoPlayerViewController::subtitleAndAudioViewControllerDidSelect(
     }
     picker.dismissViewController(/*animated=*/true);
     if (userPlayerState_ != 0 && nativeIsCurrent()) nativePlayer_->play();
+    startHideControlTimer();
+}
+
+// ---- seek bar and controls ----
+
+void MVDRMVideoPlayerViewController::seekBarTouched() {
+    isUserSeeking_ = true;
+    if (currentVideoPlayer_) currentVideoPlayer_->setRate(0);
+    cancelHideControlTimer();
+}
+
+void MVDRMVideoPlayerViewController::seekBarChanged(double value) {
+    seekBarValue_ = std::clamp(value, 0.0, std::max(duration_, 0.0));
+    startHideControlTimer();
+    if (assetItem_ && assetItem_->guid() && currentVideoPlayer_)
+        MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(static_cast<long long>(seekBarValue_), *assetItem_);
+}
+
+void MVDRMVideoPlayerViewController::seekBarDoneSeeking() {
+    if (!currentVideoPlayer_) {
+        isUserSeeking_ = false;
+        return;
+    }
+    if (seekBarValue_ > duration_ - kEndOfTitleMargin) seekBarValue_ = std::max(0.0, duration_ - kEndOfTitleMargin);
+    currentVideoPlayer_->seekToTime(seekBarValue_, [weak = weakSelf()](bool) {
+        auto self = weak.lock();
+        if (!self) return;
+        self->isUserSeeking_ = false;
+        Platform::current().mainQueue().post([weak] {
+            auto screen = weak.lock();
+            if (!screen || screen->tearingDown_) return;
+            screen->waitingForSeekToNormalize_ = true;
+            if (screen->userPlayerState_ == 1 && screen->currentVideoPlayer_) screen->currentVideoPlayer_->play();
+        });
+    });
+    startHideControlTimer();
+}
+
+void MVDRMVideoPlayerViewController::tapGestureRecognizerTriggered() {
+    controlsHidden_ = !controlsHidden_;
+    if (controlsHidden_)
+        cancelHideControlTimer();
+    else
+        startHideControlTimer();
+}
+
+void MVDRMVideoPlayerViewController::startHideControlTimer() {
+    if (controlsHidden_ || !isPrimaryViewController_ ||
+        (currentVideoPlayer_ && currentVideoPlayer_->externalPlaybackActive()))
+        return;
+    auto& loop = Platform::current().mainQueue();
+    // A running timer is pushed back rather than doubled.
+    if (hideControlsTimer_ && hideControlsTimer_->isValid()) {
+        hideControlsTimer_->setFireDate(Platform::current().clock().monotonicSeconds() + kHideControlsInterval);
+        return;
+    }
+    hideControlsTimer_ = loop.scheduleTimer(kHideControlsInterval, /*repeats=*/false, [weak = weakSelf()](Timer&) {
+        if (auto self = weak.lock()) self->controlsHidden_ = true;
+    });
+}
+
+void MVDRMVideoPlayerViewController::cancelHideControlTimer() {
+    if (hideControlsTimer_) hideControlsTimer_->invalidate();
+    hideControlsTimer_.reset();
+}
+
+void MVDRMVideoPlayerViewController::updatePlaybackUI() {
+    if (!currentVideoPlayer_) return;
+    // The bar follows the player except while the viewer holds it.
+    if (!isUserSeeking_) seekBarValue_ = currentVideoPlayer_->currentPosition();
+    if (auto o = observer()) o->playbackUIUpdated();
 }
 
 void MVDRMVideoPlayerViewController::availableSubtitlesAndAudioTracksChanged(

@@ -44,6 +44,11 @@ class MVDRMVideoPlayerViewController : public ViewController,
     static constexpr double kSessionRenewalPause = 30.0;
     /// The tear-down's completion runs this long after the session's DELETE was answered.
     static constexpr double kTearDownCompletionDelay = 2.0;
+    /// The controls hide themselves this long after the last touch.
+    static constexpr double kHideControlsInterval = 6.0;
+    static constexpr double kUiUpdateInterval = 0.5;
+    /// A seek released closer than this to the end lands this far before it.
+    static constexpr double kEndOfTitleMargin = 2.0;
     /// Chain-play countdown when the session names none.
     static constexpr long long kDefaultCountdownSeconds = 15;
 
@@ -100,6 +105,18 @@ class MVDRMVideoPlayerViewController : public ViewController,
     void doneTapped();
     void tearDown(std::function<void()> completion);
 
+    // Seek bar and controls.
+    void seekBarTouched();
+    void seekBarChanged(double value);
+    /// Seeks to the bar's value, kept kEndOfTitleMargin before the end.
+    void seekBarDoneSeeking();
+    /// A tap on the picture: shows the controls, or hides them when shown.
+    void tapGestureRecognizerTriggered();
+    void startHideControlTimer();
+    void cancelHideControlTimer();
+    /// Refreshes what the controls show; the UI timer runs it twice a second.
+    void updatePlaybackUI();
+
     // Subtitles and audio.
     /// Pauses and presents the picker of the title's subtitles and audio tracks (nullptr without a player).
     std::shared_ptr<SubtitleAndAudioCollectionViewController> subtitleButtonTapped();
@@ -112,6 +129,8 @@ class MVDRMVideoPlayerViewController : public ViewController,
 
     // Application and network.
     void appWillResignActive();
+    /// Back from the background: the controls show and stay.
+    void appBecameActive();
     void networkStatusChanged(bool reachable);
 
     /// "M:SS" below an hour, "H:MM:SS" from an hour on.
@@ -153,6 +172,10 @@ class MVDRMVideoPlayerViewController : public ViewController,
     double duration() const { return duration_; }
     /// Share of the title loaded, 0 to 1.
     double loadProgress() const { return loadProgress_; }
+    double seekBarValue() const { return seekBarValue_; }
+    bool isUserSeeking() const { return isUserSeeking_; }
+    bool waitingForSeekToNormalize() const { return waitingForSeekToNormalize_; }
+    bool controlsHidden() const { return controlsHidden_; }
 
   private:
     std::weak_ptr<MVDRMVideoPlayerViewController> weakSelf();
@@ -183,6 +206,13 @@ class MVDRMVideoPlayerViewController : public ViewController,
     bool buffering_ = false;
     double duration_ = 0;
     double loadProgress_ = 0;
+    double seekBarValue_ = 0;
+    bool waitingForSeekToNormalize_ = false;
+    bool controlsHidden_ = false;
+    /// The viewer chose tracks since the screen loaded: the account's (older) choice must not undo it.
+    bool trackChoiceMade_ = false;
+    TimerPtr hideControlsTimer_;
+    TimerPtr uiUpdateTimer_;
     /// Monotonic seconds of the last user pause.
     std::optional<double> lastPauseTime_;
     std::shared_ptr<AlertController> errorAlert_;

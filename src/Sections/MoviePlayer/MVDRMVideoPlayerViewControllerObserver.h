@@ -28,6 +28,10 @@ class MVDRMVideoPlayerViewControllerObserver {
     /// A cue point at `position` seconds was reached.
     virtual void cuePointReached(double /*position*/) {}
     virtual void reachedEnd() {}
+    /// The UI timer refreshed the controls (twice a second while the screen shows).
+    virtual void playbackUIUpdated() {}
+    /// A subtitle cue of the chosen language is due, from `start` to `end` seconds.
+    virtual void subtitleCue(const std::string& /*text*/, double /*start*/, double /*end*/) {}
     /// The session's DELETE with the final bookmark was answered.
     virtual void sessionClosed(long long /*seconds*/, const ErrorPtr& /*error*/) {}
 };

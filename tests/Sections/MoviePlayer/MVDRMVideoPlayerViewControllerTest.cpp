@@ -405,6 +405,66 @@ TEST_F(MVDRMVideoPlayerViewControllerTest, TheAccountsTenantSubtitleIsAppliedWhe
     }
 }
 
+TEST_F(MVDRMVideoPlayerViewControllerTest, TheSeekBarKeepsClearOfTheEndAndPlaysOnWhereItLands) {
+    open(titleWithContent(120));
+    pass(2);
+    ASSERT_TRUE(item());
+    // The native player seeks in whole seconds.
+    for (const auto& [released, landed] : {std::pair{119.0, 118.0}, std::pair{200.0, 118.0}, std::pair{60.5, 60.0}}) {
+        SCOPED_TRACE(released);
+        screen->seekBarTouched();
+        EXPECT_TRUE(screen->isUserSeeking());
+        EXPECT_EQ(env.media->lastPlayer()->rate(), 0);
+        screen->seekBarChanged(released);
+        // Dragging already moves the resume position.
+        EXPECT_EQ(MVSharedBookmarkCache::sharedCache()->bookmarkCache().at("title-1"),
+                  static_cast<long long>(std::min(released, 120.0)));
+        screen->seekBarDoneSeeking();
+        EXPECT_EQ(item()->seekTargets().back(), landed);
+        pass(0.5);
+        EXPECT_FALSE(screen->isUserSeeking());
+        EXPECT_TRUE(screen->waitingForSeekToNormalize());
+        EXPECT_EQ(env.media->lastPlayer()->rate(), 1);
+    }
+    screen->tearDown(nullptr);
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, ControlsHideSixSecondsAfterTheLastTouch) {
+    open(titleWithContent(120));
+    pass(2);
+    screen->play();
+    pass(5.5);
+    EXPECT_FALSE(screen->controlsHidden());
+    screen->seekBarChanged(30);  // a touch pushes the timer back
+    pass(5.5);
+    EXPECT_FALSE(screen->controlsHidden());
+    pass(1);
+    EXPECT_TRUE(screen->controlsHidden());
+    screen->tapGestureRecognizerTriggered();
+    EXPECT_FALSE(screen->controlsHidden());
+    screen->pause();  // paused, the controls stay
+    pass(7);
+    EXPECT_FALSE(screen->controlsHidden());
+    screen->tearDown(nullptr);
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, SubtitleCuesReachTheObserver) {
+    struct CueRecorder final : MVDRMVideoPlayerViewControllerObserver {
+        void subtitleCue(const std::string& text, double start, double) override {
+            cues.push_back(text + "@" + std::to_string(static_cast<int>(start)));
+        }
+        std::vector<std::string> cues;
+    };
+    auto recorder = std::make_shared<CueRecorder>();
+    open(titleWithContent(120));
+    screen->setObserver(recorder);
+    pass(2);
+    ASSERT_TRUE(item());
+    item()->emitCue({"Hej", 4.5, 7});
+    EXPECT_EQ(recorder->cues, std::vector<std::string>{"Hej@4"});
+    screen->tearDown(nullptr);
+}
+
 TEST(MVDRMVideoPlayerViewControllerTimeTest, TimesShowHoursOnlyFromAnHourOn) {
     for (const auto& [seconds, text] : std::vector<std::pair<double, std::string>>{
              {0, "0:00"}, {59.9, "0:59"}, {61, "1:01"}, {3599, "59:59"}, {3600, "1:00:00"}, {36061, "10:01:01"}})
