@@ -34,6 +34,7 @@
 #include "Platform/ImageCodec.h"
 #include "Platform/Locale.h"
 #include "Platform/MediaEngine.h"
+#include "Platform/NowPlaying.h"
 #include "Platform/PlaybackQualityClient.h"
 #include "Platform/Reachability.h"
 #include "Platform/UiHost.h"
@@ -64,6 +65,7 @@ class Platform {
         std::shared_ptr<CrashReporter> crashReporter;
         std::shared_ptr<AnalyticsTracker> analytics;
         std::shared_ptr<PlaybackQualityClient> playbackQuality;
+        std::shared_ptr<NowPlaying> nowPlaying;
         std::shared_ptr<ImageCodec> imageCodec;
         std::shared_ptr<MediaEngine> mediaEngine;
         Configuration configuration;
@@ -101,6 +103,7 @@ class Platform {
     CrashReporter& crashReporter() { return *services_.crashReporter; }
     AnalyticsTracker& analytics() { return *services_.analytics; }
     PlaybackQualityClient& playbackQuality() { return *services_.playbackQuality; }
+    NowPlaying& nowPlaying() { return *services_.nowPlaying; }
     ImageCodec& imageCodec() { return *services_.imageCodec; }
     MediaEngine& mediaEngine() { return *services_.mediaEngine; }
     const Configuration& configuration() const { return services_.configuration; }

@@ -11,6 +11,7 @@
 #include "Platform/JsonDefaultsStore.h"
 #include "Platform/LoggingAnalyticsTracker.h"
 #include "Platform/LoggingPlaybackQualityClient.h"
+#include "Platform/MprisNowPlaying.h"
 #include "Platform/StbImageCodec.h"
 #include "Platform/SystemDeviceInfo.h"
 #include "Platform/SystemLocale.h"
@@ -60,6 +61,8 @@ std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::s
         s.analytics = collector;
     }
     s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
+    auto nowPlaying = std::make_shared<MprisNowPlaying>();
+    s.nowPlaying = nowPlaying;
     s.imageCodec = std::make_shared<StbImageCodec>();
     s.mediaEngine = std::make_shared<GStreamerMediaEngine>(
         GStreamerPlayerItem::Outputs{.video = configuration.videoOutput, .audio = configuration.audioOutput});
@@ -67,6 +70,7 @@ std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::s
     auto platform = std::make_shared<Platform>(std::move(s));
     // The periodic dispatch needs the main queue, which the platform creates.
     if (collector) collector->attach(platform->mainQueue());
+    nowPlaying->attach(platform->mainQueue().handle());
     return platform;
 }
 

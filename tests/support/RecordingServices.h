@@ -1,9 +1,10 @@
-// Doubles of the crash reporter (recording the names of non-fatal reports) and of the analytics tracker
-// (recording).
+// Doubles of the crash reporter (recording the names of non-fatal reports), of the analytics tracker
+// (recording) and of Now Playing (keeping what is shown and the command handler, for tests to send commands).
 #pragma once
 
 #include "Platform/AnalyticsTracker.h"
 #include "Platform/CrashReporter.h"
+#include "Platform/NowPlaying.h"
 
 #include <mutex>
 #include <vector>
@@ -37,6 +38,20 @@ class RecordingAnalyticsTracker final : public AnalyticsTracker {
     std::mutex mutex;
     Parameters trackerValues;
     std::vector<Parameters> hits;
+};
+
+class RecordingNowPlaying final : public NowPlaying {
+  public:
+    void setNowPlayingInfo(std::optional<NowPlayingInfo> value) override { info = std::move(value); }
+    void setCommandHandler(std::function<void(RemoteCommand, double)> value) override { handler = std::move(value); }
+    /// What a media key or a desktop shell would send; false when nobody listens.
+    bool send(RemoteCommand command, double position = 0) const {
+        if (!handler) return false;
+        handler(command, position);
+        return true;
+    }
+    std::optional<NowPlayingInfo> info;
+    std::function<void(RemoteCommand, double)> handler;
 };
 
 }  // namespace movra::test

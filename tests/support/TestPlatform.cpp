@@ -54,6 +54,8 @@ TestPlatform::TestPlatform(Options options) {
         s.analytics = collectorTracker;
     }
     s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
+    nowPlaying = std::make_shared<RecordingNowPlaying>();
+    s.nowPlaying = nowPlaying;
     s.imageCodec = std::make_shared<StbImageCodec>();
     media = std::make_shared<SimulatedMediaEngine>();
     s.mediaEngine = media;

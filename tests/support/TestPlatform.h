@@ -83,6 +83,7 @@ class TestPlatform {
     std::shared_ptr<RecordingUiHost> ui;
     std::shared_ptr<RecordingCrashReporter> crashReporter;
     std::shared_ptr<RecordingAnalyticsTracker> analytics;
+    std::shared_ptr<RecordingNowPlaying> nowPlaying;
     std::shared_ptr<HttpAnalyticsTracker> collectorTracker;
     std::shared_ptr<SimulatedMediaEngine> media;
 };

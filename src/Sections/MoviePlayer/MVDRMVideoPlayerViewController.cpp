@@ -116,6 +116,7 @@ void MVDRMVideoPlayerViewController::viewDidAppear(bool /*animated*/) {
 }
 
 void MVDRMVideoPlayerViewController::viewWillDisappear(bool /*animated*/) {
+    endRemoteControlEvents();
     if (!nativePlayer_) return;
     nativePlayer_->pause();
     nativePlayer_->cancelPendingSeeks();
@@ -155,6 +156,64 @@ void MVDRMVideoPlayerViewController::setupNativeVideoPlayerAtURL(const std::stri
     nativePlayer_->setupVideoSessionWithURL(url, item.guid().value_or(""), item.title().value_or(""), "",
                                             image ? std::optional(image->absoluteString()) : std::nullopt, start,
                                             /*autoPlay=*/userPlayerState_ == 1, assetItem_);
+    setupNowPlaying(item, start);
+    beginRemoteControlEvents();
+}
+
+// ---- Now Playing and remote commands ----
+
+void MVDRMVideoPlayerViewController::beginRemoteControlEvents() {
+    Platform::current().nowPlaying().setCommandHandler([weak = weakSelf()](RemoteCommand command, double position) {
+        auto self = weak.lock();
+        if (!self || self->tearingDown_ || !self->currentVideoPlayer_) return;
+        switch (command) {
+            case RemoteCommand::Play:
+                self->play();
+                break;
+            case RemoteCommand::Pause:
+                self->pause();
+                break;
+            case RemoteCommand::TogglePlayPause:
+                if (self->currentVideoPlayer_->rate() == 0)
+                    self->play();
+                else
+                    self->pause();
+                break;
+            case RemoteCommand::ChangePlaybackPosition:
+                self->currentVideoPlayer_->seekToTime(position, nullptr);
+                self->updateTime(position);
+                break;
+        }
+    });
+}
+
+void MVDRMVideoPlayerViewController::endRemoteControlEvents() {
+    Platform::current().nowPlaying().setCommandHandler(nullptr);
+}
+
+void MVDRMVideoPlayerViewController::setupNowPlaying(const MVItem& item, double position) {
+    auto content = item.movieMediaContentForType(MVMediaContentTypeHLSFairPlay);
+    auto image = item.imageURLForType(MVImageTypeThumb);
+    nowPlaying_ = NowPlayingInfo{item.title().value_or(""),
+                                 item.guid().value_or(""),
+                                 image ? std::optional(image->absoluteString()) : std::nullopt,
+                                 static_cast<double>(content ? content->duration().value_or(0) : 0),
+                                 position,
+                                 0};
+    Platform::current().nowPlaying().setNowPlayingInfo(nowPlaying_);
+}
+
+void MVDRMVideoPlayerViewController::updateTime(double seconds) {
+    if (!nowPlaying_) return;
+    nowPlaying_->elapsed = seconds;
+    if (duration_ > 0) nowPlaying_->duration = duration_;
+    Platform::current().nowPlaying().setNowPlayingInfo(nowPlaying_);
+}
+
+void MVDRMVideoPlayerViewController::updateRate(float rate) {
+    if (!nowPlaying_) return;
+    nowPlaying_->rate = rate;
+    Platform::current().nowPlaying().setNowPlayingInfo(nowPlaying_);
 }
 
 void MVDRMVideoPlayerViewController::setupSessionWithCompletion(SessionCompletion completion) {
@@ -462,6 +521,8 @@ void MVDRMVideoPlayerViewController::doneTapped() {
 
 void MVDRMVideoPlayerViewController::tearDown(std::function<void()> completion) {
     tearingDown_ = true;
+    endRemoteControlEvents();
+    Platform::current().nowPlaying().setNowPlayingInfo(std::nullopt);
     // Nothing is left for the timers to report on once the player is gone.
     stopTimers();
     if (currentVideoPlayerType_ != PlayerType::Cast)
@@ -478,9 +539,11 @@ void MVDRMVideoPlayerViewController::appWillResignActive() {
     if (currentVideoPlayer_) currentVideoPlayer_->pause();
     userPlayerState_ = 0;
     isUserSeeking_ = false;
+    endRemoteControlEvents();
 }
 
 void MVDRMVideoPlayerViewController::appBecameActive() {
+    beginRemoteControlEvents();
     controlsHidden_ = false;
     cancelHideControlTimer();
 }
@@ -491,6 +554,13 @@ void MVDRMVideoPlayerViewController::networkStatusChanged(bool reachable) {
 }
 
 // ---- player callbacks ----
+
+void MVDRMVideoPlayerViewController::playerRateChanged(float rate) {
+    if (rate > 0 && currentVideoPlayer_ && !currentVideoPlayer_->externalPlaybackActive()) startHideControlTimer();
+    updatePlaybackUI();
+    if (currentVideoPlayer_) updateTime(currentVideoPlayer_->currentPosition());
+    updateRate(rate);
+}
 
 void MVDRMVideoPlayerViewController::setBuffering(bool buffering) {
     if (!isPrimaryViewController_ || buffering == buffering_) return;

@@ -11,6 +11,7 @@
 #include "Model/MVCuePoint.h"
 #include "Model/MVItem.h"
 #include "Platform/AlertController.h"
+#include "Platform/NowPlaying.h"
 #include "Platform/ViewController.h"
 #include "Sections/MoviePlayer/MVDRMVideoPlayerViewControllerDelegate.h"
 #include "Sections/MoviePlayer/MVDRMVideoPlayerViewControllerObserver.h"
@@ -117,6 +118,13 @@ class MVDRMVideoPlayerViewController : public ViewController,
     /// Refreshes what the controls show; the UI timer runs it twice a second.
     void updatePlaybackUI();
 
+    // Now Playing and remote commands (media keys, desktop shells).
+    void beginRemoteControlEvents();
+    void endRemoteControlEvents();
+    void setupNowPlaying(const MVItem& item, double position);
+    void updateTime(double seconds);
+    void updateRate(float rate);
+
     // Subtitles and audio.
     /// Pauses and presents the picker of the title's subtitles and audio tracks (nullptr without a player).
     std::shared_ptr<SubtitleAndAudioCollectionViewController> subtitleButtonTapped();
@@ -138,6 +146,7 @@ class MVDRMVideoPlayerViewController : public ViewController,
 
     // MVVideoPlayerDelegate
     void setBuffering(bool buffering) override;
+    void playerRateChanged(float rate) override;
     void handleVideoError(const ErrorPtr& error) override;
     void playerSetupComplete(double position) override;
     void currentBufferedTime(double seconds) override;
@@ -211,6 +220,8 @@ class MVDRMVideoPlayerViewController : public ViewController,
     bool controlsHidden_ = false;
     /// The viewer chose tracks since the screen loaded: the account's (older) choice must not undo it.
     bool trackChoiceMade_ = false;
+    /// What Now Playing shows, kept current on rate changes and seeks.
+    std::optional<NowPlayingInfo> nowPlaying_;
     TimerPtr hideControlsTimer_;
     TimerPtr uiUpdateTimer_;
     /// Monotonic seconds of the last user pause.

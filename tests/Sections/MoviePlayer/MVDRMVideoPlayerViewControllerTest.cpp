@@ -465,6 +465,36 @@ TEST_F(MVDRMVideoPlayerViewControllerTest, SubtitleCuesReachTheObserver) {
     screen->tearDown(nullptr);
 }
 
+TEST_F(MVDRMVideoPlayerViewControllerTest, NowPlayingShowsTheTitleAndItsCommandsDriveTheScreen) {
+    open(titleWithContent(120));
+    pass(2);
+    ASSERT_TRUE(env.nowPlaying->info);
+    EXPECT_EQ(env.nowPlaying->info->title, "Frost Line");
+    EXPECT_EQ(env.nowPlaying->info->trackId, "title-1");
+    EXPECT_EQ(env.nowPlaying->info->rate, 1);
+    auto player = env.media->lastPlayer();
+
+    ASSERT_TRUE(env.nowPlaying->send(RemoteCommand::Pause));
+    EXPECT_EQ(screen->userPlayerState(), 0);
+    EXPECT_EQ(player->rate(), 0);
+    EXPECT_EQ(env.nowPlaying->info->rate, 0);
+    env.nowPlaying->send(RemoteCommand::TogglePlayPause);
+    EXPECT_EQ(screen->userPlayerState(), 1);
+    EXPECT_EQ(player->rate(), 1);
+    env.nowPlaying->send(RemoteCommand::ChangePlaybackPosition, 42.7);
+    EXPECT_EQ(item()->seekTargets().back(), 42);
+    EXPECT_NEAR(env.nowPlaying->info->elapsed, 42.7, 1e-9);
+
+    // In the background, and once the screen is gone, nothing is listening.
+    screen->appWillResignActive();
+    EXPECT_FALSE(env.nowPlaying->handler);
+    screen->appBecameActive();
+    EXPECT_TRUE(env.nowPlaying->handler);
+    screen->tearDown(nullptr);
+    EXPECT_FALSE(env.nowPlaying->handler);
+    EXPECT_FALSE(env.nowPlaying->info);
+}
+
 TEST(MVDRMVideoPlayerViewControllerTimeTest, TimesShowHoursOnlyFromAnHourOn) {
     for (const auto& [seconds, text] : std::vector<std::pair<double, std::string>>{
              {0, "0:00"}, {59.9, "0:59"}, {61, "1:01"}, {3599, "59:59"}, {3600, "1:00:00"}, {36061, "10:01:01"}})
