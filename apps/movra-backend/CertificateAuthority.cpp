@@ -260,6 +260,27 @@ std::optional<CertificateAuthority> CertificateAuthority::loadOrCreate(const std
         }
         if (!writePair(serverCert.get(), serverKey.get(), ca.serverCert_, ca.serverKey_, error)) return std::nullopt;
     }
+
+    ca.castReceiverCert_ = (dir / "cast-receiver.pem").string();
+    ca.castReceiverKey_ = (dir / "cast-receiver-key.pem").string();
+    CertPtr receiverCert = readCertificate(ca.castReceiverCert_);
+    KeyPtr receiverKey = readKey(ca.castReceiverKey_);
+    const bool receiverUsable = receiverCert && receiverKey &&
+                                X509_check_private_key(receiverCert.get(), receiverKey.get()) == 1 &&
+                                isCurrent(receiverCert.get());
+    ERR_clear_error();
+    if (!receiverUsable) {
+        receiverKey.reset(EVP_EC_gen("P-256"));
+        receiverCert = receiverKey ? makeCertificate(receiverKey.get(), "Movra Cast Receiver", kServerValidity, nullptr,
+                                                     receiverKey.get(), {{NID_basic_constraints, "critical,CA:FALSE"}})
+                                   : nullptr;
+        if (!receiverCert) {
+            *error = openSslError("cannot create the cast receiver certificate");
+            return std::nullopt;
+        }
+        if (!writePair(receiverCert.get(), receiverKey.get(), ca.castReceiverCert_, ca.castReceiverKey_, error))
+            return std::nullopt;
+    }
     return ca;
 }
 
