@@ -338,7 +338,8 @@ void BackendServer::addCastControlRoutes() {
         if (!castReceiver_) return respondJson(response, 404, {{"error", "no cast receiver runs"}});
         respondJson(response, 200, castReceiver_->toJson());
     });
-    // {"frozen": bool} freezes or thaws the receiver; {"error": {...}} sends the service's error message.
+    // {"frozen": bool} freezes or thaws the receiver; {"inject": "<fault>"} breaks the protocol once (see
+    // CastReceiver::injectFault); {"error": {...}} sends the service's error message.
     router_.add("POST", "/_emulator/cast", control,
                 [this](const Request& request, Response& response, const std::smatch&) {
                     if (!castReceiver_) return respondJson(response, 404, {{"error", "no cast receiver runs"}});
@@ -349,6 +350,10 @@ void BackendServer::addCastControlRoutes() {
                         if (!frozen->is_boolean())
                             return respondJson(response, 400, {{"error", "\"frozen\" must be a boolean"}});
                         castReceiver_->setFrozen(frozen->get<bool>());
+                    }
+                    if (auto inject = document.find("inject"); inject != document.end()) {
+                        if (!inject->is_string() || !castReceiver_->injectFault(inject->get<std::string>()))
+                            return respondJson(response, 400, {{"error", "unknown fault to inject"}});
                     }
                     if (auto error = document.find("error"); error != document.end()) {
                         if (!error->is_object())

@@ -3,6 +3,7 @@
 
 #include "Foundation/Crypto.h"
 #include "Foundation/Log.h"
+#include "Platform/CastFrameCodec.h"
 #include "Platform/CastSocket.h"
 
 #include <openssl/ssl.h>
@@ -279,6 +280,35 @@ void CastReceiver::handleReceiver(std::uint64_t connection, const std::string& s
     } else {
         answer({{"type", "INVALID_REQUEST"}, {"reason", "INVALID_COMMAND"}});
     }
+}
+
+bool CastReceiver::injectFault(const std::string& kind) {
+    auto frame = [](const std::string& nameSpace, const std::string& payload) {
+        return CastFrameCodec::encode(
+            CastEnvelope{.sourceId = kReceiverId, .destinationId = "*", .nameSpace = nameSpace, .payload = payload});
+    };
+    std::string bytes;
+    if (kind == "oversizedFrame")
+        bytes = std::string("\x00\x10\x00\x00", 4) + std::string(64, 'x');
+    else if (kind == "garbledFrame")
+        bytes = std::string("\x00\x00\x00\x05\xff\xff\xff\xff\xff", 9);
+    else if (kind == "malformedJson")
+        bytes = frame(kReceiverNamespace, "{\"type\": \"RECEIVER_STATUS\", ");
+    else if (kind == "wrongShape")
+        bytes = frame(kReceiverNamespace, R"({"type": "RECEIVER_STATUS", "requestId": 0, "status": []})");
+    else if (kind == "unknownNamespace")
+        bytes = frame("urn:x-cast:com.example.unknown", R"({"type": "HELLO"})");
+    else if (kind != "close")
+        return false;
+    std::vector<std::unique_ptr<CastSocket>> doomed;
+    std::lock_guard lock(mutex_);
+    if (kind == "close") {
+        for (auto& [id, connection] : connections_) doomed.push_back(std::move(connection.socket));
+        connections_.clear();
+        return true;
+    }
+    for (auto& [id, connection] : connections_) connection.socket->sendRaw(bytes);
+    return true;
 }
 
 void CastReceiver::setFrozen(bool frozen) {

@@ -67,6 +67,11 @@ class CastReceiver {
 
     /// A frozen receiver reads but answers nothing, heartbeats included.
     void setFrozen(bool frozen);
+    /// Breaks the protocol towards every sender connected, as a faulty receiver would: "oversizedFrame",
+    /// "garbledFrame", "malformedJson", "wrongShape" (a receiver status of the wrong shape),
+    /// "unknownNamespace" (a well-formed message no sender expects) or "close" (hangs up). False for an
+    /// unknown kind.
+    bool injectFault(const std::string& kind);
     /// Sends the service's error message on the running application's error namespace.
     bool sendApplicationError(const Json& message);
     /// Device, application session, playback and connections, for the control endpoint.

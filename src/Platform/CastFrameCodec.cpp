@@ -38,7 +38,8 @@ std::optional<std::string> CastFrameCodec::feed(std::string_view bytes, std::vec
         if (length > kMaxMessageSize) return "frame of " + std::to_string(length) + " bytes exceeds the limit";
         if (buffer_.size() - offset - 4 < length) break;
         wire::CastMessage message;
-        if (!message.ParseFromArray(buffer_.data() + offset + 4, static_cast<int>(length)) || !message.IsInitialized())
+        if (!message.ParsePartialFromArray(buffer_.data() + offset + 4, static_cast<int>(length)) ||
+            !message.IsInitialized())
             return "frame does not hold a cast message";
         const bool binary = message.payload_type() == wire::CastMessage::BINARY;
         if (binary ? !message.has_payload_binary() : !message.has_payload_utf8())

@@ -289,4 +289,34 @@ TEST_F(CastSenderTest, ErrorFaultEndsPlaybackAndTeardownEndsTheSession) {
     EXPECT_EQ(manager->connectionState(), CastConnectionState::Connected) << "the receiver connection stays";
 }
 
+TEST_F(CastSenderTest, AReceiverThatBreaksTheProtocolIsDisconnectedCleanly) {
+    auto inject = [&](const std::string& fault) {
+        auto answer = client()->Post("/_emulator/cast", Json{{"inject", fault}}.dump(), "application/json");
+        ASSERT_TRUE(answer);
+        ASSERT_EQ(answer->status, 200);
+    };
+    const std::pair<const char*, const char*> cases[] = {
+        {"oversizedFrame", "disconnected 1"}, {"garbledFrame", "disconnected 1"}, {"close", "disconnected 1"},
+        {"malformedJson", "disconnected 3"},  {"wrongShape", "disconnected 3"},
+    };
+    for (const auto& [fault, expected] : cases) {
+        SCOPED_TRACE(fault);
+        test::CastRecorder recorder;
+        auto manager = connected(recorder);
+        inject(fault);
+        ASSERT_TRUE(waitFor(recorder, "disconnected"));
+        EXPECT_EQ(recorder.last("disconnected"), expected);
+        EXPECT_EQ(manager->connectionState(), CastConnectionState::Disconnected);
+        EXPECT_EQ(recorder.count("disconnected"), 1u);
+    }
+
+    // A message on a namespace nobody listens on is ignored.
+    test::CastRecorder recorder;
+    auto manager = connected(recorder);
+    inject("unknownNamespace");
+    ASSERT_TRUE(manager->setVolume(0.4f));
+    ASSERT_TRUE(waitFor(recorder, "volume 40"));
+    EXPECT_FALSE(recorder.saw("disconnected"));
+}
+
 }  // namespace movra::backend
