@@ -133,6 +133,13 @@ std::optional<std::string> BackendServer::start() {
             castReceiver_.reset();
             return failure;
         }
+        castDiscovery_ = std::make_unique<DnsSdResponder>(options_.host, options_.castDiscoveryPort,
+                                                          std::vector{castReceiver_->device()});
+        if (auto failure = castDiscovery_->start()) {
+            castDiscovery_.reset();
+            castReceiver_.reset();
+            return failure;
+        }
     }
 
     // Set before the first request can ask for them.
@@ -155,6 +162,7 @@ std::optional<std::string> BackendServer::start() {
 }
 
 void BackendServer::stop() {
+    castDiscovery_.reset();
     castReceiver_.reset();
     if (!server_) return;
     server_->stop();
@@ -336,7 +344,9 @@ void BackendServer::addCastControlRoutes() {
     const auto control = Router::Face::Control;
     router_.add("GET", "/_emulator/cast", control, [this](const Request&, Response& response, const std::smatch&) {
         if (!castReceiver_) return respondJson(response, 404, {{"error", "no cast receiver runs"}});
-        respondJson(response, 200, castReceiver_->toJson());
+        Json state = castReceiver_->toJson();
+        state["discoveryAddress"] = castDiscovery_->address();
+        respondJson(response, 200, state);
     });
     // {"frozen": bool} freezes or thaws the receiver; {"inject": "<fault>"} breaks the protocol once (see
     // CastReceiver::injectFault); {"error": {...}} sends the service's error message.

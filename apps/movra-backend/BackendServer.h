@@ -16,6 +16,7 @@
 #include "movra-backend/CastReceiver.h"
 #include "movra-backend/Catalogue.h"
 #include "movra-backend/ClientApi.h"
+#include "movra-backend/DnsSdResponder.h"
 #include "movra-backend/ErrorDocument.h"
 #include "movra-backend/FaultInjector.h"
 #include "movra-backend/ImageService.h"
@@ -66,6 +67,8 @@ class BackendServer {
         std::string castReceiverName;
         /// Port of the cast receiver; 0 picks a free one.
         int castPort = 0;
+        /// UDP port of the DNS-SD responder that announces the cast receiver; 0 picks a free one.
+        int castDiscoveryPort = 0;
         /// Virtual seconds the cast receiver plays per real second.
         double castSpeed = 1;
         /// The receiver application the cast receiver runs: the client's built-in identifier.
@@ -105,6 +108,8 @@ class BackendServer {
     AnalyticsCollector& collector() { return collector_; }
     /// The cast receiver, when the options asked for one and start() succeeded; else nullptr.
     CastReceiver* castReceiver() { return castReceiver_.get(); }
+    /// The DNS-SD responder that announces the cast receiver, when there is one; else nullptr.
+    DnsSdResponder* castDiscovery() { return castDiscovery_.get(); }
 
     Tenant tenant() const;
     /// The country answered by the discriminator.
@@ -146,6 +151,7 @@ class BackendServer {
     std::string countryCode_;
 
     std::unique_ptr<CastReceiver> castReceiver_;
+    std::unique_ptr<DnsSdResponder> castDiscovery_;
     std::unique_ptr<httplib::Server> server_;
     std::thread thread_;
     int port_ = 0;

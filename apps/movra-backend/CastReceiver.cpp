@@ -35,6 +35,15 @@ std::string CastReceiver::deviceId() const {
     return options_.deviceId.empty() ? md5Hex(options_.name) : options_.deviceId;
 }
 
+CastDevice CastReceiver::device() const {
+    return CastDevice{.deviceID = deviceId(),
+                      .friendlyName = options_.name,
+                      .modelName = options_.model,
+                      .ipAddress = options_.host,
+                      .servicePort = port_,
+                      .applicationAvailable = true};
+}
+
 std::optional<std::string> CastReceiver::start() {
     context_ = SSL_CTX_new(TLS_server_method());
     if (!context_ || SSL_CTX_use_certificate_chain_file(context_, options_.certificateFile.c_str()) != 1 ||

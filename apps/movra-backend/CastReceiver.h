@@ -10,6 +10,7 @@
 #pragma once
 
 #include "Foundation/Json.h"
+#include "Platform/CastDevice.h"
 #include "movra-backend/AccountStore.h"
 #include "movra-backend/CastReceiverApplication.h"
 #include "movra-backend/StreamingSessions.h"
@@ -64,6 +65,8 @@ class CastReceiver {
     int port() const { return port_; }
     const Options& options() const { return options_; }
     std::string deviceId() const;
+    /// The receiver as discovery announces it (after a successful start()).
+    CastDevice device() const;
 
     /// A frozen receiver reads but answers nothing, heartbeats included.
     void setFrozen(bool frozen);

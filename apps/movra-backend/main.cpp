@@ -36,6 +36,9 @@ int main(int argc, char** argv) {
                    "Also run a cast receiver of this name on loopback, with its DNS-SD responder");
     app.add_option("--cast-port", options.castPort, "Port of the cast receiver (0 picks a free one)")
         ->capture_default_str();
+    app.add_option("--cast-discovery-port", options.castDiscoveryPort,
+                   "UDP port of the DNS-SD responder that announces the cast receiver (0 picks a free one)")
+        ->capture_default_str();
     app.add_option("--cast-speed", options.castSpeed, "Seconds the cast receiver plays per real second")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
@@ -59,7 +62,8 @@ int main(int argc, char** argv) {
               << "DRM application certificate: " << server.drmCertificateFile() << std::endl;
     if (auto* receiver = server.castReceiver())
         std::cout << "cast receiver \"" << receiver->options().name << "\" on " << receiver->options().host << ":"
-                  << receiver->port() << std::endl;
+                  << receiver->port() << ", announced by DNS-SD on " << server.castDiscovery()->address()
+                  << " (castDiscoveryAddress)" << std::endl;
 
     int signal = 0;
     sigwait(&stopSignals, &signal);

@@ -16,11 +16,18 @@ class CastDeviceScanner {
   public:
     /// Which receivers a scanner reports.
     struct FilterCriteria {
-        /// Receivers where this application is available; empty: every receiver.
+        /// The application each receiver is asked about (CastDevice::applicationAvailable); empty: none.
         std::string applicationId;
+        /// Only receivers where the application is available are reported.
+        bool requireAvailable = false;
 
+        /// Receivers where `applicationId` is available.
         static FilterCriteria forAvailableApplication(std::string applicationId) {
-            return FilterCriteria{std::move(applicationId)};
+            return FilterCriteria{std::move(applicationId), /*requireAvailable=*/true};
+        }
+        /// Every receiver, each with whether `applicationId` is available there.
+        static FilterCriteria reportingApplication(std::string applicationId) {
+            return FilterCriteria{std::move(applicationId), /*requireAvailable=*/false};
         }
     };
 

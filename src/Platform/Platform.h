@@ -25,6 +25,7 @@
 #include "Foundation/NotificationCenter.h"
 #include "Foundation/RunLoop.h"
 #include "Platform/AnalyticsTracker.h"
+#include "Platform/CastSdk.h"
 #include "Platform/Configuration.h"
 #include "Platform/CrashReporter.h"
 #include "Platform/CredentialStore.h"
@@ -66,6 +67,7 @@ class Platform {
         std::shared_ptr<PlaybackQualityClient> playbackQuality;
         std::shared_ptr<ImageCodec> imageCodec;
         std::shared_ptr<MediaEngine> mediaEngine;
+        std::shared_ptr<CastSdk> castSdk;
         Configuration configuration;
     };
 
@@ -103,6 +105,7 @@ class Platform {
     PlaybackQualityClient& playbackQuality() { return *services_.playbackQuality; }
     ImageCodec& imageCodec() { return *services_.imageCodec; }
     MediaEngine& mediaEngine() { return *services_.mediaEngine; }
+    CastSdk& castSdk() { return *services_.castSdk; }
     const Configuration& configuration() const { return services_.configuration; }
     Configuration& mutableConfiguration() { return services_.configuration; }
 
