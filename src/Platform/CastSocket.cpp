@@ -12,6 +12,8 @@
 #include <fcntl.h>
 #include <mutex>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/eventfd.h>
@@ -101,6 +103,12 @@ void blockSigpipe() {
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
+void noDelay(int fd) {
+    // Messages are small and answered at once: waiting to fill a segment only adds the peer's delayed ACK.
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
 }  // namespace
 
 bool CastSocket::State::waitFor(short events, Clock::time_point deadline) {
@@ -128,6 +136,7 @@ std::string CastSocket::State::connectTcp(const std::string& host, int port, Clo
     std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> addresses(found, freeaddrinfo);
     fd_ = ::socket(found->ai_family, found->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, found->ai_protocol);
     if (fd_ < 0) return "cannot create a socket";
+    noDelay(fd_);
     if (::connect(fd_, found->ai_addr, found->ai_addrlen) != 0) {
         if (errno != EINPROGRESS) return "cannot connect to " + host + ":" + std::to_string(port);
         if (!waitFor(POLLOUT, deadline)) return "connecting to " + host + ":" + std::to_string(port) + " timed out";
@@ -265,6 +274,7 @@ void CastSocket::State::runServer(ssl_ctx_st* context) {
     blockSigpipe();
     std::string error;
     fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK);
+    noDelay(fd_);
     ssl_ = SSL_new(context);
     if (!ssl_ || SSL_set_fd(ssl_, fd_) != 1) error = sslError("cannot set up TLS");
     if (error.empty()) {

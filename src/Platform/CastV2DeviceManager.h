@@ -56,6 +56,8 @@ class CastV2DeviceManager final : public CastDeviceManager {
 
     /// When the receiver last sent anything (monotonic seconds of the platform's clock).
     double lastHeardFromReceiver() const { return lastHeard_; }
+    /// Handles one message from the receiver; the socket's thread posts each one here.
+    void didReceive(const CastEnvelope& envelope);
 
   private:
     /// An application session as the receiver status lists it.
@@ -78,7 +80,6 @@ class CastV2DeviceManager final : public CastDeviceManager {
     };
 
     void didOpen();
-    void didReceive(const CastEnvelope& envelope);
     /// Ends the connection after a failure and reports it.
     void lose(std::int64_t code, const std::string& reason);
     void closeSocket();
