@@ -2,6 +2,7 @@
 // to the loopback names and a server certificate for them, kept as PEM files that are replaced atomically.
 #include "movra-backend/CertificateAuthority.h"
 
+#include "Foundation/Crypto.h"
 #include "Platform/AtomicFile.h"
 
 #include <openssl/bio.h>
@@ -39,18 +40,6 @@ constexpr long kCaValidity = 10 * 365 * kDay;
 constexpr long kServerValidity = 2 * 365 * kDay;
 // A certificate this close to expiry is replaced rather than served.
 constexpr long kRenewalMargin = 30 * kDay;
-
-std::string openSslError(std::string_view what) {
-    std::string message(what);
-    if (unsigned long code = ERR_get_error()) {
-        char buffer[256];
-        ERR_error_string_n(code, buffer, sizeof buffer);
-        message += ": ";
-        message += buffer;
-    }
-    ERR_clear_error();
-    return message;
-}
 
 CertPtr readCertificate(const std::string& path) {
     BioPtr bio(BIO_new_file(path.c_str(), "r"));

@@ -2,6 +2,7 @@
 // woken by an eventfd when there is something to send or the owner closes it.
 #include "Platform/CastSocket.h"
 
+#include "Foundation/Crypto.h"
 #include "Platform/CastFrameCodec.h"
 
 #include <openssl/err.h>
@@ -83,18 +84,6 @@ class CastSocket::State {
 
 namespace {
 
-std::string sslError(const char* what) {
-    std::string message = what;
-    if (unsigned long code = ERR_get_error()) {
-        char buffer[256];
-        ERR_error_string_n(code, buffer, sizeof buffer);
-        message += ": ";
-        message += buffer;
-    }
-    ERR_clear_error();
-    return message;
-}
-
 void blockSigpipe() {
     // A write to a peer that went away must fail with EPIPE, not end the process.
     sigset_t set;
@@ -153,7 +142,7 @@ std::string CastSocket::State::handshake(bool client, Clock::time_point deadline
         const int result = client ? SSL_connect(ssl_) : SSL_accept(ssl_);
         if (result == 1) return {};
         const int error = SSL_get_error(ssl_, result);
-        if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE) return sslError("TLS handshake failed");
+        if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE) return openSslError("TLS handshake failed");
         if (!waitFor(error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT, deadline)) return "TLS handshake timed out";
     }
 }
@@ -183,7 +172,7 @@ std::string CastSocket::State::flush(bool& wantWrite) {
             return {};
         }
         if (error == SSL_ERROR_WANT_READ) return {};
-        return sslError("write failed");
+        return openSslError("write failed");
     }
 }
 
@@ -212,7 +201,7 @@ std::string CastSocket::State::pump() {
                 ERR_clear_error();
                 return "connection closed by the peer";
             }
-            return sslError("read failed");
+            return openSslError("read failed");
         }
         if (isClosing()) break;
         pollfd fds[2] = {{fd_, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0}, {wake_, POLLIN, 0}};
@@ -256,7 +245,7 @@ void CastSocket::State::runClient(const std::string& host, int port, double time
             SSL_CTX_set_verify(ownContext_, SSL_VERIFY_NONE, nullptr);
             ssl_ = SSL_new(ownContext_);
         }
-        if (!ssl_ || SSL_set_fd(ssl_, fd_) != 1) error = sslError("cannot set up TLS");
+        if (!ssl_ || SSL_set_fd(ssl_, fd_) != 1) error = openSslError("cannot set up TLS");
     }
     if (error.empty()) {
         SSL_set_mode(ssl_, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
@@ -276,7 +265,7 @@ void CastSocket::State::runServer(ssl_ctx_st* context) {
     fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK);
     noDelay(fd_);
     ssl_ = SSL_new(context);
-    if (!ssl_ || SSL_set_fd(ssl_, fd_) != 1) error = sslError("cannot set up TLS");
+    if (!ssl_ || SSL_set_fd(ssl_, fd_) != 1) error = openSslError("cannot set up TLS");
     if (error.empty()) {
         SSL_set_mode(ssl_, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
         error = handshake(/*client=*/false, Clock::now() + std::chrono::seconds(10));

@@ -44,7 +44,7 @@ void CastV2DeviceManager::connect() {
     if (connectionState_ != CastConnectionState::Disconnected) return;
     connectionState_ = CastConnectionState::Connecting;
     auto loop = Platform::current().mainQueue().handle();
-    auto post = [loop, this, alive = std::weak_ptr<int>(alive_)](std::function<void()> task) {
+    auto post = [loop, alive = std::weak_ptr<int>(alive_)](std::function<void()> task) {
         loop.post([alive, task = std::move(task)] {
             if (alive.lock()) task();
         });

@@ -221,7 +221,7 @@ void CastV2DeviceScanner::checkAvailability(const std::string& deviceID) {
 }
 
 void CastV2DeviceScanner::availabilityAnswered(const std::string& deviceID, bool available) {
-    // Destroyed later: this may run while the socket's own answer is being handled.
+    // Destroyed after this task: the task that called here still holds a reference to the socket.
     if (auto it = checks_.find(deviceID); it != checks_.end()) {
         std::shared_ptr<CastSocket> done(std::move(it->second));
         checks_.erase(it);

@@ -74,6 +74,15 @@ class CastSenderTest : public EmulatorTest {
             ASSERT_TRUE(manager.addChannel(*channel));
     }
 
+    /// Connects, launches the application and attaches `channels`.
+    std::unique_ptr<CastV2DeviceManager> launched(test::CastRecorder& recorder, Channels& channels) {
+        auto manager = connected(recorder);
+        EXPECT_TRUE(manager->launchApplication(kApplicationId, /*relaunchIfRunning=*/false));
+        EXPECT_TRUE(waitFor(recorder, "application launched 4F8A21C7")) << testing::PrintToString(recorder.events);
+        attach(*manager, channels);
+        return manager;
+    }
+
     /// The load's media information with the eight keys of custom data, less `without`.
     CastMediaInformation media(const std::string& guid, const std::string& without = {},
                                const std::string& token = {}) const {
@@ -100,11 +109,8 @@ class CastSenderTest : public EmulatorTest {
 
 TEST_F(CastSenderTest, LaunchesLoadsControlsAndLeaves) {
     test::CastRecorder recorder;
-    auto manager = connected(recorder);
     Channels channels(recorder);
-    ASSERT_TRUE(manager->launchApplication(kApplicationId, /*relaunchIfRunning=*/false));
-    ASSERT_TRUE(waitFor(recorder, "application launched 4F8A21C7")) << testing::PrintToString(recorder.events);
-    attach(*manager, channels);
+    auto manager = launched(recorder, channels);
     ASSERT_TRUE(waitFor(recorder, std::string("text ") + App::kSubtitlesNamespace + " ready"));
 
     ASSERT_NE(channels.media.loadMedia(media(kEpisode), /*autoplay=*/true, 2), kCastInvalidRequestID);
@@ -186,11 +192,8 @@ TEST_F(CastSenderTest, JoinsTheRunningSessionAndFailsToJoinAStoppedOne) {
 
 TEST_F(CastSenderTest, LoadNeedsEveryCustomDataKeyAndAValidDeviceToken) {
     test::CastRecorder recorder;
-    auto manager = connected(recorder);
     Channels channels(recorder);
-    ASSERT_TRUE(manager->launchApplication(kApplicationId, /*relaunchIfRunning=*/false));
-    ASSERT_TRUE(waitFor(recorder, "application launched"));
-    attach(*manager, channels);
+    auto manager = launched(recorder, channels);
 
     const std::pair<std::string, std::string> refused[] = {
         {"deviceId", ""}, {"deviceToken", ""},      {"assetId", ""},
@@ -236,11 +239,8 @@ TEST_F(CastSenderTest, HeartbeatsKeepAnIdleConnectionAndAFrozenReceiverIsLost) {
 TEST_F(CastSenderTest, ChainPlayMovesOnToTheNextEpisodeUnlessDismissed) {
     startWithSpeed(20);
     test::CastRecorder recorder;
-    auto manager = connected(recorder);
     Channels channels(recorder);
-    ASSERT_TRUE(manager->launchApplication(kApplicationId, /*relaunchIfRunning=*/false));
-    ASSERT_TRUE(waitFor(recorder, "application launched"));
-    attach(*manager, channels);
+    auto manager = launched(recorder, channels);
 
     const std::string chainPlay = std::string("text ") + App::kChainPlayNamespace + " ";
     ASSERT_NE(channels.media.loadMedia(media(kEpisode), true, durationOf(kEpisode) - 20), kCastInvalidRequestID);
@@ -266,11 +266,8 @@ TEST_F(CastSenderTest, ChainPlayMovesOnToTheNextEpisodeUnlessDismissed) {
 
 TEST_F(CastSenderTest, ErrorFaultEndsPlaybackAndTeardownEndsTheSession) {
     test::CastRecorder recorder;
-    auto manager = connected(recorder);
     Channels channels(recorder);
-    ASSERT_TRUE(manager->launchApplication(kApplicationId, /*relaunchIfRunning=*/false));
-    ASSERT_TRUE(waitFor(recorder, "application launched"));
-    attach(*manager, channels);
+    auto manager = launched(recorder, channels);
     ASSERT_NE(channels.media.loadMedia(media(kEpisode), true, 0), kCastInvalidRequestID);
     ASSERT_TRUE(waitFor(recorder, "loaded"));
 
@@ -317,6 +314,47 @@ TEST_F(CastSenderTest, AReceiverThatBreaksTheProtocolIsDisconnectedCleanly) {
     ASSERT_TRUE(manager->setVolume(0.4f));
     ASSERT_TRUE(waitFor(recorder, "volume 40"));
     EXPECT_FALSE(recorder.saw("disconnected"));
+}
+
+// Senders come, join, talk and vanish (some without a goodbye) while another one's title plays and the
+// receiver's ticker moves it on: the receiver keeps serving and counts its connections right.
+using CastSenderConcurrencyTest = CastSenderTest;
+
+TEST_F(CastSenderConcurrencyTest, SendersComeAndGoWhileTheReceiverPlays) {
+    struct Sender {
+        test::CastRecorder recorder;
+        Channels channels{recorder};
+        std::unique_ptr<CastV2DeviceManager> manager;
+    };
+    Sender host;
+    host.manager = launched(host.recorder, host.channels);
+    ASSERT_NE(host.channels.media.loadMedia(media(kEpisode), true, 0), kCastInvalidRequestID);
+    ASSERT_TRUE(waitFor(host.recorder, "loaded"));
+
+    std::vector<std::unique_ptr<Sender>> guests;
+    for (int i = 0; i < 4; ++i) {
+        auto guest = std::make_unique<Sender>();
+        guest->manager = connected(guest->recorder);
+        ASSERT_TRUE(guest->manager->joinApplication(kApplicationId, host.recorder.sessionID));
+        guests.push_back(std::move(guest));
+    }
+    for (auto& guest : guests) {
+        ASSERT_TRUE(waitFor(guest->recorder, "application joined"));
+        attach(*guest->manager, guest->channels);
+        guest->channels.media.requestStatus();
+    }
+    for (int i = 0; i < 10; ++i) {
+        (i % 2 ? host.channels.media.play() : host.channels.media.pause());
+        if (i == 3) guests[0].reset();  // gone without a goodbye
+        if (i == 6) guests[1]->manager->disconnect();
+    }
+    ASSERT_TRUE(waitFor(host.recorder, "status PLAYING", 6));
+    for (std::size_t i = 2; i < guests.size(); ++i)
+        EXPECT_TRUE(waitFor(guests[i]->recorder, "status ")) << "guest " << i << " sees the shared status";
+    guests.clear();
+    ASSERT_TRUE(platform_.runUntil([&] { return controlJson("/_emulator/cast")["connections"] == 1; }, 10))
+        << controlJson("/_emulator/cast").dump();
+    EXPECT_EQ(host.manager->connectionState(), CastConnectionState::Connected);
 }
 
 }  // namespace movra::backend
