@@ -77,9 +77,10 @@ void CastMediaControlChannel::didReceiveTextMessage(const std::string& text) {
         statusTime_ = Platform::current().clock().monotonicSeconds();
         const bool loadCompleted = mediaStatus_ && requestID && requestID == loadRequestID_;
         if (loadCompleted) loadRequestID_.reset();
+        const std::weak_ptr<int> alive = alive_;
         if (delegate_ && loadCompleted)
             delegate_->mediaControlChannelDidCompleteLoad(*this, mediaStatus_->mediaSessionID);
-        if (delegate_) delegate_->mediaControlChannelDidUpdateStatus(*this);
+        if (delegate_ && !alive.expired()) delegate_->mediaControlChannelDidUpdateStatus(*this);
         return;
     }
     const auto reason = stringValue(message, "reason").value_or(*type);

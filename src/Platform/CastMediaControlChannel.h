@@ -10,6 +10,7 @@
 #include "Platform/CastMediaStatus.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace movra {
@@ -49,6 +50,8 @@ class CastMediaControlChannel : public CastChannel {
     double statusTime_ = 0;
     std::int64_t nextRequestID_ = 1;
     std::optional<std::int64_t> loadRequestID_;
+    /// Tells a report under way whether its delegate destroyed this channel.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace movra

@@ -40,6 +40,13 @@ void CastV2DeviceManager::report(std::function<void(CastDeviceManagerDelegate&)>
     });
 }
 
+bool CastV2DeviceManager::tell(const std::function<void(CastDeviceManagerDelegate&)>& call) {
+    if (!delegate_) return true;
+    const std::weak_ptr<int> alive = alive_;
+    call(*delegate_);
+    return !alive.expired();
+}
+
 void CastV2DeviceManager::connect() {
     if (connectionState_ != CastConnectionState::Disconnected) return;
     connectionState_ = CastConnectionState::Connecting;
@@ -172,7 +179,7 @@ void CastV2DeviceManager::didReceive(const CastEnvelope& envelope) {
     channel->second->didReceiveTextMessage(envelope.payload);
 }
 
-bool CastV2DeviceManager::readReceiverStatus(const Json& status) {
+bool CastV2DeviceManager::readReceiverStatus(const Json& status, bool& volumeChanged) {
     if (!status.is_object()) return false;
     if (auto volume = status.find("volume"); volume != status.end()) {
         if (!volume->is_object()) return false;
@@ -180,11 +187,9 @@ bool CastV2DeviceManager::readReceiverStatus(const Json& status) {
         bool muted = muted_;
         if (auto it = volume->find("level"); it != volume->end() && it->is_number()) level = it->get<float>();
         if (auto it = volume->find("muted"); it != volume->end() && it->is_boolean()) muted = it->get<bool>();
-        if (level != volume_ || muted != muted_) {
-            volume_ = level;
-            muted_ = muted;
-            if (delegate_) delegate_->deviceManagerVolumeDidChange(*this, volume_, muted_);
-        }
+        volumeChanged = level != volume_ || muted != muted_;
+        volume_ = level;
+        muted_ = muted;
     }
     std::vector<Application> applications;
     if (auto list = status.find("applications"); list != status.end()) {
@@ -211,17 +216,21 @@ void CastV2DeviceManager::handleReceiverMessage(const std::string& type, const J
         requestId = it->get<std::int64_t>();
     const bool answersApplicationRequest = applicationRequest_ && requestId == applicationRequest_->requestId;
     if (type == "RECEIVER_STATUS") {
-        if (!readReceiverStatus(message.value("status", Json()))) {
+        bool volumeChanged = false;
+        if (!readReceiverStatus(message.value("status", Json()), volumeChanged)) {
             lose(kCastErrorProtocolError, "malformed receiver status");
             return;
         }
+        if (volumeChanged &&
+            !tell([&](CastDeviceManagerDelegate& d) { d.deviceManagerVolumeDidChange(*this, volume_, muted_); }))
+            return;
         if (application_) {
             const bool running = std::any_of(applications_.begin(), applications_.end(), [&](const Application& a) {
                 return a.sessionId == application_->sessionId;
             });
-            if (!running)
-                applicationEnded(makeError(kCastErrorDomain, kCastErrorApplicationNotRunning,
-                                           "Application is not running", "the application session ended"));
+            if (!running && !applicationEnded(makeError(kCastErrorDomain, kCastErrorApplicationNotRunning,
+                                                        "Application is not running", "the application session ended")))
+                return;
         }
         if (answersApplicationRequest) continueApplicationRequest();
     } else if (type == "LAUNCH_ERROR" && answersApplicationRequest) {
@@ -268,9 +277,11 @@ void CastV2DeviceManager::connectToApplication(const Application& application, b
          {{"type", "CONNECT"}, {"origin", Json::object()}, {"userAgent", clientPackageName_}});
     applicationState_ = CastConnectionState::Connected;
     const CastApplicationMetadata metadata{application.appId, application.displayName, application.namespaces};
-    if (!delegate_) return;
-    delegate_->deviceManagerDidReceiveApplicationMetadata(*this, metadata);
-    delegate_->deviceManagerDidConnectToApplication(*this, metadata, application.sessionId, launched);
+    if (!tell([&](CastDeviceManagerDelegate& d) { d.deviceManagerDidReceiveApplicationMetadata(*this, metadata); }))
+        return;
+    tell([&](CastDeviceManagerDelegate& d) {
+        d.deviceManagerDidConnectToApplication(*this, metadata, application.sessionId, launched);
+    });
 }
 
 void CastV2DeviceManager::failApplicationRequest(std::int64_t code, const std::string& description) {
@@ -280,10 +291,10 @@ void CastV2DeviceManager::failApplicationRequest(std::int64_t code, const std::s
         delegate_->deviceManagerDidFailToConnectToApplication(*this, makeError(kCastErrorDomain, code, description));
 }
 
-void CastV2DeviceManager::applicationEnded(ErrorPtr error) {
+bool CastV2DeviceManager::applicationEnded(ErrorPtr error) {
     application_.reset();
     applicationState_ = CastConnectionState::Disconnected;
-    if (delegate_) delegate_->deviceManagerDidDisconnectFromApplication(*this, error);
+    return tell([&](CastDeviceManagerDelegate& d) { d.deviceManagerDidDisconnectFromApplication(*this, error); });
 }
 
 bool CastV2DeviceManager::launchApplication(const std::string& applicationId, bool relaunchIfRunning) {

@@ -12,6 +12,7 @@
 #include "Platform/CastEnvelope.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -88,12 +89,15 @@ class CastV2DeviceManager final : public CastDeviceManager {
     bool send(const std::string& destination, const std::string& nameSpace, const Json& message);
     std::int64_t sendRequest(Json message);
     void handleReceiverMessage(const std::string& type, const Json& message);
-    /// False when the status is not of the expected shape.
-    bool readReceiverStatus(const Json& status);
+    /// False when the status is not of the expected shape; `volumeChanged` tells whether the volume moved.
+    bool readReceiverStatus(const Json& status, bool& volumeChanged);
     void continueApplicationRequest();
     void connectToApplication(const Application& application, bool launched);
     void failApplicationRequest(std::int64_t code, const std::string& description);
-    void applicationEnded(ErrorPtr error);
+    /// False when the delegate destroyed this manager meanwhile.
+    bool applicationEnded(ErrorPtr error);
+    /// Calls the delegate, when there is one; false when it destroyed this manager meanwhile.
+    bool tell(const std::function<void(CastDeviceManagerDelegate&)>& call);
     /// Runs `report` on the main queue later, unless this manager is gone by then.
     void report(std::function<void(CastDeviceManagerDelegate&)> report);
 

@@ -316,6 +316,23 @@ TEST_F(CastSenderTest, AReceiverThatBreaksTheProtocolIsDisconnectedCleanly) {
     EXPECT_FALSE(recorder.saw("disconnected"));
 }
 
+// The cast manager drops its device manager when the application goes away; the device manager must not
+// touch itself after such a report.
+TEST_F(CastSenderTest, ADelegateMayDestroyTheManagerInsideAReport) {
+    struct Dropping : test::CastRecorder {
+        void deviceManagerDidReceiveApplicationMetadata(CastDeviceManager&, const CastApplicationMetadata&) override {
+            events.push_back("metadata");
+            manager.reset();
+        }
+        std::unique_ptr<CastV2DeviceManager> manager;
+    } recorder;
+    recorder.manager = connected(recorder);
+    ASSERT_TRUE(recorder.manager->launchApplication(kApplicationId, /*relaunchIfRunning=*/false));
+    ASSERT_TRUE(waitFor(recorder, "metadata"));
+    EXPECT_FALSE(recorder.manager);
+    EXPECT_FALSE(recorder.saw("application launched")) << "nothing is reported by a manager that is gone";
+}
+
 // Senders come, join, talk and vanish (some without a goodbye) while another one's title plays and the
 // receiver's ticker moves it on: the receiver keeps serving and counts its connections right.
 using CastSenderConcurrencyTest = CastSenderTest;
