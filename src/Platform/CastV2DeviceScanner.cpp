@@ -63,7 +63,7 @@ void CastV2DeviceScanner::startScan() {
     if (socket_ < 0 || wake_ < 0) {
         Log::error("Cast discovery: cannot open a socket");
     } else {
-        reader_ = std::thread([this] { receive(); });
+        reader_ = std::thread([this, loop = Platform::current().mainQueue().handle()] { receive(loop); });
     }
     timer_ =
         Platform::current().mainQueue().scheduleTimer(kQueryInterval, /*repeats=*/true, [this](Timer&) { query(); });
@@ -137,8 +137,7 @@ void CastV2DeviceScanner::query() {
     if (!listed.empty()) found(listed);
 }
 
-void CastV2DeviceScanner::receive() {
-    auto loop = Platform::current().mainQueue().handle();
+void CastV2DeviceScanner::receive(const RunLoopHandle& loop) {
     std::weak_ptr<int> alive = alive_;
     char buffer[9000];
     for (;;) {

@@ -8,6 +8,7 @@
 // the main queue; the query timer runs on the main queue's clock.
 #pragma once
 
+#include "Foundation/RunLoopHandle.h"
 #include "Foundation/Timer.h"
 #include "Platform/CastDeviceScanner.h"
 
@@ -63,7 +64,8 @@ class CastV2DeviceScanner final : public CastDeviceScanner {
     void found(const std::vector<CastDevice>& devices);
     void checkAvailability(const std::string& deviceID);
     void availabilityAnswered(const std::string& deviceID, bool available);
-    void receive();
+    /// The reader thread: posts what each answer describes through `loop`.
+    void receive(const RunLoopHandle& loop);
 
     FilterCriteria criteria_;
     Options options_;

@@ -18,6 +18,52 @@ struct PacketFree {
     void operator()(ldns_pkt* p) const { ldns_pkt_free(p); }
 };
 using PacketPtr = std::unique_ptr<ldns_pkt, PacketFree>;
+struct RecordFree {
+    void operator()(ldns_rr* rr) const { ldns_rr_free(rr); }
+};
+using RecordPtr = std::unique_ptr<ldns_rr, RecordFree>;
+
+/// A packet's records, read one by one with ldns_wire2rr. (ldns_wire2pkt keeps only the last TSIG record of a
+/// packet and leaks the others: a packet from the network must not cost memory.)
+struct Records {
+    bool isResponse = false;
+    std::uint16_t id = 0;
+    std::vector<RecordPtr> questions;
+    /// The answer and additional sections; the authority section is read and dropped.
+    std::vector<RecordPtr> answers;
+
+    static std::optional<Records> read(std::string_view bytes, std::string* error) {
+        const auto* wire = reinterpret_cast<const uint8_t*>(bytes.data());
+        if (bytes.size() < LDNS_HEADER_SIZE) {
+            if (error) *error = "DNS packet shorter than its header";
+            return std::nullopt;
+        }
+        Records records;
+        records.isResponse = LDNS_QR_WIRE(wire) != 0;
+        records.id = LDNS_ID_WIRE(wire);
+        size_t position = LDNS_HEADER_SIZE;
+        const std::pair<ldns_pkt_section, unsigned> sections[] = {{LDNS_SECTION_QUESTION, LDNS_QDCOUNT(wire)},
+                                                                  {LDNS_SECTION_ANSWER, LDNS_ANCOUNT(wire)},
+                                                                  {LDNS_SECTION_AUTHORITY, LDNS_NSCOUNT(wire)},
+                                                                  {LDNS_SECTION_ADDITIONAL, LDNS_ARCOUNT(wire)}};
+        for (const auto& [section, count] : sections) {
+            for (unsigned i = 0; i < count; ++i) {
+                ldns_rr* rr = nullptr;
+                const ldns_status status = ldns_wire2rr(&rr, wire, bytes.size(), &position, section);
+                RecordPtr record(rr);
+                if (status != LDNS_STATUS_OK || !record) {
+                    if (error) *error = std::string("malformed DNS packet: ") + ldns_get_errorstr_by_id(status);
+                    return std::nullopt;
+                }
+                if (section == LDNS_SECTION_QUESTION)
+                    records.questions.push_back(std::move(record));
+                else if (section != LDNS_SECTION_AUTHORITY)
+                    records.answers.push_back(std::move(record));
+            }
+        }
+        return records;
+    }
+};
 
 /// Lower-case text form of a domain name (names compare without regard to case).
 std::string nameOf(const ldns_rdf* rdf) {
@@ -82,21 +128,14 @@ std::string DnsSdMessage::makeQuery(std::uint16_t id) {
 }
 
 std::optional<std::vector<CastDevice>> DnsSdMessage::parseResponse(std::string_view bytes, std::string* error) {
-    ldns_pkt* parsed = nullptr;
-    const ldns_status status = ldns_wire2pkt(&parsed, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    PacketPtr packet(parsed);
-    if (status != LDNS_STATUS_OK || !packet) {
-        if (error) *error = std::string("malformed DNS packet: ") + ldns_get_errorstr_by_id(status);
-        return std::nullopt;
-    }
-    if (!ldns_pkt_qr(packet.get())) {
+    auto packet = Records::read(bytes, error);
+    if (!packet) return std::nullopt;
+    if (!packet->isResponse) {
         if (error) *error = "DNS packet is not a response";
         return std::nullopt;
     }
     std::vector<const ldns_rr*> records;
-    for (ldns_rr_list* section : {ldns_pkt_answer(packet.get()), ldns_pkt_additional(packet.get())})
-        for (size_t i = 0; section && i < ldns_rr_list_rr_count(section); ++i)
-            records.push_back(ldns_rr_list_rr(section, i));
+    for (const auto& record : packet->answers) records.push_back(record.get());
     auto find = [&](ldns_rr_type type, const std::string& owner) -> const ldns_rr* {
         for (const ldns_rr* rr : records)
             if (ldns_rr_get_type(rr) == type && nameOf(ldns_rr_owner(rr)) == owner) return rr;
@@ -135,20 +174,16 @@ std::optional<std::vector<CastDevice>> DnsSdMessage::parseResponse(std::string_v
 }
 
 std::string DnsSdMessage::makeResponse(std::string_view query, const std::vector<CastDevice>& devices) {
-    ldns_pkt* parsed = nullptr;
-    if (ldns_wire2pkt(&parsed, reinterpret_cast<const uint8_t*>(query.data()), query.size()) != LDNS_STATUS_OK)
-        return {};
-    PacketPtr request(parsed);
-    const ldns_rr_list* questions = ldns_pkt_question(request.get());
-    const bool asksForCast = !ldns_pkt_qr(request.get()) && questions && ldns_rr_list_rr_count(questions) > 0 &&
-                             nameOf(ldns_rr_owner(ldns_rr_list_rr(questions, 0))) == kCastService;
+    auto request = Records::read(query, nullptr);
+    const bool asksForCast = request && !request->isResponse && !request->questions.empty() &&
+                             nameOf(ldns_rr_owner(request->questions.front().get())) == kCastService;
     if (!asksForCast) return {};
 
     PacketPtr answer(ldns_pkt_new());
-    ldns_pkt_set_id(answer.get(), ldns_pkt_id(request.get()));
+    ldns_pkt_set_id(answer.get(), request->id);
     ldns_pkt_set_qr(answer.get(), true);
     ldns_pkt_set_aa(answer.get(), true);
-    ldns_pkt_push_rr(answer.get(), LDNS_SECTION_QUESTION, ldns_rr_clone(ldns_rr_list_rr(questions, 0)));
+    ldns_pkt_push_rr(answer.get(), LDNS_SECTION_QUESTION, ldns_rr_clone(request->questions.front().get()));
     for (const auto& device : devices) {
         const std::string instance = "Movra-" + device.deviceID + "." + kCastService;
         const std::string host = device.deviceID + ".local.";
@@ -159,8 +194,9 @@ std::string DnsSdMessage::makeResponse(std::string_view query, const std::vector
             makeRecord(host + " IN A " + device.ipAddress),
         };
         for (std::size_t i = 0; i < std::size(records); ++i) {
-            if (!records[i]) return {};
-            ldns_pkt_push_rr(answer.get(), i == 0 ? LDNS_SECTION_ANSWER : LDNS_SECTION_ADDITIONAL, records[i]);
+            RecordPtr record(records[i]);
+            if (!record) continue;
+            ldns_pkt_push_rr(answer.get(), i == 0 ? LDNS_SECTION_ANSWER : LDNS_SECTION_ADDITIONAL, record.release());
         }
     }
     return wireOf(answer.get());

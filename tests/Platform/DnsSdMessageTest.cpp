@@ -30,6 +30,14 @@ TEST(DnsSdMessageTest, AnswersDescribeEachReceiverCompletely) {
     EXPECT_EQ((*devices)[0].modelName, "Movra Cast Emulator");
     EXPECT_EQ((*devices)[1].address(), "127.0.0.2:8010");
 
+    // Records of other kinds are passed over; these two TSIG records are what made ldns_wire2pkt leak.
+    std::string withTsig = answerFor({kLivingRoom});
+    withTsig[11] = static_cast<char>(withTsig[11] + 2);  // the additional section's count
+    const std::string tsig("\x00\x00\xfa\x00\xff\x00\x00\x00\x00\x00\x00", 11);
+    devices = DnsSdMessage::parseResponse(withTsig + tsig + tsig, &error);
+    ASSERT_TRUE(devices) << error;
+    EXPECT_EQ(devices->size(), 1u);
+
     EXPECT_TRUE(DnsSdMessage::makeResponse("not a query", {kLivingRoom}).empty());
     EXPECT_TRUE(DnsSdMessage::makeResponse(answerFor({kLivingRoom}), {kLivingRoom}).empty()) << "an answer is no query";
 }
