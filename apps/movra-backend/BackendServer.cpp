@@ -51,6 +51,7 @@ BackendServer::BackendServer(Options options)
     faults_.setGeoBlocked(options_.geoBlocked);
     faults_.setMaintenance(options_.maintenance);
     addControlRoutes();
+    addCastControlRoutes();
     addDiscriminatorRoutes();
     clientApi_.addRoutes(router_);
     accountApi_.addRoutes(clientApi_, router_);
@@ -118,6 +119,29 @@ std::optional<std::string> BackendServer::start() {
                " (the port is in use or the address is not available)";
     }
 
+    if (!options_.castReceiverName.empty()) {
+        CastReceiver::Options cast;
+        cast.name = options_.castReceiverName;
+        cast.host = options_.host;
+        cast.port = options_.castPort;
+        cast.speed = options_.castSpeed;
+        cast.applicationId = options_.castApplicationId;
+        cast.certificateFile = authority->castReceiverCertificatePath();
+        cast.keyFile = authority->castReceiverKeyPath();
+        castReceiver_ = std::make_unique<CastReceiver>(std::move(cast), accounts_, sessions_);
+        if (auto failure = castReceiver_->start()) {
+            castReceiver_.reset();
+            return failure;
+        }
+        castDiscovery_ = std::make_unique<DnsSdResponder>(options_.host, options_.castDiscoveryPort,
+                                                          std::vector{castReceiver_->device()});
+        if (auto failure = castDiscovery_->start()) {
+            castDiscovery_.reset();
+            castReceiver_.reset();
+            return failure;
+        }
+    }
+
     // Set before the first request can ask for them.
     port_ = port;
     caFile_ = authority->caCertificatePath();
@@ -138,6 +162,8 @@ std::optional<std::string> BackendServer::start() {
 }
 
 void BackendServer::stop() {
+    castDiscovery_.reset();
+    castReceiver_.reset();
     if (!server_) return;
     server_->stop();
     if (thread_.joinable()) thread_.join();
@@ -321,6 +347,43 @@ void BackendServer::addControlRoutes() {
                     if (!tenant) return respondJson(response, 400, {{"error", "\"tenant\" must be tavik or solara"}});
                     setTenant(*tenant, stringValue(document, "cc").value_or(""));
                     respondJson(response, 200, tenantJson());
+                });
+}
+
+void BackendServer::addCastControlRoutes() {
+    using Request = httplib::Request;
+    using Response = httplib::Response;
+    const auto control = Router::Face::Control;
+    router_.add("GET", "/_emulator/cast", control, [this](const Request&, Response& response, const std::smatch&) {
+        if (!castReceiver_) return respondJson(response, 404, {{"error", "no cast receiver runs"}});
+        Json state = castReceiver_->toJson();
+        state["discoveryAddress"] = castDiscovery_->address();
+        respondJson(response, 200, state);
+    });
+    // {"frozen": bool} freezes or thaws the receiver; {"inject": "<fault>"} breaks the protocol once (see
+    // CastReceiver::injectFault); {"error": {...}} sends the service's error message.
+    router_.add("POST", "/_emulator/cast", control,
+                [this](const Request& request, Response& response, const std::smatch&) {
+                    if (!castReceiver_) return respondJson(response, 404, {{"error", "no cast receiver runs"}});
+                    const Json document = Json::parse(request.body, nullptr, /*allow_exceptions=*/false);
+                    if (!document.is_object())
+                        return respondJson(response, 400, {{"error", "the body is not a JSON object"}});
+                    if (auto frozen = document.find("frozen"); frozen != document.end()) {
+                        if (!frozen->is_boolean())
+                            return respondJson(response, 400, {{"error", "\"frozen\" must be a boolean"}});
+                        castReceiver_->setFrozen(frozen->get<bool>());
+                    }
+                    if (auto inject = document.find("inject"); inject != document.end()) {
+                        if (!inject->is_string() || !castReceiver_->injectFault(inject->get<std::string>()))
+                            return respondJson(response, 400, {{"error", "unknown fault to inject"}});
+                    }
+                    if (auto error = document.find("error"); error != document.end()) {
+                        if (!error->is_object())
+                            return respondJson(response, 400, {{"error", "\"error\" must be an object"}});
+                        if (!castReceiver_->sendApplicationError(*error))
+                            return respondJson(response, 409, {{"error", "the receiver application is not running"}});
+                    }
+                    respondJson(response, 200, castReceiver_->toJson());
                 });
 }
 

@@ -13,8 +13,10 @@
 #include "movra-backend/AccountApi.h"
 #include "movra-backend/AccountStore.h"
 #include "movra-backend/AnalyticsCollector.h"
+#include "movra-backend/CastReceiver.h"
 #include "movra-backend/Catalogue.h"
 #include "movra-backend/ClientApi.h"
+#include "movra-backend/DnsSdResponder.h"
 #include "movra-backend/ErrorDocument.h"
 #include "movra-backend/FaultInjector.h"
 #include "movra-backend/ImageService.h"
@@ -61,6 +63,16 @@ class BackendServer {
         std::string ffmpeg = "ffmpeg";
         /// Generate the media in start() rather than on the first request that needs it.
         bool prepareMedia = false;
+        /// When set, a cast receiver of this name runs beside the server (castReceiver()).
+        std::string castReceiverName;
+        /// Port of the cast receiver; 0 picks a free one.
+        int castPort = 0;
+        /// UDP port of the DNS-SD responder that announces the cast receiver; 0 picks a free one.
+        int castDiscoveryPort = 0;
+        /// Virtual seconds the cast receiver plays per real second.
+        double castSpeed = 1;
+        /// The receiver application the cast receiver runs: the client's built-in identifier.
+        std::string castApplicationId = "4F8A21C7";
     };
 
     explicit BackendServer(Options options);
@@ -94,6 +106,10 @@ class BackendServer {
     AccountStore& accounts() { return accounts_; }
     /// The analytics hits received.
     AnalyticsCollector& collector() { return collector_; }
+    /// The cast receiver, when the options asked for one and start() succeeded; else nullptr.
+    CastReceiver* castReceiver() { return castReceiver_.get(); }
+    /// The DNS-SD responder that announces the cast receiver, when there is one; else nullptr.
+    DnsSdResponder* castDiscovery() { return castDiscovery_.get(); }
 
     Tenant tenant() const;
     /// The country answered by the discriminator.
@@ -110,6 +126,7 @@ class BackendServer {
 
   private:
     void addControlRoutes();
+    void addCastControlRoutes();
     void addDiscriminatorRoutes();
     /// A failure in the form of the service face the request went to.
     static void respondWithFailure(httplib::Response& response, Router::Face face, int status,
@@ -133,6 +150,8 @@ class BackendServer {
     Tenant tenant_;
     std::string countryCode_;
 
+    std::unique_ptr<CastReceiver> castReceiver_;
+    std::unique_ptr<DnsSdResponder> castDiscovery_;
     std::unique_ptr<httplib::Server> server_;
     std::thread thread_;
     int port_ = 0;

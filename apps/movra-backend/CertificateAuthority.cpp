@@ -2,6 +2,7 @@
 // to the loopback names and a server certificate for them, kept as PEM files that are replaced atomically.
 #include "movra-backend/CertificateAuthority.h"
 
+#include "Foundation/Crypto.h"
 #include "Platform/AtomicFile.h"
 
 #include <openssl/bio.h>
@@ -39,18 +40,6 @@ constexpr long kCaValidity = 10 * 365 * kDay;
 constexpr long kServerValidity = 2 * 365 * kDay;
 // A certificate this close to expiry is replaced rather than served.
 constexpr long kRenewalMargin = 30 * kDay;
-
-std::string openSslError(std::string_view what) {
-    std::string message(what);
-    if (unsigned long code = ERR_get_error()) {
-        char buffer[256];
-        ERR_error_string_n(code, buffer, sizeof buffer);
-        message += ": ";
-        message += buffer;
-    }
-    ERR_clear_error();
-    return message;
-}
 
 CertPtr readCertificate(const std::string& path) {
     BioPtr bio(BIO_new_file(path.c_str(), "r"));
@@ -259,6 +248,27 @@ std::optional<CertificateAuthority> CertificateAuthority::loadOrCreate(const std
             return std::nullopt;
         }
         if (!writePair(serverCert.get(), serverKey.get(), ca.serverCert_, ca.serverKey_, error)) return std::nullopt;
+    }
+
+    ca.castReceiverCert_ = (dir / "cast-receiver.pem").string();
+    ca.castReceiverKey_ = (dir / "cast-receiver-key.pem").string();
+    CertPtr receiverCert = readCertificate(ca.castReceiverCert_);
+    KeyPtr receiverKey = readKey(ca.castReceiverKey_);
+    const bool receiverUsable = receiverCert && receiverKey &&
+                                X509_check_private_key(receiverCert.get(), receiverKey.get()) == 1 &&
+                                isCurrent(receiverCert.get());
+    ERR_clear_error();
+    if (!receiverUsable) {
+        receiverKey.reset(EVP_EC_gen("P-256"));
+        receiverCert = receiverKey ? makeCertificate(receiverKey.get(), "Movra Cast Receiver", kServerValidity, nullptr,
+                                                     receiverKey.get(), {{NID_basic_constraints, "critical,CA:FALSE"}})
+                                   : nullptr;
+        if (!receiverCert) {
+            *error = openSslError("cannot create the cast receiver certificate");
+            return std::nullopt;
+        }
+        if (!writePair(receiverCert.get(), receiverKey.get(), ca.castReceiverCert_, ca.castReceiverKey_, error))
+            return std::nullopt;
     }
     return ca;
 }

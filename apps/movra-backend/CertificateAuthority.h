@@ -3,7 +3,8 @@
 // "localhost", 127.0.0.1 and ::1; later uses load the same files. The CA's critical name constraints
 // permit only those names, so a verifier refuses anything else it signs. Clients trust the emulator by
 // adding ca.pem as an extra CA file. Beside them lies the DRM application certificate (application.der, a
-// self-signed DER certificate) whose digest key requests must carry.
+// self-signed DER certificate) whose digest key requests must carry, and the emulated cast receiver's
+// certificate (cast-receiver.pem, cast-receiver-key.pem), self-signed as real receivers' are.
 #pragma once
 
 #include <optional>
@@ -22,9 +23,11 @@ class CertificateAuthority {
     const std::string& serverCertificatePath() const { return serverCert_; }
     const std::string& serverKeyPath() const { return serverKey_; }
     const std::string& applicationCertificatePath() const { return applicationCert_; }
+    const std::string& castReceiverCertificatePath() const { return castReceiverCert_; }
+    const std::string& castReceiverKeyPath() const { return castReceiverKey_; }
 
   private:
-    std::string caCert_, caKey_, serverCert_, serverKey_, applicationCert_;
+    std::string caCert_, caKey_, serverCert_, serverKey_, applicationCert_, castReceiverCert_, castReceiverKey_;
 };
 
 }  // namespace movra::backend

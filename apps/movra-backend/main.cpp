@@ -32,6 +32,16 @@ int main(int argc, char** argv) {
     app.add_option("--ffmpeg", options.ffmpeg, "The ffmpeg program that generates the media")->capture_default_str();
     app.add_flag("--prepare-media", options.prepareMedia,
                  "Generate the media at start-up instead of when a client first asks for it");
+    app.add_option("--cast-receiver", options.castReceiverName,
+                   "Also run a cast receiver of this name on loopback, with its DNS-SD responder");
+    app.add_option("--cast-port", options.castPort, "Port of the cast receiver (0 picks a free one)")
+        ->capture_default_str();
+    app.add_option("--cast-discovery-port", options.castDiscoveryPort,
+                   "UDP port of the DNS-SD responder that announces the cast receiver (0 picks a free one)")
+        ->capture_default_str();
+    app.add_option("--cast-speed", options.castSpeed, "Seconds the cast receiver plays per real second")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
     options.tenant = *Tenant::named(region);
 
@@ -50,6 +60,10 @@ int main(int argc, char** argv) {
     std::cout << "listening on https://" << server.baseHost() << "\n"
               << "CA file: " << server.caFile() << "\n"
               << "DRM application certificate: " << server.drmCertificateFile() << std::endl;
+    if (auto* receiver = server.castReceiver())
+        std::cout << "cast receiver \"" << receiver->options().name << "\" on " << receiver->options().host << ":"
+                  << receiver->port() << ", announced by DNS-SD on " << server.castDiscovery()->address()
+                  << " (castDiscoveryAddress)" << std::endl;
 
     int signal = 0;
     sigwait(&stopSignals, &signal);

@@ -2,6 +2,7 @@
 #include "movra/AccountCommand.h"
 #include "movra/ApiCommand.h"
 #include "movra/BrowseCommand.h"
+#include "movra/CastCommand.h"
 #include "movra/ContinueCommand.h"
 #include "movra/DemoCommand.h"
 #include "movra/GlobalOptions.h"
@@ -165,6 +166,15 @@ int main(int argc, char** argv) {
     playCommand->add_option("--subtitle", play.subtitle, "Subtitles to show: a language code (sv, no, ...) or none");
     playCommand->add_option("--audio-track", play.audioTrack, "Audio track to play, by its name");
     playCommand->callback([&] { status = play.run(options); });
+
+    CastCommand cast;
+    auto* castCommand = app.add_subcommand("cast", "Cast receivers");
+    castCommand->require_subcommand(1);
+    auto* castDevices = castCommand->add_subcommand("devices", "List the cast receivers found");
+    castDevices->add_option("--wait", cast.waitSeconds, "Seconds to look for receivers")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    castDevices->callback([&] { status = cast.runDevices(options); });
 
     ImageCommand image;
     auto* imageCommand = app.add_subcommand("image", "Load a picture as an image view of a size shows it");

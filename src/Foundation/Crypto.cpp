@@ -1,5 +1,6 @@
 #include "Foundation/Crypto.h"
 
+#include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
@@ -79,6 +80,18 @@ std::string makeUUIDString() {
     std::snprintf(out, sizeof out, "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", b[0], b[1],
                   b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
     return out;
+}
+
+std::string openSslError(std::string_view what) {
+    std::string message(what);
+    if (unsigned long code = ERR_get_error()) {
+        char buffer[256];
+        ERR_error_string_n(code, buffer, sizeof buffer);
+        message += ": ";
+        message += buffer;
+    }
+    ERR_clear_error();
+    return message;
 }
 
 }  // namespace movra

@@ -20,5 +20,7 @@ std::string sha256(std::string_view bytes);
 std::string randomBytes(std::size_t count);
 /// A random (version 4) UUID in its standard upper-case text form, 8-4-4-4-12.
 std::string makeUUIDString();
+/// "`what`: <OpenSSL's text of its oldest queued error>" (just `what` when none is queued); clears the queue.
+std::string openSslError(std::string_view what);
 
 }  // namespace movra

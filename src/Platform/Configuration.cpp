@@ -33,6 +33,7 @@ ErrorPtr Configuration::apply(const Json& json) {
         {"analyticsTrackingId", &analyticsTrackingId},
         {"analyticsCollectorUrl", &analyticsCollectorUrl},
         {"castReceiverApplicationId", &castReceiverApplicationId},
+        {"castDiscoveryAddress", &castDiscoveryAddress},
         {"deviceIdiom", &deviceIdiom},
         {"deviceModel", &deviceModel},
         {"deviceName", &deviceName},
@@ -45,6 +46,14 @@ ErrorPtr Configuration::apply(const Json& json) {
         for (auto d = it->begin(); d != it->end(); ++d) {
             if (!d->is_string()) return configError("tenant web domains must be strings");
             tenantWebDomains[d.key()] = d->get<std::string>();
+        }
+    }
+    if (auto it = json.find("castDevices"); it != json.end()) {
+        if (!it->is_array()) return configError("configuration value \"castDevices\" must be a list");
+        castDevices.clear();
+        for (const auto& address : *it) {
+            if (!address.is_string()) return configError("cast device addresses must be strings");
+            castDevices.push_back(address.get<std::string>());
         }
     }
     if (deviceIdiom != "phone" && deviceIdiom != "pad")
@@ -79,6 +88,8 @@ Json Configuration::toJson() const {
     j["analyticsTrackingId"] = analyticsTrackingId;
     j["analyticsCollectorUrl"] = analyticsCollectorUrl;
     j["castReceiverApplicationId"] = castReceiverApplicationId;
+    j["castDiscoveryAddress"] = castDiscoveryAddress;
+    j["castDevices"] = castDevices;
     j["tenantWebDomains"] = tenantWebDomains;
     j["deviceIdiom"] = deviceIdiom;
     j["deviceModel"] = deviceModel;

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace movra {
 
@@ -34,6 +35,10 @@ struct Configuration {
     std::string analyticsCollectorUrl;
     /// Optional cast receiver application id.
     std::string castReceiverApplicationId;
+    /// "HOST:PORT" of the one DNS-SD responder cast discovery asks; empty: the multicast DNS group.
+    std::string castDiscoveryAddress;
+    /// Cast receivers by address ("HOST:PORT"), for networks where discovery is blocked.
+    std::vector<std::string> castDevices;
     /// Web domain of each tenant's service, by tenant string ("Movra Solara", "Movra Tavik").
     std::map<std::string, std::string> tenantWebDomains = {{"Movra Solara", "movrasolara.es"},
                                                            {"Movra Tavik", "movratavik.com"}};

@@ -25,6 +25,7 @@
 #include "Foundation/NotificationCenter.h"
 #include "Foundation/RunLoop.h"
 #include "Platform/AnalyticsTracker.h"
+#include "Platform/CastSdk.h"
 #include "Platform/Configuration.h"
 #include "Platform/CrashReporter.h"
 #include "Platform/CredentialStore.h"
@@ -68,6 +69,7 @@ class Platform {
         std::shared_ptr<NowPlaying> nowPlaying;
         std::shared_ptr<ImageCodec> imageCodec;
         std::shared_ptr<MediaEngine> mediaEngine;
+        std::shared_ptr<CastSdk> castSdk;
         Configuration configuration;
     };
 
@@ -106,6 +108,7 @@ class Platform {
     NowPlaying& nowPlaying() { return *services_.nowPlaying; }
     ImageCodec& imageCodec() { return *services_.imageCodec; }
     MediaEngine& mediaEngine() { return *services_.mediaEngine; }
+    CastSdk& castSdk() { return *services_.castSdk; }
     const Configuration& configuration() const { return services_.configuration; }
     Configuration& mutableConfiguration() { return services_.configuration; }
 

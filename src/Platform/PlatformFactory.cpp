@@ -3,6 +3,7 @@
 #include "Foundation/SystemClock.h"
 #include "Foundation/ThreadPoolQueue.h"
 #include "Platform/AtomicFile.h"
+#include "Platform/CastV2Sdk.h"
 #include "Platform/CurlHttpTransport.h"
 #include "Platform/FileCrashReporter.h"
 #include "Platform/FileCredentialStore.h"
@@ -66,6 +67,8 @@ std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::s
     s.imageCodec = std::make_shared<StbImageCodec>();
     s.mediaEngine = std::make_shared<GStreamerMediaEngine>(
         GStreamerPlayerItem::Outputs{.video = configuration.videoOutput, .audio = configuration.audioOutput});
+    s.castSdk = std::make_shared<CastV2Sdk>(CastV2DeviceScanner::Options{
+        .discoveryAddress = configuration.castDiscoveryAddress, .devices = configuration.castDevices});
     s.configuration = std::move(configuration);
     auto platform = std::make_shared<Platform>(std::move(s));
     // The periodic dispatch needs the main queue, which the platform creates.

@@ -113,7 +113,8 @@ TEST_F(CertificateAuthorityTest, ServerCertificateNamesTheLoopbackHostsOnly) {
 TEST_F(CertificateAuthorityTest, SecondLoadReusesTheFilesAndKeepsKeysPrivate) {
     CertificateAuthority first = create();
     std::map<std::string, std::string> before;
-    for (const char* name : {"ca.pem", "ca-key.pem", "server.pem", "server-key.pem", "application.der"})
+    for (const char* name : {"ca.pem", "ca-key.pem", "server.pem", "server-key.pem", "application.der",
+                             "cast-receiver.pem", "cast-receiver-key.pem"})
         before[name] = read(name);
 
     CertificateAuthority second = create();
@@ -122,6 +123,7 @@ TEST_F(CertificateAuthorityTest, SecondLoadReusesTheFilesAndKeepsKeysPrivate) {
     const fs::path folder = root_.file(kFolder);
     EXPECT_EQ(modeOf(folder / "ca-key.pem"), 0600u);
     EXPECT_EQ(modeOf(folder / "server-key.pem"), 0600u);
+    EXPECT_EQ(modeOf(folder / "cast-receiver-key.pem"), 0600u);
     for (const auto& entry : fs::directory_iterator(folder))
         EXPECT_TRUE(before.count(entry.path().filename().string())) << "left behind: " << entry.path();
 }

@@ -1,6 +1,7 @@
 #include "support/TestPlatform.h"
 
 #include "Foundation/SystemClock.h"
+#include "Platform/CastV2Sdk.h"
 #include "Platform/LoggingPlaybackQualityClient.h"
 #include "Platform/StbImageCodec.h"
 
@@ -59,6 +60,10 @@ TestPlatform::TestPlatform(Options options) {
     s.imageCodec = std::make_shared<StbImageCodec>();
     media = std::make_shared<SimulatedMediaEngine>();
     s.mediaEngine = media;
+    // No test sends multicast: without a responder of its own, discovery asks a loopback port nobody serves.
+    if (options.configuration.castDiscoveryAddress.empty()) options.configuration.castDiscoveryAddress = "127.0.0.1:9";
+    s.castSdk = std::make_shared<CastV2Sdk>(CastV2DeviceScanner::Options{
+        .discoveryAddress = options.configuration.castDiscoveryAddress, .devices = options.configuration.castDevices});
     s.configuration = options.configuration;
     Platform::install(std::make_shared<Platform>(std::move(s)));
     if (collectorTracker) collectorTracker->attach(Platform::current().mainQueue());
