@@ -9,7 +9,7 @@
 
 namespace movra {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 /// Shared with the threads, so that an abandoned worker still has it.
 struct GStreamerControlThread::State {
@@ -18,11 +18,11 @@ struct GStreamerControlThread::State {
     std::condition_variable watch;
     std::condition_variable done;
     std::deque<Task> tasks;
-    Clock::duration timeout;
+    SteadyClock::duration timeout;
     std::function<void()> stalledHandler;
     std::uint64_t started = 0;
     bool busy = false;
-    Clock::time_point since;
+    SteadyClock::time_point since;
     bool stalled = false;
     bool stopping = false;
     bool finished = false;
@@ -31,7 +31,7 @@ struct GStreamerControlThread::State {
 
 GStreamerControlThread::GStreamerControlThread(std::string name, double timeoutSeconds, std::function<void()> stalled)
     : name_(std::move(name)), state_(std::make_shared<State>()) {
-    state_->timeout = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
+    state_->timeout = std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(timeoutSeconds));
     state_->stalledHandler = std::move(stalled);
     worker_ = std::thread([state = state_] { work(state); });
     watchdog_ = std::thread([state = state_] { watch(state); });
@@ -84,7 +84,7 @@ void GStreamerControlThread::work(const std::shared_ptr<State>& state) {
         state->tasks.pop_front();
         ++state->started;
         state->busy = true;
-        state->since = Clock::now();
+        state->since = SteadyClock::now();
         state->watch.notify_one();
         lock.unlock();
         task();
@@ -104,7 +104,7 @@ void GStreamerControlThread::watch(const std::shared_ptr<State>& state) {
             continue;
         }
         const std::uint64_t call = state->started;
-        const Clock::time_point deadline = state->since + state->timeout;
+        const SteadyClock::time_point deadline = state->since + state->timeout;
         state->watch.wait_until(lock, deadline,
                                 [&] { return state->unwatched || state->started != call || !state->busy; });
         if (state->unwatched || state->started != call || !state->busy) continue;
