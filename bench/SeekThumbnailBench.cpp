@@ -4,14 +4,13 @@
 //     cache held to one picture in memory, so every lookup goes to its file); target under 1 ms;
 //   - the prefetch of the longest title's pictures (one per second below 12 minutes) from the emulator over
 //     TLS, with the process's peak resident memory around it.
+#include "BenchEmulator.h"
 #include "Foundation/ThreadPoolQueue.h"
 #include "MedianReporter.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
 #include "Utilities/MVDiskImageCache.h"
 #include "Utilities/MVSeekCache.h"
-#include "movra-backend/BackendServer.h"
-#include "movra-backend/MediaLibrary.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,11 +26,6 @@ namespace {
 
 constexpr double kTimeoutSeconds = 60;
 
-[[noreturn]] void die(const std::string& problem) {
-    std::cerr << "SeekThumbnailBench: " << problem << std::endl;
-    std::exit(1);
-}
-
 /// Resident memory now, from /proc, in MiB.
 double residentMiB() {
     std::ifstream status("/proc/self/status");
@@ -46,25 +40,13 @@ double peakResidentMiB() {
     return static_cast<double>(usage.ru_maxrss) / 1024;
 }
 
-struct World {
-    std::string directory;
-    std::unique_ptr<movra::backend::BackendServer> server;
+struct World : BenchEmulator {
     movra::Url playlist;
     unsigned duration = 0;
 
-    explicit World(const std::string& mediaDir) : playlist(*movra::Url::parse("https://localhost/")) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "movra-bench-XXXXXX").string();
-        directory = mkdtemp(pattern.data());
-        movra::backend::BackendServer::Options options;
-        options.dataDir = directory + "/emulator";
-        options.mediaDir = mediaDir;
-        server = std::make_unique<movra::backend::BackendServer>(options);
-        if (auto error = server->start()) die("emulator: " + *error);
-        if (auto error = server->media().ensure()) die("media: " + *error);
-        const auto& assets = movra::backend::MediaLibrary::catalogue();
-        const auto longest = *std::max_element(assets.begin(), assets.end(), [](const auto& a, const auto& b) {
-            return a.durationSeconds < b.durationSeconds;
-        });
+    explicit World(const std::string& mediaDir)
+        : BenchEmulator("SeekThumbnailBench", mediaDir), playlist(*movra::Url::parse("https://localhost/")) {
+        const auto longest = longestAsset();
         duration = static_cast<unsigned>(longest.durationSeconds);
         playlist = *movra::Url::parse("https://" + server->baseHost() + "/media/" + longest.id + "/master.m3u8");
 
@@ -74,12 +56,7 @@ struct World {
         movra::Platform::install(
             movra::makeSystemPlatform(configuration, std::make_shared<movra::UiHost>(), movra::LogLevel::Error));
     }
-    ~World() {
-        movra::Platform::uninstall();
-        server->stop();
-        std::error_code ec;
-        std::filesystem::remove_all(directory, ec);
-    }
+    ~World() { movra::Platform::uninstall(); }
 
     /// A cache that has prefetched the title as the player screen asks for it.
     std::shared_ptr<movra::MVSeekCache> prefetched() const {

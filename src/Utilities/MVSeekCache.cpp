@@ -105,11 +105,9 @@ void MVSeekCache::downloadAndCacheImageFromURL(const Url& url, std::function<voi
     ++picturesPending_;
     auto mainQueue = Platform::current().mainQueue().handle();
     imageDownloadQueue_->addOperation(
-        request.httpRequest(),
-        [weak = weak_from_this(), cache = std::weak_ptr<MVDiskImageCache>(imageCache_), mainQueue, request,
-         generation = cancellations_,
-         completion = std::move(completion)](std::shared_ptr<const HttpResponse> response, std::string body,
-                                             ErrorPtr error) {
+        request.httpRequest(), [weak = weak_from_this(), cache = std::weak_ptr<MVDiskImageCache>(imageCache_),
+                                mainQueue, request, generation = cancellations_, completion = std::move(completion)](
+                                   std::shared_ptr<const HttpResponse> response, std::string body, ErrorPtr error) {
             // Decoded here, off the main queue; a failure leaves a hole.
             ImagePtr image;
             if (!error) image = AFImageResponseSerializer().responseObjectForResponse(response.get(), body, &error);
