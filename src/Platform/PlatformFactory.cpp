@@ -8,6 +8,7 @@
 #include "Platform/FileCredentialStore.h"
 #include "Platform/GStreamerMediaEngine.h"
 #include "Platform/HttpAnalyticsTracker.h"
+#include "Platform/HttpPlaybackQualityClient.h"
 #include "Platform/JsonDefaultsStore.h"
 #include "Platform/LoggingAnalyticsTracker.h"
 #include "Platform/LoggingPlaybackQualityClient.h"
@@ -59,7 +60,17 @@ std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::s
                                           .clock = s.clock});
         s.analytics = collector;
     }
-    s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
+    std::shared_ptr<HttpPlaybackQualityClient> qualityCollector;
+    if (configuration.playbackQualityCollectorUrl.empty()) {
+        s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
+    } else {
+        qualityCollector = std::make_shared<HttpPlaybackQualityClient>(
+            HttpPlaybackQualityClient::Options{.collectorUrl = configuration.playbackQualityCollectorUrl,
+                                               .directory = dataDirectory + "/playback-quality",
+                                               .transport = s.sharedTransport,
+                                               .clock = s.clock});
+        s.playbackQuality = qualityCollector;
+    }
     s.imageCodec = std::make_shared<StbImageCodec>();
     s.mediaEngine = std::make_shared<GStreamerMediaEngine>(
         GStreamerPlayerItem::Outputs{.video = configuration.videoOutput, .audio = configuration.audioOutput});
@@ -67,6 +78,7 @@ std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::s
     auto platform = std::make_shared<Platform>(std::move(s));
     // The periodic dispatch needs the main queue, which the platform creates.
     if (collector) collector->attach(platform->mainQueue());
+    if (qualityCollector) qualityCollector->attach(platform->mainQueue());
     return platform;
 }
 

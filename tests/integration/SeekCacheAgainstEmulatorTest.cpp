@@ -2,7 +2,6 @@
 // base path read from a real master playlist, a whole prefetch, and lookups that answer the pictures the
 // emulator serves for those seconds.
 #include "Foundation/Strings.h"
-#include "Platform/CurlHttpTransport.h"
 #include "Utilities/MVSeekCache.h"
 #include "movra-backend/BackendServer.h"
 #include "movra-backend/MediaLibrary.h"
@@ -23,13 +22,7 @@ TEST(SeekCacheAgainstEmulatorTest, PrefetchesEveryPictureOfATitleAndAnswersThemF
     options.prepareMedia = true;
     backend::BackendServer server(options);
     ASSERT_EQ(server.start(), std::nullopt);
-    test::TestPlatform::Options client;
-    client.realClock = true;
-    client.transportFactory = [ca = server.caFile()] {
-        return std::make_shared<CurlHttpTransport>(HttpTransportOptions{.caFile = ca});
-    };
-    client.configuration.dataDirectory = directory.path() + "/client";
-    test::TestPlatform env(client);
+    test::TestPlatform env(test::TestPlatform::Options::realNetwork(server.caFile(), directory.path() + "/client"));
 
     const auto& asset = backend::MediaLibrary::catalogue().front();
     const auto duration = static_cast<unsigned>(asset.durationSeconds);
