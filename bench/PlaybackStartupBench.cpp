@@ -12,6 +12,7 @@
 #include "API/MVHTTPClient.h"
 #include "App/MVDiscriminator.h"
 #include "App/MVStreamingSessionClient.h"
+#include "BenchEmulator.h"
 #include "DRM/MVTavikAssetLoaderDelegate.h"
 #include "Foundation/Crypto.h"
 #include "MedianReporter.h"
@@ -67,23 +68,12 @@ double secondsBetween(Clock::time_point from, Clock::time_point to) {
     std::exit(1);
 }
 
-struct World {
-    std::string directory;
-    std::unique_ptr<movra::backend::BackendServer> server;
+struct World : BenchEmulator {
     std::shared_ptr<movra::MVItem> item;
     movra::backend::StreamAsset asset;
     std::string certificate;
 
-    explicit World(const std::string& mediaDir) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "movra-bench-XXXXXX").string();
-        directory = mkdtemp(pattern.data());
-        movra::backend::BackendServer::Options options;
-        options.dataDir = directory + "/emulator";
-        options.mediaDir = mediaDir;
-        server = std::make_unique<movra::backend::BackendServer>(options);
-        if (auto error = server->start()) die("emulator: " + *error);
-        if (auto error = server->media().ensure()) die("media: " + *error);
-
+    explicit World(const std::string& mediaDir) : BenchEmulator("PlaybackStartupBench", mediaDir) {
         movra::Configuration configuration;
         configuration.dataDirectory = directory + "/client";
         configuration.caFile = server->caFile();
@@ -100,12 +90,7 @@ struct World {
         certificate.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
         gst_init(nullptr, nullptr);
     }
-    ~World() {
-        movra::Platform::uninstall();
-        server->stop();
-        std::error_code ec;
-        std::filesystem::remove_all(directory, ec);
-    }
+    ~World() { movra::Platform::uninstall(); }
 
     void signIn(movra::MVHTTPClient& client) {
         bool done = false;
@@ -120,10 +105,8 @@ struct World {
 
     /// The title of the longest asset, read from its feed as the client reads a title.
     void chooseTitle(movra::MVHTTPClient& client) {
-        const auto& assets = movra::backend::MediaLibrary::catalogue();
-        const auto longest = std::max_element(assets.begin(), assets.end(), [](const auto& a, const auto& b) {
-                                 return a.durationSeconds < b.durationSeconds;
-                             })->id;
+        asset = longestAsset();
+        const auto longest = asset.id;
         std::string guid;
         for (const char* film : kFilms)
             if (movra::backend::MediaLibrary::assetForTitle(film).id == longest) {
@@ -131,7 +114,6 @@ struct World {
                 break;
             }
         if (guid.empty()) die("no film of the list plays asset " + longest);
-        asset = *server->media().asset(longest);
         bool done = false;
         client.getPath(
             "browse/" + guid, movra::Json::object(), true,

@@ -58,6 +58,7 @@ BackendServer::BackendServer(Options options)
     playbackApi_.addRoutes(router_);
     images_.addRoutes(router_);
     collector_.addRoutes(router_);
+    qualityCollector_.addRoutes(router_);
 }
 
 BackendServer::~BackendServer() { stop(); }
@@ -334,6 +335,14 @@ void BackendServer::addControlRoutes() {
         collector_.clear();
         response.status = 204;
     });
+    router_.add("GET", "/_emulator/quality", control, [this](const Request&, Response& response, const std::smatch&) {
+        respondJson(response, 200, qualityCollector_.toJson());
+    });
+    router_.add("DELETE", "/_emulator/quality", control,
+                [this](const Request&, Response& response, const std::smatch&) {
+                    qualityCollector_.clear();
+                    response.status = 204;
+                });
     auto tenantJson = [this] { return Json{{"tenant", tenant().key()}, {"cc", countryCode()}}; };
     router_.add("GET", "/_emulator/tenant", control,
                 [tenantJson](const Request&, Response& response, const std::smatch&) {

@@ -1,12 +1,13 @@
 // BackendServer: the service emulator as a library. It serves, over HTTPS on a loopback port, the tenant
 // discriminator (GET /Movra), the XML client API (/stoffice/client/...), the catalogue's pictures
 // (/images/...), streaming sessions, the DRM key server and the HLS media (/stoffice/session/...,
-// /stoffice/drm/fps/, /media/...), the usage-analytics collector (POST /collect, /batch) and the emulator's own control
+// /stoffice/drm/fps/, /media/...), the usage-analytics collector (POST /collect, /batch), the
+// playback-quality collector (POST /quality/events) and the emulator's own control
 // endpoints (/_emulator/..., for loopback clients only), with switchable faults and a log of every request
 // it received.
 //
 // Thread contract: start(), stop() and destruction belong to the owner's thread. The server answers on
-// its own threads; faults(), requestLog(), accounts(), collector() and setTenant() may be used from any
+// its own threads; faults(), requestLog(), accounts(), the collectors and setTenant() may be used from any
 // thread while it runs.
 #pragma once
 
@@ -22,6 +23,7 @@
 #include "movra-backend/ImageService.h"
 #include "movra-backend/MediaLibrary.h"
 #include "movra-backend/PlaybackApi.h"
+#include "movra-backend/QualityCollector.h"
 #include "movra-backend/RequestLog.h"
 #include "movra-backend/Router.h"
 #include "movra-backend/StreamingSessions.h"
@@ -110,6 +112,8 @@ class BackendServer {
     CastReceiver* castReceiver() { return castReceiver_.get(); }
     /// The DNS-SD responder that announces the cast receiver, when there is one; else nullptr.
     DnsSdResponder* castDiscovery() { return castDiscovery_.get(); }
+    /// The playback-quality sessions received.
+    QualityCollector& qualityCollector() { return qualityCollector_; }
 
     Tenant tenant() const;
     /// The country answered by the discriminator.
@@ -140,6 +144,7 @@ class BackendServer {
     RequestLog requestLog_;
     AccountStore accounts_;
     AnalyticsCollector collector_;
+    QualityCollector qualityCollector_;
     Router router_;
     ClientApi clientApi_;
     AccountApi accountApi_;

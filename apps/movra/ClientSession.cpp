@@ -20,8 +20,9 @@ ClientSession::ClientSession(const GlobalOptions& options) : options_(options) {
 ClientSession::~ClientSession() {
     if (!installed_) return;
     if (auto store = MVCoreDataService::registered()) store->invalidateStack();
-    // Hits that cannot be sent now stay queued in the data directory for the next run.
+    // Hits and playback-quality events that cannot be sent now stay queued in the data directory for the next run.
     Platform::current().analytics().flush(kAnalyticsFlushSeconds);
+    Platform::current().playbackQuality().flush(kAnalyticsFlushSeconds);
     SignalWatch::wakeOnSignal(nullptr);
     Platform::uninstall();
 }

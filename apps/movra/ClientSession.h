@@ -25,7 +25,7 @@ class ClientSession {
   public:
     /// Seconds a command waits for an answer before giving up.
     static constexpr double kAnswerTimeoutSeconds = 120;
-    /// Seconds the end of a command waits for queued analytics to go out.
+    /// Seconds the end of a command waits for queued analytics (and again for playback-quality events) to go out.
     static constexpr double kAnalyticsFlushSeconds = 5;
 
     explicit ClientSession(const GlobalOptions& options);

@@ -179,6 +179,7 @@ int DemoCommand::run(const GlobalOptions& options) const {
     configuration.audioOutput = "none";
     configuration.apiHostOverride.clear();
     configuration.analyticsCollectorUrl = "https://" + server.baseHost();
+    configuration.playbackQualityCollectorUrl = "https://" + server.baseHost() + "/quality";
 
     auto ui = std::make_shared<TextUiHost>(std::cout);
     Platform::install(makeSystemPlatform(configuration, ui, options.consoleLevel()));
@@ -256,6 +257,10 @@ int DemoCommand::run(const GlobalOptions& options) const {
     const bool hitsSent = platform.analytics().flush(10);
     std::cout << "Analytics: " << server.collector().hits().size() << " hits collected by the emulator"
               << (hitsSent ? "" : " (some are still queued)") << std::endl;
+    const bool qualitySent = platform.playbackQuality().flush(10);
+    std::cout << "Playback quality: " << server.qualityCollector().sessions().size()
+              << " sessions collected by the emulator" << (qualitySent ? "" : " (some events are still queued)")
+              << std::endl;
 
     app->applicationWillResignActive();
     app->applicationWillTerminate();

@@ -17,6 +17,7 @@
 #include "movra/SettingsCommand.h"
 #include "movra/SignalWatch.h"
 #include "movra/TenantCommand.h"
+#include "movra/ThumbnailCommand.h"
 #include "movra/WatchlistCommand.h"
 
 #include <CLI/CLI.hpp>
@@ -182,6 +183,16 @@ int main(int argc, char** argv) {
     imageCommand->add_option("--size", image.size, "The view's size in points, WIDTHxHEIGHT (drawn at 2x)");
     imageCommand->add_option("--out", image.outputPath, "The PNG file to write")->required();
     imageCommand->callback([&] { status = image.run(options); });
+
+    ThumbnailCommand thumbnail;
+    auto* thumbnailCommand =
+        app.add_subcommand("thumbnail", "Write the seek picture the player shows for a time of a title");
+    thumbnailCommand->add_option("GUID", thumbnail.guid, "The title's guid")->required();
+    thumbnailCommand->add_option("SECONDS", thumbnail.seconds, "The time in the title")
+        ->required()
+        ->check(CLI::NonNegativeNumber);
+    thumbnailCommand->add_option("--out", thumbnail.outputPath, "The PNG file to write")->required();
+    thumbnailCommand->callback([&] { status = thumbnail.run(options); });
 
     try {
         app.parse(argc, argv);

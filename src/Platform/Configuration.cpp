@@ -32,6 +32,7 @@ ErrorPtr Configuration::apply(const Json& json) {
         {"audioOutput", &audioOutput},
         {"analyticsTrackingId", &analyticsTrackingId},
         {"analyticsCollectorUrl", &analyticsCollectorUrl},
+        {"playbackQualityCollectorUrl", &playbackQualityCollectorUrl},
         {"castReceiverApplicationId", &castReceiverApplicationId},
         {"castDiscoveryAddress", &castDiscoveryAddress},
         {"deviceIdiom", &deviceIdiom},
@@ -87,6 +88,7 @@ Json Configuration::toJson() const {
     j["audioOutput"] = audioOutput;
     j["analyticsTrackingId"] = analyticsTrackingId;
     j["analyticsCollectorUrl"] = analyticsCollectorUrl;
+    j["playbackQualityCollectorUrl"] = playbackQualityCollectorUrl;
     j["castReceiverApplicationId"] = castReceiverApplicationId;
     j["castDiscoveryAddress"] = castDiscoveryAddress;
     j["castDevices"] = castDevices;

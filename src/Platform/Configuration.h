@@ -33,6 +33,8 @@ struct Configuration {
     std::string analyticsTrackingId = "UA-58213407-1";
     /// Where analytics hits go; empty: hits are only logged.
     std::string analyticsCollectorUrl;
+    /// Where playback-quality sessions and their events go; empty: they are only logged.
+    std::string playbackQualityCollectorUrl;
     /// Optional cast receiver application id.
     std::string castReceiverApplicationId;
     /// "HOST:PORT" of the one DNS-SD responder cast discovery asks; empty: the multicast DNS group.

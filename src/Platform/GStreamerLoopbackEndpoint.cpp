@@ -65,14 +65,15 @@ GStreamerLoopbackEndpoint::~GStreamerLoopbackEndpoint() {
     }
 }
 
-std::string GStreamerLoopbackEndpoint::localUrl(const std::string& uri, const std::string& base, bool encrypted) {
+std::string GStreamerLoopbackEndpoint::localUrl(const std::string& uri, const std::string& base, bool encrypted,
+                                                std::optional<double> bandwidth) {
     auto baseUrl = Url::parse(base);
     auto resolved = baseUrl ? Url::resolve(uri, *baseUrl) : std::nullopt;
     const std::string url = resolved ? resolved->absoluteString() : uri;
     const bool isKey = !resolved || (resolved->scheme() != "http" && resolved->scheme() != "https");
     std::lock_guard lock(mutex_);
     auto [it, added] = byUrl_.try_emplace(url, targets_.size());
-    if (added) targets_.push_back({url, isKey, encrypted && !isKey});
+    if (added) targets_.push_back({url, isKey, encrypted && !isKey, isKey ? std::nullopt : bandwidth});
     return prefix_ + std::to_string(it->second) + "/" + (isKey ? "key" : fileName(url));
 }
 
@@ -240,10 +241,36 @@ void GStreamerLoopbackEndpoint::answerUpstream(const Target& target, httplib::Re
         }
         const std::string base = outcome->response->url.empty() ? url : outcome->response->url;
         const bool encrypted = outcome->body.find("METHOD=AES-128") != std::string::npos;
+        std::optional<double> bandwidth;
+        {
+            std::lock_guard lock(mutex_);
+            // A variant's playlist passes its declared bandwidth on to its segments.
+            if (auto variant = variants_.find(url); variant != variants_.end()) bandwidth = variant->second;
+            rememberVariantsLocked(outcome->body, base);
+        }
         outcome->body = HlsPlaylist::rewriteUris(
-            outcome->body, [&](const std::string& uri) { return localUrl(uri, base, encrypted); });
+            outcome->body, [&](const std::string& uri) { return localUrl(uri, base, encrypted, bandwidth); });
+    } else if (target.bandwidth) {
+        bool changed;
+        {
+            std::lock_guard lock(mutex_);
+            changed = fetchedBandwidth_ != target.bandwidth;
+            fetchedBandwidth_ = target.bandwidth;
+        }
+        if (changed && callbacks_.variantChanged) callbacks_.variantChanged(*target.bandwidth);
     }
     response.set_content(outcome->body, contentType);
+}
+
+void GStreamerLoopbackEndpoint::rememberVariantsLocked(const std::string& playlist, const std::string& base) {
+    auto parsed = HlsPlaylist::parse(playlist);
+    auto baseUrl = Url::parse(base);
+    if (!parsed || !baseUrl) return;
+    for (std::size_t i = 0; i < parsed->variantUris().size(); ++i) {
+        auto resolved = Url::resolve(parsed->variantUris()[i], *baseUrl);
+        if (resolved && parsed->variantBandwidths()[i])
+            variants_[resolved->absoluteString()] = *parsed->variantBandwidths()[i];
+    }
 }
 
 void GStreamerLoopbackEndpoint::downloadFailed(const std::string& url, const std::string& why) {

@@ -40,6 +40,8 @@ class GStreamerLoopbackEndpoint {
         std::function<void(ErrorPtr error)> failed;
         /// One event for the item's error log.
         std::function<void(std::string line)> logged;
+        /// The demuxer fetched media of a variant of another declared bandwidth than before.
+        std::function<void(double bitsPerSecond)> variantChanged;
     };
     struct RenditionChoice {
         /// An audio rendition's NAME; nullopt, or a name the playlist lacks: its default, else its first.
@@ -83,15 +85,20 @@ class GStreamerLoopbackEndpoint {
         bool isKey = false;
         /// Listed under an AES-128 key: a body that is not whole cipher blocks is damaged.
         bool encrypted = false;
+        /// Media of the variant of this declared bandwidth.
+        std::optional<double> bandwidth;
     };
 
     void handle(const httplib::Request& request, httplib::Response& response);
     void answerKey(const std::string& url, httplib::Response& response);
     void answerUpstream(const Target& target, httplib::Response& response);
+    /// Notes the declared bandwidth of each variant of a master `playlist` served from `base`.
+    void rememberVariantsLocked(const std::string& playlist, const std::string& base);
     /// Counts a failed download of `url`; the item fails at the kDownloadAttempts-th in a row.
     void downloadFailed(const std::string& url, const std::string& why);
     /// The local URL for `uri` (absolute, or relative to `base`), registered on first use.
-    std::string localUrl(const std::string& uri, const std::string& base, bool encrypted = false);
+    std::string localUrl(const std::string& uri, const std::string& base, bool encrypted = false,
+                         std::optional<double> bandwidth = std::nullopt);
     /// Waits until `done` (called under the signal's lock) holds, the deadline passes or the endpoint
     /// closes; true when done.
     bool waitFor(double seconds, const std::function<bool()>& done);
@@ -111,6 +118,8 @@ class GStreamerLoopbackEndpoint {
     std::map<std::string, size_t> byUrl_;      // guarded by mutex_
     std::map<std::string, std::string> keys_;  // guarded by mutex_
     std::map<std::string, int> failures_;      // guarded by mutex_: failed downloads in a row, by URL
+    std::map<std::string, double> variants_;   // guarded by mutex_: declared bandwidth, by variant playlist URL
+    std::optional<double> fetchedBandwidth_;   // guarded by mutex_: of the variant whose media went out last
     RenditionChoice choice_;                   // guarded by mutex_
     std::optional<RenditionChoice> served_;    // guarded by mutex_
 };

@@ -146,6 +146,15 @@ void GStreamerPlayerItem::start(std::shared_ptr<HttpTransport> transport, const 
                     if (auto self = weak.lock()) self->log(std::move(line));
                 });
             },
+        .variantChanged =
+            [weak, main = mainQueue_](double bitsPerSecond) {
+                main.post([weak, bitsPerSecond] {
+                    if (auto self = weak.lock()) {
+                        self->indicatedBitrate_ = bitsPerSecond;
+                        self->changed("indicatedBitrate");
+                    }
+                });
+            },
     };
     endpoint_ = std::make_unique<GStreamerLoopbackEndpoint>(asset_, std::move(transport), std::move(callbacks));
     control_ = std::make_unique<GStreamerControlThread>("media engine's control thread", kControlTimeout,

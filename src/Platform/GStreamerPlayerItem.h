@@ -56,6 +56,7 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     std::vector<MediaTimeRange> loadedTimeRanges() const override;
     bool isPlaybackBufferEmpty() const override { return bufferEmpty_; }
     bool isPlaybackLikelyToKeepUp() const override { return likelyToKeepUp_; }
+    std::optional<double> indicatedBitrate() const override { return indicatedBitrate_; }
     void seekToTime(double seconds, std::function<void(bool finished)> completion) override;
     void cancelPendingSeeks() override;
     void selectMediaOption(const std::optional<MediaSelectionOption>& option,
@@ -128,6 +129,7 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     std::vector<std::string> errorLog_;
     std::optional<double> duration_;
     std::optional<MediaVideoSize> naturalSize_;
+    std::optional<double> indicatedBitrate_;
     std::optional<std::chrono::steady_clock::time_point> firstVideoFrame_;
     bool bufferEmpty_ = true;
     bool likelyToKeepUp_ = false;

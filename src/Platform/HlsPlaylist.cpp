@@ -28,6 +28,7 @@ std::optional<HlsPlaylist> HlsPlaylist::parse(std::string_view text) {
     if (!startsWith(trim(text), "#EXTM3U")) return std::nullopt;
     HlsPlaylist playlist;
     bool variantFollows = false;
+    std::optional<double> bandwidth;
     for (const auto& rawLine : split(text, "\n")) {
         const std::string line = trim(rawLine);
         if (line.empty()) continue;
@@ -35,6 +36,9 @@ std::optional<HlsPlaylist> HlsPlaylist::parse(std::string_view text) {
             playlist.renditions_.push_back(rendition(line));
         } else if (startsWith(line, "#EXT-X-STREAM-INF:")) {
             variantFollows = true;
+            const auto declared = attributes(std::string_view(line).substr(18));
+            const auto it = declared.find("BANDWIDTH");
+            bandwidth = it == declared.end() ? std::nullopt : std::optional(std::strtod(it->second.c_str(), nullptr));
         } else if (startsWith(line, "#EXTINF:")) {
             playlist.segmentSeconds_ += std::strtod(line.c_str() + 8, nullptr);
             playlist.hasSegments_ = true;
@@ -42,6 +46,7 @@ std::optional<HlsPlaylist> HlsPlaylist::parse(std::string_view text) {
             playlist.ends_ = true;
         } else if (line[0] != '#' && variantFollows) {
             playlist.variantUris_.push_back(line);
+            playlist.variantBandwidths_.push_back(bandwidth);
             variantFollows = false;
         }
     }

@@ -36,6 +36,8 @@ class HlsPlaylist {
     const std::vector<Rendition>& renditions() const { return renditions_; }
     /// URIs of the #EXT-X-STREAM-INF variants, in playlist order; empty for a media playlist.
     const std::vector<std::string>& variantUris() const { return variantUris_; }
+    /// The BANDWIDTH of each variant, in the order of variantUris() (nullopt where it is missing).
+    const std::vector<std::optional<double>>& variantBandwidths() const { return variantBandwidths_; }
     /// The sum of the segment durations of a media playlist that ends (#EXT-X-ENDLIST); nullopt otherwise.
     std::optional<double> duration() const;
 
@@ -47,6 +49,7 @@ class HlsPlaylist {
 
     std::vector<Rendition> renditions_;
     std::vector<std::string> variantUris_;
+    std::vector<std::optional<double>> variantBandwidths_;
     double segmentSeconds_ = 0;
     bool hasSegments_ = false;
     bool ends_ = false;

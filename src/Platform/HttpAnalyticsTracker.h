@@ -1,30 +1,20 @@
 // HttpAnalyticsTracker: the usage-analytics tracker that talks to a collector with the measurement protocol.
-// Hits are queued and POSTed in batches of up to 20 to "<collector>/batch", one form-encoded hit a line, at
-// every dispatch interval. The queue lives in a folder of the data directory: "client-id" keeps the
-// anonymous client id for good, "pending.json" every hit the collector has not accepted yet, so hits
-// survive a restart and a failed dispatch. A batch leaves the file once the collector accepts it (2xx) or
-// refuses it for good (4xx other than 408 and 429); otherwise it goes again at the next dispatch.
-//
-// The pending file is rewritten on a serial writer queue, off the callers' threads: a change queues one
-// write unless one is queued already, and that write takes the latest state, so a burst of hits costs one
-// or two writes. shutdown() (the platform's, or the destructor's) writes whatever is not on disk yet.
+// Hits are queued durably (DurableEventQueue, "pending.json" in the tracker's folder) and POSTed in batches
+// of up to 20 to "<collector>/batch", one form-encoded hit a line, at every dispatch interval. "client-id" in
+// the same folder keeps the anonymous client id for good.
 //
 // Thread contract: every member may be called from any thread. The periodic dispatch runs on the run loop
-// given to attach(); transport completions run on the transport's thread and start the next batch there.
-// One mutex guards the queue and the tracker's values; the writer takes it only to copy the queue. Make it
-// with std::make_shared: timers and completions hold it weakly.
+// given to attach(); transport completions run on the transport's thread. One mutex guards the tracker's
+// values. Make it with std::make_shared.
 #pragma once
 
 #include "Foundation/Clock.h"
 #include "Foundation/DispatchQueue.h"
-#include "Foundation/Json.h"
 #include "Foundation/RunLoop.h"
 #include "Platform/AnalyticsTracker.h"
+#include "Platform/DurableEventQueue.h"
 #include "Platform/HttpTransport.h"
 
-#include <condition_variable>
-#include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,7 +22,7 @@
 
 namespace movra {
 
-class HttpAnalyticsTracker final : public AnalyticsTracker, public std::enable_shared_from_this<HttpAnalyticsTracker> {
+class HttpAnalyticsTracker final : public AnalyticsTracker {
   public:
     struct Options {
         /// Base URL of the collector; batches go to "<collectorUrl>/batch".
@@ -73,60 +63,14 @@ class HttpAnalyticsTracker final : public AnalyticsTracker, public std::enable_s
     void shutdown() override;
 
   private:
-    struct PendingHit {
-        std::uint64_t id;
-        /// Milliseconds since the epoch when the hit was made.
-        std::int64_t madeAt;
-        /// Wire names ("ea", "cd1") and values, without the queue time.
-        Json parameters;
-    };
-    struct Batch {
-        HttpRequest request;
-        std::uint64_t lastId;
-        std::size_t count;
-    };
-
-    void load();
     void loadClientId();
-    void scheduleDispatchLocked();
-    void periodicDispatch(std::uint64_t generation);
-    std::optional<Batch> takeBatchLocked();
-    void start(Batch batch);
-    void finish(std::uint64_t lastId, std::size_t count, const HttpResponse* response, const ErrorPtr& error);
-    void dropThroughLocked(std::uint64_t lastId);
-    /// Notes a change of the queue and makes sure a write will follow.
-    void changedLocked();
-    /// Writes the queue's latest state unless the file holds it already.
-    void save();
-    std::int64_t nowMilliseconds() const;
+    DurableEventQueue::Options queueOptions() const;
 
     const Options options_;
-    const std::string pendingPath_;
-    const std::shared_ptr<DispatchQueue> writer_;
     std::string clientId_;
-
-    /// Held by the one writing the file (the writer queue, or shutdown()); taken before mutex_, never inside.
-    std::mutex fileMutex_;
-    /// The change the file holds (guarded by fileMutex_).
-    std::uint64_t savedVersion_ = 0;
-
     std::mutex mutex_;
-    /// Signalled whenever a batch finishes (flush() waits for it).
-    std::condition_variable batchFinished_;
     Parameters values_;
-    std::deque<PendingHit> queue_;
-    std::uint64_t nextId_ = 1;
-    /// The oldest hits of the queue are on their way to the collector.
-    bool inFlight_ = false;
-    RunLoop* loop_ = nullptr;
-    double dispatchInterval_ = 0;
-    /// Bumped by every (re)scheduling, so a superseded periodic dispatch does nothing.
-    std::uint64_t timerGeneration_ = 0;
-    /// Bumped by every change of the queue.
-    std::uint64_t version_ = 0;
-    /// A write is queued and has not taken its copy of the queue yet.
-    bool saveQueued_ = false;
-    bool shutDown_ = false;
+    const std::shared_ptr<DurableEventQueue> queue_;
 };
 
 }  // namespace movra

@@ -9,6 +9,14 @@ namespace movra {
 class LoggingPlaybackQualityClient final : public PlaybackQualityClient {
   public:
     void start(const std::string& customerKey) override;
+    SessionKey createSession(const PlaybackQualityContentInfo& content) override;
+    void attachPlayer(SessionKey session, std::shared_ptr<MediaPlayer> player) override;
+    void reportError(SessionKey session, const std::string& text) override;
+    void sendEvent(const std::string& name, const Attributes& attributes) override;
+    void cleanupSession(SessionKey session) override;
+
+  private:
+    SessionKey lastKey_ = 0;
 };
 
 }  // namespace movra

@@ -1,5 +1,5 @@
 // MediaPlayerItem: the presentation state of one asset in a player. Observable keys: "status", "tracks",
-// "duration", "loadedTimeRanges", "playbackBufferEmpty", "playbackLikelyToKeepUp".
+// "duration", "loadedTimeRanges", "playbackBufferEmpty", "playbackLikelyToKeepUp", "indicatedBitrate".
 #pragma once
 
 #include "Foundation/Error.h"
@@ -49,6 +49,9 @@ class MediaPlayerItem : public MediaObservable {
     virtual std::vector<MediaTimeRange> loadedTimeRanges() const = 0;
     virtual bool isPlaybackBufferEmpty() const = 0;
     virtual bool isPlaybackLikelyToKeepUp() const = 0;
+    /// The declared bandwidth (bits per second) of the variant whose media is being fetched; nullopt until
+    /// the first segment of one.
+    virtual std::optional<double> indicatedBitrate() const = 0;
     /// Seeks to `seconds`; `completion(finished)` runs on the main queue, finished false when a later seek
     /// or cancelPendingSeeks() overtook it.
     virtual void seekToTime(double seconds, std::function<void(bool finished)> completion) = 0;

@@ -94,6 +94,7 @@ void Platform::tearDown() {
     // 3. No thread of the platform's runs after this.
     services_.globalQueue->shutdown();
     services_.analytics->shutdown();
+    services_.playbackQuality->shutdown();
     // 4. Singletons may still use the services (and Platform::current()) while they are destroyed.
     std::unordered_map<std::type_index, std::shared_ptr<void>> registry;
     {

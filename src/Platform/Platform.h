@@ -14,7 +14,7 @@
 //   2. every transport the platform made (shared and makeTransport()) cancels its requests (their
 //      completions run with -999 and find the main queue closed) and joins its thread;
 //   3. the global queue finishes its running tasks, drops the rest and joins its threads; the analytics
-//      tracker writes what it must keep;
+//      tracker and the playback-quality client write what they must keep;
 //   4. the singletons are destroyed, while Platform::current() still answers; then the services and the
 //      main queue; then no platform is installed.
 // From step 1 on, completions are dropped and new requests are never answered.

@@ -9,6 +9,7 @@
 #include "Platform/FileCredentialStore.h"
 #include "Platform/GStreamerMediaEngine.h"
 #include "Platform/HttpAnalyticsTracker.h"
+#include "Platform/HttpPlaybackQualityClient.h"
 #include "Platform/JsonDefaultsStore.h"
 #include "Platform/LoggingAnalyticsTracker.h"
 #include "Platform/LoggingPlaybackQualityClient.h"
@@ -61,7 +62,17 @@ std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::s
                                           .clock = s.clock});
         s.analytics = collector;
     }
-    s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
+    std::shared_ptr<HttpPlaybackQualityClient> qualityCollector;
+    if (configuration.playbackQualityCollectorUrl.empty()) {
+        s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
+    } else {
+        qualityCollector = std::make_shared<HttpPlaybackQualityClient>(
+            HttpPlaybackQualityClient::Options{.collectorUrl = configuration.playbackQualityCollectorUrl,
+                                               .directory = dataDirectory + "/playback-quality",
+                                               .transport = s.sharedTransport,
+                                               .clock = s.clock});
+        s.playbackQuality = qualityCollector;
+    }
     auto nowPlaying = std::make_shared<MprisNowPlaying>();
     s.nowPlaying = nowPlaying;
     s.imageCodec = std::make_shared<StbImageCodec>();
@@ -74,6 +85,7 @@ std::shared_ptr<Platform> makeSystemPlatform(Configuration configuration, std::s
     // The periodic dispatch needs the main queue, which the platform creates.
     if (collector) collector->attach(platform->mainQueue());
     nowPlaying->attach(platform->mainQueue().handle());
+    if (qualityCollector) qualityCollector->attach(platform->mainQueue());
     return platform;
 }
 

@@ -227,6 +227,8 @@ TEST_F(GStreamerMediaEngineTest, PlaysSeeksAndEndsWithTheNotice) {
     EXPECT_NEAR(*item_->duration(), kMediaSeconds, 0.5);
     EXPECT_EQ(item_->firstVideoTrackNaturalSize().value_or(MediaVideoSize{}).width, 160);
     EXPECT_EQ(delegate->lastUrl, "skd://test-key-1");
+    // The variant's declared bandwidth, once its media is fetched.
+    EXPECT_EQ(item_->indicatedBitrate(), 200000.0);
 
     std::optional<bool> overtaken, landed;
     item_->seekToTime(2, [&](bool finished) { overtaken = finished; });

@@ -23,6 +23,7 @@ TEST(HlsPlaylistTest, ReadsRenditionsVariantsAndDuration) {
     EXPECT_EQ(master->renditions()[1].type, "SUBTITLES");
     EXPECT_FALSE(master->renditions()[1].isDefault);
     EXPECT_EQ(master->variantUris(), std::vector<std::string>{"v_360/index.m3u8"});
+    EXPECT_EQ(master->variantBandwidths(), std::vector<std::optional<double>>{1.0});
 
     auto vod = HlsPlaylist::parse("#EXTM3U\n#EXTINF:4.0,\na.ts\n#EXTINF:2.5,\nb.ts\n#EXT-X-ENDLIST\n");
     ASSERT_TRUE(vod);

@@ -1,12 +1,17 @@
 // Doubles of the crash reporter (recording the names of non-fatal reports), of the analytics tracker
-// (recording) and of Now Playing (keeping what is shown and the command handler, for tests to send commands).
+// (recording), of Now Playing (keeping what is shown and the command handler, for tests to send commands)
+// and of the playback-quality client (a trace of its calls, and a clean-up that can be made to throw as an
+// outside library might).
 #pragma once
 
 #include "Platform/AnalyticsTracker.h"
 #include "Platform/CrashReporter.h"
 #include "Platform/NowPlaying.h"
+#include "Platform/PlaybackQualityClient.h"
 
 #include <mutex>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace movra::test {
@@ -52,6 +57,38 @@ class RecordingNowPlaying final : public NowPlaying {
     }
     std::optional<NowPlayingInfo> info;
     std::function<void(RemoteCommand, double)> handler;
+};
+
+class RecordingPlaybackQualityClient final : public PlaybackQualityClient {
+  public:
+    void start(const std::string& customerKey) override { calls.push_back("start " + customerKey); }
+    SessionKey createSession(const PlaybackQualityContentInfo& content) override {
+        contents.push_back(content);
+        calls.push_back("create " + std::to_string(++lastKey));
+        return lastKey;
+    }
+    void attachPlayer(SessionKey session, std::shared_ptr<MediaPlayer> player) override {
+        players.push_back(std::move(player));
+        calls.push_back("attach " + std::to_string(session));
+    }
+    void reportError(SessionKey session, const std::string& text) override {
+        calls.push_back("error " + std::to_string(session) + " " + text);
+    }
+    void sendEvent(const std::string& name, const Attributes& attributes) override {
+        std::string call = "event " + name;
+        for (const auto& [key, value] : attributes) call += " " + key + "=" + value;
+        calls.push_back(call);
+    }
+    void cleanupSession(SessionKey session) override {
+        calls.push_back("cleanup " + std::to_string(session));
+        if (cleanupThrows) throw std::runtime_error("clean-up failed");
+    }
+
+    std::vector<std::string> calls;
+    std::vector<PlaybackQualityContentInfo> contents;
+    std::vector<std::shared_ptr<MediaPlayer>> players;
+    SessionKey lastKey = 0;
+    bool cleanupThrows = false;
 };
 
 }  // namespace movra::test

@@ -37,6 +37,10 @@ struct SimulatedAssetScript {
     int seeksLandingAtZero = 0;
     /// Seconds a seek takes.
     double seekDelay = 0.1;
+    /// The variant bitrate the item reports once ready, and the one it switches to at bitrateSwitchAt.
+    double bitrate = 900000;
+    std::optional<double> bitrateSwitchAt;
+    double switchedBitrate = 400000;
 };
 
 }  // namespace movra::test

@@ -24,6 +24,8 @@ void SimulatedMediaPlayerItem::start() {
         if (!self || self->status_ != MediaPlayerItemStatus::Unknown) return;
         if (auto keyFailure = self->asset_->keyFailure()) return self->fail(keyFailure, "the content key failed");
         self->status_ = MediaPlayerItemStatus::ReadyToPlay;
+        self->bitrate_ = self->asset_->script().bitrate;
+        self->observers_.notify("indicatedBitrate");
         self->observers_.notify("duration");
         self->observers_.notify("tracks");
         self->observers_.notify("status");
@@ -87,6 +89,10 @@ void SimulatedMediaPlayerItem::tick() {
         return;
     }
     observers_.notify("loadedTimeRanges");
+    if (script.bitrateSwitchAt && position >= *script.bitrateSwitchAt && bitrate_ != script.switchedBitrate) {
+        bitrate_ = script.switchedBitrate;
+        observers_.notify("indicatedBitrate");
+    }
     if (position >= script.duration) {
         if (ticker_) ticker_->invalidate();
         ticker_.reset();

@@ -35,6 +35,7 @@ class SimulatedMediaPlayerItem final : public MediaPlayerItem,
     std::vector<MediaTimeRange> loadedTimeRanges() const override;
     bool isPlaybackBufferEmpty() const override { return bufferEmpty_; }
     bool isPlaybackLikelyToKeepUp() const override { return !bufferEmpty_; }
+    std::optional<double> indicatedBitrate() const override { return bitrate_; }
     void seekToTime(double seconds, std::function<void(bool finished)> completion) override;
     void cancelPendingSeeks() override;
     void selectMediaOption(const std::optional<MediaSelectionOption>& option,
@@ -70,6 +71,7 @@ class SimulatedMediaPlayerItem final : public MediaPlayerItem,
     double anchorTime_ = 0;
     float rate_ = 0;
     bool bufferEmpty_ = false;
+    std::optional<double> bitrate_;
     bool stallDone_ = false;
     int seeksLandingAtZero_ = 0;
     std::function<void(bool)> pendingSeek_;

@@ -2,10 +2,20 @@
 
 #include "Foundation/SystemClock.h"
 #include "Platform/CastV2Sdk.h"
-#include "Platform/LoggingPlaybackQualityClient.h"
+#include "Platform/CurlHttpTransport.h"
 #include "Platform/StbImageCodec.h"
 
 namespace movra::test {
+
+TestPlatform::Options TestPlatform::Options::realNetwork(const std::string& caFile, std::string dataDirectory) {
+    Options options;
+    options.realClock = true;
+    options.transportFactory = [caFile] {
+        return std::make_shared<CurlHttpTransport>(HttpTransportOptions{.caFile = caFile});
+    };
+    options.configuration.dataDirectory = std::move(dataDirectory);
+    return options;
+}
 
 TestPlatform::TestPlatform() : TestPlatform(Options{}) {}
 
@@ -54,7 +64,17 @@ TestPlatform::TestPlatform(Options options) {
                                           .clock = s.clock});
         s.analytics = collectorTracker;
     }
-    s.playbackQuality = std::make_shared<LoggingPlaybackQualityClient>();
+    if (options.playbackQualityCollectorUrl.empty()) {
+        playbackQuality = std::make_shared<RecordingPlaybackQualityClient>();
+        s.playbackQuality = playbackQuality;
+    } else {
+        qualityCollector = std::make_shared<HttpPlaybackQualityClient>(
+            HttpPlaybackQualityClient::Options{.collectorUrl = options.playbackQualityCollectorUrl,
+                                               .directory = options.configuration.dataDirectory + "/playback-quality",
+                                               .transport = s.sharedTransport,
+                                               .clock = s.clock});
+        s.playbackQuality = qualityCollector;
+    }
     nowPlaying = std::make_shared<RecordingNowPlaying>();
     s.nowPlaying = nowPlaying;
     s.imageCodec = std::make_shared<StbImageCodec>();
@@ -67,6 +87,7 @@ TestPlatform::TestPlatform(Options options) {
     s.configuration = options.configuration;
     Platform::install(std::make_shared<Platform>(std::move(s)));
     if (collectorTracker) collectorTracker->attach(Platform::current().mainQueue());
+    if (qualityCollector) qualityCollector->attach(Platform::current().mainQueue());
 }
 
 TestPlatform::~TestPlatform() {

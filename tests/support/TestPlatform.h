@@ -5,6 +5,7 @@
 #include "Foundation/ManualClock.h"
 #include "Foundation/ThreadPoolQueue.h"
 #include "Platform/HttpAnalyticsTracker.h"
+#include "Platform/HttpPlaybackQualityClient.h"
 #include "Platform/Platform.h"
 #include "support/MemoryCredentialStore.h"
 #include "support/MemoryDefaultsStore.h"
@@ -34,6 +35,12 @@ class TestPlatform {
         /// Analytics go to this collector (a real tracker over the shared transport, queued in
         /// configuration.dataDirectory) instead of the recording tracker; `analytics` is then null.
         std::string analyticsCollectorUrl;
+        /// Playback-quality events go to this collector (a real client over the shared transport, queued in
+        /// configuration.dataDirectory) instead of the recording client; `playbackQuality` is then null.
+        std::string playbackQualityCollectorUrl;
+
+        /// Real time and the real transport (libcurl) trusting `caFile`, the CA of an emulator on loopback.
+        static Options realNetwork(const std::string& caFile, std::string dataDirectory);
     };
 
     TestPlatform();
@@ -85,6 +92,8 @@ class TestPlatform {
     std::shared_ptr<RecordingAnalyticsTracker> analytics;
     std::shared_ptr<RecordingNowPlaying> nowPlaying;
     std::shared_ptr<HttpAnalyticsTracker> collectorTracker;
+    std::shared_ptr<RecordingPlaybackQualityClient> playbackQuality;
+    std::shared_ptr<HttpPlaybackQualityClient> qualityCollector;
     std::shared_ptr<SimulatedMediaEngine> media;
 };
 
