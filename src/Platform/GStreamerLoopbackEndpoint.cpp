@@ -37,8 +37,9 @@ GStreamerLoopbackEndpoint::GStreamerLoopbackEndpoint(std::shared_ptr<GStreamerMe
       callbacks_(std::move(callbacks)),
       token_(toLower(makeUUIDString())),
       server_(std::make_unique<httplib::Server>()) {
-    // The demuxer keeps connections open, and each holds a server thread: let idle ones go soon.
-    server_->set_keep_alive_timeout(2);
+    // One request per connection: an idle kept-alive connection holds a server thread, and one still open when
+    // the pipeline stops keeps that pipeline's HTTP session and its thread alive for good.
+    server_->set_keep_alive_max_count(1);
     server_->Get(R"(/.*)",
                  [this](const httplib::Request& request, httplib::Response& response) { handle(request, response); });
     const int port = server_->bind_to_any_port("127.0.0.1");

@@ -203,8 +203,6 @@ void GStreamerPlayerItem::start(std::shared_ptr<HttpTransport> transport, const 
 }
 
 GStreamerPlayerItem::~GStreamerPlayerItem() {
-    // The endpoint first: it wakes requests that wait on a key, so the demuxer's threads can stop.
-    endpoint_.reset();
     // Last in line: every call already posted uses the pipeline before this one lets it go.
     if (pipeline_) {
         control([videoSink = videoSink_](GstElement* pipeline) {
@@ -217,6 +215,9 @@ GStreamerPlayerItem::~GStreamerPlayerItem() {
         });
     }
     control_.reset();
+    // The endpoint only once the pipeline has stopped: a demuxer whose every download fails at once retries in
+    // a tight loop, and its download helper then frees transfers still in use.
+    endpoint_.reset();
 }
 
 void GStreamerPlayerItem::control(std::function<void(GstElement*)> call) {
