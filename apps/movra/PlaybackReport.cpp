@@ -129,6 +129,11 @@ void PlaybackReport::subtitleCue(const std::string& text, double start, double e
     print({{"event", "subtitle"}, {"text", text}, {"start", start}, {"end", end}}, "[" + clock(start) + "] " + text);
 }
 
+void PlaybackReport::seekThumbnailShown(double seconds, bool loaded) {
+    print({{"event", "thumbnail"}, {"position", seconds}, {"source", loaded ? "loaded" : "cached"}},
+          "Seek bar shows the picture of " + clock(seconds) + (loaded ? " (loaded)" : " (cached)"));
+}
+
 void PlaybackReport::cuePointReached(double position) {
     print({{"event", "cuePoint"}, {"position", position}}, "Cue point at " + clock(position));
 }

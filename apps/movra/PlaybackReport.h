@@ -51,6 +51,7 @@ class PlaybackReport final : public MVDRMVideoPlayerViewControllerDelegate,
     void reachedEnd() override;
     void sessionClosed(long long seconds, const ErrorPtr& error) override;
     void subtitleCue(const std::string& text, double start, double end) override;
+    void seekThumbnailShown(double seconds, bool loaded) override;
 
     bool isReady() const { return ready_; }
     /// The title ended or the screen closed itself.

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace movra {
 
@@ -217,6 +218,8 @@ void MVDRMVideoPlayerViewController::updateRate(float rate) {
 }
 
 void MVDRMVideoPlayerViewController::setupSessionWithCompletion(SessionCompletion completion) {
+    if (!convivaController_) convivaController_ = std::make_unique<MVConvivaController>();
+    if (!convivaController_->sessionActive() && assetItem_) convivaController_->startSessionWithAssetItem(*assetItem_);
     auto url = mainMediaContentURL();
     auto client = MVHTTPClient::sharedClient();
     if (!url || !client) return showUnknownPlaybackError(false);
@@ -246,6 +249,7 @@ void MVDRMVideoPlayerViewController::sessionAnswered(const ErrorPtr& error, cons
         return;
     }
     if (response->status() == "authenticate") {
+        endQualitySession("Authentication Required");
         Platform::current().notificationCenter().post(MVNotificationAuthenticationRequired);
         return;
     }
@@ -253,17 +257,20 @@ void MVDRMVideoPlayerViewController::sessionAnswered(const ErrorPtr& error, cons
                response->systemMessage().value_or(""));
     if (isEmpty(response->userMessage())) return showUnknownPlaybackError(false);
     if (!alertIsUp(errorAlert_)) showErrorAlert(MVLocalizedString("Error"), *response->userMessage());
+    endQualitySession(*response->userMessage());
 }
 
 void MVDRMVideoPlayerViewController::sessionFailed(const ErrorPtr& error, const XMLDocumentPtr& document) {
     if (auto response = mapSessionResponse(document, nullptr)) {
         if (response->errorCode() == "ST2002") {
             if (alertIsUp(errorAlert_)) return;
+            endQualitySession("Payment required.");
             return showErrorAlert(
                 "", replaceAll(MVLocalizedString(kPaymentMessage), "%@", MVDiscriminator::tenantUserURL()));
         }
         if (!isEmpty(response->userMessage())) {
             if (alertIsUp(errorAlert_)) return;
+            endQualitySession("Playback failed.");
             return showErrorAlert("", *response->userMessage());
         }
     }
@@ -289,6 +296,7 @@ void MVDRMVideoPlayerViewController::retrySessionSetup() {
 }
 
 void MVDRMVideoPlayerViewController::tearDownNativeSession(std::function<void()> completion) {
+    dropQualitySession();
     if (!nativePlayer_) {
         if (completion) completion();
         return;
@@ -331,6 +339,7 @@ void MVDRMVideoPlayerViewController::showErrorAlert(const std::string& title, co
 }
 
 void MVDRMVideoPlayerViewController::showUnknownPlaybackError(bool serviceMayBeAtFault) {
+    endQualitySession("Playback failed.");
     if (alertIsUp(errorAlert_)) return;
     if (Platform::current().reachability().isReachable()) {
         showErrorAlert(MVLocalizedString("Error"),
@@ -341,7 +350,12 @@ void MVDRMVideoPlayerViewController::showUnknownPlaybackError(bool serviceMayBeA
 }
 
 void MVDRMVideoPlayerViewController::handleVideoError(const ErrorPtr& error) {
-    if (nativePlayer_) Log::error("Player Item Error {}", error ? error->summary() : "(null)");
+    if (nativePlayer_) {
+        Log::error("Player Item Error {}", error ? error->summary() : "(null)");
+        if (error && error->domain == kMovraErrorDomain && !error->localizedDescription.empty())
+            endQualitySession(error->localizedDescription);
+        endQualitySession("Video playback error");
+    }
     if (alertIsUp(errorAlert_)) return;
     auto alert = std::make_shared<AlertController>(MVLocalizedString("Playback failed"),
                                                    MVLocalizedString("There was an error playing the video."));
@@ -354,6 +368,21 @@ void MVDRMVideoPlayerViewController::handleVideoError(const ErrorPtr& error) {
     alert->addAction({MVLocalizedString("OK"), AlertController::ActionStyle::Default, std::move(close)});
     errorAlert_ = alert;
     presentViewController(alert, true);
+}
+
+// ---- playback quality ----
+
+void MVDRMVideoPlayerViewController::endQualitySession(const std::string& reason) {
+    if (!convivaController_) return;
+    // An ended controller is not reused: the next set-up or play makes a new one.
+    convivaController_->tearDownSessionWithError(reason);
+    convivaController_.reset();
+}
+
+void MVDRMVideoPlayerViewController::dropQualitySession() {
+    if (!convivaController_) return;
+    convivaController_->tearDownSession();
+    convivaController_.reset();
 }
 
 // ---- bookmarks ----
@@ -460,12 +489,22 @@ void MVDRMVideoPlayerViewController::playerReachedEnd() {
 
 void MVDRMVideoPlayerViewController::play() {
     userPlayerState_ = 1;
+    // Back from the background, or after a failure ended it: a new quality session for the same player.
+    if (!convivaController_ && nativePlayer_ && nativePlayer_->player() && assetItem_) {
+        convivaController_ = std::make_unique<MVConvivaController>();
+        convivaController_->startSessionWithAssetItem(*assetItem_);
+        convivaController_->attachPlayerToSession(nativePlayer_->player());
+    }
     const double now = Platform::current().clock().monotonicSeconds();
     if (nativeIsCurrent() && lastPauseTime_ && now - *lastPauseTime_ > kSessionRenewalPause) {
         // Only renews the session: the player keeps the stream it has.
         setupSessionWithCompletion([weak = weakSelf()](std::optional<std::string> url) {
             auto self = weak.lock();
-            if (self && url) self->internalPlay();
+            if (!self) return;
+            if (url)
+                self->internalPlay();
+            else
+                self->endQualitySession("Failed to set up session");
         });
         return;
     }
@@ -525,10 +564,14 @@ void MVDRMVideoPlayerViewController::tearDown(std::function<void()> completion) 
     Platform::current().nowPlaying().setNowPlayingInfo(std::nullopt);
     // Nothing is left for the timers to report on once the player is gone.
     stopTimers();
-    if (currentVideoPlayerType_ != PlayerType::Cast)
-        tearDownNativeSession(std::move(completion));
-    else if (completion)
-        completion();
+    const bool casting = currentVideoPlayerType_ == PlayerType::Cast;
+    if (!casting) tearDownNativeSession(completion);
+    if (seekCache_) {
+        seekCache_->cancelDownloads();
+        seekCache_->deleteCache();
+        seekCache_.reset();
+    }
+    if (casting && completion) completion();
 }
 
 // ---- application and network ----
@@ -539,6 +582,7 @@ void MVDRMVideoPlayerViewController::appWillResignActive() {
     if (currentVideoPlayer_) currentVideoPlayer_->pause();
     userPlayerState_ = 0;
     isUserSeeking_ = false;
+    dropQualitySession();
     endRemoteControlEvents();
 }
 
@@ -570,6 +614,8 @@ void MVDRMVideoPlayerViewController::setBuffering(bool buffering) {
 
 void MVDRMVideoPlayerViewController::playerSetupComplete(double position) {
     if (nativeIsCurrent()) {
+        if (convivaController_ && nativePlayer_->player())
+            convivaController_->attachPlayerToSession(nativePlayer_->player());
         startCuePointTimer();
         if (auto item = nativePlayer_->player() ? nativePlayer_->player()->currentItem() : nullptr)
             item->setLegibleOutputHandler([weak = weakSelf()](const MediaLegibleCue& cue) {
@@ -587,8 +633,27 @@ void MVDRMVideoPlayerViewController::currentBufferedTime(double seconds) {
 }
 
 void MVDRMVideoPlayerViewController::durationChanged(double seconds) {
+    // A duration that is not a number (or not finite) gives no step to prefetch by.
+    if (!seekCache_ && nativeIsCurrent() && std::isfinite(seconds) && seconds >= 0 && contentURL_) {
+        if (auto playlist = Url::parse(*contentURL_)) {
+            seekCache_ = std::make_shared<MVSeekCache>();
+            const auto whole = static_cast<unsigned>(std::min(seconds, double(std::numeric_limits<unsigned>::max())));
+            seekCache_->downloadImagesFromPlaylist(*playlist, whole / 360, whole);
+        }
+    }
     if (!std::isnan(seconds)) duration_ = seconds;
     if (userPlayerState_ == 1 && nativeIsCurrent()) nativePlayer_->play();
+}
+
+void MVDRMVideoPlayerViewController::externalPlaybackIsActive(bool active) {
+    // The player also reports the state it starts in: only a change is an event.
+    const bool changed = active != externalPlaybackActive_;
+    externalPlaybackActive_ = active;
+    if (changed && nativeIsCurrent() && convivaController_) convivaController_->sendAirplayIsEnabledEvent(active);
+    if (!active) return;
+    setBuffering(false);
+    cancelHideControlTimer();
+    controlsHidden_ = false;
 }
 
 void MVDRMVideoPlayerViewController::selectNativeSubtitleAndAudioTrack() {
@@ -710,12 +775,14 @@ void MVDRMVideoPlayerViewController::subtitleAndAudioViewControllerDidSelect(
 
 void MVDRMVideoPlayerViewController::seekBarTouched() {
     isUserSeeking_ = true;
+    seekThumbnailShown_ = seekCache_ != nullptr;
     if (currentVideoPlayer_) currentVideoPlayer_->setRate(0);
     cancelHideControlTimer();
 }
 
 void MVDRMVideoPlayerViewController::seekBarChanged(double value) {
     seekBarValue_ = std::clamp(value, 0.0, std::max(duration_, 0.0));
+    if (seekCache_) showSeekThumbnail(seekCache_->cachedImageForTime(seekBarValue_), seekBarValue_, false);
     startHideControlTimer();
     if (assetItem_ && assetItem_->guid() && currentVideoPlayer_)
         MVSharedBookmarkCache::sharedCache()->setBookmarkSeconds(static_cast<long long>(seekBarValue_), *assetItem_);
@@ -726,6 +793,15 @@ void MVDRMVideoPlayerViewController::seekBarDoneSeeking() {
         isUserSeeking_ = false;
         return;
     }
+    if (auto url = seekCache_ ? seekCache_->urlForImageAtTime(seekBarValue_) : std::nullopt) {
+        // Told apart for the front end: a picture the prefetch has, or one that came over the network now.
+        const bool loaded = !seekCache_->cachedImageForURL(*url);
+        seekCache_->downloadAndCacheImageFromURL(*url,
+                                                 [weak = weakSelf(), seconds = seekBarValue_, loaded](ImagePtr image) {
+                                                     if (auto self = weak.lock())
+                                                         self->showSeekThumbnail(std::move(image), seconds, loaded);
+                                                 });
+    }
     if (seekBarValue_ > duration_ - kEndOfTitleMargin) seekBarValue_ = std::max(0.0, duration_ - kEndOfTitleMargin);
     currentVideoPlayer_->seekToTime(seekBarValue_, [weak = weakSelf()](bool) {
         auto self = weak.lock();
@@ -735,10 +811,17 @@ void MVDRMVideoPlayerViewController::seekBarDoneSeeking() {
             auto screen = weak.lock();
             if (!screen || screen->tearingDown_) return;
             screen->waitingForSeekToNormalize_ = true;
+            screen->seekThumbnailShown_ = false;
             if (screen->userPlayerState_ == 1 && screen->currentVideoPlayer_) screen->currentVideoPlayer_->play();
         });
     });
     startHideControlTimer();
+}
+
+void MVDRMVideoPlayerViewController::showSeekThumbnail(ImagePtr image, double seconds, bool loaded) {
+    if (!image || tearingDown_) return;
+    seekThumbnail_ = std::move(image);
+    if (auto o = observer()) o->seekThumbnailShown(seconds, loaded);
 }
 
 void MVDRMVideoPlayerViewController::tapGestureRecognizerTriggered() {

@@ -11,13 +11,16 @@
 #include "Model/MVCuePoint.h"
 #include "Model/MVItem.h"
 #include "Platform/AlertController.h"
+#include "Platform/Image.h"
 #include "Platform/NowPlaying.h"
 #include "Platform/ViewController.h"
+#include "Sections/MoviePlayer/MVConvivaController.h"
 #include "Sections/MoviePlayer/MVDRMVideoPlayerViewControllerDelegate.h"
 #include "Sections/MoviePlayer/MVDRMVideoPlayerViewControllerObserver.h"
 #include "Sections/MoviePlayer/MVNativeVideoPlayer.h"
 #include "Sections/MoviePlayer/MVVideoPlayerDelegate.h"
 #include "Sections/MoviePlayer/SubtitleAndAudioCollectionViewController.h"
+#include "Utilities/MVSeekCache.h"
 #include "Utilities/XMLDocument.h"
 
 #include <functional>
@@ -151,6 +154,7 @@ class MVDRMVideoPlayerViewController : public ViewController,
     void playerSetupComplete(double position) override;
     void currentBufferedTime(double seconds) override;
     void durationChanged(double seconds) override;
+    void externalPlaybackIsActive(bool active) override;
     void selectNativeSubtitleAndAudioTrack() override;
     void availableSubtitlesAndAudioTracksChanged(const MediaSelectionGroupPtr& subtitles,
                                                  const MediaSelectionGroupPtr& audioTracks) override;
@@ -185,6 +189,11 @@ class MVDRMVideoPlayerViewController : public ViewController,
     bool isUserSeeking() const { return isUserSeeking_; }
     bool waitingForSeekToNormalize() const { return waitingForSeekToNormalize_; }
     bool controlsHidden() const { return controlsHidden_; }
+    const std::shared_ptr<MVSeekCache>& seekCache() const { return seekCache_; }
+    /// The still picture the seek bar shows while it is held (nullptr when there is none yet).
+    const ImagePtr& seekThumbnail() const { return seekThumbnail_; }
+    bool seekThumbnailShown() const { return seekThumbnailShown_; }
+    const std::unique_ptr<MVConvivaController>& convivaController() const { return convivaController_; }
 
   private:
     std::weak_ptr<MVDRMVideoPlayerViewController> weakSelf();
@@ -197,6 +206,11 @@ class MVDRMVideoPlayerViewController : public ViewController,
     /// Reads the account's subtitle and audio settings and applies them.
     void applyAccountTrackSettings();
     bool hasFired(const MVCuePoint& cuePoint) const;
+    /// Ends the playback-quality session with `reason` (when one is open) and drops its controller.
+    void endQualitySession(const std::string& reason);
+    /// Ends the playback-quality session plainly and drops its controller.
+    void dropQualitySession();
+    void showSeekThumbnail(ImagePtr image, double seconds, bool loaded);
     void stopTimers();
 
     std::weak_ptr<MVDRMVideoPlayerViewControllerDelegate> delegate_;
@@ -233,6 +247,11 @@ class MVDRMVideoPlayerViewController : public ViewController,
     std::vector<MVCuePoint> firedCuePoints_;
     long long countdownSeconds_ = kDefaultCountdownSeconds;
     std::shared_ptr<MVItem> chainPlayItem_;
+    std::shared_ptr<MVSeekCache> seekCache_;
+    ImagePtr seekThumbnail_;
+    bool seekThumbnailShown_ = false;
+    std::unique_ptr<MVConvivaController> convivaController_;
+    bool externalPlaybackActive_ = false;
 };
 
 }  // namespace movra

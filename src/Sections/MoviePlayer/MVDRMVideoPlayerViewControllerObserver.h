@@ -32,6 +32,8 @@ class MVDRMVideoPlayerViewControllerObserver {
     virtual void playbackUIUpdated() {}
     /// A subtitle cue of the chosen language is due, from `start` to `end` seconds.
     virtual void subtitleCue(const std::string& /*text*/, double /*start*/, double /*end*/) {}
+    /// The seek bar shows the picture of `seconds`: from the prefetched cache, or `loaded` over the network.
+    virtual void seekThumbnailShown(double /*seconds*/, bool /*loaded*/) {}
     /// The session's DELETE with the final bookmark was answered.
     virtual void sessionClosed(long long /*seconds*/, const ErrorPtr& /*error*/) {}
 };

@@ -4,9 +4,13 @@
 #include "Foundation/Strings.h"
 #include "Model/MVSharedBookmarkCache.h"
 #include "Sections/MoviePlayer/MVDRMVideoPlayerViewController.h"
+#include "support/TestImages.h"
 #include "support/TestPlatform.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <set>
 
 namespace movra {
 namespace {
@@ -16,6 +20,7 @@ using test::xmlReply;
 
 constexpr const char* kContentURL = "https://api.test/stoffice/session/title-1?assetId=a1&profile=MVTK-HLS-FPS";
 constexpr const char* kStreamURL = "https://media.test/a1/master.m3u8";
+constexpr const char* kPictureBase = "https://media.test/a1/images_1/a1_1.";
 
 std::string sessionResult(const std::string& body) {
     return "<?xml version=\"1.0\"?><result xmlns:stravo=\"http://stravo.test/ns\">" + body + "</result>";
@@ -46,6 +51,18 @@ class MVDRMVideoPlayerViewControllerTest : public ::testing::Test {
   protected:
     MVDRMVideoPlayerViewControllerTest() : client(MVHTTPClient::initSharedClientWithHost("api.test")) {
         env.network->setScript([this](const HttpRequest& request) {
+            if (request.url == kStreamURL)
+                return test::reply(
+                    200, "application/vnd.apple.mpegurl",
+                    "#EXTM3U\n#EXT-X-STREAM-INF:PROGRAM-ID=1,BANDWIDTH=900000\nvideo/a1_720/index.m3u8\n");
+            if (request.url.rfind(kPictureBase, 0) == 0) {
+                // Each picture is painted with its second in the red channel.
+                const int second = std::stoi(request.url.substr(std::string(kPictureBase).size(), 5));
+                if (missingPictures.count(second)) return test::reply(404, "text/plain", "");
+                return test::pngReply(*test::paintedImage(1, 1, [second](int, int) {
+                    return test::Rgba{static_cast<unsigned char>(second), 0, 0, 255};
+                }));
+            }
             if (request.url.find("/stoffice/client/settings") != std::string::npos)
                 return request.method == "GET" ? settingsReply
                                                : xmlReply(200, "<result><status>Success</status></result>");
@@ -91,12 +108,19 @@ class MVDRMVideoPlayerViewControllerTest : public ::testing::Test {
         return p ? p->simulatedItem() : nullptr;
     }
 
-    test::TestPlatform env;
+    // The seek pictures' disk cache lives under the data directory.
+    test::TemporaryDirectory data;
+    test::TestPlatform env{[this] {
+        test::TestPlatform::Options options;
+        options.configuration.dataDirectory = data.path();
+        return options;
+    }()};
     test::SimulatedAssetScript script;
     std::shared_ptr<MVHTTPClient> client;
     ScriptedReply sessionReply = xmlReply(200, sessionSuccess());
     ScriptedReply settingsReply = xmlReply(200, "<result><status>Success</status><settings></settings></result>");
     std::shared_ptr<ScreenDelegateRecorder> delegate = std::make_shared<ScreenDelegateRecorder>();
+    std::set<int> missingPictures;
     std::shared_ptr<MVDRMVideoPlayerViewController> screen;
     ScopedObserver authObserver;
     int authRequired = 0;
@@ -114,6 +138,19 @@ TEST_F(MVDRMVideoPlayerViewControllerTest, SessionAnswersBecomeOneAlertOrNone) {
         bool reachable;
         std::optional<std::pair<std::string, std::string>> alert;  // title, message
         bool asksForSignIn = false;
+    };
+    // Why the playback-quality session ended, by case.
+    const std::map<std::string, std::string> qualityErrors = {
+        {"payment", "Payment required."},
+        {"refused with a message", "Playback failed."},
+        {"timed out", "Playback failed."},
+        {"timed out offline", "Playback failed."},
+        {"server error", "Playback failed."},
+        {"other status with a message", "No"},
+        {"other status", "Playback failed."},
+        {"unreadable", "Playback failed."},
+        {"authenticate", "Authentication Required"},
+        {"no stream", "Playback failed."},
     };
     const auto timeout = test::failedReply(makeError(kURLErrorDomain, kURLErrorTimedOut));
     const std::vector<Case> cases = {
@@ -143,10 +180,18 @@ TEST_F(MVDRMVideoPlayerViewControllerTest, SessionAnswersBecomeOneAlertOrNone) {
         sessionReply = c.reply;
         env.reachability->reachable_ = c.reachable;
         const int asked = authRequired;
+        const auto qualityCalls = env.playbackQuality->calls.size();
         open(titleWithContent(120));
         pass(0.1);
         EXPECT_FALSE(screen->nativePlayer());
         EXPECT_EQ(authRequired > asked, c.asksForSignIn);
+        std::vector<std::string> errors;
+        for (auto i = qualityCalls; i < env.playbackQuality->calls.size(); ++i)
+            if (env.playbackQuality->calls[i].starts_with("error "))
+                errors.push_back(env.playbackQuality->calls[i].substr(env.playbackQuality->calls[i].find(' ', 6) + 1));
+        const auto reason = qualityErrors.find(c.name);
+        EXPECT_EQ(errors, reason == qualityErrors.end() ? std::vector<std::string>{}
+                                                        : std::vector<std::string>{reason->second});
         auto alerts = env.ui->visibleAlerts();
         if (!c.alert) {
             EXPECT_TRUE(alerts.empty());
@@ -504,6 +549,87 @@ TEST(MVDRMVideoPlayerViewControllerTimeTest, TimesShowHoursOnlyFromAnHourOn) {
     for (const auto& [seconds, text] : std::vector<std::pair<double, std::string>>{
              {0, "0:00"}, {59.9, "0:59"}, {61, "1:01"}, {3599, "59:59"}, {3600, "1:00:00"}, {36061, "10:01:01"}})
         EXPECT_EQ(MVDRMVideoPlayerViewController::timeStringFromSeconds(seconds), text) << seconds;
+}
+
+}  // namespace
+}  // namespace movra
+
+namespace movra {
+namespace {
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, EachViewingIsOneQualitySessionEndedWithItsReason) {
+    auto& quality = *env.playbackQuality;
+    open(titleWithContent(120));
+    pass(1);
+    ASSERT_TRUE(screen->nativePlayer());
+    EXPECT_EQ(quality.calls, (std::vector<std::string>{"create 1", "attach 1"}));
+    ASSERT_EQ(quality.contents.size(), 1u);
+    EXPECT_EQ(quality.players.at(0), screen->nativePlayer()->player());
+
+    // A failure of the service's own domain is reported with its text, and only once.
+    screen->handleVideoError(makeError(kMovraErrorDomain, -1, "Playback DRM failure."));
+    EXPECT_EQ(quality.calls,
+              (std::vector<std::string>{"create 1", "attach 1", "error 1 Playback DRM failure.", "cleanup 1"}));
+    // Playing again after the failure watches the same player in a new session.
+    screen->play();
+    EXPECT_EQ(quality.calls.at(4), "create 2");
+    EXPECT_EQ(quality.calls.at(5), "attach 2");
+    // Another failure carries the generic reason; going to the background then ends nothing more.
+    screen->handleVideoError(makeError("Engine", 7, "Decoder broke"));
+    EXPECT_EQ(quality.calls.at(6), "error 2 Video playback error");
+    EXPECT_EQ(quality.calls.at(7), "cleanup 2");
+    screen->appWillResignActive();
+    EXPECT_EQ(quality.calls.size(), 8u);
+    EXPECT_FALSE(screen->convivaController());
+
+    // Back from the background: a new session, closed plainly with the viewing.
+    screen->play();
+    screen->tearDown(nullptr);
+    EXPECT_EQ(quality.calls.back(), "cleanup 3");
+    EXPECT_FALSE(screen->convivaController());
+}
+
+TEST_F(MVDRMVideoPlayerViewControllerTest, TheSeekBarShowsPrefetchedPicturesAndLoadsTheReleasedOne) {
+    struct ThumbnailRecorder final : MVDRMVideoPlayerViewControllerObserver {
+        void seekThumbnailShown(double seconds, bool loaded) override {
+            shown.push_back(std::to_string(static_cast<int>(seconds)) + (loaded ? " loaded" : " cached"));
+        }
+        std::vector<std::string> shown;
+    };
+    auto secondOf = [](const ImagePtr& image) { return image ? image->rgba[0] : -1; };
+    auto recorder = std::make_shared<ThumbnailRecorder>();
+    missingPictures = {45};
+    open(titleWithContent(120));
+    screen->setObserver(recorder);
+    pass(1);
+    // A two-minute title prefetches every second's picture; the step of a three-hour one would be 30.
+    ASSERT_TRUE(screen->seekCache());
+    EXPECT_EQ(screen->seekCache()->step(), 1u);
+    EXPECT_EQ(screen->seekCache()->maxFrame(), 120u);
+    ASSERT_TRUE(env.runUntil([&] { return screen->seekCache()->operationCount() == 0; }));
+    std::size_t pictures = 0;
+    for (const auto& request : env.network->requests()) pictures += request.url.rfind(kPictureBase, 0) == 0;
+    EXPECT_EQ(pictures, 120u);
+    missingPictures.clear();
+
+    screen->seekBarTouched();
+    EXPECT_TRUE(screen->seekThumbnailShown());
+    screen->seekBarChanged(30.7);
+    EXPECT_EQ(secondOf(screen->seekThumbnail()), 30);
+    // A picture the prefetch missed is a hole: the bar keeps the last one.
+    screen->seekBarChanged(45.2);
+    EXPECT_EQ(secondOf(screen->seekThumbnail()), 30);
+    EXPECT_EQ(recorder->shown, std::vector<std::string>{"30 cached"});
+    // Letting go loads the released second's picture.
+    screen->seekBarDoneSeeking();
+    ASSERT_TRUE(env.runUntil([&] { return recorder->shown.size() == 2; }));
+    EXPECT_EQ(recorder->shown.back(), "45 loaded");
+    EXPECT_EQ(secondOf(screen->seekThumbnail()), 45);
+    pass(0.5);
+    EXPECT_FALSE(screen->seekThumbnailShown());
+
+    screen->tearDown(nullptr);
+    EXPECT_FALSE(screen->seekCache());
 }
 
 }  // namespace
