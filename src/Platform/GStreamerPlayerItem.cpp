@@ -118,20 +118,33 @@ std::string streamId(GstStream* stream) {
     return id ? id : "";
 }
 
+/// Stops `pipeline` for good and lets it go with its video output: on the control thread, after every call
+/// already posted for it.
+void dispose(GstElement* pipeline, GstElement* videoSink) {
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+    gst_object_unref(pipeline);
+    if (videoSink) gst_object_unref(videoSink);
+}
+
 }  // namespace
 
 std::shared_ptr<GStreamerPlayerItem> GStreamerPlayerItem::make(std::shared_ptr<GStreamerMediaAsset> asset,
                                                                std::shared_ptr<HttpTransport> transport,
                                                                Outputs outputs, RunLoopHandle mainQueue) {
-    std::shared_ptr<GStreamerPlayerItem> item(new GStreamerPlayerItem(std::move(asset), std::move(mainQueue)));
-    item->start(std::move(transport), outputs);
+    std::shared_ptr<GStreamerPlayerItem> item(
+        new GStreamerPlayerItem(std::move(asset), std::move(outputs), std::move(mainQueue)));
+    item->start(std::move(transport));
     return item;
 }
 
-GStreamerPlayerItem::GStreamerPlayerItem(std::shared_ptr<GStreamerMediaAsset> asset, RunLoopHandle mainQueue)
-    : asset_(std::move(asset)), mainQueue_(std::move(mainQueue)) {}
+GStreamerPlayerItem::GStreamerPlayerItem(std::shared_ptr<GStreamerMediaAsset> asset, Outputs outputs,
+                                         RunLoopHandle mainQueue)
+    : asset_(std::move(asset)), mainQueue_(std::move(mainQueue)), outputs_(std::move(outputs)) {}
 
-void GStreamerPlayerItem::start(std::shared_ptr<HttpTransport> transport, const Outputs& outputs) {
+void GStreamerPlayerItem::start(std::shared_ptr<HttpTransport> transport) {
     std::weak_ptr<GStreamerPlayerItem> weak = weak_from_this();
     GStreamerLoopbackEndpoint::Callbacks callbacks{
         .failed =
@@ -163,36 +176,56 @@ void GStreamerPlayerItem::start(std::shared_ptr<HttpTransport> transport, const 
                                                                 if (auto self = weak.lock()) self->stopResponding();
                                                             });
                                                         });
+    if (endpoint_->entryUrl().empty()) {
+        fail(
+            makeError(kMediaEngineErrorDomain, -11800, "The operation could not be completed", "No loopback endpoint"));
+        return;
+    }
+    makePipeline();
+    startPipeline();
+}
+
+void GStreamerPlayerItem::makePipeline() {
+    std::weak_ptr<GStreamerPlayerItem> weak = weak_from_this();
+    const unsigned generation = ++generation_;
     pipeline_ = gst_element_factory_make("playbin3", nullptr);
-    if (endpoint_->entryUrl().empty() || !pipeline_) {
-        fail(makeError(kMediaEngineErrorDomain, -11800, "The operation could not be completed",
-                       pipeline_ ? "No loopback endpoint" : "GStreamer has no playbin3"));
+    if (!pipeline_) {
+        videoSink_ = nullptr;
         return;
     }
     gst_object_ref_sink(pipeline_);
-    videoSink_ = GST_ELEMENT(gst_object_ref_sink(videoSink(outputs.video)));
+    videoSink_ = GST_ELEMENT(gst_object_ref_sink(videoSink(outputs_.video)));
     g_object_set(pipeline_, "uri", endpoint_->entryUrl().c_str(), "video-sink", videoSink_, "audio-sink",
-                 audioSink(outputs.audio), nullptr);
+                 audioSink(outputs_.audio), nullptr);
     // Cues go to the legible output, not onto the picture: the front end shows them.
     GstElement* textSink = fakeSink();
     // Subtitles are sparse: a cue-less stretch must not hold up prerolling.
     g_object_set(textSink, "async", FALSE, "signal-handoffs", TRUE, nullptr);
     g_signal_connect_data(
-        textSink, "handoff", G_CALLBACK(&GStreamerPlayerItem::onTextBuffer), new BusContext{weak, mainQueue_},
+        textSink, "handoff", G_CALLBACK(&GStreamerPlayerItem::onTextBuffer),
+        new BusContext{weak, mainQueue_, generation},
         [](gpointer context, GClosure*) { delete static_cast<BusContext*>(context); }, GConnectFlags(0));
     g_object_set(pipeline_, "text-sink", textSink, nullptr);
     GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, &GStreamerPlayerItem::onBusMessage, new BusContext{weak, mainQueue_},
+    gst_bus_set_sync_handler(bus, &GStreamerPlayerItem::onBusMessage, new BusContext{weak, mainQueue_, generation},
                              [](gpointer context) { delete static_cast<BusContext*>(context); });
     gst_object_unref(bus);
     if (GstPad* pad = gst_element_get_static_pad(videoSink_, "sink")) {
         gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &GStreamerPlayerItem::onFirstVideoBuffer,
-                          new BusContext{weak, mainQueue_},
+                          new BusContext{weak, mainQueue_, generation},
                           [](gpointer context) { delete static_cast<BusContext*>(context); });
         gst_object_unref(pad);
     }
+}
+
+void GStreamerPlayerItem::startPipeline() {
+    if (!pipeline_) {
+        fail(makeError(kMediaEngineErrorDomain, -11800, "The operation could not be completed",
+                       "GStreamer has no playbin3"));
+        return;
+    }
     sentState_ = GST_STATE_PAUSED;
-    control_->post([pipeline = pipeline_, weak, main = mainQueue_] {
+    control([weak = weak_from_this(), main = mainQueue_](GstElement* pipeline) {
         if (gst_element_set_state(pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE) return;
         main.post([weak] {
             if (auto self = weak.lock())
@@ -204,16 +237,7 @@ void GStreamerPlayerItem::start(std::shared_ptr<HttpTransport> transport, const 
 
 GStreamerPlayerItem::~GStreamerPlayerItem() {
     // Last in line: every call already posted uses the pipeline before this one lets it go.
-    if (pipeline_) {
-        control([videoSink = videoSink_](GstElement* pipeline) {
-            gst_element_set_state(pipeline, GST_STATE_NULL);
-            GstBus* bus = gst_element_get_bus(pipeline);
-            gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-            gst_object_unref(bus);
-            gst_object_unref(pipeline);
-            if (videoSink) gst_object_unref(videoSink);
-        });
-    }
+    if (pipeline_) control([videoSink = videoSink_](GstElement* pipeline) { dispose(pipeline, videoSink); });
     control_.reset();
     // The endpoint only once the pipeline has stopped: a demuxer whose every download fails at once retries in
     // a tight loop, and its download helper then frees transfers still in use.
@@ -235,8 +259,8 @@ GstBusSyncReply GStreamerPlayerItem::onBusMessage(GstBus*, GstMessage* message, 
         case GST_MESSAGE_STREAMS_SELECTED: {
             auto* bus = static_cast<BusContext*>(context);
             std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
-            bus->mainQueue.post([item = bus->item, held] {
-                if (auto self = item.lock()) self->handleMessage(held.get());
+            bus->mainQueue.post([item = bus->item, held, generation = bus->generation] {
+                if (auto self = item.lock()) self->handleMessage(held.get(), generation);
             });
             break;
         }
@@ -250,6 +274,7 @@ GstPadProbeReturn GStreamerPlayerItem::onFirstVideoBuffer(GstPad*, GstPadProbeIn
     auto* probe = static_cast<BusContext*>(context);
     probe->mainQueue.post([item = probe->item, at = std::chrono::steady_clock::now()] {
         auto self = item.lock();
+        // The first frame of the item's first pipeline: a reload's is not the start.
         if (!self || self->firstVideoFrame_) return;
         self->firstVideoFrame_ = at;
         self->changed("firstVideoFrame");
@@ -281,15 +306,17 @@ void GStreamerPlayerItem::onTextBuffer(GstElement*, GstBuffer* buffer, GstPad* p
         (GST_BUFFER_DURATION_IS_VALID(buffer) ? static_cast<double>(GST_BUFFER_DURATION(buffer)) / kNanoseconds : 0);
     if (cue.text.empty()) return;
     auto* text = static_cast<BusContext*>(context);
-    text->mainQueue.post([item = text->item, cue = std::move(cue)] {
+    text->mainQueue.post([item = text->item, cue = std::move(cue), generation = text->generation] {
         auto self = item.lock();
-        if (self && self->legibleOutput_ && self->status_ == MediaPlayerItemStatus::ReadyToPlay && !self->reloading_)
+        if (self && self->legibleOutput_ && self->status_ == MediaPlayerItemStatus::ReadyToPlay && !self->reloading_ &&
+            generation == self->generation_)
             self->legibleOutput_(cue);
     });
 }
 
-void GStreamerPlayerItem::handleMessage(GstMessage* message) {
-    if (status_ == MediaPlayerItemStatus::Failed) return;
+void GStreamerPlayerItem::handleMessage(GstMessage* message, unsigned generation) {
+    // A pipeline a reload replaced may still report (its end, an error as it stops): none of it holds now.
+    if (status_ == MediaPlayerItemStatus::Failed || generation != generation_) return;
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_ERROR:
         case GST_MESSAGE_WARNING: {
@@ -442,17 +469,9 @@ void GStreamerPlayerItem::reload() {
     if (!seek_) seek_ = PendingSeek{currentTime(), nullptr, false};
     rangeStart_ = seek_->target;
     ended_ = false;
-    sentState_ = GST_STATE_PAUSED;
-    control([weak = weak_from_this(), main = mainQueue_](GstElement* pipeline) {
-        if (gst_element_set_state(pipeline, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE &&
-            gst_element_set_state(pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE)
-            return;
-        main.post([weak] {
-            if (auto self = weak.lock())
-                self->fail(makeError(kMediaEngineErrorDomain, -11800, "The operation could not be completed",
-                                     "The pipeline did not restart with the chosen renditions"));
-        });
-    });
+    control([videoSink = videoSink_](GstElement* pipeline) { dispose(pipeline, videoSink); });
+    makePipeline();
+    startPipeline();
 }
 
 void GStreamerPlayerItem::selectMediaOption(const std::optional<MediaSelectionOption>& option,

@@ -3,9 +3,12 @@
 // streaming threads by a sync handler and handled on the main queue, where all of the item's state lives.
 // Seeks, reloads and state changes run on the item's control thread, since the demuxer can block them;
 // nothing goes out while a seek or reload is outstanding, and a later seek replaces a waiting one. A call
-// that does not return fails the item. Choosing a rendition reloads the pipeline (READY, preroll, seek back
-// to where it stood) with a playlist that offers only the chosen ones: see GStreamerLoopbackEndpoint. The pipeline and
-// the endpoint go with the item: NULL state, threads joined (or abandoned, when the control thread is stuck).
+// that does not return fails the item. Choosing a rendition reloads: a new pipeline prerolls a playlist that
+// offers only the chosen ones (see GStreamerLoopbackEndpoint) and seeks back to where the old one stood. The
+// old pipeline is stopped and let go rather than restarted: the demuxer's download helper, restarted, runs
+// the answers of downloads cancelled before it stopped on transfers it has already freed. The pipeline goes
+// with the item, and then the endpoint: NULL state, threads joined (or abandoned, when the control thread is
+// stuck).
 //
 // Observable keys, besides those of MediaPlayerItem: "currentMediaSelection", when the streams the pipeline
 // reports as selected change (the answer to selectMediaOption(), once the reload is through); "firstVideoFrame", once,
@@ -81,6 +84,8 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     struct BusContext {
         std::weak_ptr<GStreamerPlayerItem> item;
         RunLoopHandle mainQueue;
+        /// Of the pipeline that reports: what an earlier one still says is dropped.
+        unsigned generation = 0;
     };
     struct PendingSeek {
         double target = 0;
@@ -88,13 +93,17 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
         bool sent = false;
     };
 
-    GStreamerPlayerItem(std::shared_ptr<GStreamerMediaAsset> asset, RunLoopHandle mainQueue);
-    void start(std::shared_ptr<HttpTransport> transport, const Outputs& outputs);
+    GStreamerPlayerItem(std::shared_ptr<GStreamerMediaAsset> asset, Outputs outputs, RunLoopHandle mainQueue);
+    void start(std::shared_ptr<HttpTransport> transport);
+    /// A new pipeline (and video output) for the endpoint's entry URL, as pipeline_ of the next generation.
+    void makePipeline();
+    /// Starts pipeline_ towards PAUSED; the item fails when it cannot.
+    void startPipeline();
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer context);
     static GstPadProbeReturn onFirstVideoBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer context);
     /// The text sink's handoff: one cue, read on the streaming thread and handed on on the main queue.
     static void onTextBuffer(GstElement* sink, GstBuffer* buffer, GstPad* pad, gpointer context);
-    void handleMessage(GstMessage* message);
+    void handleMessage(GstMessage* message, unsigned generation);
     void becomeReady();
     void updateDuration();
     void updateNaturalSize();
@@ -116,10 +125,13 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
 
     const std::shared_ptr<GStreamerMediaAsset> asset_;
     const RunLoopHandle mainQueue_;
+    const Outputs outputs_;
     std::unique_ptr<GStreamerLoopbackEndpoint> endpoint_;
     std::unique_ptr<GStreamerControlThread> control_;
     GstElement* pipeline_ = nullptr;
     GstElement* videoSink_ = nullptr;
+    /// Of pipeline_; each reload makes a new one.
+    unsigned generation_ = 0;
     MediaObserverList observers_;
     std::function<void()> playedToEnd_;
     std::function<void(const MediaLegibleCue&)> legibleOutput_;
@@ -148,7 +160,7 @@ class GStreamerPlayerItem final : public MediaPlayerItem, public std::enable_sha
     /// What the endpoint serves; a change reloads the pipeline where it stands.
     GStreamerLoopbackEndpoint::RenditionChoice choice_;
     bool reloadWanted_ = false;
-    /// The pipeline went back to READY and its new preroll has not come back.
+    /// A new pipeline replaced the old one and its preroll has not come back.
     bool reloading_ = false;
 };
 

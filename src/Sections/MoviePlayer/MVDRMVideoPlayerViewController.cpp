@@ -819,7 +819,8 @@ void MVDRMVideoPlayerViewController::seekBarDoneSeeking() {
 }
 
 void MVDRMVideoPlayerViewController::showSeekThumbnail(ImagePtr image, double seconds, bool loaded) {
-    if (!image || tearingDown_) return;
+    // Letting go on a prefetched picture shows the one already there.
+    if (!image || tearingDown_ || image == seekThumbnail_) return;
     seekThumbnail_ = std::move(image);
     if (auto o = observer()) o->seekThumbnailShown(seconds, loaded);
 }
