@@ -1,6 +1,7 @@
 #include "movra/PlaybackRun.h"
 
 #include "API/MVHTTPClient.h"
+#include "App/MVAppDelegate.h"
 #include "App/MVDiscriminator.h"
 #include "Model/MVItem.h"
 #include "Model/MVMediaContent.h"
@@ -41,6 +42,8 @@ int PlaybackRun::run(const std::shared_ptr<MVItem>& item) const {
     report->title(item->guid().value_or(""), item->title().value_or("(untitled)"),
                   content ? content->duration().value_or(0) : 0);
 
+    // As the app does at launch: the viewing's quality session carries the service's customer key.
+    platform.playbackQuality().start(MVAppDelegate::kPlaybackQualityCustomerKey);
     auto screen = std::make_shared<MVDRMVideoPlayerViewController>();
     screen->setDelegate(report);
     screen->setObserver(report);
