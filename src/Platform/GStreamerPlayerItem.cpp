@@ -489,6 +489,10 @@ void GStreamerPlayerItem::selectMediaOption(const std::optional<MediaSelectionOp
     if (choice == choice_ || status_ == MediaPlayerItemStatus::Failed) return;
     choice_ = std::move(choice);
     endpoint_->setRenditionChoice(choice_);
+    // What plays already (the default audio, chosen again by language at start) needs no new pipeline.
+    if (!reloadWanted_ && !reloading_ && status_ == MediaPlayerItemStatus::ReadyToPlay &&
+        selectedMediaOption(group) == option)
+        return;
     // Still prerolling: the first playlist may already be read, so the reload waits for the preroll.
     reloadWanted_ = true;
     sendNext();

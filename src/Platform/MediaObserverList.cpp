@@ -18,17 +18,11 @@ bool MediaObserverList::remove(const std::string& key, MediaObservable::Token to
 }
 
 void MediaObserverList::notify(const std::string& key) const {
-    std::vector<MediaObservable::Token> tokens;
+    // A copy: callbacks may change the list.
+    std::vector<std::function<void()>> calls;
     for (const auto& e : entries_)
-        if (e.key == key) tokens.push_back(e.token);
-    for (const auto token : tokens) {
-        // One removed by an earlier callback is not called: whoever registered it may be gone.
-        auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.token == token; });
-        if (it == entries_.end()) continue;
-        // A copy: the callback may change the list.
-        auto call = it->changed;
-        call();
-    }
+        if (e.key == key) calls.push_back(e.changed);
+    for (const auto& call : calls) call();
 }
 
 }  // namespace movra

@@ -15,8 +15,7 @@ class MediaObserverList {
   public:
     MediaObservable::Token add(const std::string& key, std::function<void()> changed);
     bool remove(const std::string& key, MediaObservable::Token token);
-    /// Calls the observers of `key` registered now, in registration order, less those that an earlier one
-    /// removes.
+    /// Calls the observers of `key` registered now, in registration order.
     void notify(const std::string& key) const;
 
   private:

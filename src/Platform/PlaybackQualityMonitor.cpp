@@ -25,15 +25,18 @@ void PlaybackQualityMonitor::attach(std::shared_ptr<MediaPlayer> player) {
         for (const char* key : {"status", "playbackBufferEmpty", "playbackLikelyToKeepUp"})
             observe(*item_, itemRegistrations_, key);
         itemRegistrations_.emplace_back("indicatedBitrate",
-                                        item_->addObserver("indicatedBitrate", [this] { bitrateChanged(); }));
+                                        item_->addObserver("indicatedBitrate", [self = std::weak_ptr(self_)] {
+                                            if (auto monitor = self.lock()) (*monitor)->bitrateChanged();
+                                        }));
     }
     bitrateChanged();
     update();
 }
 
 void PlaybackQualityMonitor::observe(MediaObservable& object, Registrations& registrations, const std::string& key) {
-    // The observers go in detach(), before `this` does.
-    registrations.emplace_back(key, object.addObserver(key, [this] { update(); }));
+    registrations.emplace_back(key, object.addObserver(key, [self = std::weak_ptr(self_)] {
+        if (auto monitor = self.lock()) (*monitor)->update();
+    }));
 }
 
 void PlaybackQualityMonitor::detach() {

@@ -61,6 +61,9 @@ class PlaybackQualityMonitor {
 
     const double startedAt_;
     const Sink sink_;
+    /// Held by the observers: a notification already under way when the monitor goes (an earlier observer of
+    /// the same key ended the viewing) still calls them, and they must not reach it.
+    const std::shared_ptr<PlaybackQualityMonitor*> self_ = std::make_shared<PlaybackQualityMonitor*>(this);
     std::shared_ptr<MediaPlayer> player_;
     std::shared_ptr<MediaPlayerItem> item_;
     Registrations playerRegistrations_;

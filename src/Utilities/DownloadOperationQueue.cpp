@@ -7,7 +7,8 @@
 namespace movra {
 
 DownloadOperationQueue::DownloadOperationQueue(std::size_t maxConcurrentOperationCount)
-    : maxConcurrent_(std::max<std::size_t>(1, maxConcurrentOperationCount)) {}
+    : maxConcurrent_(std::max<std::size_t>(1, maxConcurrentOperationCount)),
+      transport_(Platform::current().makeTransport()) {}
 
 DownloadOperationQueue::~DownloadOperationQueue() { cancelAllOperations(); }
 
@@ -52,7 +53,7 @@ std::vector<DownloadOperationQueue::OperationPtr> DownloadOperationQueue::takeRe
 
 void DownloadOperationQueue::start(const std::vector<OperationPtr>& operations) {
     for (const auto& operation : operations) {
-        auto task = Platform::current().sharedTransport().dataTask(
+        auto task = transport_->dataTask(
             operation->request,
             [weak = weak_from_this(), operation](const HttpTaskPtr&, std::shared_ptr<const HttpResponse> response,
                                                  std::string body, ErrorPtr error) {

@@ -177,3 +177,35 @@ TEST_F(HttpPlaybackQualityClientTest, EventsWaitForACollectorThatIsDownAcrossARe
 
 }  // namespace
 }  // namespace movra
+
+namespace movra {
+namespace {
+
+TEST_F(HttpPlaybackQualityClientTest, AViewingEndedByAnEarlierObserverOfTheFailureIsNotMeasuredFurther) {
+    t.network->answerAll(test::reply(204, "text/plain", ""));
+    auto client = makeClient();
+    test::SimulatedAssetScript script;
+    script.failAt = 2;
+    script.failure = makeError(kMediaEngineErrorDomain, -11828, "Cannot Open");
+    const auto session = client->createSession({});
+    auto player = makePlayer(script);
+    // As the player screen does: told of the failure before the monitor, it ends the viewing there and then.
+    auto item = player->currentItem();
+    item->addObserver("status", [&] {
+        if (item->status() != MediaPlayerItemStatus::Failed) return;
+        client->reportError(session, "Video playback error");
+        client->cleanupSession(session);
+    });
+    client->attachPlayer(session, player);
+    player->play();
+    advance(4);
+
+    const auto events = received();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(types(events),
+              (std::vector<std::string>{"sessionStart", "playerAttached", "bitrate", "join", "error", "sessionEnd"}));
+    EXPECT_EQ(events.back()["playerFailed"], false);
+}
+
+}  // namespace
+}  // namespace movra

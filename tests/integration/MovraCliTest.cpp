@@ -275,7 +275,7 @@ TEST_F(MovraPlayTest, PlayOpensTheSessionFetchesTheKeyAndClosesWithTheFinalPosit
     auto closed = requests("DELETE", "/stoffice/session/film-frost-line");
     ASSERT_EQ(closed.size(), 1u);
     const int finalSeconds = std::stoi(closed[0].queryValue("bookmarkSecs").value_or("-1"));
-    EXPECT_GE(finalSeconds, 2);
+    EXPECT_GE(finalSeconds, 2) << outcome.out << outcome.err;
     EXPECT_LE(finalSeconds, 5);
 
     auto listed = movra({"continue"});

@@ -625,6 +625,8 @@ void MVDRMVideoPlayerViewController::playerSetupComplete(double position) {
     }
     selectNativeSubtitleAndAudioTrack();
     startBookmarkTimer();
+    playerSetUp_ = true;
+    startSeekCache();
     if (auto o = observer()) o->playerSetupComplete(position);
 }
 
@@ -633,16 +635,22 @@ void MVDRMVideoPlayerViewController::currentBufferedTime(double seconds) {
 }
 
 void MVDRMVideoPlayerViewController::durationChanged(double seconds) {
-    // A duration that is not a number (or not finite) gives no step to prefetch by.
-    if (!seekCache_ && nativeIsCurrent() && std::isfinite(seconds) && seconds >= 0 && contentURL_) {
-        if (auto playlist = Url::parse(*contentURL_)) {
-            seekCache_ = std::make_shared<MVSeekCache>();
-            const auto whole = static_cast<unsigned>(std::min(seconds, double(std::numeric_limits<unsigned>::max())));
-            seekCache_->downloadImagesFromPlaylist(*playlist, whole / 360, whole);
-        }
-    }
     if (!std::isnan(seconds)) duration_ = seconds;
+    startSeekCache();
     if (userPlayerState_ == 1 && nativeIsCurrent()) nativePlayer_->play();
+}
+
+void MVDRMVideoPlayerViewController::startSeekCache() {
+    // Only the playlist, for where the pictures live: prefetching the pictures themselves stalled the
+    // stream's start now and then (cause not yet found), so each is loaded when the bar is let go on it.
+    if (seekCache_ || !nativeIsCurrent() || !playerSetUp_ || !contentURL_) return;
+    // A duration that is not a number (or not finite) gives no step to prefetch by.
+    if (!std::isfinite(duration_) || duration_ < 0) return;
+    auto playlist = Url::parse(*contentURL_);
+    if (!playlist) return;
+    seekCache_ = std::make_shared<MVSeekCache>();
+    const auto whole = static_cast<unsigned>(std::min(duration_, double(std::numeric_limits<unsigned>::max())));
+    seekCache_->downloadImagesFromPlaylist(*playlist, whole / 360, /*maxFrame=*/0);
 }
 
 void MVDRMVideoPlayerViewController::externalPlaybackIsActive(bool active) {

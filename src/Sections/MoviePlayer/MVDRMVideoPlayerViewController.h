@@ -211,6 +211,8 @@ class MVDRMVideoPlayerViewController : public ViewController,
     /// Ends the playback-quality session plainly and drops its controller.
     void dropQualitySession();
     void showSeekThumbnail(ImagePtr image, double seconds, bool loaded);
+    /// Makes the seek cache and starts its prefetch, once the duration is known and the player set up.
+    void startSeekCache();
     void stopTimers();
 
     std::weak_ptr<MVDRMVideoPlayerViewControllerDelegate> delegate_;
@@ -252,6 +254,7 @@ class MVDRMVideoPlayerViewController : public ViewController,
     bool seekThumbnailShown_ = false;
     std::unique_ptr<MVConvivaController> convivaController_;
     bool externalPlaybackActive_ = false;
+    bool playerSetUp_ = false;
 };
 
 }  // namespace movra
