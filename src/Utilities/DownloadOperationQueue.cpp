@@ -7,8 +7,7 @@
 namespace movra {
 
 DownloadOperationQueue::DownloadOperationQueue(std::size_t maxConcurrentOperationCount)
-    : maxConcurrent_(std::max<std::size_t>(1, maxConcurrentOperationCount)),
-      transport_(Platform::current().makeTransport()) {}
+    : maxConcurrent_(std::max<std::size_t>(1, maxConcurrentOperationCount)) {}
 
 DownloadOperationQueue::~DownloadOperationQueue() { cancelAllOperations(); }
 
@@ -53,7 +52,7 @@ std::vector<DownloadOperationQueue::OperationPtr> DownloadOperationQueue::takeRe
 
 void DownloadOperationQueue::start(const std::vector<OperationPtr>& operations) {
     for (const auto& operation : operations) {
-        auto task = transport_->dataTask(
+        auto task = Platform::current().sharedTransport().dataTask(
             operation->request,
             [weak = weak_from_this(), operation](const HttpTaskPtr&, std::shared_ptr<const HttpResponse> response,
                                                  std::string body, ErrorPtr error) {

@@ -1,7 +1,5 @@
-// DownloadOperationQueue: GET requests on a session of its own, at most a given number running at once; the
+// DownloadOperationQueue: GET requests on the shared session, at most a given number running at once; the
 // others wait in the order they were added (an operation queue with a maximum concurrent operation count).
-// Its own session: on the shared one, a prefetch of hundreds of pictures would hold the connections a
-// host allows and keep the stream's segments and keys waiting behind it.
 //
 // Thread contract: every member may be called from any thread. Completions run on the transport's thread,
 // so that a caller can decode an answer there without holding up the main queue; they never run for an
@@ -11,7 +9,6 @@
 
 #include "Foundation/Error.h"
 #include "Platform/HttpTask.h"
-#include "Platform/HttpTransport.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -59,7 +56,6 @@ class DownloadOperationQueue : public std::enable_shared_from_this<DownloadOpera
                 ErrorPtr error);
 
     const std::size_t maxConcurrent_;
-    const std::shared_ptr<HttpTransport> transport_;
     mutable std::mutex mutex_;
     std::deque<OperationPtr> waiting_;
     std::vector<OperationPtr> running_;
