@@ -100,6 +100,9 @@ std::optional<std::string> BackendServer::start() {
     server->set_keep_alive_max_count(100000);
     server->set_read_timeout(30, 0);
     server->set_keep_alive_timeout(30);
+    // Every kept-alive connection holds a worker until it idles out: httplib's pool of 8 would make a client
+    // with a few more connections than that (segments, keys, pictures, reports) wait up to 30 s for one.
+    server->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
     // A client that hangs up mid-answer must not kill the process.
     std::signal(SIGPIPE, SIG_IGN);
 

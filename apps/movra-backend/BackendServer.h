@@ -127,6 +127,8 @@ class BackendServer {
 
     /// Larger request bodies are answered 413 and go no further.
     static constexpr std::size_t kMaxRequestBody = 1024 * 1024;
+    /// Connections served at once, kept-alive idle ones included.
+    static constexpr std::size_t kWorkerThreads = 64;
 
   private:
     void addControlRoutes();

@@ -6,6 +6,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace movra::backend {
 namespace {
@@ -148,6 +149,23 @@ TEST_F(BackendServerTest, ControlEndpointsAnswerLoopbackPeersOnly) {
             EXPECT_EQ(server_->requestLog().entries().size(), 1u);
         }
     }
+}
+
+TEST_F(BackendServerTest, IdleKeptAliveConnectionsDoNotKeepANewOneWaiting) {
+    // A player holds connections for segments, keys, pictures and reports; each idle one keeps a worker.
+    std::vector<std::unique_ptr<httplib::SSLClient>> idle;
+    for (int i = 0; i < 16; ++i) {
+        idle.push_back(client());
+        idle.back()->set_keep_alive(true);
+        auto result = idle.back()->Get("/_emulator/requests");
+        ASSERT_TRUE(result) << "connection " << i;
+    }
+    // Without a free worker the answer comes only when an idle connection times out (30 s).
+    const auto sent = std::chrono::steady_clock::now();
+    auto result = client()->Get("/_emulator/requests");
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, 200);
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(10)) << "waited for a worker";
 }
 
 }  // namespace

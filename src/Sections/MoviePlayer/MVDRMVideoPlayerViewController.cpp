@@ -641,8 +641,6 @@ void MVDRMVideoPlayerViewController::durationChanged(double seconds) {
 }
 
 void MVDRMVideoPlayerViewController::startSeekCache() {
-    // Only the playlist, for where the pictures live: prefetching the pictures themselves stalled the
-    // stream's start now and then (cause not yet found), so each is loaded when the bar is let go on it.
     if (seekCache_ || !nativeIsCurrent() || !playerSetUp_ || !contentURL_) return;
     // A duration that is not a number (or not finite) gives no step to prefetch by.
     if (!std::isfinite(duration_) || duration_ < 0) return;
@@ -650,7 +648,7 @@ void MVDRMVideoPlayerViewController::startSeekCache() {
     if (!playlist) return;
     seekCache_ = std::make_shared<MVSeekCache>();
     const auto whole = static_cast<unsigned>(std::min(duration_, double(std::numeric_limits<unsigned>::max())));
-    seekCache_->downloadImagesFromPlaylist(*playlist, whole / 360, /*maxFrame=*/0);
+    seekCache_->downloadImagesFromPlaylist(*playlist, whole / 360, whole);
 }
 
 void MVDRMVideoPlayerViewController::externalPlaybackIsActive(bool active) {
