@@ -10,16 +10,13 @@
 //     through its loopback endpoint, the floor through a loopback proxy that swaps the key URI), so its
 //     serving is counted equally on both sides and only the client's session and key calls come on top.
 #include "API/MVHTTPClient.h"
-#include "App/MVDiscriminator.h"
 #include "App/MVStreamingSessionClient.h"
-#include "BenchEmulator.h"
+#include "BenchSignedInClient.h"
 #include "DRM/MVTavikAssetLoaderDelegate.h"
 #include "Foundation/Crypto.h"
 #include "MedianReporter.h"
-#include "Model/MVChannel.h"
 #include "Platform/GStreamerPlayerItem.h"
 #include "Platform/Platform.h"
-#include "Platform/PlatformFactory.h"
 #include "Sections/MoviePlayer/MVNativeVideoPlayer.h"
 #include "movra-backend/BackendServer.h"
 #include "movra-backend/MediaLibrary.h"
@@ -42,13 +39,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* kUser = "anna.lindqvist@tavik.example";
-constexpr const char* kPassword = "Anna-tavik-1";
-/// Films of the sample catalogue; the first that plays the longest asset is the one played.
-constexpr const char* kFilms[] = {"film-frost-line",       "film-a-crown-of-thorns", "film-a-quiet-revolution",
-                                  "film-beyond-the-pines", "film-birch-and-bone",    "film-blackwater-bay",
-                                  "film-borderlands",      "film-counterweight",     "film-dead-reckoning",
-                                  "film-fault-lines"};
 constexpr double kPlaySeconds = 20;
 constexpr double kTimeoutSeconds = 30;
 
@@ -68,66 +58,13 @@ double secondsBetween(Clock::time_point from, Clock::time_point to) {
     std::exit(1);
 }
 
-struct World : BenchEmulator {
-    std::shared_ptr<movra::MVItem> item;
-    movra::backend::StreamAsset asset;
+struct World : BenchSignedInClient {
     std::string certificate;
 
-    explicit World(const std::string& mediaDir) : BenchEmulator("PlaybackStartupBench", mediaDir) {
-        movra::Configuration configuration;
-        configuration.dataDirectory = directory + "/client";
-        configuration.caFile = server->caFile();
-        configuration.drmCertificateFile = server->drmCertificateFile();
-        configuration.videoOutput = "none";
-        configuration.audioOutput = "none";
-        movra::Platform::install(
-            movra::makeSystemPlatform(configuration, std::make_shared<movra::UiHost>(), movra::LogLevel::Error));
-        movra::MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", server->baseHost()}, {"name", "MVTK"}});
-        auto client = movra::MVHTTPClient::initSharedClientWithHost(server->baseHost());
-        signIn(*client);
-        chooseTitle(*client);
+    explicit World(const std::string& mediaDir) : BenchSignedInClient("PlaybackStartupBench", mediaDir) {
         std::ifstream file(server->drmCertificateFile(), std::ios::binary);
         certificate.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
         gst_init(nullptr, nullptr);
-    }
-    ~World() { movra::Platform::uninstall(); }
-
-    void signIn(movra::MVHTTPClient& client) {
-        bool done = false;
-        movra::ErrorPtr failure;
-        client.loginSubscriberWithUserName(kUser, kPassword, [&](movra::ErrorPtr error, movra::XMLDocumentPtr) {
-            failure = error;
-            done = true;
-        });
-        movra::Platform::current().mainQueue().runUntil([&] { return done; }, kTimeoutSeconds);
-        if (!done || failure) die("sign-in failed: " + (failure ? failure->summary() : std::string("no answer")));
-    }
-
-    /// The title of the longest asset, read from its feed as the client reads a title.
-    void chooseTitle(movra::MVHTTPClient& client) {
-        asset = longestAsset();
-        const auto longest = asset.id;
-        std::string guid;
-        for (const char* film : kFilms)
-            if (movra::backend::MediaLibrary::assetForTitle(film).id == longest) {
-                guid = film;
-                break;
-            }
-        if (guid.empty()) die("no film of the list plays asset " + longest);
-        bool done = false;
-        client.getPath(
-            "browse/" + guid, movra::Json::object(), true,
-            [&](const movra::HttpTaskPtr&, const movra::XMLDocumentPtr& document) {
-                auto channel = movra::MVChannel::dictionaryFromDocument(document);
-                if (channel && channel->contains("items") && !(*channel)["items"].empty()) {
-                    item = std::make_shared<movra::MVItem>();
-                    item->updateFromJSON((*channel)["items"][0]);
-                }
-                done = true;
-            },
-            [&](const movra::HttpTaskPtr&, const movra::XMLDocumentPtr&, const movra::ErrorPtr&) { done = true; });
-        movra::Platform::current().mainQueue().runUntil([&] { return done; }, kTimeoutSeconds);
-        if (!item || item->guid() != guid) die("no item for " + guid);
     }
 };
 
