@@ -39,8 +39,8 @@ struct BenchSignedInClient : BenchEmulator {
   private:
     /// Films of the sample catalogue; the first that plays the longest asset is the one chosen.
     static constexpr const char* kFilms[] = {
-        "film-frost-line",    "film-a-crown-of-thorns", "film-a-quiet-revolution", "film-beyond-the-pines",
-        "film-birch-and-bone", "film-blackwater-bay",   "film-borderlands",        "film-counterweight",
+        "film-frost-line",     "film-a-crown-of-thorns", "film-a-quiet-revolution", "film-beyond-the-pines",
+        "film-birch-and-bone", "film-blackwater-bay",    "film-borderlands",        "film-counterweight",
         "film-dead-reckoning", "film-fault-lines"};
 
     void signIn(movra::MVHTTPClient& client) {

@@ -83,9 +83,10 @@ int main(int argc, char** argv) {
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     if (const auto perSecond = reporter.median("BM_ScreenWorkPerSecond/iterations:10/manual_time"))
-        std::printf("player screen's main-queue work per second of playback: median %.0f us, worst second %.0f us "
-                    "(target under 1000 us)\n",
-                    *perSecond, worstSecondMs * 1000);
+        std::printf(
+            "player screen's main-queue work per second of playback: median %.0f us, worst second %.0f us "
+            "(target under 1000 us)\n",
+            *perSecond, worstSecondMs * 1000);
     benchmark::Shutdown();
     theWorld = nullptr;
     return 0;
