@@ -15,7 +15,7 @@ int CastCommand::runDevices(const GlobalOptions& options) const {
         printFailure(options, error->localizedDescription, error);
         return 2;
     }
-    std::string applicationId = Platform::current().configuration().castReceiverApplicationId;
+    std::string applicationId = Platform::current().configuration().castApplicationId;
     if (applicationId.empty()) applicationId = MVCastManager::kMVTKReceiverAppId;
     auto scanner = Platform::current().castSdk().makeDeviceScanner(
         CastDeviceScanner::FilterCriteria::reportingApplication(applicationId));

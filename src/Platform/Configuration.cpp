@@ -33,7 +33,7 @@ ErrorPtr Configuration::apply(const Json& json) {
         {"analyticsTrackingId", &analyticsTrackingId},
         {"analyticsCollectorUrl", &analyticsCollectorUrl},
         {"playbackQualityCollectorUrl", &playbackQualityCollectorUrl},
-        {"castReceiverApplicationId", &castReceiverApplicationId},
+        {"castApplicationId", &castApplicationId},
         {"castDiscoveryAddress", &castDiscoveryAddress},
         {"deviceIdiom", &deviceIdiom},
         {"deviceModel", &deviceModel},
@@ -89,7 +89,7 @@ Json Configuration::toJson() const {
     j["analyticsTrackingId"] = analyticsTrackingId;
     j["analyticsCollectorUrl"] = analyticsCollectorUrl;
     j["playbackQualityCollectorUrl"] = playbackQualityCollectorUrl;
-    j["castReceiverApplicationId"] = castReceiverApplicationId;
+    j["castApplicationId"] = castApplicationId;
     j["castDiscoveryAddress"] = castDiscoveryAddress;
     j["castDevices"] = castDevices;
     j["tenantWebDomains"] = tenantWebDomains;

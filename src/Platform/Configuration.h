@@ -36,7 +36,7 @@ struct Configuration {
     /// Where playback-quality sessions and their events go; empty: they are only logged.
     std::string playbackQualityCollectorUrl;
     /// Optional cast receiver application id.
-    std::string castReceiverApplicationId;
+    std::string castApplicationId;
     /// "HOST:PORT" of the one DNS-SD responder cast discovery asks; empty: the multicast DNS group.
     std::string castDiscoveryAddress;
     /// Cast receivers by address ("HOST:PORT"), for networks where discovery is blocked.

@@ -82,8 +82,10 @@ TestPlatform::TestPlatform(Options options) {
     s.mediaEngine = media;
     // No test sends multicast: without a responder of its own, discovery asks a loopback port nobody serves.
     if (options.configuration.castDiscoveryAddress.empty()) options.configuration.castDiscoveryAddress = "127.0.0.1:9";
-    s.castSdk = std::make_shared<CastV2Sdk>(CastV2DeviceScanner::Options{
-        .discoveryAddress = options.configuration.castDiscoveryAddress, .devices = options.configuration.castDevices});
+    s.castSdk = options.castSdk ? options.castSdk
+                                : std::make_shared<CastV2Sdk>(CastV2DeviceScanner::Options{
+                                      .discoveryAddress = options.configuration.castDiscoveryAddress,
+                                      .devices = options.configuration.castDevices});
     s.configuration = options.configuration;
     Platform::install(std::make_shared<Platform>(std::move(s)));
     if (collectorTracker) collectorTracker->attach(Platform::current().mainQueue());

@@ -38,6 +38,8 @@ class TestPlatform {
         /// Playback-quality events go to this collector (a real client over the shared transport, queued in
         /// configuration.dataDirectory) instead of the recording client; `playbackQuality` is then null.
         std::string playbackQualityCollectorUrl;
+        /// The cast library; null: the real one, discovering at configuration.castDiscoveryAddress.
+        std::shared_ptr<CastSdk> castSdk;
 
         /// Real time and the real transport (libcurl) trusting `caFile`, the CA of an emulator on loopback.
         static Options realNetwork(const std::string& caFile, std::string dataDirectory);
