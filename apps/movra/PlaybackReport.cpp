@@ -116,6 +116,11 @@ void PlaybackReport::chosen(const std::string& subtitle, const std::string& audi
               (audioTrack.empty() ? std::string() : ", audio " + audioTrack));
 }
 
+void PlaybackReport::audioPlaying(const std::string& name, const std::string& language) {
+    print({{"event", "audioPlaying"}, {"name", name}, {"language", language}},
+          "Audio playing: " + name + " (" + language + ")");
+}
+
 void PlaybackReport::seekBarReleased(double seconds) {
     print({{"event", "seek"}, {"position", seconds}}, "Seek to " + clock(seconds));
 }

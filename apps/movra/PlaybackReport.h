@@ -32,6 +32,8 @@ class PlaybackReport final : public MVDRMVideoPlayerViewControllerDelegate,
     void choices(const std::vector<SubtitleAndAudioEntry>& entries, const std::string& selected, bool audio);
     /// The choice made: the subtitle language code ("" for none) and the audio track.
     void chosen(const std::string& subtitle, const std::string& audioTrack);
+    /// The audio rendition the engine plays now (after the start or a choice).
+    void audioPlaying(const std::string& name, const std::string& language);
     /// The seek bar was let go at `seconds`.
     void seekBarReleased(double seconds);
     /// The program was stopped (Ctrl-Z) or continued.

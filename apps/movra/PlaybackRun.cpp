@@ -7,6 +7,8 @@
 #include "Model/MVMediaContent.h"
 #include "Platform/Platform.h"
 #include "Sections/MoviePlayer/MVDRMVideoPlayerViewController.h"
+#include "Sections/MoviePlayer/MVMediaSelectionOptionHelper.h"
+#include "Sections/MoviePlayer/MVNativeVideoPlayer.h"
 #include "movra/Output.h"
 #include "movra/PlaybackReport.h"
 #include "movra/RawTerminal.h"
@@ -22,6 +24,13 @@ namespace {
 /// How often the loop looks at the keys and the clock.
 constexpr double kPollSeconds = 0.1;
 constexpr double kProgressInterval = 1.0;
+
+/// The audio rendition the engine's pipeline plays now; nullopt before it reports one.
+std::optional<MediaSelectionOption> engineAudio(const std::shared_ptr<MVVideoPlayer>& player) {
+    auto native = std::dynamic_pointer_cast<MVNativeVideoPlayer>(player);
+    if (!native || !native->audioGroup() || !native->player() || !native->player()->currentItem()) return std::nullopt;
+    return native->player()->currentItem()->selectedMediaOption(*native->audioGroup());
+}
 
 }  // namespace
 
@@ -72,6 +81,7 @@ int PlaybackRun::run(const std::shared_ptr<MVItem>& item) const {
         picker.reset();
     };
     std::optional<double> playingSince;
+    std::string audioPlaying;
     double lastProgress = -kProgressInterval;
     bool timedOut = false;
     while (true) {
@@ -138,6 +148,11 @@ int PlaybackRun::run(const std::shared_ptr<MVItem>& item) const {
                 screen->seekBarDoneSeeking();
                 report->seekBarReleased(screen->seekBarValue());
             }
+        }
+        if (auto audio = engineAudio(player); audio && audio->identifier != audioPlaying) {
+            audioPlaying = audio->identifier;
+            report->audioPlaying(MVMediaSelectionOptionHelper::mvtk_localizedDisplayName(*audio),
+                                 audio->localeLanguageCode);
         }
         if (forSeconds > 0 && now() - *playingSince >= forSeconds) break;
         if (now() - lastProgress >= kProgressInterval) {
