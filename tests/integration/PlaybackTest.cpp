@@ -20,6 +20,9 @@ BackendServer::Options PlaybackTest::options() {
 
 void PlaybackTest::SetUp() {
     start(options());
+    // Here rather than in a first request, whose client gives up after 5 s: generating the media (or waiting
+    // for another test process that generates it) takes longer.
+    ASSERT_EQ(server_->media().ensure(), std::nullopt);
     token_ = tokenFor(kAnna, kAnnasPassword);
 }
 

@@ -589,7 +589,7 @@ TEST_F(MVDRMVideoPlayerViewControllerTest, EachViewingIsOneQualitySessionEndedWi
     EXPECT_FALSE(screen->convivaController());
 }
 
-TEST_F(MVDRMVideoPlayerViewControllerTest, TheSeekBarLoadsThePictureOfTheReleasedSecond) {
+TEST_F(MVDRMVideoPlayerViewControllerTest, TheSeekBarShowsPrefetchedPicturesAndLoadsTheReleasedSecond) {
     struct ThumbnailRecorder final : MVDRMVideoPlayerViewControllerObserver {
         void seekThumbnailShown(double seconds, bool loaded) override {
             shown.push_back(std::to_string(static_cast<int>(seconds)) + (loaded ? " loaded" : " cached"));
@@ -597,36 +597,45 @@ TEST_F(MVDRMVideoPlayerViewControllerTest, TheSeekBarLoadsThePictureOfTheRelease
         std::vector<std::string> shown;
     };
     auto secondOf = [](const ImagePtr& image) { return image ? image->rgba[0] : -1; };
+    auto pictureRequests = [&] {
+        std::set<std::string> urls;
+        for (const auto& r : env.network->requests())
+            if (r.url.rfind(kPictureBase, 0) == 0) urls.insert(r.url);
+        return urls.size();
+    };
     auto recorder = std::make_shared<ThumbnailRecorder>();
     missingPictures = {45};
-    open(titleWithContent(120));
+    // 12 minutes: a picture every 2 seconds makes the 360 of the prefetch.
+    open(titleWithContent(720), 720);
     screen->setObserver(recorder);
     pass(1);
-    // The playlist tells where the pictures live; none is fetched before the bar is let go.
     ASSERT_TRUE(screen->seekCache());
-    EXPECT_EQ(screen->seekCache()->step(), 1u);
-    ASSERT_TRUE(env.runUntil([&] { return screen->seekCache()->baseFramePath().has_value(); }));
+    EXPECT_EQ(screen->seekCache()->step(), 2u);
+    ASSERT_TRUE(env.runUntil([&] {
+        return screen->seekCache()->baseFramePath().has_value() && screen->seekCache()->operationCount() == 0;
+    }));
     EXPECT_EQ(*screen->seekCache()->baseFramePath(), kPictureBase);
+    EXPECT_EQ(pictureRequests(), 360u);
 
-    // A picture that cannot be had leaves the view empty.
+    // Moving shows the prefetched picture of the step below; letting go loads the released second's.
     screen->seekBarTouched();
     EXPECT_TRUE(screen->seekThumbnailShown());
+    screen->seekBarChanged(31.4);
+    EXPECT_EQ(secondOf(screen->seekThumbnail()), 30);
+    screen->seekBarDoneSeeking();
+    ASSERT_TRUE(env.runUntil([&] { return recorder->shown.size() == 2; }));
+    EXPECT_EQ(recorder->shown, (std::vector<std::string>{"31 cached", "31 loaded"}));
+    EXPECT_EQ(secondOf(screen->seekThumbnail()), 31);
+    pass(0.5);
+    EXPECT_FALSE(screen->seekThumbnailShown());
+
+    // A picture that cannot be had leaves the one of the step below.
+    screen->seekBarTouched();
     screen->seekBarChanged(45.2);
     screen->seekBarDoneSeeking();
     pass(0.5);
-    EXPECT_EQ(secondOf(screen->seekThumbnail()), -1);
-    EXPECT_FALSE(screen->seekThumbnailShown());
-    // Letting go loads the released second's picture; moving over it again finds it cached.
-    screen->seekBarTouched();
-    screen->seekBarChanged(30.7);
-    screen->seekBarDoneSeeking();
-    ASSERT_TRUE(env.runUntil([&] { return !recorder->shown.empty(); }));
-    EXPECT_EQ(recorder->shown, std::vector<std::string>{"30 loaded"});
-    EXPECT_EQ(secondOf(screen->seekThumbnail()), 30);
-    pass(0.5);
-    screen->seekBarTouched();
-    screen->seekBarChanged(30.2);
-    EXPECT_EQ(secondOf(screen->seekThumbnail()), 30);
+    EXPECT_EQ(secondOf(screen->seekThumbnail()), 44);
+    EXPECT_EQ(recorder->shown.back(), "45 cached");
 
     screen->tearDown(nullptr);
     EXPECT_FALSE(screen->seekCache());
