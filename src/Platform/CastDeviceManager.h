@@ -10,6 +10,7 @@
 #include "Platform/CastDevice.h"
 #include "Platform/CastDeviceManagerDelegate.h"
 
+#include <map>
 #include <string>
 
 namespace movra {
@@ -41,8 +42,8 @@ class CastDeviceManager {
 
     /// Attaches `channel`; it receives the application's messages on its namespace once the application is
     /// connected. One channel per namespace: false when the namespace is taken.
-    virtual bool addChannel(CastChannel& channel) = 0;
-    virtual bool removeChannel(CastChannel& channel) = 0;
+    bool addChannel(CastChannel& channel);
+    bool removeChannel(CastChannel& channel);
 
     /// Level from 0 to 1.
     virtual bool setVolume(float level) = 0;
@@ -53,6 +54,16 @@ class CastDeviceManager {
 
     /// Used by attached channels: sends `text` on `nameSpace` to the connected application.
     virtual bool sendTextMessage(const std::string& nameSpace, const std::string& text) = 0;
+
+  protected:
+    /// The channel attached on `nameSpace`, or nullptr.
+    CastChannel* channelFor(const std::string& nameSpace) const;
+    const std::map<std::string, CastChannel*>& channels() const { return channels_; }
+    /// Lets every attached channel go; a manager's destructor calls it.
+    void detachChannels();
+
+  private:
+    std::map<std::string, CastChannel*> channels_;
 };
 
 }  // namespace movra

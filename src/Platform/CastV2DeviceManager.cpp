@@ -30,7 +30,7 @@ CastV2DeviceManager::CastV2DeviceManager(CastDevice device, std::string clientPa
     : device_(std::move(device)), clientPackageName_(std::move(clientPackageName)) {}
 
 CastV2DeviceManager::~CastV2DeviceManager() {
-    for (auto& [nameSpace, channel] : channels_) channel->setDeviceManager(nullptr);
+    detachChannels();
     closeSocket();
 }
 
@@ -171,12 +171,12 @@ void CastV2DeviceManager::didReceive(const CastEnvelope& envelope) {
         Log::debug("Cast: message from {} on {} ignored", envelope.sourceId, envelope.nameSpace);
         return;
     }
-    auto channel = channels_.find(envelope.nameSpace);
-    if (channel == channels_.end() || envelope.binary) {
+    auto* channel = channelFor(envelope.nameSpace);
+    if (!channel || envelope.binary) {
         Log::debug("Cast: message on {} without a channel ignored", envelope.nameSpace);
         return;
     }
-    channel->second->didReceiveTextMessage(envelope.payload);
+    channel->didReceiveTextMessage(envelope.payload);
 }
 
 bool CastV2DeviceManager::readReceiverStatus(const Json& status, bool& volumeChanged) {
@@ -333,21 +333,6 @@ bool CastV2DeviceManager::stopApplication() {
     if (!application_) return false;
     sendRequest({{"type", "STOP"}, {"sessionId", application_->sessionId}});
     return leaveApplication();
-}
-
-bool CastV2DeviceManager::addChannel(CastChannel& channel) {
-    auto [it, added] = channels_.emplace(channel.protocolNamespace(), &channel);
-    if (!added) return false;
-    channel.setDeviceManager(this);
-    return true;
-}
-
-bool CastV2DeviceManager::removeChannel(CastChannel& channel) {
-    auto it = channels_.find(channel.protocolNamespace());
-    if (it == channels_.end() || it->second != &channel) return false;
-    channels_.erase(it);
-    channel.setDeviceManager(nullptr);
-    return true;
 }
 
 bool CastV2DeviceManager::setVolume(float level) {

@@ -13,7 +13,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,8 +46,6 @@ class CastV2DeviceManager final : public CastDeviceManager {
     bool joinApplication(const std::string& applicationId, const std::string& sessionID) override;
     bool leaveApplication() override;
     bool stopApplication() override;
-    bool addChannel(CastChannel& channel) override;
-    bool removeChannel(CastChannel& channel) override;
     bool setVolume(float level) override;
     bool setMuted(bool muted) override;
     float deviceVolume() const override { return volume_; }
@@ -114,7 +111,6 @@ class CastV2DeviceManager final : public CastDeviceManager {
     std::optional<ApplicationRequest> applicationRequest_;
     float volume_ = 1;
     bool muted_ = false;
-    std::map<std::string, CastChannel*> channels_;
     std::int64_t nextRequestId_ = 1;
     /// Tells posted work whether this manager still exists.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

@@ -14,7 +14,7 @@ ScriptedCastDeviceManager::ScriptedCastDeviceManager(CastDevice device, std::sha
 
 ScriptedCastDeviceManager::~ScriptedCastDeviceManager() {
     if (receiver_) receiver_->detach(*this);
-    for (auto& [name, channel] : channels_) channel->setDeviceManager(nullptr);
+    detachChannels();
 }
 
 void ScriptedCastDeviceManager::later(std::function<void()> task) {
@@ -88,7 +88,7 @@ void ScriptedCastDeviceManager::finishApplicationRequest(std::int64_t errorCode,
     sessionId_ = sessionId;
     applicationState_ = CastConnectionState::Connected;
     std::vector<std::string> namespaces;
-    for (const auto& [name, channel] : channels_) namespaces.push_back(name);
+    for (const auto& [name, channel] : channels()) namespaces.push_back(name);
     const CastApplicationMetadata metadata{applicationId, applicationId, namespaces};
     if (!tell([&](CastDeviceManagerDelegate& d) { d.deviceManagerDidReceiveApplicationMetadata(*this, metadata); }))
         return;
@@ -128,21 +128,6 @@ bool ScriptedCastDeviceManager::stopApplication() {
     return true;
 }
 
-bool ScriptedCastDeviceManager::addChannel(CastChannel& channel) {
-    auto [it, added] = channels_.emplace(channel.protocolNamespace(), &channel);
-    if (!added) return false;
-    channel.setDeviceManager(this);
-    return true;
-}
-
-bool ScriptedCastDeviceManager::removeChannel(CastChannel& channel) {
-    auto it = channels_.find(channel.protocolNamespace());
-    if (it == channels_.end() || it->second != &channel) return false;
-    channels_.erase(it);
-    channel.setDeviceManager(nullptr);
-    return true;
-}
-
 bool ScriptedCastDeviceManager::setVolume(float level) {
     if (connectionState_ != CastConnectionState::Connected) return false;
     receiver_->setVolume(std::clamp(level, 0.0f, 1.0f));
@@ -163,8 +148,8 @@ bool ScriptedCastDeviceManager::sendTextMessage(const std::string& nameSpace, co
 
 void ScriptedCastDeviceManager::deliver(const std::string& nameSpace, const std::string& text) {
     later([this, nameSpace, text] {
-        auto it = channels_.find(nameSpace);
-        if (sessionId_ && it != channels_.end()) it->second->didReceiveTextMessage(text);
+        auto* channel = channelFor(nameSpace);
+        if (sessionId_ && channel) channel->didReceiveTextMessage(text);
     });
 }
 

@@ -8,7 +8,6 @@
 #include "Platform/CastDeviceManager.h"
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,8 +32,6 @@ class ScriptedCastDeviceManager final : public CastDeviceManager {
     bool joinApplication(const std::string& applicationId, const std::string& sessionID) override;
     bool leaveApplication() override;
     bool stopApplication() override;
-    bool addChannel(CastChannel& channel) override;
-    bool removeChannel(CastChannel& channel) override;
     bool setVolume(float level) override;
     bool setMuted(bool muted) override;
     float deviceVolume() const override { return volume_; }
@@ -66,7 +63,6 @@ class ScriptedCastDeviceManager final : public CastDeviceManager {
     CastConnectionState applicationState_ = CastConnectionState::Disconnected;
     bool applicationRequestPending_ = false;
     std::optional<std::string> sessionId_;
-    std::map<std::string, CastChannel*> channels_;
     float volume_ = 1;
     bool muted_ = false;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
