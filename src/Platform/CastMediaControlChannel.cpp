@@ -48,7 +48,10 @@ double CastMediaControlChannel::approximateStreamPosition() const {
 }
 
 void CastMediaControlChannel::didReceiveTextMessage(const std::string& text) {
-    const Json message = Json::parse(text, nullptr, /*allow_exceptions=*/false);
+    didReceiveMessage(Json::parse(text, nullptr, /*allow_exceptions=*/false));
+}
+
+void CastMediaControlChannel::didReceiveMessage(const Json& message) {
     const auto type = stringValue(message, "type");
     if (!type) {
         Log::warning("Cast media channel: message without a type ignored");

@@ -41,6 +41,8 @@ class CastMediaControlChannel : public CastChannel {
     double approximateStreamPosition() const;
 
     void didReceiveTextMessage(const std::string& text) override;
+    /// The same for a message already parsed (a device manager that read it need not parse it again).
+    void didReceiveMessage(const Json& message);
 
   private:
     std::int64_t send(Json request, bool needsSession);

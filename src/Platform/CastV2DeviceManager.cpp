@@ -176,7 +176,11 @@ void CastV2DeviceManager::didReceive(const CastEnvelope& envelope) {
         Log::debug("Cast: message on {} without a channel ignored", envelope.nameSpace);
         return;
     }
-    channel->didReceiveTextMessage(envelope.payload);
+    // Standard namespaces were read above already.
+    if (auto* media = standard ? dynamic_cast<CastMediaControlChannel*>(channel) : nullptr)
+        media->didReceiveMessage(message);
+    else
+        channel->didReceiveTextMessage(envelope.payload);
 }
 
 bool CastV2DeviceManager::readReceiverStatus(const Json& status, bool& volumeChanged) {
