@@ -23,16 +23,18 @@ void DownloadOperationQueue::addOperation(HttpRequest request, Completion comple
 }
 
 void DownloadOperationQueue::cancelAllOperations() {
-    std::vector<OperationPtr> running;
+    // Taken under the lock, which start() sets them under; one not set yet is cancelled by start() itself.
+    std::vector<HttpTaskPtr> tasks;
     {
         std::lock_guard lock(mutex_);
         ++generation_;
         waiting_.clear();
-        running.swap(running_);
+        for (const auto& operation : running_)
+            if (operation->task) tasks.push_back(operation->task);
+        running_.clear();
     }
     // Outside the lock: a transport may complete a cancelled task on the calling thread.
-    for (const auto& operation : running)
-        if (operation->task) operation->task->cancel();
+    for (const auto& task : tasks) task->cancel();
 }
 
 std::size_t DownloadOperationQueue::operationCount() const {
