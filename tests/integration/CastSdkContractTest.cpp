@@ -145,6 +145,12 @@ TEST_P(CastSdkContractTest, JoinsTheRunningSessionAndNotAStoppedOrUnknownOne) {
     ASSERT_TRUE(joiner->joinApplication(kApplicationId, first.sessionID));
     ASSERT_TRUE(waitFor(second, "application joined " + kApplicationId));
     EXPECT_EQ(second.sessionID, first.sessionID);
+    // Launching without relaunch joins the running session too.
+    test::CastRecorder relauncher;
+    auto another = connected(device, relauncher);
+    ASSERT_TRUE(another->launchApplication(kApplicationId, /*relaunchIfRunning=*/false));
+    ASSERT_TRUE(waitFor(relauncher, "application joined"));
+    EXPECT_EQ(relauncher.sessionID, first.sessionID);
 
     ASSERT_TRUE(launcher->stopApplication());
     ASSERT_TRUE(waitFor(first, "application disconnected none"));

@@ -157,39 +157,6 @@ TEST_F(CastSenderTest, LaunchesLoadsControlsAndLeaves) {
         << "leaving keeps the application running";
 }
 
-TEST_F(CastSenderTest, JoinsTheRunningSessionAndFailsToJoinAStoppedOne) {
-    test::CastRecorder first, second, third;
-    auto launcher = connected(first);
-    ASSERT_TRUE(launcher->launchApplication(kApplicationId, /*relaunchIfRunning=*/false));
-    ASSERT_TRUE(waitFor(first, "application launched"));
-
-    auto joiner = connected(second);
-    ASSERT_TRUE(joiner->joinApplication(kApplicationId, first.sessionID));
-    ASSERT_TRUE(waitFor(second, "application joined 4F8A21C7"));
-    EXPECT_EQ(second.sessionID, first.sessionID);
-
-    // Launching without relaunch joins the running session too.
-    test::CastRecorder relauncher;
-    auto another = connected(relauncher);
-    ASSERT_TRUE(another->launchApplication(kApplicationId, /*relaunchIfRunning=*/false));
-    ASSERT_TRUE(waitFor(relauncher, "application joined"));
-    EXPECT_EQ(relauncher.sessionID, first.sessionID);
-
-    ASSERT_TRUE(launcher->stopApplication());
-    ASSERT_TRUE(waitFor(second, "application disconnected 21")) << "the other sender learns the session ended";
-
-    auto late = connected(third);
-    ASSERT_TRUE(late->joinApplication(kApplicationId, first.sessionID));
-    ASSERT_TRUE(waitFor(third, "application failed"));
-    EXPECT_EQ(third.last("application failed"), "application failed 21");
-    ASSERT_TRUE(third.errors.back()->is(kCastErrorDomain, kCastErrorApplicationNotRunning));
-    EXPECT_EQ(late->applicationConnectionState(), CastConnectionState::Disconnected);
-
-    EXPECT_TRUE(late->launchApplication("0000BEEF", /*relaunchIfRunning=*/false));
-    ASSERT_TRUE(waitFor(third, "application failed", 2));
-    EXPECT_EQ(third.last("application failed"), "application failed 7") << "an unknown application is not found";
-}
-
 TEST_F(CastSenderTest, LoadNeedsEveryCustomDataKeyAndAValidDeviceToken) {
     test::CastRecorder recorder;
     Channels channels(recorder);

@@ -8,12 +8,12 @@ namespace {
 
 std::string describe(const ErrorPtr& error) { return error ? std::to_string(error->code) : "none"; }
 
-const char* stateName(CastMediaPlayerState state) {
+}  // namespace
+
+const char* playerStateName(CastMediaPlayerState state) {
     static const char* names[] = {"UNKNOWN", "IDLE", "PLAYING", "PAUSED", "BUFFERING"};
     return names[static_cast<int>(state)];
 }
-
-}  // namespace
 
 bool CastRecorder::saw(const std::string& prefix) const { return count(prefix) > 0; }
 
@@ -74,7 +74,7 @@ void CastRecorder::mediaControlChannelDidUpdateStatus(CastMediaControlChannel& c
     std::string guid;
     if (status->customData.is_object() && status->customData.contains("item"))
         guid = status->customData["item"].value("guid", "");
-    events.push_back(std::string("status ") + stateName(status->playerState) + " " +
+    events.push_back(std::string("status ") + playerStateName(status->playerState) + " " +
                      std::to_string(static_cast<int>(status->idleReason)) + " " +
                      std::to_string(static_cast<int>(status->streamPosition)) + " " + guid);
 }

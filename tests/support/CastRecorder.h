@@ -13,6 +13,9 @@
 
 namespace movra::test {
 
+/// The protocol's name of a player state ("PLAYING").
+const char* playerStateName(CastMediaPlayerState state);
+
 class CastRecorder : public CastDeviceManagerDelegate, public CastMediaControlChannelDelegate {
   public:
     /// A text channel that records what it receives.

@@ -3,6 +3,7 @@
 #include "Platform/CastMediaControlChannel.h"
 #include "Platform/CastSdk.h"
 #include "Platform/Platform.h"
+#include "support/CastRecorder.h"
 #include "support/ScriptedCastDeviceManager.h"
 
 #include <algorithm>
@@ -15,19 +16,6 @@ ScriptedCastReceiver::ApplicationOutcome refusal(std::int64_t code) {
     ScriptedCastReceiver::ApplicationOutcome outcome;
     outcome.errorCode = code;
     return outcome;
-}
-
-const char* playerStateName(CastMediaPlayerState state) {
-    switch (state) {
-        case CastMediaPlayerState::Playing:
-            return "PLAYING";
-        case CastMediaPlayerState::Paused:
-            return "PAUSED";
-        case CastMediaPlayerState::Buffering:
-            return "BUFFERING";
-        default:
-            return "IDLE";
-    }
 }
 
 }  // namespace
