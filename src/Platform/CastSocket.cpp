@@ -25,6 +25,11 @@
 
 namespace movra {
 
+namespace {
+/// The socket whose pump runs on this thread: a handler's answer is written at once.
+thread_local const void* pumpingSocket = nullptr;
+}  // namespace
+
 class CastSocket::State {
   public:
     State(Handlers handlers, int fd) : handlers_(std::move(handlers)), fd_(fd), wake_(eventfd(0, EFD_NONBLOCK)) {}
@@ -179,6 +184,10 @@ std::string CastSocket::State::flush(bool& wantWrite) {
 std::string CastSocket::State::pump() {
     char buffer[16 * 1024];
     bool wantWrite = false;
+    pumpingSocket = this;
+    struct Unmark {
+        ~Unmark() { pumpingSocket = nullptr; }
+    } unmark;
     for (;;) {
         if (auto error = flush(wantWrite); !error.empty()) return error;
         for (;;) {
@@ -283,6 +292,15 @@ bool CastSocket::State::queue(std::string frame) {
         std::lock_guard lock(mutex_);
         if (closing_) return false;
         queue_.push_back(std::move(frame));
+    }
+    // From a handler, the answer leaves now rather than after the next read and poll; what the socket does
+    // not take now is left to the pump.
+    if (pumpingSocket == this) {
+        bool wantWrite = false;
+        if (flush(wantWrite).empty()) {
+            std::lock_guard lock(mutex_);
+            if (queue_.empty()) return true;
+        }
     }
     wake();
     return true;
