@@ -80,22 +80,28 @@ void CastReceiverApplication::setState(PlayerState state, TimePoint now) {
     state_ = state;
 }
 
-Json CastReceiverApplication::statusEntry(TimePoint now, const Json& idleReason) const {
+Json CastReceiverApplication::statusEntry(TimePoint now, const Json& idleReason, bool withMedia) const {
     Json entry = {{"mediaSessionId", media_->mediaSessionId},
                   {"playbackRate", 1},
                   {"playerState", stateName(static_cast<int>(state_))},
                   {"currentTime", position(now)},
                   {"supportedMediaCommands", 15},
-                  {"volume", {{"level", 1}, {"muted", false}}},
-                  {"media", media_->information},
-                  {"customData", {{"item", media_->item}}}};
+                  {"volume", {{"level", 1}, {"muted", false}}}};
+    // As a receiver does, the media goes with the first status of a title and answers to a status request;
+    // senders keep it from there.
+    if (withMedia) entry["media"] = media_->information;
+    entry["customData"] = {{"item", media_->item}};
     if (state_ == PlayerState::Idle && !idleReason.is_null()) entry["idleReason"] = idleReason;
     return entry;
 }
 
-void CastReceiverApplication::broadcastStatus(std::int64_t requestId, TimePoint now, const Json& idleReason) {
+void CastReceiverApplication::broadcastStatus(std::int64_t requestId, TimePoint now, const Json& idleReason,
+                                              bool withMedia) {
     Json status = Json::array();
-    if (media_) status.push_back(statusEntry(now, idleReason));
+    if (media_) {
+        status.push_back(statusEntry(now, idleReason, withMedia || !mediaAnnounced_));
+        mediaAnnounced_ = true;
+    }
     broadcast_(kMediaNamespace, Json{{"type", "MEDIA_STATUS"}, {"requestId", requestId}, {"status", status}}.dump());
 }
 
@@ -151,7 +157,7 @@ void CastReceiverApplication::handleMedia(const Json& request, const Reply& repl
     };
     if (!type) return invalid("INVALID_COMMAND");
     if (*type == "LOAD") return load(request, reply, now);
-    if (*type == "GET_STATUS") return broadcastStatus(requestId, now);
+    if (*type == "GET_STATUS") return broadcastStatus(requestId, now, Json(), /*withMedia=*/true);
     const auto session = request.find("mediaSessionId");
     if (!media_ || state_ == PlayerState::Idle || session == request.end() || !session->is_number_integer() ||
         session->get<std::int64_t>() != media_->mediaSessionId)
@@ -183,9 +189,13 @@ void CastReceiverApplication::load(const Json& request, const Reply& reply, Time
         Log::info("Cast receiver: load refused: {}", reason);
         reply(kMediaNamespace, Json{{"type", "LOAD_FAILED"}, {"requestId", requestId}, {"reason", reason}}.dump());
     };
-    const Json information = request.value("media", Json());
-    if (!information.is_object() || !stringValue(information, "contentId")) return fail("the media has no content id");
-    const Json custom = information.value("customData", Json());
+    const auto media = request.find("media");
+    if (media == request.end() || !media->is_object() || !stringValue(*media, "contentId"))
+        return fail("the media has no content id");
+    const Json& information = *media;
+    static const Json none;
+    const auto customData = information.find("customData");
+    const Json& custom = customData == information.end() ? none : *customData;
     for (const char* key : kCustomDataKeys)
         if (!custom.is_object() || !custom.contains(key))
             return fail(std::string("custom data without \"") + key + "\"");
@@ -221,6 +231,7 @@ bool CastReceiverApplication::start(const std::string& guid, const Json& item, J
     media_->mediaSessionId = nextMediaSessionId_++;
     media_->guid = guid;
     media_->item = item;
+    mediaAnnounced_ = false;
     double duration = 0;
     if (auto it = information.find("duration"); it != information.end() && it->is_number())
         duration = it->get<double>();

@@ -79,8 +79,9 @@ class CastReceiverApplication {
     /// Playback position in seconds of the title.
     double position(TimePoint now) const;
     void setState(PlayerState state, TimePoint now);
-    void broadcastStatus(std::int64_t requestId, TimePoint now, const Json& idleReason = Json());
-    Json statusEntry(TimePoint now, const Json& idleReason) const;
+    void broadcastStatus(std::int64_t requestId, TimePoint now, const Json& idleReason = Json(),
+                         bool withMedia = false);
+    Json statusEntry(TimePoint now, const Json& idleReason, bool withMedia) const;
     void sendDubbingList();
     void closeStreamingSession();
     /// Starts `guid` (already validated) with the same sender identity.
@@ -94,6 +95,8 @@ class CastReceiverApplication {
     Broadcast broadcast_;
 
     std::optional<Media> media_;
+    /// Whether a status has carried the media of the title that plays.
+    bool mediaAnnounced_ = false;
     PlayerState state_ = PlayerState::Idle;
     /// Position at `since`; while playing it moves on at speed_ from there.
     double basePosition_ = 0;

@@ -45,11 +45,11 @@ std::string md5Hex(std::string_view bytes) {
     std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
     unsigned int length = 0;
     EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, EVP_md5(), nullptr);
-    std::string out;
-    char buf[3];
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out(2 * length, '0');
     for (unsigned int i = 0; i < length; ++i) {
-        std::snprintf(buf, sizeof buf, "%02x", digest[i]);
-        out += buf;
+        out[2 * i] = kDigits[digest[i] >> 4];
+        out[2 * i + 1] = kDigits[digest[i] & 0xf];
     }
     return out;
 }

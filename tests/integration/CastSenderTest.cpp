@@ -132,6 +132,9 @@ TEST_F(CastSenderTest, LaunchesLoadsControlsAndLeaves) {
     ASSERT_TRUE(waitFor(recorder, "status PAUSED 0 " + std::to_string(middle) + " "))
         << testing::PrintToString(recorder.events);
     EXPECT_DOUBLE_EQ(channels.media.approximateStreamPosition(), middle);
+    // Only the load's status carries the media; the sender keeps it through the later ones.
+    ASSERT_TRUE(channels.media.mediaStatus()->mediaInformation);
+    EXPECT_EQ(channels.media.mediaStatus()->mediaInformation->contentID(), media(kEpisode).contentID());
     ASSERT_TRUE(channels.dubbing.sendTextMessage(R"({"audioTrack": "Suomi"})"));
     ASSERT_TRUE(waitFor(recorder, std::string("text ") + App::kDubbingNamespace, 2));
     EXPECT_NE(recorder.last("text " + std::string(App::kDubbingNamespace))
