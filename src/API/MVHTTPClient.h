@@ -33,6 +33,8 @@ inline constexpr const char* MVNotificationLogIn = "MVNotificationLogIn";
 inline constexpr const char* MVNotificationAuthenticationRequired = "MVNotificationAuthenticationRequired";
 /// A local watchlist update: the first guid of the changed titles comes as objects["object"] (a string).
 inline constexpr const char* MVNotificationWatchlistChanged = "MVNotificationWatchlistChanged";
+/// The root menu's recently-watched entry was (re)registered: user info {"Recently Watched": item guid}.
+inline constexpr const char* MVRecentlyWatchedUpdated = "MVRecentlyWatchedUpdated";
 
 class MVHTTPClient : public std::enable_shared_from_this<MVHTTPClient> {
   public:

@@ -24,6 +24,9 @@ class MVCastManager {
     void startScanning();
     void stopScanning();
     std::size_t knownDeviceCount() const { return 0; }
+    /// Whether a receiver plays for this app. Sessions with a receiver come with the cast session work; until
+    /// then there is none.
+    bool isCasting() const { return false; }
 
   private:
     std::string castApplicationId_ = kMVTKReceiverAppId;

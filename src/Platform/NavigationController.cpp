@@ -20,6 +20,7 @@ void NavigationController::setRootViewController(ViewControllerPtr root) {
 
 void NavigationController::pushViewController(ViewControllerPtr controller, bool animated) {
     if (!controller) return;
+    pushing_ = true;
     auto previous = topViewController();
     controller->navigation_ = std::static_pointer_cast<NavigationController>(shared_from_this());
     controller->loadViewIfNeeded();
@@ -28,6 +29,7 @@ void NavigationController::pushViewController(ViewControllerPtr controller, bool
     stack_.push_back(controller);
     Platform::current().uiHost().didPush(*this, *controller);
     if (previous) previous->viewDidDisappear(animated);
+    pushing_ = false;
     controller->viewDidAppear(animated);
 }
 

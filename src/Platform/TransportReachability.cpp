@@ -3,10 +3,8 @@
 namespace movra {
 
 void TransportReachability::noteTransportOutcome(bool reachedServer, bool notConnected) {
-    if (reachedServer)
-        reachable_ = true;
-    else if (notConnected)
-        reachable_ = false;
+    if (!reachedServer && !notConnected) return;
+    if (reachable_.exchange(reachedServer) != reachedServer) announce(reachedServer);
 }
 
 }  // namespace movra

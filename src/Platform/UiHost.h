@@ -33,6 +33,8 @@ class UiHost {
     virtual void didPresent(const ViewController& /*presenter*/, const ViewController& /*presented*/) {}
     virtual void didDismiss(const ViewController& /*presented*/) {}
     virtual void didPush(const ViewController& /*navigation*/, const ViewController& /*pushed*/) {}
+    /// What `screen` shows changed (its list, its loading state, its sections).
+    virtual void contentDidChange(const ViewController& /*screen*/) {}
 
   private:
     friend class Window;

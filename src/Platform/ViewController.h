@@ -4,6 +4,8 @@
 // Thread contract: main queue only.
 #pragma once
 
+#include "Platform/ViewControllerTransitioningDelegate.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,6 +14,9 @@ namespace movra {
 
 class NavigationController;
 class Window;
+
+/// How a screen is presented modally.
+enum class ModalPresentationStyle { FullScreen, Custom, Popover };
 
 class ViewController : public std::enable_shared_from_this<ViewController> {
   public:
@@ -38,6 +43,13 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
     std::shared_ptr<ViewController> presentedViewController() const { return presented_; }
     std::shared_ptr<ViewController> presentingViewController() const { return presenting_.lock(); }
 
+    ModalPresentationStyle modalPresentationStyle() const { return presentationStyle_; }
+    void setModalPresentationStyle(ModalPresentationStyle style) { presentationStyle_ = style; }
+    std::shared_ptr<ViewControllerTransitioningDelegate> transitioningDelegate() const { return transitioning_; }
+    void setTransitioningDelegate(std::shared_ptr<ViewControllerTransitioningDelegate> delegate) {
+        transitioning_ = std::move(delegate);
+    }
+
     std::shared_ptr<NavigationController> navigationController() const { return navigation_.lock(); }
     /// The window that shows this screen (directly, inside a navigation controller, or presented).
     std::shared_ptr<Window> window() const;
@@ -50,6 +62,8 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
     std::weak_ptr<ViewController> presenting_;
     std::weak_ptr<NavigationController> navigation_;
     std::weak_ptr<Window> window_;
+    ModalPresentationStyle presentationStyle_ = ModalPresentationStyle::FullScreen;
+    std::shared_ptr<ViewControllerTransitioningDelegate> transitioning_;
 };
 
 using ViewControllerPtr = std::shared_ptr<ViewController>;

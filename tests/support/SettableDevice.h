@@ -37,6 +37,10 @@ class SettableLocale final : public Locale {
 class SettableReachability final : public Reachability {
   public:
     bool isReachable() const override { return reachable_; }
+    /// Changes the state and announces it, as the network coming and going does.
+    void setReachable(bool reachable) {
+        if (reachable_.exchange(reachable) != reachable) announce(reachable);
+    }
     std::atomic<bool> reachable_{true};
 };
 
