@@ -171,6 +171,8 @@ bool MVBrowsingViewController::loadSuccess(const std::shared_ptr<MVChannel>& res
     failureMessage_.reset();
     if (result) {
         channel_ = result;
+        // The store has saved the page; the list shows it now rather than on the save notice's turn.
+        if (results_) results_->performFetch();
         const long count = static_cast<long>(result->items().size());
         // A feed that does not say its total is taken to be complete.
         totalResults_ = result->totalResults().value_or(static_cast<std::int32_t>(count));
@@ -233,6 +235,7 @@ void MVBrowsingViewController::requestPage(unsigned long offset) {
             }
             if (!channel) return self->finishPaging(nullptr);
             self->channel_ = channel;
+            if (self->results_) self->results_->performFetch();
             if (channel->totalResults()) self->totalResults_ = *channel->totalResults();
             if (channel->items().size() >= offset + self->maxResultsPerPage_)
                 self->pageContentIfNecessary(channel);
