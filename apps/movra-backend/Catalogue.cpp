@@ -20,8 +20,9 @@ void paginate(FeedChannel& channel, const FeedQuery& query) {
     std::vector<FeedItem> all = std::move(channel.items);
     channel.totalResults = static_cast<int>(all.size());
     channel.items.clear();
-    for (std::size_t i : query.select(all.size(), [&](std::size_t item) { return all[item].title; }))
-        channel.items.push_back(std::move(all[i]));
+    // By the sort name, as a folder's children are, so that a title sorts alike in every list.
+    auto name = [&](std::size_t i) { return all[i].titleSortName.empty() ? all[i].title : all[i].titleSortName; };
+    for (std::size_t i : query.select(all.size(), name)) channel.items.push_back(std::move(all[i]));
 }
 
 FeedChannel channelOf(const CatalogueNode& node, const std::string& language, std::string_view baseUrl) {

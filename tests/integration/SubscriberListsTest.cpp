@@ -65,6 +65,28 @@ TEST_F(SubscriberListsTest, AWatchlistChangeShowsInEveryFeedOfThatSubscriberOnly
     EXPECT_EQ(marks("browse/landing", "stravo:savedAsset", anna_)[kFilm], "false");
 }
 
+TEST_F(SubscriberListsTest, TheWatchlistIsPagedAndSortedByNameLikeEveryOtherList) {
+    for (const char* guid :
+         {"film-space-hamsters", "film-the-silent-harbour", "film-signal-lost", "film-frost-line", "film-stormbird"})
+        ASSERT_EQ(changeWatchlist(true, std::string("guid=") + guid, anna_), 200);
+
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"offset=0&max=2", {"film-stormbird", kFilm}},
+        {"offset=2&max=2", {"film-signal-lost", "film-the-silent-harbour"}},
+        {"offset=4&max=2", {"film-space-hamsters"}},
+        // By sort name: "The Silent Harbour" goes under S.
+        {"sort=name&order=asc",
+         {kFilm, "film-signal-lost", "film-the-silent-harbour", "film-space-hamsters", "film-stormbird"}},
+        {"sort=name&order=desc&max=2", {"film-stormbird", "film-space-hamsters"}},
+    };
+    for (const auto& [query, guids] : cases) {
+        SCOPED_TRACE(query);
+        Page page = browse("browse/watchlist", query, "sv_mvtk", anna_);
+        EXPECT_EQ(page.guids(), guids);
+        EXPECT_EQ(page.totalResults(), 5);
+    }
+}
+
 TEST_F(SubscriberListsTest, WatchlistChangesWithoutAGuidATitleOrASignInAreRefused) {
     const std::tuple<bool, const char*, bool, int> cases[] = {
         {false, "guid=", true, 400},
