@@ -99,6 +99,7 @@ void FaultInjector::reset() {
     emptyings_.clear();
     cuts_.clear();
     slowPaths_.clear();
+    failingPaths_.clear();
     sessionAnswer_ = SessionAnswer::Normal;
 }
 
@@ -114,6 +115,11 @@ bool FaultInjector::takeFrom(std::deque<Queued>& queue, const std::string& path,
 
 std::optional<FaultInjector::Failure> FaultInjector::takeFailure(const std::string& path) {
     std::lock_guard lock(mutex_);
+    // The map is sorted, so a longer prefix of `path` comes after a shorter one.
+    const Failure* standing = nullptr;
+    for (const auto& [prefix, failure] : failingPaths_)
+        if (startsWith(path, prefix)) standing = &failure;
+    if (standing) return *standing;
     Failure failure;
     if (!takeFrom(failures_, path, &failure)) return std::nullopt;
     return failure;
@@ -163,6 +169,9 @@ Json FaultInjector::toJson() const {
     };
     Json slow = Json::array();
     for (const auto& [prefix, delay] : slowPaths_) slow.push_back({{"path", prefix}, {"delayMs", delay.count()}});
+    Json failing = Json::array();
+    for (const auto& [prefix, failure] : failingPaths_)
+        failing.push_back({{"path", prefix}, {"status", failure.status}, {"errorCode", failure.errorCode}});
     std::string answer;
     for (const auto& [value, name] : kSessionAnswers)
         if (value == sessionAnswer_) answer = name;
@@ -170,7 +179,8 @@ Json FaultInjector::toJson() const {
             {"unknownTenant", unknownTenant_}, {"delayMs", delay_.count()},
             {"slow", std::move(slow)},         {"sessionAnswer", answer},
             {"failNext", std::move(failures)}, {"truncateNext", queued(truncations_)},
-            {"emptyNext", queued(emptyings_)}, {"cutNext", queued(cuts_)}};
+            {"emptyNext", queued(emptyings_)}, {"cutNext", queued(cuts_)},
+            {"failPath", std::move(failing)}};
 }
 
 namespace {
@@ -192,6 +202,20 @@ bool readMember(const Json& object, const char* key, std::optional<T>& out, std:
         if (!it->is_number_integer() || it->template get<long long>() < 0) return refuse("a non-negative integer");
     }
     out = it->template get<T>();
+    return true;
+}
+
+// The "status" and "errorCode" of the `key` object; false (with `error` set) without a valid status.
+bool readFailure(const Json& object, const char* key, FaultInjector::Failure& out, std::string& error) {
+    std::optional<long long> status;
+    std::optional<std::string> errorCode;
+    if (!readMember(object, "status", status, error) || !readMember(object, "errorCode", errorCode, error))
+        return false;
+    if (!status || *status < 100 || *status > 599) {
+        error = std::string("\"") + key + "\" needs a \"status\" from 100 to 599";
+        return false;
+    }
+    out = {static_cast<int>(*status), errorCode.value_or("")};
     return true;
 }
 
@@ -228,21 +252,33 @@ std::optional<std::string> FaultInjector::apply(const Json& document) {
         slow = {*path, *slowMs};
     }
 
+    // A failing path switched on (a failure) or off (nullopt).
+    std::optional<std::pair<std::string, std::optional<Failure>>> failingPath;
+    if (auto it = document.find("failPath"); it != document.end()) {
+        if (!it->is_object()) return std::string("\"failPath\" must be an object");
+        std::optional<std::string> path;
+        std::optional<bool> off;
+        if (!readMember(*it, "path", path, error) || !readMember(*it, "off", off, error)) return error;
+        if (!path) return std::string("\"failPath\" needs a \"path\"");
+        failingPath.emplace(*path, std::nullopt);
+        if (!off.value_or(false)) {
+            Failure standing;
+            if (!readFailure(*it, "failPath", standing, error)) return error;
+            failingPath->second = standing;
+        }
+    }
+
     std::optional<Queued> failure, truncation, emptying, cut;
     for (const char* key : {"failNext", "truncateNext", "emptyNext", "cutNext"}) {
         auto it = document.find(key);
         if (it == document.end()) continue;
         if (!it->is_object()) return std::string("\"") + key + "\" must be an object";
-        std::optional<long long> count, status;
-        std::optional<std::string> errorCode, path;
+        std::optional<long long> count;
+        std::optional<std::string> path;
         if (!readMember(*it, "count", count, error) || !readMember(*it, "path", path, error)) return error;
         Queued queued{static_cast<int>(count.value_or(1)), path.value_or(""), {}};
         if (std::string(key) == "failNext") {
-            if (!readMember(*it, "status", status, error) || !readMember(*it, "errorCode", errorCode, error)) {
-                return error;
-            }
-            if (!status || *status < 100 || *status > 599) return "\"failNext\" needs a \"status\" from 100 to 599";
-            queued.failure = {static_cast<int>(*status), errorCode.value_or("")};
+            if (!readFailure(*it, key, queued.failure, error)) return error;
             failure = queued;
         } else if (std::string(key) == "truncateNext") {
             truncation = queued;
@@ -266,6 +302,8 @@ std::optional<std::string> FaultInjector::apply(const Json& document) {
     if (answer) sessionAnswer_ = *answer;
     if (slow && slow->second > 0) slowPaths_[slow->first] = std::chrono::milliseconds(slow->second);
     if (slow && slow->second == 0) slowPaths_.erase(slow->first);
+    if (failingPath && failingPath->second) failingPaths_[failingPath->first] = *failingPath->second;
+    if (failingPath && !failingPath->second) failingPaths_.erase(failingPath->first);
     return std::nullopt;
 }
 

@@ -1,7 +1,7 @@
 // FaultInjector: the emulator's switchable misbehaviour. Standing switches (geo-block, maintenance, an
-// unknown tenant, a delay, slow paths, a forced streaming-session answer) hold until switched off; queued
-// faults (fail with a status, truncate the body, answer 200 with an empty body) are used up by the next
-// requests whose path they match.
+// unknown tenant, a delay, slow paths, failing paths, a forced streaming-session answer) hold until switched
+// off; queued faults (fail with a status, truncate the body, answer 200 with an empty body) are used up by the
+// next requests whose path they match.
 //
 // Thread contract: every member may be called from any thread; the server's worker threads consume the
 // queued faults while a test or the control endpoint sets them.
@@ -64,7 +64,7 @@ class FaultInjector {
     /// Everything off, queues emptied.
     void reset();
 
-    /// Takes one queued failure for `path`, if any.
+    /// The failure of a failing path that `path` begins with; else one queued failure for `path`, taken.
     std::optional<Failure> takeFailure(const std::string& path);
     /// Takes one queued truncation for `path`, if any.
     bool takeTruncation(const std::string& path);
@@ -77,7 +77,8 @@ class FaultInjector {
     Json toJson() const;
     /// Applies a control document: {"reset", "geoBlocked", "maintenance", "unknownTenant", "delayMs",
     /// "sessionAnswer": "normal" | "authenticate" | "paymentMissing" | "error" | "noUrl" | "unmappable",
-    /// "slow": {"path", "delayMs"}, "failNext": {"count", "status", "errorCode", "path"},
+    /// "slow": {"path", "delayMs"}, "failPath": {"path", "status", "errorCode"} or {"path", "off": true},
+    /// "failNext": {"count", "status", "errorCode", "path"},
     /// "truncateNext": {"count", "path"}, "emptyNext": {"count", "path"}, "cutNext": {"count", "path"}}, all optional,
     /// "reset" first. Returns an error text, and changes nothing, when the document is malformed.
     std::optional<std::string> apply(const Json& document);
@@ -101,6 +102,8 @@ class FaultInjector {
     std::deque<Queued> cuts_;
     /// Path prefix -> delay.
     std::map<std::string, std::chrono::milliseconds> slowPaths_;
+    /// Path prefix -> the failure of every request under it; of several prefixes of one path the longest decides.
+    std::map<std::string, Failure> failingPaths_;
     SessionAnswer sessionAnswer_ = SessionAnswer::Normal;
 };
 

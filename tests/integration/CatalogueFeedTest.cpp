@@ -122,11 +122,14 @@ TEST_F(CatalogueFeedTest, PagesAreCutFromTheWholeListWithClampedBoundsAndTheFull
         std::size_t count;
     };
     const std::vector<Case> cases = {
-        {"", 0, 30},                   // the client's page size when none is named
-        {"offset=60&max=30", 60, 15},  // the last, short page
-        {"offset=-5&max=10", 0, 10},   // a negative offset starts at the top
-        {"max=0", 0, 1},               // at least one item
-        {"max=1000", 0, 75},           // more than the list holds
+        {"", 0, 30},  // the client's page size when none is named
+        // The client's pages of a list of 75, the last one short.
+        {"offset=0&max=30", 0, 30},
+        {"offset=30&max=30", 30, 30},
+        {"offset=60&max=30", 60, 15},
+        {"offset=-5&max=10", 0, 10},  // a negative offset starts at the top
+        {"max=0", 0, 1},              // at least one item
+        {"max=1000", 0, 75},          // more than the list holds
         {"offset=99999999999999999999&max=5", 75, 0},
         {"offset=10&max=3&tracking=x", 10, 3},  // other keys are not looked at
     };
@@ -187,6 +190,53 @@ TEST_F(CatalogueFeedTest, ATitlesGuidBrowsesAChannelOfThatTitleAndUnknownPathsAr
         EXPECT_EQ(page.status, 404);
         EXPECT_EQ(resultText(page.body, "errorCode"), "ST4040");
     }
+}
+
+TEST_F(CatalogueFeedTest, AFailingPathAnswersEveryRequestUnderItWithItsStatusUntilSwitchedOff) {
+    const std::string browsePath = std::string(ClientApi::kClientPath) + "ios/browse/";
+    auto post = [&](const Json& document) {
+        auto result = client()->Post("/_emulator/faults", document.dump(), "application/json");
+        return result ? result->status : 0;
+    };
+    struct Step {
+        const char* name;
+        Json control;
+        // Statuses of the landing page, a shelf and the all-films shelf afterwards.
+        int landing, shelf, allFilms;
+    };
+    const Step steps[] = {
+        {"the shelves fail", {{"failPath", {{"path", browsePath + "shelf-"}, {"status", 503}}}}, 200, 503, 503},
+        {"and still do", Json::object(), 200, 503, 503},
+        {"the longer prefix decides",
+         {{"failPath", {{"path", browsePath + "shelf-all"}, {"status", 404}}}},
+         200,
+         503,
+         404},
+        {"the shorter one off", {{"failPath", {{"path", browsePath + "shelf-"}, {"off", true}}}}, 200, 200, 404},
+        {"reset", {{"reset", true}}, 200, 200, 200},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        ASSERT_EQ(post(step.control), 200);
+        const std::pair<const char*, int> expected[] = {
+            {"browse/landing", step.landing}, {"browse/shelf-new-films", step.shelf}, {kAllFilms, step.allFilms}};
+        for (const auto& [path, status] : expected) {
+            Page page = browse(path);
+            EXPECT_EQ(page.status, status) << path;
+            if (status != 200) {
+                EXPECT_EQ(resultText(page.body, "errorCode"), ErrorDocument::codeForStatus(status)) << path;
+            }
+        }
+    }
+
+    // Half a switch is refused and switches nothing.
+    for (const char* document :
+         {R"({"failPath": {"status": 503}})", R"({"failPath": {"path": "/stoffice/"}})",
+          R"({"failPath": {"path": "/stoffice/", "status": 99}})", R"({"failPath": "/stoffice/"})"}) {
+        SCOPED_TRACE(document);
+        EXPECT_EQ(post(Json::parse(document)), 400);
+    }
+    EXPECT_EQ(browse("browse/landing").status, 200);
 }
 
 TEST_F(CatalogueFeedTest, ChannelsCarryTheRequestsLanguageCodeAndTheSameItemsInEveryLanguage) {
