@@ -5,6 +5,7 @@
 #include "Cast/MVCastManager.h"
 #include "Foundation/Json.h"
 #include "Foundation/Localization.h"
+#include "Foundation/Log.h"
 #include "Foundation/Strings.h"
 #include "Model/AdultModeTheme.h"
 #include "Model/KidsModeTheme.h"
@@ -107,6 +108,11 @@ ViewControllerPtr assetScreen(const std::shared_ptr<MVItem>& item) {
         auto web = std::make_shared<MVWebViewController>(item->link());
         web->setTitle(item->title());
         return web;
+    }
+    if (item->itemType().value_or(MVItemTypeUnknown) == MVItemTypeUnknown) {
+        // A title screen could neither play nor describe it.
+        Log::warning("Item {} is of no known type: no screen shows it", item->guid().value_or("(no guid)"));
+        return nullptr;
     }
     auto title = std::make_shared<MVEpisodeViewController>();
     title->setTheme(ProfileManager::themeForActiveProfile());
