@@ -5,6 +5,7 @@
 #include "Model/MVCoreDataService.h"
 #include "Model/MVItem.h"
 #include "Model/ProfileManager.h"
+#include "Root/MVBrowsingViewController.h"
 #include "movra/ClientSession.h"
 #include "movra/Output.h"
 #include "movra/RootMenu.h"
@@ -20,7 +21,8 @@ int BrowseCommand::run(const GlobalOptions& options) const {
         bool done = false;
         ErrorPtr failure;
         XMLDocumentPtr document;
-        session.client()->browseToPath(path, offset, kPageSize, sort, !descending, /*ignoreCache=*/offset > 0,
+        session.client()->browseToPath(path, offset, MVBrowsingViewController::kDefaultMaxResultsPerPage, sort,
+                                       !descending, /*ignoreCache=*/offset > 0,
                                        /*clearExistingItems=*/offset == 0,
                                        [&](ErrorPtr error, std::shared_ptr<MVChannel> page, XMLDocumentPtr answer) {
                                            failure = error;

@@ -12,9 +12,6 @@
 namespace movra::cli {
 
 struct BrowseCommand {
-    /// Items a page asks for, as the list screens do.
-    static constexpr unsigned long kPageSize = 30;
-
     std::string path = "browse";
     bool allPages = false;
     std::string sortKey;

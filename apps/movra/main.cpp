@@ -6,12 +6,14 @@
 #include "movra/ContinueCommand.h"
 #include "movra/DemoCommand.h"
 #include "movra/GlobalOptions.h"
+#include "movra/HomeCommand.h"
 #include "movra/ImageCommand.h"
 #include "movra/ItemCommand.h"
 #include "movra/KidsConfigCommand.h"
 #include "movra/LoginCommand.h"
 #include "movra/LogoutCommand.h"
 #include "movra/MenuCommand.h"
+#include "movra/OpenCommand.h"
 #include "movra/PlayCommand.h"
 #include "movra/ProfileCommand.h"
 #include "movra/SettingsCommand.h"
@@ -100,6 +102,18 @@ int main(int argc, char** argv) {
     app.add_subcommand("menu", "Show the root menu as the client stores it")->callback([&] {
         status = menu.run(options);
     });
+
+    HomeCommand home;
+    app.add_subcommand("home", "Show the landing page: carousel, shelves, continue watching, watchlist")->callback([&] {
+        status = home.run(options);
+    });
+
+    OpenCommand open;
+    auto* openCommand = app.add_subcommand("open", "Open an item or path as the app routes it and show its screen");
+    openCommand->add_option("TARGET", open.target, "A catalogue guid, or a path (\"browse/films\")")->required();
+    openCommand->add_flag("--all-pages", open.allPages, "Let a list page to its feed's total before showing it");
+    openCommand->add_flag("--play", open.play, "Play the title its page shows");
+    openCommand->callback([&] { status = open.run(options); });
 
     BrowseCommand browse;
     auto* browseCommand = app.add_subcommand("browse", "Import a channel and show its stored items");

@@ -160,6 +160,7 @@ class MVItem {
     std::optional<MVTagline> tagline() const;
 
     // Predicates: case-insensitive substring tests; a missing field contains nothing.
+    bool keywordsContain(std::string_view text) const;
     /// Folder, leaf or saved.
     bool isFolderType() const;
     bool isShelf() const;
@@ -215,7 +216,6 @@ class MVItem {
     void updateIsNotCarouselItem();
     void updateAlphabeticSectionKey();
     void dropDecodedRecords();
-    bool keywordsContain(std::string_view text) const;
 
     std::optional<std::string> itemID_, guid_, navigationalGUID_, parentGUID_, parentURI_, link_, title_, shortTitle_,
         titleSortName_, alphabeticSectionKey_, itemDescription_, category_, keywords_, analyticsLabel_, houseId_,

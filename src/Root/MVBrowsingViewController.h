@@ -23,6 +23,8 @@ class MVBrowsingViewController : public MVLoadingViewController, public FetchedR
     static constexpr const char* kDefaultNoDataText = "Sorry, there doesn't seem to be anything in this list.";
     static constexpr const char* kConnectionFailureText = "Please check your connection and try again.";
     static constexpr const char* MVNotificationLandingPageLoaded = "MVNotificationLandingPageLoaded";
+    /// Items a page asks for unless a screen says otherwise.
+    static constexpr unsigned long kDefaultMaxResultsPerPage = 30;
     static constexpr const char* kPagingErrorLog = "Server failed to page response properly.";
 
     MVBrowsingViewController();
@@ -109,7 +111,7 @@ class MVBrowsingViewController : public MVLoadingViewController, public FetchedR
     std::optional<std::string> browsePath_;
     std::shared_ptr<MVItem> parentItem_;
     std::optional<std::string> navigationGuid_;
-    unsigned long maxResultsPerPage_ = 30;
+    unsigned long maxResultsPerPage_ = kDefaultMaxResultsPerPage;
     long totalResults_ = -1;
     std::optional<std::string> sortKey_;
     bool alphabetic_ = false;

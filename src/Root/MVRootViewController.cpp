@@ -6,7 +6,6 @@
 #include "Foundation/Json.h"
 #include "Foundation/Localization.h"
 #include "Foundation/Log.h"
-#include "Foundation/Strings.h"
 #include "Model/AdultModeTheme.h"
 #include "Model/KidsModeTheme.h"
 #include "Model/MVItem.h"
@@ -18,8 +17,10 @@
 #include "Platform/UiHost.h"
 #include "Root/MVBrowsingViewController.h"
 #include "Root/MVEpisodeViewController.h"
+#include "Root/MVMenuViewController.h"
 #include "Root/MVNavigationController.h"
 #include "Root/MVPopoverViewController.h"
+#include "Root/MVStackViewController.h"
 #include "Root/MVThumbnailCollectionViewController.h"
 #include "Root/MVThumbnailTableViewController.h"
 #include "Root/MVWebViewController.h"
@@ -33,26 +34,22 @@ namespace movra {
 
 namespace {
 
-bool keywordsContain(const MVItem& item, std::string_view word) {
-    return containsStringCaseInsensitive(item.keywords().value_or(""), word);
-}
-
 bool isWatchlistList(const MVItem& item) {
-    return keywordsContain(item, "watchlist") || item.itemType() == MVItemTypeSaved;
+    return item.keywordsContain("watchlist") || item.itemType() == MVItemTypeSaved;
 }
 
-bool isPersonalList(const MVItem& item) { return keywordsContain(item, "recentlywatched") || isWatchlistList(item); }
+bool isPersonalList(const MVItem& item) { return item.keywordsContain("recentlywatched") || isWatchlistList(item); }
 
 ViewControllerPtr folderScreen(const std::shared_ptr<MVItem>& item, bool atTopLevel) {
-    if (keywordsContain(*item, "Series") || keywordsContain(*item, "Season")) {
+    if (item->keywordsContain("Series") || item->keywordsContain("Season")) {
         auto series = std::make_shared<MVSeriesViewController>();
         series->setTheme(ProfileManager::themeForActiveProfile());
         series->setThumbnailImageURL(item->imageURLForType(MVImageTypeSeasonalHug));
         return series;
     }
-    if (keywordsContain(*item, "Popover")) return std::make_shared<MVPopoverViewController>();
-    const bool landing = keywordsContain(*item, "Landing") || keywordsContain(*item, "lockable");
-    if (landing || keywordsContain(*item, "Featured")) {
+    if (item->keywordsContain("Popover")) return std::make_shared<MVPopoverViewController>();
+    const bool landing = item->keywordsContain("Landing") || item->keywordsContain("lockable");
+    if (landing || item->keywordsContain("Featured")) {
         auto shelves = landing ? std::make_shared<LandingPageViewController>()
                                : std::make_shared<HorizontalScrollingShelvesTableViewController>();
         if (item->isKidsItem())
@@ -62,11 +59,11 @@ ViewControllerPtr folderScreen(const std::shared_ptr<MVItem>& item, bool atTopLe
         shelves->setNavigationParentItem(item);
         shelves->setTitle(item->title());
         shelves->setBrowsePath(item->link());
-        shelves->setShowsLogoInTitle(!keywordsContain(*item, "Featured"));
+        shelves->setShowsLogoInTitle(!item->keywordsContain("Featured"));
         return shelves;
     }
     const bool personal = isPersonalList(*item);
-    if ((personal || !atTopLevel) && !keywordsContain(*item, "age_range")) {
+    if ((personal || !atTopLevel) && !item->keywordsContain("age_range")) {
         std::shared_ptr<MVBrowsingViewController> list;
         std::shared_ptr<MVThumbnailViewControllerConfigurationDelegate> configuration;
         if (Platform::current().device().idiom() == UserInterfaceIdiom::Pad) {
@@ -133,17 +130,24 @@ ViewControllerPtr MVRootViewController::viewControllerForCatalogItem(const std::
     if (auto list = std::dynamic_pointer_cast<MVBrowsingViewController>(screen)) {
         list->setBrowsePath(item->link());
         list->setNavigationParentItem(item);
-        if (keywordsContain(*item, "Alphabetic")) {
+        if (item->keywordsContain("Alphabetic")) {
             list->setShowAlphabeticSectionHeaders(true);
             list->setSortKey("name");
         }
-        if (keywordsContain(*item, "recentlywatched"))
+        if (item->keywordsContain("recentlywatched"))
             list->setNoDataText(MVLocalizedString("You haven't watched any videos yet."));
         if (isWatchlistList(*item))
             list->setNoDataText(
                 MVLocalizedString("Create your Watchlist by adding videos you want to watch later on."));
     }
     return screen;
+}
+
+void MVRootViewController::navigateHome() {
+    auto delegate = MVAppDelegate::sharedAppDelegate();
+    auto window = delegate ? delegate->window() : nullptr;
+    auto stack = window ? std::dynamic_pointer_cast<MVStackViewController>(window->rootViewController()) : nullptr;
+    if (stack && stack->mainMenu()) stack->mainMenu()->navigateHome();
 }
 
 void MVRootViewController::navigateToCatalogItem(const std::shared_ptr<MVItem>& item,

@@ -113,6 +113,74 @@ TEST_F(MovraCliTest, CommandsOfASubscriberAnswerPeopleAndScripts) {
     for (const auto& row : session) expectCase(row);
 }
 
+/// The shelves of a `movra --json home` (or open) answer: title -> state, with their section kinds.
+std::map<std::string, std::string> shelfStates(const Json& screen) {
+    std::map<std::string, std::string> states;
+    for (const auto& section : screen.value("sections", Json::array()))
+        for (const auto& shelf : section.value("shelves", Json::array()))
+            states[shelf.value("title", "")] = shelf.value("state", "");
+    return states;
+}
+
+TEST_F(MovraCliTest, HomeShowsTheLandingPageAndAFailingShelfAlone) {
+    signIn();
+    auto first = movra({"--json", "home"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const Json home = Json::parse(first.out);
+    EXPECT_EQ(home["screen"], "LandingPageViewController");
+    EXPECT_EQ(home["state"], "Loaded");
+    ASSERT_FALSE(home["sections"].empty());
+    EXPECT_EQ(home["sections"][0]["kind"], "Carousel");
+    EXPECT_EQ(home["sections"][0]["items"].size(), 6u);
+    auto states = shelfStates(home);
+    ASSERT_GE(states.size(), 10u);
+    EXPECT_TRUE(std::all_of(states.begin(), states.end(), [](const auto& s) { return s.second == "Loaded"; }));
+    EXPECT_EQ(states.count("Continue Watching"), 1u) << "Anna has titles to continue";
+
+    // Within the feeds' ttl only what every visit asks is asked again: no menu, no landing feed.
+    server_->requestLog().clear();
+    ASSERT_EQ(movra({"home"}).exitCode, 0);
+    for (const auto& entry : server_->requestLog().entries()) {
+        EXPECT_FALSE(entry.path.ends_with("/ios/browse")) << "the menu is stored";
+        EXPECT_FALSE(entry.path.ends_with("/browse/landing")) << "the landing feed is stored";
+    }
+
+    ASSERT_FALSE(server_->faults().apply(
+        {{"failPath", {{"path", "/stoffice/client/ios/browse/shelf-thrillers"}, {"status", 503}}}}));
+    const Json failing = Json::parse(movra({"--json", "home"}).out);
+    for (const auto& [shelf, state] : shelfStates(failing))
+        EXPECT_EQ(state, shelf == "Crime and thrillers" ? "Failed" : "Loaded") << shelf;
+}
+
+TEST_F(MovraCliTest, OpenRoutesAsTheAppDoesAndPagesALongList) {
+    signIn();
+    ASSERT_EQ(movra({"home"}).exitCode, 0);  // stores the landing page's items
+    const std::pair<const char*, const char*> routes[] = {{"shelf-new-films", "MVThumbnailTableViewController"},
+                                                          {"series-coastline", "MVSeriesViewController"},
+                                                          {"film-frost-line", "MVEpisodeViewController"},
+                                                          {"WATCHLIST", "MVThumbnailTableViewController"}};
+    for (const auto& [target, screen] : routes) {
+        SCOPED_TRACE(target);
+        auto outcome = movra({"--json", "open", target});
+        ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_EQ(Json::parse(outcome.out)["screen"], screen);
+    }
+
+    server_->requestLog().clear();
+    auto all = movra({"--json", "open", "browse/shelf-all-films", "--all-pages"});
+    ASSERT_EQ(all.exitCode, 0) << all.err;
+    const Json list = Json::parse(all.out);
+    EXPECT_EQ(list["state"], "Loaded");
+    EXPECT_EQ(list["total"], 75);
+    EXPECT_EQ(list["items"].size(), 75u);
+    std::vector<std::string> offsets;
+    for (const auto& entry : server_->requestLog().entries())
+        if (entry.path.ends_with("/browse/shelf-all-films")) offsets.push_back(entry.queryValue("offset").value_or(""));
+    EXPECT_EQ(offsets, (std::vector<std::string>{"0", "30", "60"}));
+
+    EXPECT_EQ(movra({"open", "no-such-guid"}).exitCode, 1);
+}
+
 TEST_F(MovraCliTest, UsageErrorsAndRefusedPINsSendNothing) {
     signIn();
     const std::vector<CommandCase> refused = {
