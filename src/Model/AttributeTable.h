@@ -59,6 +59,13 @@ class AttributeTable {
         return values;
     }
 
+    /// The attribute `name`'s value; null when absent or when the entity has no such attribute.
+    Json value(const Entity& entity, const std::string& name) const {
+        auto it = byName_.find(name);
+        if (it == byName_.end()) return Json();
+        return std::visit([&](const auto& f) { return valueOf(entity, f); }, bindings_[it->second].field);
+    }
+
     /// Sets every attribute named in `dictionary` (other keys are ignored). A value is converted to the
     /// attribute's kind (numbers from text through their floating-point reading, dates from the feed's
     /// text); a value that cannot be converted leaves the attribute as it was.

@@ -1,6 +1,7 @@
 // FetchedResultsController: a live query of stored items for a screen. performFetch() gives the current
 // result at once; after every committed save the query runs again, once per turn of the main queue however
-// many saves came in, and the delegate hears of it when the result changed.
+// many saves came in, and the delegate hears of it when the result changed. A query of one channel runs again
+// only after saves that changed that channel (or that do not say which they changed).
 //
 // Thread contract: main queue.
 #pragma once
@@ -46,7 +47,7 @@ class FetchedResultsController : public std::enable_shared_from_this<FetchedResu
     const std::vector<Section>& sections() const { return sections_; }
 
   private:
-    void storeDidSave();
+    void storeDidSave(const Notification& notification);
     /// Runs the query; true when the result differs from the one held.
     bool refetch(ErrorPtr* error);
 
@@ -54,7 +55,9 @@ class FetchedResultsController : public std::enable_shared_from_this<FetchedResu
     std::optional<std::string> sectionNameKeyPath_;
     std::weak_ptr<FetchedResultsControllerDelegate> delegate_;
     std::vector<std::shared_ptr<MVItem>> objects_;
-    std::vector<Json> snapshot_;
+    /// The attribute values of objects_, once a run has needed them.
+    std::optional<std::vector<Json>> snapshot_;
+    bool fetched_ = false;
     std::vector<Section> sections_;
     bool refreshPending_ = false;
     bool observing_ = false;

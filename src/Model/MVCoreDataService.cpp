@@ -175,6 +175,7 @@ StoreContext* MVCoreDataService::mainContext() {
 void MVCoreDataService::saveInBackground(SaveBlock block, std::function<void(ErrorPtr)> completion) {
     queue_->async([writer = writer_, block = std::move(block), completion = std::move(completion)]() mutable {
         ErrorPtr error;
+        Json changes = Json::object();
         {
             std::lock_guard lock(writer->mutex);
             if (!writer->database) {
@@ -182,12 +183,15 @@ void MVCoreDataService::saveInBackground(SaveBlock block, std::function<void(Err
             } else {
                 StoreContext context(*writer->database);
                 error = writer->database->transaction([&] { return block(context); });
+                if (auto channels = context.takeChangedChannels())
+                    changes[kChangedChannelsKey] = Json(std::vector<std::string>(channels->begin(), channels->end()));
             }
         }
         if (error) Log::error("Saving to the catalogue store failed: {}", error->summary());
         // The completion moves on whole, so that what it holds (the store, say) is released on the main queue.
-        Platform::current().mainQueue().post([error, completion = std::move(completion)] {
-            if (!error) Platform::current().notificationCenter().post(StoreDidSaveNotification);
+        Platform::current().mainQueue().post([error, changes = std::move(changes), completion = std::move(completion)] {
+            if (!error)
+                Platform::current().notificationCenter().post(StoreDidSaveNotification, nullptr, std::move(changes));
             if (completion) completion(error);
         });
         // Once the result is on its way: the checkpoint then overlaps the main queue's reading of it.

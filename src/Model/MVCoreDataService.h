@@ -25,6 +25,8 @@ class MVCoreDataService : public std::enable_shared_from_this<MVCoreDataService>
   public:
     /// Posted on the main queue after every committed save.
     static constexpr const char* StoreDidSaveNotification = "MVCoreDataServiceDidSaveNotification";
+    /// The notice's user info: the guids of the channels the save changed; absent when any may have.
+    static constexpr const char* kChangedChannelsKey = "channels";
     using SaveBlock = std::function<ErrorPtr(StoreContext& context)>;
 
     /// The store of the data model "MovraTavik" in `directory`.

@@ -213,6 +213,8 @@ const std::vector<EntityAttribute>& MVItem::attributes() { return table().attrib
 
 Json MVItem::attributeValues() const { return table().values(*this); }
 
+Json MVItem::attributeValue(const std::string& name) const { return table().value(*this, name); }
+
 void MVItem::setAttributeValues(const Json& values) {
     table().setValues(*this, values, AttributeTable<MVItem>::NullMarker::Clears);
     dropDecodedRecords();

@@ -49,6 +49,8 @@ class MVItem {
     static const std::vector<EntityAttribute>& attributes();
     /// Every attribute by name (null when absent), as attributes() gives their kinds.
     Json attributeValues() const;
+    /// One attribute's value by name, as attributeValues() has it.
+    Json attributeValue(const std::string& name) const;
     /// Sets every attribute named in `values` as it is (null clears it), without the derivations of the
     /// import; other keys are ignored.
     void setAttributeValues(const Json& values);

@@ -22,6 +22,8 @@ class SQLiteDatabase {
 
     /// Opens (creating in read-write mode) the file; nullptr with `*error` set when it cannot be opened.
     static std::unique_ptr<SQLiteDatabase> open(const std::string& path, Mode mode, ErrorPtr* error);
+    /// Statements kept prepared, one per text.
+    std::size_t preparedStatementCount() const { return statements_.size(); }
     ~SQLiteDatabase();
     SQLiteDatabase(const SQLiteDatabase&) = delete;
     SQLiteDatabase& operator=(const SQLiteDatabase&) = delete;

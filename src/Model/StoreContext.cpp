@@ -103,7 +103,12 @@ std::string StoreContext::itemSelect(const ItemQuery& query, std::vector<std::st
         sql += " AND Channel.userLanguage = ?";
         arguments.push_back(*query.userLanguage);
     }
-    if (query.freshAt) sql += " AND Channel.ttlExpiration > " + std::to_string(*query.freshAt);
+    if (query.freshAt) {
+        // Bound, not written into the text: each moment would otherwise be a statement of its own, prepared
+        // afresh and kept in the connection's cache for good.
+        sql += " AND Channel.ttlExpiration > CAST(? AS REAL)";
+        arguments.push_back(std::to_string(*query.freshAt));
+    }
     if (query.watchlistOnly) sql += " AND Item.isInWatchlist > 0";
     if (query.filter) {
         sql += " AND (" + query.filter->sql() + ")";
@@ -165,12 +170,14 @@ std::shared_ptr<MVChannel> StoreContext::fetchChannel(const std::string& guid,
                                                       std::optional<double> freshAt, ErrorPtr* error, bool withItems) {
     std::string sql = "SELECT " + columnList(MVChannel::attributes()) + " FROM Channel WHERE guid = ?";
     if (userLanguage) sql += " AND userLanguage = ?";
-    if (freshAt) sql += " AND ttlExpiration > " + std::to_string(*freshAt);
+    if (freshAt) sql += " AND ttlExpiration > CAST(? AS REAL)";
     sql += " LIMIT 1";
     auto* statement = db_.prepare(sql, error);
     if (!statement) return nullptr;
-    statement->bindText(1, guid);
-    if (userLanguage) statement->bindText(2, *userLanguage);
+    int index = 1;
+    statement->bindText(index++, guid);
+    if (userLanguage) statement->bindText(index++, *userLanguage);
+    if (freshAt) statement->bindText(index, std::to_string(*freshAt));
     std::shared_ptr<MVChannel> channel;
     if (statement->step() == SQLiteStatement::Step::Row) {
         channel = std::make_shared<MVChannel>();
@@ -191,7 +198,25 @@ std::shared_ptr<MVChannel> StoreContext::fetchChannel(const std::string& guid,
     return channel;
 }
 
+std::size_t StoreContext::preparedStatementCount() const { return db_.preparedStatementCount(); }
+
+void StoreContext::changed(const std::optional<std::string>& channelGuid) {
+    if (channelGuid)
+        changedChannels_.insert(*channelGuid);
+    else
+        changedEverything_ = true;
+}
+
+std::optional<std::set<std::string>> StoreContext::takeChangedChannels() {
+    std::optional<std::set<std::string>> changes;
+    if (!changedEverything_) changes = std::move(changedChannels_);
+    changedChannels_.clear();
+    changedEverything_ = false;
+    return changes;
+}
+
 ErrorPtr StoreContext::saveChannel(const MVChannel& channel) {
+    changed(channel.guid());
     ErrorPtr error;
     const auto& attributes = MVChannel::attributes();
     auto* statement = db_.prepare(upsert("Channel", attributes, "channelID", {}), &error);
@@ -201,6 +226,8 @@ ErrorPtr StoreContext::saveChannel(const MVChannel& channel) {
 }
 
 ErrorPtr StoreContext::saveItem(const MVItem& item, const std::optional<std::string>& channelID) {
+    // A channel's identifier is its guid; a detached item is listed nowhere.
+    if (channelID) changed(channelID);
     ErrorPtr error;
     std::optional<long long> position;
     if (channelID) {
@@ -238,6 +265,7 @@ ErrorPtr StoreContext::saveItem(const MVItem& item, const std::optional<std::str
 }
 
 ErrorPtr StoreContext::detachItems(const std::string& channelGuid, const std::vector<std::string>& keepGuids) {
+    changed(channelGuid);
     std::string sql =
         "UPDATE Item SET channel = NULL, position = NULL WHERE channel IN (SELECT channelID FROM Channel WHERE guid = "
         "?)";
@@ -255,6 +283,7 @@ ErrorPtr StoreContext::detachItems(const std::string& channelGuid, const std::ve
 
 ErrorPtr StoreContext::deleteChannels(const std::optional<std::string>& guid,
                                       const std::optional<std::string>& userLanguage, std::optional<double> freshAt) {
+    changed(guid);
     std::string where = " WHERE 1";
     std::vector<std::string> arguments;
     if (guid) {
@@ -265,7 +294,10 @@ ErrorPtr StoreContext::deleteChannels(const std::optional<std::string>& guid,
         where += " AND userLanguage = ?";
         arguments.push_back(*userLanguage);
     }
-    if (freshAt) where += " AND ttlExpiration > " + std::to_string(*freshAt);
+    if (freshAt) {
+        where += " AND ttlExpiration > CAST(? AS REAL)";
+        arguments.push_back(std::to_string(*freshAt));
+    }
     for (const std::string& sql :
          {"UPDATE Item SET channel = NULL, position = NULL WHERE channel IN (SELECT channelID FROM Channel" + where +
               ")",
@@ -280,6 +312,7 @@ ErrorPtr StoreContext::deleteChannels(const std::optional<std::string>& guid,
 }
 
 ErrorPtr StoreContext::deleteAll() {
+    changed(std::nullopt);
     if (auto error = db_.exec("DELETE FROM Item")) return error;
     return db_.exec("DELETE FROM Channel");
 }

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -66,7 +67,18 @@ class StoreContext {
                             std::optional<double> freshAt = {});
     ErrorPtr deleteAll();
 
+    /// Statements the connection keeps prepared.
+    std::size_t preparedStatementCount() const;
+
+    /// The guids of the channels whose record or listed items the writes through this context changed, since
+    /// the last call; nullopt when any channel may have changed.
+    std::optional<std::set<std::string>> takeChangedChannels();
+
   private:
+    void changed(const std::optional<std::string>& channelGuid);
+
+    std::set<std::string> changedChannels_;
+    bool changedEverything_ = false;
     std::string itemSelect(const ItemQuery& query, std::vector<std::string>& arguments, bool count) const;
 
     SQLiteDatabase& db_;

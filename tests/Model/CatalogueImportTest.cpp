@@ -244,11 +244,41 @@ TEST_F(CatalogueImportTest, LiveQueryUpdatesOncePerTurnAndOnlyOnChange) {
     EXPECT_EQ(delegate->changes, 1);
     EXPECT_EQ(controller->fetchedObjects().size(), 1u);
 
-    // A save that changes nothing the query sees: no update.
+    // A save that changes nothing the query sees, or another channel only: no update.
     saveWithoutTurningTheLoop([](StoreContext&) -> ErrorPtr { return nullptr; });
+    import(feed("kids", {"k"}), 0, true);
     env.main().runPending();
     env.main().runPending();
     EXPECT_EQ(delegate->changes, 1);
+
+    // A change to one of its items, saved without its channel: an update.
+    saveWithoutTurningTheLoop([](StoreContext& c) -> ErrorPtr {
+        auto item = c.fetchItem("films-a");
+        if (!item) return makeError("test", 1, "films-a is not stored");
+        item->setIsInWatchlist(true);
+        return c.saveItem(*item, item->channelID());
+    });
+    env.main().runPending();
+    env.main().runPending();
+    EXPECT_EQ(delegate->changes, 2);
+    EXPECT_EQ(controller->fetchedObjects().at(0)->isInWatchlist(), true);
+}
+
+TEST_F(CatalogueImportTest, QueriesAtEveryMomentShareOneStatement) {
+    import(feed("films", {"a"}), 0, true);
+    auto* context = store->mainContext();
+    StoreContext::ItemQuery query;
+    query.channelGuid = "films";
+    auto fetchAt = [&](double moment) {
+        query.freshAt = moment;
+        return context->fetchItems(query).size();
+    };
+    const double now = env.platform().clock().secondsSince1970();
+    ASSERT_EQ(fetchAt(now), 1u);
+    const auto prepared = context->preparedStatementCount();
+    for (int i = 1; i <= 50; ++i) ASSERT_EQ(fetchAt(now + i * 0.5), 1u);
+    EXPECT_EQ(context->preparedStatementCount(), prepared);
+    EXPECT_EQ(fetchAt(now + 3600), 0u) << "the page has expired by then";
 }
 
 }  // namespace
