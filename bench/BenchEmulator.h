@@ -1,6 +1,6 @@
 // BenchEmulator: the emulator of a benchmark program, in a temporary folder removed at the end, with its media
-// generated (once, into `mediaDir`, reused by later runs) before any figure is taken. A failure ends the
-// program with a message naming it.
+// generated (once, into `mediaDir`, reused by later runs) before any figure is taken; without a media folder
+// it has no media. A failure ends the program with a message naming it.
 #pragma once
 
 #include "movra-backend/BackendServer.h"
@@ -22,6 +22,7 @@ struct BenchEmulator {
         options.mediaDir = mediaDir;
         server = std::make_unique<movra::backend::BackendServer>(options);
         if (auto error = server->start()) die("emulator: " + *error);
+        if (mediaDir.empty()) return;
         if (auto error = server->media().ensure()) die("media: " + *error);
     }
     ~BenchEmulator() {

@@ -1,40 +1,21 @@
-// BenchSignedInClient: the emulator of a benchmark program with the client's platform installed on it (no
-// video or audio output), signed in, and the film of the emulator's longest asset read from its feed as the
+// BenchSignedInClient: a BenchClient with the film of the emulator's longest asset read from its feed as the
 // client reads a title.
 #pragma once
 
-#include "API/MVHTTPClient.h"
-#include "App/MVDiscriminator.h"
-#include "BenchEmulator.h"
+#include "BenchClient.h"
 #include "Model/MVChannel.h"
 #include "Model/MVItem.h"
-#include "Platform/Platform.h"
-#include "Platform/PlatformFactory.h"
 
 #include <memory>
 #include <string>
 
-struct BenchSignedInClient : BenchEmulator {
-    static constexpr double kStepTimeoutSeconds = 30;
-
+struct BenchSignedInClient : BenchClient {
     std::shared_ptr<movra::MVItem> item;
     movra::backend::StreamAsset asset;
 
-    BenchSignedInClient(const std::string& program, const std::string& mediaDir) : BenchEmulator(program, mediaDir) {
-        movra::Configuration configuration;
-        configuration.dataDirectory = directory + "/client";
-        configuration.caFile = server->caFile();
-        configuration.drmCertificateFile = server->drmCertificateFile();
-        configuration.videoOutput = "none";
-        configuration.audioOutput = "none";
-        movra::Platform::install(
-            movra::makeSystemPlatform(configuration, std::make_shared<movra::UiHost>(), movra::LogLevel::Error));
-        movra::MVDiscriminator::initSharedDiscriminatorWithJSON({{"url", server->baseHost()}, {"name", "MVTK"}});
-        auto client = movra::MVHTTPClient::initSharedClientWithHost(server->baseHost());
-        signIn(*client);
+    BenchSignedInClient(const std::string& program, const std::string& mediaDir) : BenchClient(program, mediaDir) {
         chooseTitle(*client);
     }
-    ~BenchSignedInClient() { movra::Platform::uninstall(); }
 
   private:
     /// Films of the sample catalogue; the first that plays the longest asset is the one chosen.
@@ -42,18 +23,6 @@ struct BenchSignedInClient : BenchEmulator {
         "film-frost-line",     "film-a-crown-of-thorns", "film-a-quiet-revolution", "film-beyond-the-pines",
         "film-birch-and-bone", "film-blackwater-bay",    "film-borderlands",        "film-counterweight",
         "film-dead-reckoning", "film-fault-lines"};
-
-    void signIn(movra::MVHTTPClient& client) {
-        bool done = false;
-        movra::ErrorPtr failure;
-        client.loginSubscriberWithUserName("anna.lindqvist@tavik.example", "Anna-tavik-1",
-                                           [&](movra::ErrorPtr error, movra::XMLDocumentPtr) {
-                                               failure = error;
-                                               done = true;
-                                           });
-        movra::Platform::current().mainQueue().runUntil([&] { return done; }, kStepTimeoutSeconds);
-        if (!done || failure) die("sign-in failed: " + (failure ? failure->summary() : std::string("no answer")));
-    }
 
     void chooseTitle(movra::MVHTTPClient& client) {
         asset = longestAsset();
