@@ -232,15 +232,6 @@ void BM_FloorCurlMultiParseInsert(benchmark::State& state) {
             long connects = 0;
             curl_easy_getinfo(easy, CURLINFO_NUM_CONNECTS, &connects);
             newConnections += connects;
-            double total = 0, start = 0;
-            curl_easy_getinfo(easy, CURLINFO_TOTAL_TIME, &total);
-            curl_easy_getinfo(easy, CURLINFO_STARTTRANSFER_TIME, &start);
-            char* url = nullptr;
-            curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &url);
-            double pre = 0;
-            curl_easy_getinfo(easy, CURLINFO_PRETRANSFER_TIME, &pre);
-            
-            if (total > 0.03) std::fprintf(stderr, "SLOW %.1f ms (sent %.1f, first byte %.1f) %s\n", total * 1000, pre * 1000, start * 1000, url);
             curl_multi_remove_handle(multi, easy);
         }
         if (items == 0) {

@@ -62,16 +62,34 @@ struct Transfer {
     Transfer& operator=(const Transfer&) = delete;
 };
 
-std::vector<X509Ptr> loadAuthorities(const std::string& path) {
-    std::vector<X509Ptr> certificates;
-    if (path.empty()) return certificates;
+bool curlInitialized() {
+    static const bool initialized = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return initialized;
+}
+
+void readAuthorities(const std::string& path, std::vector<X509Ptr>& certificates) {
+    const auto before = certificates.size();
     if (BIO* bio = BIO_new_file(path.c_str(), "r")) {
         while (X509* cert = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr)) certificates.emplace_back(cert);
         BIO_free(bio);
     }
     // Reading stops with an end-of-file error on the queue; it must not surface in a later TLS failure.
     ERR_clear_error();
-    if (certificates.empty()) Log::error("No certificate authority could be read from {}", path);
+    if (certificates.size() == before) Log::error("No certificate authority could be read from {}", path);
+}
+
+/// The system's authorities and those of `path`, read once: with an extra authority curl cannot keep its
+/// own store between connections, and reading the system's file for each one costs more than the request.
+std::vector<X509Ptr> loadAuthorities(const std::string& path) {
+    std::vector<X509Ptr> certificates;
+    if (path.empty()) return certificates;
+    readAuthorities(path, certificates);
+    if (certificates.empty()) return certificates;
+    CURL* probe = curlInitialized() ? curl_easy_init() : nullptr;
+    const char* system = nullptr;
+    if (probe && curl_easy_getinfo(probe, CURLINFO_CAINFO, &system) == CURLE_OK && system)
+        readAuthorities(system, certificates);
+    if (probe) curl_easy_cleanup(probe);
     return certificates;
 }
 
@@ -209,8 +227,7 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
         : defaultTimeoutSeconds_(options.defaultTimeoutSeconds),
           maxResponseBytes_(options.maxResponseBytes),
           authorities_(loadAuthorities(options.caFile)) {
-        static const bool initialized = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-        if (!initialized) Log::error("libcurl could not be initialised");
+        if (!curlInitialized()) Log::error("libcurl could not be initialised");
         multi_ = curl_multi_init();
         // As the platform's URL session does: further requests to a busy host wait for a free connection
         // instead of opening ever more of them.
@@ -372,6 +389,9 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
         curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
         if (!authorities_.empty()) {
+            // The callback gives each connection every authority, read once; curl reads no file of its own.
+            curl_easy_setopt(easy, CURLOPT_CAINFO, nullptr);
+            curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
             curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, addAuthorities);
             curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, this);
             // A cached store would replace the one extended by the callback on later connections.
