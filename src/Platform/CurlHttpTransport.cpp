@@ -37,6 +37,8 @@ using X509Ptr = std::unique_ptr<X509, X509Free>;
 // Longer than this to set up a connection means the host is not going to answer.
 constexpr long kMaxConnectTimeoutMs = 30'000;
 constexpr long kMaxConnectionsPerHost = 4;
+constexpr int kBusyPollMs = 5;
+constexpr int kIdlePollMs = 1000;
 // Easy handles kept for the next requests: setting one up costs more than the request itself on a
 // kept-alive connection.
 constexpr std::size_t kMaxIdleHandles = 8;
@@ -343,7 +345,9 @@ class CurlHttpTransport::Impl : public std::enable_shared_from_this<Impl> {
                 curl_multi_remove_handle(multi_, transfer->easy);
                 finish(*node.mapped(), result);
             }
-            curl_multi_poll(multi_, nullptr, 0, /*timeout_ms=*/1000, nullptr);
+            // This curl can miss input TLS has already buffered and sleep through the whole wait: while
+            // transfers run, the wait is kept short so that such a response is seen at once.
+            curl_multi_poll(multi_, nullptr, 0, running > 0 ? kBusyPollMs : kIdlePollMs, nullptr);
         }
     }
 
