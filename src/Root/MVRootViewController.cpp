@@ -64,26 +64,21 @@ ViewControllerPtr folderScreen(const std::shared_ptr<MVItem>& item, bool atTopLe
     }
     const bool personal = isPersonalList(*item);
     if ((personal || !atTopLevel) && !item->keywordsContain("age_range")) {
-        std::shared_ptr<MVBrowsingViewController> list;
-        std::shared_ptr<MVThumbnailViewControllerConfigurationDelegate> configuration;
-        if (Platform::current().device().idiom() == UserInterfaceIdiom::Pad) {
-            auto grid = std::make_shared<MVThumbnailCollectionViewController>();
-            list = grid;
-            configuration = grid;
-        } else {
-            auto table = std::make_shared<MVThumbnailTableViewController>();
-            list = table;
-            configuration = table;
-        }
+        std::shared_ptr<MVThumbnailViewController> list;
+        if (Platform::current().device().idiom() == UserInterfaceIdiom::Pad)
+            list = std::make_shared<MVThumbnailCollectionViewController>();
+        else
+            list = std::make_shared<MVThumbnailTableViewController>();
+        MVThumbnailViewControllerConfigurationDelegate& configuration = *list;
         list->setTheme(ProfileManager::themeForActiveProfile());
         if (personal) {
             list->setAlwaysReload(true);
             list->setIsWatchlist(isWatchlistList(*item));
         }
-        configuration->setTitle(item->title());
-        configuration->setBrowsePath(item->link());
-        if (personal) configuration->setShowProgressIndicators(true);
-        if (isWatchlistList(*item)) configuration->setEnableSwipeToDelete(true);
+        configuration.setTitle(item->title());
+        configuration.setBrowsePath(item->link());
+        if (personal) configuration.setShowProgressIndicators(true);
+        if (isWatchlistList(*item)) configuration.setEnableSwipeToDelete(true);
         return list;
     }
     auto tabs = std::make_shared<TabbedFeatureViewController>();

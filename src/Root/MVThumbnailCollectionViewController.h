@@ -3,28 +3,13 @@
 // Thread contract: main queue only.
 #pragma once
 
-#include "Root/MVBrowsingViewController.h"
-#include "Root/MVThumbnailViewControllerConfigurationDelegate.h"
+#include "Root/MVThumbnailViewController.h"
 
 namespace movra {
 
-class MVThumbnailCollectionViewController : public MVBrowsingViewController,
-                                            public MVThumbnailViewControllerConfigurationDelegate {
+class MVThumbnailCollectionViewController : public MVThumbnailViewController {
   public:
     std::string className() const override { return "MVThumbnailCollectionViewController"; }
-
-    void setTitle(std::optional<std::string> title) override { MVRootViewController::setTitle(std::move(title)); }
-    void setBrowsePath(std::optional<std::string> path) override {
-        MVBrowsingViewController::setBrowsePath(std::move(path));
-    }
-    bool showProgressIndicators() const { return showProgress_; }
-    void setShowProgressIndicators(bool show) override { showProgress_ = show; }
-    bool enableSwipeToDelete() const { return swipeToDelete_; }
-    void setEnableSwipeToDelete(bool enable) override { swipeToDelete_ = enable; }
-
-  private:
-    bool showProgress_ = false;
-    bool swipeToDelete_ = false;
 };
 
 }  // namespace movra
