@@ -13,12 +13,19 @@ Window::~Window() {
 
 void Window::setRootViewController(ViewControllerPtr root) {
     if (root_ == root) return;
+    // On a window on screen the old root disappears and the new one appears, as on the platform.
+    auto leaving = hidden_ ? nullptr : root_;
+    if (leaving) leaving->viewWillDisappear(false);
     if (root_) root_->window_.reset();
     root_ = std::move(root);
     if (root_) {
         root_->window_ = weak_from_this();
         root_->loadViewIfNeeded();
     }
+    auto arriving = hidden_ ? nullptr : root_;
+    if (arriving) arriving->viewWillAppear(false);
+    if (leaving) leaving->viewDidDisappear(false);
+    if (arriving) arriving->viewDidAppear(false);
     changed();
 }
 
@@ -40,15 +47,21 @@ void Window::setTransform(double scale, double translationX, double translationY
 }
 
 void Window::setHidden(bool hidden) {
-    hidden_ = hidden;
+    if (hidden != hidden_) {
+        hidden_ = hidden;
+        rootVisibilityChanged();
+    }
     changed();
 }
 
 bool Window::isKeyWindow() const { return host_.keyWindow().get() == this; }
 
 void Window::makeKeyAndVisible() {
-    hidden_ = false;
     host_.setKeyWindow(this);
+    if (hidden_) {
+        hidden_ = false;
+        rootVisibilityChanged();
+    }
     changed();
 }
 
@@ -60,6 +73,18 @@ void Window::resignKeyWindow() {
 void Window::setShowsSnapshot(bool snapshot) {
     snapshot_ = snapshot;
     changed();
+}
+
+void Window::rootVisibilityChanged() {
+    auto root = root_;
+    if (!root) return;
+    if (hidden_) {
+        root->viewWillDisappear(false);
+        root->viewDidDisappear(false);
+    } else {
+        root->viewWillAppear(false);
+        root->viewDidAppear(false);
+    }
 }
 
 void Window::changed() { host_.windowDidChange(*this); }

@@ -1,5 +1,7 @@
 // Window: a top-level window (main, sign-in, full-screen error). Holds a root screen and the few visual
 // properties the client sets (alpha, level, scale transform, key status). Changes are reported to UiHost.
+// The root appears when the window is shown (or is set on a shown window) and disappears when it is hidden
+// or replaced.
 //
 // Thread contract: main queue only.
 #pragma once
@@ -49,6 +51,8 @@ class Window : public std::enable_shared_from_this<Window> {
     bool isVisible() const { return !hidden_ && alpha_ > 0; }
 
   private:
+    /// Tells the root it appeared or disappeared with the window.
+    void rootVisibilityChanged();
     void changed();
 
     UiHost& host_;
