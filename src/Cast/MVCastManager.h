@@ -27,6 +27,9 @@ class MVCastManager {
     /// Whether a receiver plays for this app. Sessions with a receiver come with the cast session work; until
     /// then there is none.
     bool isCasting() const { return false; }
+    /// Leaves the connected receiver, stopping its playback first when `stopCasting`. There is no session
+    /// to leave until the cast session work lands, so for now this has nothing to do.
+    void disconnectFromDevice(bool /*stopCasting*/) {}
 
   private:
     std::string castApplicationId_ = kMVTKReceiverAppId;

@@ -7,6 +7,7 @@
 #include "Model/MVSharedSearchCache.h"
 #include "Model/ProfileManager.h"
 #include "Utilities/SecurityManager.h"
+#include "support/SettleBackgroundWork.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestPlatform.h"
 
@@ -43,7 +44,11 @@ struct App {
     std::shared_ptr<MVAppDelegate> app;
     ScriptedReply discriminator = jsonReply(200, kTavik);
     ScriptedReply account = xmlReply(200, accountXml("SE"));
-    ScriptedReply browse = xmlReply(200, "<rss><channel><guid>ROOT</guid><title>Root</title></channel></rss>");
+    // A root menu of one entry: the main screens sign out of an empty one.
+    ScriptedReply browse = xmlReply(200,
+                                    "<rss xmlns:stravo=\"urn:s\"><channel><guid>ROOT</guid><title>Root</title><item>"
+                                    "<guid>films</guid><title>Films</title><stravo:itemType>folder</stravo:itemType>"
+                                    "</item></channel></rss>");
     ScriptedReply logout = xmlReply(200, "<result><status>success</status></result>");
     int logIns = 0;
     ScopedObserver logInObserver;
@@ -69,6 +74,9 @@ struct App {
         MVAppDelegate::setSharedAppDelegate(app);
     }
     ~App() {
+        if (auto window = app->window()) window->setRootViewController(nullptr);
+        if (auto store = MVCoreDataService::registered(); store && store->isStackOpen())
+            test::settleBackgroundWork(*tp, *store);
         logInObserver.reset();
         MVAppDelegate::setSharedAppDelegate(nullptr);
         app.reset();
@@ -256,7 +264,6 @@ TEST(MVAppDelegate, ReturningToTheForegroundInTheSameTenantRefreshesButDoesNotRo
     a.launch();
     a.tp->advance(0.5);
     ASSERT_EQ(a.logIns, 1);
-    const auto hits = a.tp->analytics->hits.size();
     ProfileManager::setActiveProfile(ProfileTypeAdult);
     auto stack = a.app->window()->rootViewController();
 
@@ -268,7 +275,9 @@ TEST(MVAppDelegate, ReturningToTheForegroundInTheSameTenantRefreshesButDoesNotRo
     EXPECT_EQ(a.requests("/stoffice/client/account").size(), 2u);  // home tenant asked again
     EXPECT_EQ(a.logIns, 1);
     EXPECT_EQ(a.app->window()->rootViewController(), stack);
-    EXPECT_EQ(a.tp->analytics->hits.size(), hits);  // no region change reported
+    // No region change reported (the main screens send hits of their own meanwhile).
+    for (const auto& hit : a.tp->analytics->hits)
+        EXPECT_NE(hit.count("&ea") ? hit.at("&ea") : "", "SignIn_RegionChange");
 }
 
 TEST(MVAppDelegate, HomeTenantFailureDecidesBetweenErrorScreenAndRoute) {

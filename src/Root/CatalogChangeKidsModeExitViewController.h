@@ -1,0 +1,42 @@
+// CatalogChangeKidsModeExitViewController: the start-up dialog that takes the user out of the kids profile
+// when the tenant no longer offers kids mode. Until it is completed it comes back at every start.
+//
+// Thread contract: main queue only.
+#pragma once
+
+#include "Model/ProfileTheme.h"
+#include "Platform/ViewController.h"
+
+#include <memory>
+
+namespace movra {
+
+class CatalogChangeKidsModeExitViewController;
+
+class CatalogChangeKidsModeExitViewControllerDelegate {
+  public:
+    virtual ~CatalogChangeKidsModeExitViewControllerDelegate() = default;
+    /// The user has left the kids profile: the owner closes the dialog and goes on with the start-up.
+    virtual void catalogChangeKidsModeExitViewControllerDidFinish(
+        CatalogChangeKidsModeExitViewController& /*controller*/) {}
+};
+
+class CatalogChangeKidsModeExitViewController : public ViewController {
+  public:
+    /// buildWithTheme:finishedDelegate:
+    CatalogChangeKidsModeExitViewController(std::shared_ptr<const ProfileTheme> theme,
+                                            std::weak_ptr<CatalogChangeKidsModeExitViewControllerDelegate> delegate);
+
+    std::string className() const override { return "CatalogChangeKidsModeExitViewController"; }
+    std::string describe() const override;
+    const std::shared_ptr<const ProfileTheme>& theme() const { return theme_; }
+
+    /// The exit is complete: tells the delegate.
+    void finish();
+
+  private:
+    std::shared_ptr<const ProfileTheme> theme_;
+    std::weak_ptr<CatalogChangeKidsModeExitViewControllerDelegate> delegate_;
+};
+
+}  // namespace movra
