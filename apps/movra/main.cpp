@@ -16,6 +16,7 @@
 #include "movra/OpenCommand.h"
 #include "movra/PlayCommand.h"
 #include "movra/ProfileCommand.h"
+#include "movra/SeriesCommand.h"
 #include "movra/SettingsCommand.h"
 #include "movra/SignalWatch.h"
 #include "movra/TenantCommand.h"
@@ -114,6 +115,13 @@ int main(int argc, char** argv) {
     openCommand->add_flag("--all-pages", open.allPages, "Let a list page to its feed's total before showing it");
     openCommand->add_flag("--play", open.play, "Play the title its page shows");
     openCommand->callback([&] { status = open.run(options); });
+
+    SeriesCommand series;
+    auto* seriesCommand = app.add_subcommand("series", "Show a series: its seasons as tabs and one season's episodes");
+    seriesCommand->add_option("GUID", series.target, "The series (or one of its seasons)")->required();
+    seriesCommand->add_option("--season", series.season, "The season to show, 1 for the first")
+        ->check(CLI::PositiveNumber);
+    seriesCommand->callback([&] { status = series.run(options); });
 
     BrowseCommand browse;
     auto* browseCommand = app.add_subcommand("browse", "Import a channel and show its stored items");

@@ -43,6 +43,9 @@ class FetchedResultsController : public std::enable_shared_from_this<FetchedResu
     void setDelegate(std::weak_ptr<FetchedResultsControllerDelegate> delegate) { delegate_ = std::move(delegate); }
     /// Runs the query now and starts following the store's saves.
     ErrorPtr performFetch();
+    /// Runs the query now, for a caller that knows the store has changed; true when the result did. The
+    /// delegate is not told: the caller is.
+    bool refetchNow(ErrorPtr* error = nullptr) { return refetch(error); }
     const std::vector<std::shared_ptr<MVItem>>& fetchedObjects() const { return objects_; }
     const std::vector<Section>& sections() const { return sections_; }
 

@@ -93,6 +93,10 @@ std::optional<std::string> MVBrowsingViewController::sectionNameKeyPath() const 
     return alphabetic_ ? std::optional<std::string>(kAlphabeticSectionKey) : std::nullopt;
 }
 
+void MVBrowsingViewController::refreshStoredItems() {
+    if (results_ && results_->refetchNow()) storedItemsChanged();
+}
+
 void MVBrowsingViewController::controllerDidChangeContent(FetchedResultsController&) {
     storedItemsChanged();
     contentChanged();
@@ -172,7 +176,7 @@ bool MVBrowsingViewController::loadSuccess(const std::shared_ptr<MVChannel>& res
     if (result) {
         channel_ = result;
         // The store has saved the page; the list shows it now rather than on the save notice's turn.
-        if (results_) results_->performFetch();
+        refreshStoredItems();
         const long count = static_cast<long>(result->items().size());
         // A feed that does not say its total is taken to be complete.
         totalResults_ = result->totalResults().value_or(static_cast<std::int32_t>(count));
@@ -235,7 +239,7 @@ void MVBrowsingViewController::requestPage(unsigned long offset) {
             }
             if (!channel) return self->finishPaging(nullptr);
             self->channel_ = channel;
-            if (self->results_) self->results_->performFetch();
+            self->refreshStoredItems();
             if (channel->totalResults()) self->totalResults_ = *channel->totalResults();
             if (channel->items().size() >= offset + self->maxResultsPerPage_)
                 self->pageContentIfNecessary(channel);

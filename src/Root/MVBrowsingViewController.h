@@ -101,8 +101,12 @@ class MVBrowsingViewController : public MVLoadingViewController, public FetchedR
     virtual std::optional<std::string> sectionNameKeyPath() const;
     const std::shared_ptr<FetchedResultsController>& fetchedResultsController() const { return results_; }
 
+    /// Sets up the live query of the listed items (on load).
+    virtual void setupFetchedResultsController();
+
   private:
-    void setupFetchedResultsController();
+    /// Reads the stored items again after a page was accepted.
+    void refreshStoredItems();
     /// The stored channel of the first listed item.
     std::shared_ptr<MVChannel> storedChannel() const;
     void requestPage(unsigned long offset);

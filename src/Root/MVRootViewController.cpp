@@ -44,7 +44,7 @@ ViewControllerPtr folderScreen(const std::shared_ptr<MVItem>& item, bool atTopLe
     if (item->keywordsContain("Series") || item->keywordsContain("Season")) {
         auto series = std::make_shared<MVSeriesViewController>();
         series->setTheme(ProfileManager::themeForActiveProfile());
-        series->setThumbnailImageURL(item->imageURLForType(MVImageTypeSeasonalHug));
+        series->setThumbnailURL(item->imageURLForType(MVImageTypeSeasonalHug));
         return series;
     }
     if (item->keywordsContain("Popover")) return std::make_shared<MVPopoverViewController>();
