@@ -5,18 +5,19 @@
 #include "App/MVDiscriminator.h"
 #include "Foundation/Strings.h"
 #include "Model/MVChannel.h"
-#include "Model/MVCoreDataService.h"
 #include "Model/MVItem.h"
 #include "Platform/Platform.h"
 #include "Platform/PlatformFactory.h"
+#include "Root/MVMenuViewController.h"
 #include "Root/MVNavigationController.h"
 #include "Root/MVStackViewController.h"
+#include "Sections/Home/HorizontalScrollingShelvesTableViewController.h"
 #include "Sections/SignIn/MVLoginViewController.h"
 #include "Utilities/MVAccount.h"
 #include "movra-backend/BackendServer.h"
 #include "movra/Output.h"
 #include "movra/PlaybackRun.h"
-#include "movra/RootMenu.h"
+#include "movra/ScreenReport.h"
 #include "movra/SignalWatch.h"
 #include "movra/TextUiHost.h"
 
@@ -71,44 +72,54 @@ bool waitFor(const std::function<bool()>& done, double timeoutSeconds) {
     return SignalWatch::runUntil(Platform::current().mainQueue(), done, timeoutSeconds);
 }
 
-/// The root menu as the client stores it, then its first entry (the landing page) imported and listed from
-/// the store: the sections a signed-in subscriber sees first.
-bool showCatalogue(double timeoutSeconds) {
-    auto [menu, failure] = loadRootMenu(timeoutSeconds);
-    if (!menu) {
-        std::cout << "The root menu could not be loaded" << (failure ? ": " + failure->summary() : "") << std::endl;
+/// The main screens as a subscriber walks them: the side menu's rows, the landing page it opens, the first
+/// shelf's list and the first title's page.
+bool showScreens(const std::shared_ptr<MVStackViewController>& stack, double timeoutSeconds) {
+    auto menu = stack ? stack->mainMenu() : nullptr;
+    auto contentTop = [&]() -> ViewControllerPtr {
+        auto navigation =
+            stack ? std::dynamic_pointer_cast<NavigationController>(stack->contentViewController()) : nullptr;
+        return navigation ? navigation->topViewController() : nullptr;
+    };
+    if (!menu || !waitFor([&] { return !menu->menuItems().empty() && contentTop(); }, timeoutSeconds)) {
+        std::cout << "The main menu did not load" << std::endl;
         return false;
     }
-    std::cout << "Root menu: " << channelText(*menu, menu->items());
-    const auto& entries = menu->items();
-    auto landing =
-        std::find_if(entries.begin(), entries.end(), [](const auto& item) { return item->link().has_value(); });
-    if (landing == entries.end()) {
-        std::cout << "The root menu has no entry to open" << std::endl;
+    std::cout << "Menu:";
+    for (std::size_t row = 0; row < menu->numberOfRows(); ++row)
+        std::cout << (row ? " | " : " ")
+                  << (menu->selectedRow() == row ? "[" + menu->titleForRow(row) + "]" : menu->titleForRow(row));
+    std::cout << std::endl;
+
+    auto landing = std::dynamic_pointer_cast<HorizontalScrollingShelvesTableViewController>(contentTop());
+    if (!landing || !waitForScreen(landing, /*allPages=*/false, timeoutSeconds)) {
+        std::cout << "The home screen did not load" << std::endl;
         return false;
     }
-    bool done = false;
-    std::shared_ptr<MVChannel> page;
-    MVHTTPClient::sharedClient()->browseToPath((*landing)->link(), /*ignoreCache=*/false, /*clearExistingItems=*/true,
-                                               [&](ErrorPtr error, std::shared_ptr<MVChannel> channel, XMLDocumentPtr) {
-                                                   failure = error;
-                                                   page = channel;
-                                                   done = true;
-                                               });
-    if (!waitFor([&] { return done; }, timeoutSeconds) || !page) {
-        std::cout << "The landing page could not be loaded" << (failure ? ": " + failure->summary() : "") << std::endl;
+    std::cout << screenText(landing);
+    std::shared_ptr<MVItem> shelf;
+    for (const auto& section : landing->sections())
+        if (section.kind == HorizontalScrollingShelvesTableViewController::SectionKind::Shelves &&
+            !section.items.empty())
+            shelf = section.items.front();
+    if (!shelf) {
+        std::cout << "The home screen has no shelf to open" << std::endl;
         return false;
     }
-    auto store = MVCoreDataService::registered();
-    auto* context = store ? store->mainContext() : nullptr;
-    if (!context) {
-        std::cout << "The landing page could not be shown: the catalogue store is not open" << std::endl;
+    landing->navigateToCatalogItem(shelf, "Demo");
+    auto list = std::dynamic_pointer_cast<MVBrowsingViewController>(contentTop());
+    if (!list || list == landing || !waitForScreen(list, /*allPages=*/true, timeoutSeconds) || list->items().empty()) {
+        std::cout << "The shelf's list did not load" << std::endl;
         return false;
     }
-    StoreContext::ItemQuery query;
-    query.channelGuid = page->guid();
-    auto sections = context->fetchItems(query);
-    std::cout << "Landing page (as stored): " << channelText(*page, sections);
+    std::cout << "Opened the shelf " << shelf->title().value_or("") << ": " << screenText(list);
+    list->navigateToCatalogItem(list->items().front(), "Demo");
+    auto title = contentTop();
+    if (!title || title == list) {
+        std::cout << "The title page did not open" << std::endl;
+        return false;
+    }
+    std::cout << "Opened the first title: " << screenText(title);
     return true;
 }
 
@@ -248,7 +259,9 @@ int DemoCommand::run(const GlobalOptions& options) const {
                           << ", current tenant: " << MVDiscriminator::stringForCurrentTenant().value_or("unknown")
                           << std::endl;
                 std::cout << "Now showing: " << ui->scene() << std::endl;
-                if (!showCatalogue(stepTimeoutSeconds)) status = 1;
+                if (!showScreens(std::dynamic_pointer_cast<MVStackViewController>(app->window()->rootViewController()),
+                                 stepTimeoutSeconds))
+                    status = 1;
                 if (!showPlayback(server, playSeconds, stepTimeoutSeconds)) status = 1;
             }
         }

@@ -38,7 +38,7 @@ int HomeCommand::run(const GlobalOptions& options) const {
     navigation->setRootViewController(screen);
     screen->viewWillAppear(false);
     screen->viewDidAppear(false);
-    if (!waitForScreen(session, screen, /*allPages=*/false)) {
+    if (!waitForScreen(screen, /*allPages=*/false)) {
         printFailure(options, "The landing page did not load in time");
         return 1;
     }

@@ -62,7 +62,7 @@ int OpenCommand::run(const GlobalOptions& options) const {
     navigation->setRootViewController(screen);
     screen->viewWillAppear(false);
     screen->viewDidAppear(false);
-    if (!waitForScreen(session, screen, allPages)) {
+    if (!waitForScreen(screen, allPages)) {
         printFailure(options, "The screen did not load in time");
         return 1;
     }

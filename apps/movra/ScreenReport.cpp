@@ -2,10 +2,12 @@
 
 #include "Model/MVItem.h"
 #include "Model/TitleProgress.h"
+#include "Platform/Platform.h"
 #include "Root/MVBrowsingViewController.h"
 #include "Root/MVEpisodeViewController.h"
 #include "Sections/Home/HorizontalScrollingShelfTableViewCell.h"
 #include "Sections/Home/LandingPageViewController.h"
+#include "movra/SignalWatch.h"
 
 #include <algorithm>
 
@@ -102,22 +104,25 @@ std::vector<std::pair<std::string, std::string>> missingPersonalShelves(Shelves&
 
 }  // namespace
 
-bool waitForScreen(ClientSession& session, const ViewControllerPtr& screen, bool allPages) {
+bool waitForScreen(const ViewControllerPtr& screen, bool allPages, double timeoutSeconds) {
     auto list = std::dynamic_pointer_cast<MVBrowsingViewController>(screen);
     if (!list) return true;
     auto shelves = std::dynamic_pointer_cast<Shelves>(screen);
     auto landing = std::dynamic_pointer_cast<LandingPageViewController>(screen);
-    return session.wait([&] {
-        if (!list->initialCallComplete() || !settled(list->loadingState())) return false;
-        if (allPages && (list->currentOperation() || list->isShowingPagingView())) return false;
-        if (landing && (landing->watchlistState() == MVLoadingState::Loading ||
-                        landing->continueWatchingState() == MVLoadingState::Loading))
-            return false;
-        if (!shelves) return true;
-        auto rows = shelves->shelfRows();
-        return std::none_of(rows.begin(), rows.end(),
-                            [](const auto& row) { return row->loadingState() == MVLoadingState::Loading; });
-    });
+    return SignalWatch::runUntil(
+        Platform::current().mainQueue(),
+        [&] {
+            if (!list->initialCallComplete() || !settled(list->loadingState())) return false;
+            if (allPages && (list->currentOperation() || list->isShowingPagingView())) return false;
+            if (landing && (landing->watchlistState() == MVLoadingState::Loading ||
+                            landing->continueWatchingState() == MVLoadingState::Loading))
+                return false;
+            if (!shelves) return true;
+            auto rows = shelves->shelfRows();
+            return std::none_of(rows.begin(), rows.end(),
+                                [](const auto& row) { return row->loadingState() == MVLoadingState::Loading; });
+        },
+        timeoutSeconds);
 }
 
 Json screenObject(const ViewControllerPtr& screen) {

@@ -16,7 +16,8 @@ inline constexpr std::size_t kTitlesPerShelf = 5;
 
 /// Turns the main queue until the screen's first load is over, every shelf row (and the landing page's
 /// personal shelves) has answered and, with `allPages`, paging has stopped. False when it timed out.
-bool waitForScreen(ClientSession& session, const ViewControllerPtr& screen, bool allPages);
+bool waitForScreen(const ViewControllerPtr& screen, bool allPages,
+                   double timeoutSeconds = ClientSession::kAnswerTimeoutSeconds);
 Json screenObject(const ViewControllerPtr& screen);
 std::string screenText(const ViewControllerPtr& screen);
 

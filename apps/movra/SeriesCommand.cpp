@@ -16,13 +16,13 @@ namespace movra::cli {
 namespace {
 
 /// Shows `screen` as the top of a stack of its own and waits for its first load.
-bool show(ClientSession& session, const std::shared_ptr<MVBrowsingViewController>& screen,
+bool show(const std::shared_ptr<MVBrowsingViewController>& screen,
           std::shared_ptr<MVNavigationController>& navigation) {
     navigation = std::make_shared<MVNavigationController>();
     navigation->setRootViewController(screen);
     screen->viewWillAppear(false);
     screen->viewDidAppear(false);
-    return waitForScreen(session, screen, /*allPages=*/true);
+    return waitForScreen(screen, /*allPages=*/true);
 }
 
 }  // namespace
@@ -45,7 +45,7 @@ int SeriesCommand::run(const GlobalOptions& options) const {
         return 1;
     }
     std::shared_ptr<MVNavigationController> seriesStack, seasonStack;
-    if (!show(session, series, seriesStack)) {
+    if (!show(series, seriesStack)) {
         printFailure(options, "The series did not load in time");
         return 1;
     }
@@ -64,7 +64,7 @@ int SeriesCommand::run(const GlobalOptions& options) const {
         tabs->setCurrentPage(static_cast<std::size_t>(season - 1));
     }
     auto shown = std::dynamic_pointer_cast<MVSeriesSeasonViewController>(tabs->currentViewController());
-    if (!shown || !show(session, shown, seasonStack)) {
+    if (!shown || !show(shown, seasonStack)) {
         printFailure(options, "The season did not load in time");
         return 1;
     }

@@ -96,7 +96,7 @@ TEST_F(MovraCliTest, CommandsOfASubscriberAnswerPeopleAndScripts) {
         {{"--json", "login", kAnna, "--password-stdin"}, 0, "\"homeTenant\": \"Movra Tavik\"", password},
         {{"account"}, 0, "Account 100200301 (Active): Anna Lindqvist, country SE"},
         {{"--json", "tenant"}, 0, "\"apiHost\""},
-        {{"--json", "menu"}, 0, "\"items\""},
+        {{"--json", "menu"}, 0, "\"Log Out\""},
         {{"--json", "browse", "browse/landing"}, 0, "film-frost-line"},
         {{"--json", "item", "film-frost-line"}, 0, "\"guid\": \"film-frost-line\""},
         {{"watchlist", "add", "film-frost-line"}, 0, "film-frost-line"},
