@@ -93,6 +93,16 @@ std::optional<std::string> BackendServer::start() {
     server->Patch(".*", dispatcher);
     server->Options(".*", dispatcher);
 
+    // httplib refuses a request line over 8 KiB (a search for pages of text) before any route sees it, with
+    // an empty body; the client still gets the service's error document.
+    server->set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&,
+                                                                      httplib::Response& response) {
+        if (response.status != 414) return httplib::Server::HandlerResponse::Unhandled;
+        ErrorDocument{ErrorDocument::codeForStatus(414), "The request is too long. Please shorten it and try again.",
+                      "The request line exceeds the server's limit of 8192 bytes"}
+            .respond(response, 414);
+        return httplib::Server::HandlerResponse::Handled;
+    }));
     // httplib 0.11 applies this to bodies with a Content-Length only; dispatch() catches chunked ones.
     server->set_payload_max_length(kMaxRequestBody);
     // Without TCP_NODELAY every kept-alive answer waits for the peer's delayed ACK (tens of milliseconds).

@@ -57,7 +57,8 @@ class BackendServer {
         /// Initial fault switches; faults() changes them at run time.
         bool geoBlocked = false;
         bool maintenance = false;
-        /// Above 0: a list of that many generated films at Catalogue::kGeneratedPath, for load tests.
+        /// Above 0: a list of that many generated films at Catalogue::kGeneratedPath, also found by search,
+        /// for load tests.
         std::size_t generatedItems = 0;
         /// Where the generated media is kept; empty means <dataDir>/media. Several emulators may share one.
         std::string mediaDir;

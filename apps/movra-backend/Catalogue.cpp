@@ -1,4 +1,4 @@
-// The emulated catalogue: the root menu, the sample catalogue's channels and the generated list.
+// The emulated catalogue: the root menu, the sample catalogue's channels, search and the generated list.
 #include "movra-backend/Catalogue.h"
 
 #include "movra-backend/ImageProfile.h"
@@ -12,7 +12,7 @@ namespace {
 
 // Minutes the client keeps a catalogue channel before it asks again.
 constexpr int kCatalogueTtlMinutes = 30;
-// The subscriber's own lists change with every title saved or watched.
+// The subscriber's own lists change with every title saved or watched; search results carry their marks.
 constexpr int kSubscriberListTtlMinutes = 1;
 
 // Cuts `channel`'s items down to the page `query` asks for.
@@ -92,7 +92,8 @@ FeedChannel subscriberChannel(const FeedItem& entry, bool watchlist, const std::
 
 }  // namespace
 
-Catalogue::Catalogue(std::size_t generatedItems) : generatedItems_(generatedItems) {}
+Catalogue::Catalogue(std::size_t generatedItems)
+    : generatedItems_(generatedItems), titles_(SampleCatalogue::shared(), generatedItems) {}
 
 std::optional<FeedChannel> Catalogue::channel(std::string_view path, const std::string& language,
                                               const FeedQuery& query, std::string_view baseUrl,
@@ -108,6 +109,8 @@ std::optional<FeedChannel> Catalogue::channel(std::string_view path, const std::
         (entry->keywords == kWatchlistKeywords || entry->keywords == kRecentlyWatchedKeywords)) {
         channel = subscriberChannel(*entry, entry->keywords == kWatchlistKeywords, language, baseUrl, lists);
         paginate(*channel, query);
+    } else if (path == kSearchPath || path == kSuggestionsPath) {
+        channel = searchChannel(path == kSuggestionsPath, language, query, baseUrl);
     } else if (generatedItems_ > 0 && path == kGeneratedPath) {
         return generatedPage(generatedItems_, language, query, baseUrl);
     } else if (const CatalogueNode* node = SampleCatalogue::shared().atPath(path)) {
@@ -123,6 +126,25 @@ bool Catalogue::hasPictures(std::string_view guid) const {
     if (SampleCatalogue::shared().withGuid(guid)) return true;
     auto index = TitleGenerator::index(guid);
     return index && *index < generatedItems_;
+}
+
+FeedChannel Catalogue::searchChannel(bool suggestions, const std::string& language, const FeedQuery& query,
+                                     std::string_view baseUrl) const {
+    // One guid per feed, whatever the text: the client replaces the stored results of the last search.
+    FeedChannel channel{.guid = suggestions ? "SEARCH_SUGGESTIONS" : "SEARCH_RESULTS",
+                        .title = suggestions ? "Suggestions" : "Search",
+                        .link = suggestions ? kSuggestionsPath : kSearchPath,
+                        .language = language,
+                        .pubDate = SampleCatalogue::shared().updated(),
+                        .lastBuildDate = SampleCatalogue::shared().updated(),
+                        .analyticsLabel = "Search",
+                        .ttlMinutes = kSubscriberListTtlMinutes};
+    const std::vector<std::size_t> found =
+        suggestions ? titles_.find(query.searchText, kMostSuggestions) : titles_.find(query.searchText);
+    channel.totalResults = static_cast<int>(found.size());
+    auto name = [&](std::size_t i) { return titles_.sortName(found[i]); };
+    for (std::size_t i : query.select(found.size(), name)) channel.items.push_back(titles_.feedItem(found[i], baseUrl));
+    return channel;
 }
 
 FeedChannel Catalogue::generatedPage(std::size_t count, const std::string& language, const FeedQuery& query,
@@ -208,10 +230,10 @@ FeedChannel Catalogue::rootMenu(const std::string& language) const {
          .analyticsLabel = "Recently Watched"},
         {.guid = "SEARCH",
          .title = "Search",
-         .link = "search",
+         .link = kSearchPath,
          .itemType = "search",
          .analyticsLabel = "Search",
-         .suggestions = "suggestions"},
+         .suggestions = kSuggestionsPath},
         {.guid = "SETTINGS",
          .title = "Settings",
          .link = "settings",

@@ -93,7 +93,9 @@ void ClientApi::addAbsolute(Router& router, std::string method, const std::strin
 }
 
 void ClientApi::addRoutes(Router& router) {
-    add(router, "GET", "ios/(browse(?:/.+)?)", Access::Optional, [this](Call& call) { browse(call); });
+    add(router, "GET",
+        std::string("ios/(browse(?:/.+)?|") + Catalogue::kSearchPath + "|" + Catalogue::kSuggestionsPath + ")",
+        Access::Optional, [this](Call& call) { browse(call); });
 }
 
 void ClientApi::browse(Call& call) const {

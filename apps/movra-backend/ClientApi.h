@@ -75,7 +75,8 @@ class ClientApi {
     std::optional<ErrorDocument> checkToken(const httplib::Request& request, Access access,
                                             std::optional<Account>* account) const;
     static std::optional<ErrorDocument> checkLanguage(const httplib::Request& request, const Tenant& tenant);
-    /// A page of a catalogue channel: HTTP 400 for malformed paging or sorting keys, 404 for an unknown path.
+    /// A page of a catalogue channel, search results and suggestions included: HTTP 400 for malformed paging
+    /// or sorting keys, 404 for an unknown path.
     void browse(Call& call) const;
 
     std::function<Tenant()> currentTenant_;

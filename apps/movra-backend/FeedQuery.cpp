@@ -52,6 +52,7 @@ std::optional<FeedQuery> FeedQuery::parse(const std::multimap<std::string, std::
         }
         query.ascending = order->second == "asc";
     }
+    if (auto text = parameters.find("query"); text != parameters.end()) query.searchText = text->second;
     return query;
 }
 

@@ -1,5 +1,5 @@
-// FeedQuery: the paging and sorting keys of a browse request ("offset", "max", "sort", "order") and the
-// selection of one page from a channel's items.
+// FeedQuery: the keys of a catalogue request, paging and sorting ("offset", "max", "sort", "order") and
+// the text of a search ("query"), and the selection of one page from a channel's items.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +26,8 @@ struct FeedQuery {
     int max = kDefaultMax;
     Sort sort = Sort::None;
     bool ascending = true;
+    /// What a search or suggestions request looks for; empty when the request names nothing.
+    std::string searchText;
 
     /// The keys of a request's query (other keys are not looked at). Out-of-range numbers are clamped (a
     /// negative offset to 0, "max" into 1 to kLargestMax); a number that is not a whole decimal, an

@@ -26,6 +26,8 @@ class SampleCatalogue {
     const CatalogueNode* atPath(std::string_view path) const;
     /// The node with that guid, or nullptr.
     const CatalogueNode* withGuid(std::string_view guid) const;
+    /// Every node, in the data file's order.
+    const std::deque<CatalogueNode>& nodes() const { return nodes_; }
     /// When the catalogue last changed, in the feeds' date form; the date of every channel.
     const std::string& updated() const { return updated_; }
     const TitleGenerator& generator() const { return generator_; }

@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     app.add_flag("--geo-blocked", options.geoBlocked, "Start geo-blocked (ST1005)");
     app.add_flag("--maintenance", options.maintenance, "Start in maintenance (ST1009)");
     app.add_option("--generated-items", options.generatedItems,
-                   "Serve a list of N generated films at /stoffice/client/ios/browse/generated, for load tests");
+                   "Serve a list of N generated films at /stoffice/client/ios/browse/generated, also found by "
+                   "search, for load tests");
     app.add_option("--media-dir", options.mediaDir, "Directory of the generated media (default: DATA_DIR/media)");
     app.add_option("--ffmpeg", options.ffmpeg, "The ffmpeg program that generates the media")->capture_default_str();
     app.add_flag("--prepare-media", options.prepareMedia,

@@ -1,7 +1,10 @@
-// The generated list for load tests: served at its size, and the same page made without a server.
+// The generated list for load tests: served at its size, the same page made without a server, and found by
+// search.
 #include "CatalogueTest.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace movra::backend {
 namespace {
@@ -32,6 +35,17 @@ TEST_F(GeneratedCatalogueTest, ServedPagesAreThePagesMadeWithoutAServer) {
     EXPECT_EQ(client()->Get("/images/generated-000249/TAVIK-THUMB.png")->status, 200);
     EXPECT_EQ(client()->Get("/images/generated-000250/TAVIK-THUMB.png")->status, 404);
     EXPECT_EQ(client()->Get("/images/generated-249/TAVIK-THUMB.png")->status, 404);
+}
+
+// Generated titles name towns with diacritics ("Tromsø"); search finds them typed without.
+TEST_F(GeneratedCatalogueTest, SearchFindsTheGeneratedFilmsBesideTheSampleOnes) {
+    std::set<std::string> expected{"film-tromso-after-dark"};
+    for (const XMLNode& item : browseAll(Catalogue::kGeneratedPath))
+        if (text(item, "title").find("Tromsø") != std::string::npos) expected.insert(text(item, "guid"));
+    ASSERT_GT(expected.size(), 1u);
+    std::set<std::string> found;
+    for (const XMLNode& item : browseAll(Catalogue::kSearchPath, "query=tromso")) found.insert(text(item, "guid"));
+    EXPECT_EQ(found, expected);
 }
 
 }  // namespace

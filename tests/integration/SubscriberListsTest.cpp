@@ -53,6 +53,9 @@ TEST_F(SubscriberListsTest, AWatchlistChangeShowsInEveryFeedOfThatSubscriberOnly
     EXPECT_EQ(landing[kFilm] + landing["series-coastline"] + landing["film-signal-lost"], "truetruefalse");
     EXPECT_EQ(landing["shelf-editors-picks"], "<none>");  // a shelf is not a title
     EXPECT_EQ(marks(std::string("browse/") + kFilm, "stravo:savedAsset", anna_)[kFilm], "true");
+    Page found = browse(Catalogue::kSearchPath, "query=coastline", "sv_mvtk", anna_);
+    ASSERT_EQ(found.guids(), std::vector<std::string>{"series-coastline"});
+    EXPECT_EQ(text(found.items[0], "stravo:savedAsset"), "true");
     // Another subscriber's feeds, and feeds without a subscriber, know nothing of it.
     EXPECT_EQ(marks("browse/landing", "stravo:savedAsset", ola_)[kFilm], "false");
     EXPECT_EQ(marks("browse/landing", "stravo:savedAsset", "")[kFilm], "<none>");
