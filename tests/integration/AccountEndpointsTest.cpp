@@ -108,6 +108,40 @@ TEST_F(AccountEndpointsTest, MalformedSettingsWritesAreRefusedAndChangeNothing) 
     EXPECT_EQ(noLanguage->status, 400);
 }
 
+// The forgot-PIN exit: the signed-in subscriber's password is checked by signing in again, then the PIN is
+// cleared. A wrong password changes nothing, not even the session it was typed in.
+TEST_F(AccountEndpointsTest, ForgotPinChecksThePasswordThenClearsThePin) {
+    auto setPin = [this](const std::string& pin) {
+        auto result =
+            writeSettings(R"(<request><setting Name="kidsModeIgnore">false</setting><setting Name="kidsModePIN">)" +
+                          pin + "</setting></request>");
+        return result ? result->status : 0;
+    };
+    auto reauthenticate = [this](const std::string& password) {
+        httplib::Headers headers = standardHeaders(token_);
+        headers.emplace("Authorization", credentials(kAnna, password));
+        return client()->Post(withLanguage("/stoffice/client/device/login").c_str(), headers,
+                              deviceBody(kDeviceId, "iPhone", "Test phone"), "application/xml");
+    };
+    ASSERT_EQ(setPin("1357"), 200);
+    Settings settings{
+        {"audioTrack", "sv"}, {"kidsModeIgnore", "false"}, {"kidsModePIN", "1357"}, {"subtitle", "sv_mvtk"}};
+
+    auto wrong = reauthenticate("anna-tavik-1");
+    ASSERT_TRUE(wrong);
+    EXPECT_EQ(wrong->status, 401);
+    EXPECT_EQ(resultText(wrong->body, "errorCode"), "ST3003");
+    EXPECT_EQ(readSettings(token_), settings);
+
+    auto right = reauthenticate(kAnnasPassword);
+    ASSERT_TRUE(right);
+    ASSERT_EQ(right->status, 200) << right->body;
+    token_ = resultText(right->body, "token");
+    ASSERT_EQ(setPin(""), 200);
+    settings["kidsModePIN"] = "";
+    EXPECT_EQ(readSettings(token_), settings);
+}
+
 // Another subscriber than the fixture's: a record that is always the first account's fails. (MovraCliTest
 // reads Anna's.)
 TEST_F(AccountEndpointsTest, AccountRecordIsTheTokensAccount) {
