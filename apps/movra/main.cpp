@@ -16,6 +16,7 @@
 #include "movra/OpenCommand.h"
 #include "movra/PlayCommand.h"
 #include "movra/ProfileCommand.h"
+#include "movra/SearchCommand.h"
 #include "movra/SeriesCommand.h"
 #include "movra/SettingsCommand.h"
 #include "movra/SignalWatch.h"
@@ -122,6 +123,15 @@ int main(int argc, char** argv) {
     seriesCommand->add_option("--season", series.season, "The season to show, 1 for the first")
         ->check(CLI::PositiveNumber);
     seriesCommand->callback([&] { status = series.run(options); });
+
+    SearchCommand search;
+    auto* searchCommand = app.add_subcommand("search", "Search the catalogue as the search screen does");
+    searchCommand->add_option("QUERY", search.text, "What to search for")->required();
+    searchCommand->callback([&] { status = search.run(options); });
+    SearchCommand suggest{.text = {}, .suggest = true};
+    auto* suggestCommand = app.add_subcommand("suggest", "Type TEXT and show the suggestions after each character");
+    suggestCommand->add_option("TEXT", suggest.text, "What to type")->required();
+    suggestCommand->callback([&] { status = suggest.run(options); });
 
     BrowseCommand browse;
     auto* browseCommand = app.add_subcommand("browse", "Import a channel and show its stored items");

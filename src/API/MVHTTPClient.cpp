@@ -416,9 +416,43 @@ HttpTaskPtr MVHTTPClient::browseToPath(const std::optional<std::string>& path, s
         parameters["sort"] = *sortKey;
         parameters["order"] = ascending ? "asc" : "desc";
     }
+    return importingGet(path.value_or("browse"), std::move(parameters), ignoreCache, offset, clearExistingItems,
+                        std::move(completion));
+}
+
+HttpTaskPtr MVHTTPClient::browseToPath(const std::optional<std::string>& path, bool ignoreCache,
+                                       bool clearExistingItems, BrowseCompletion completion) {
+    return browseToPath(path, std::nullopt, std::nullopt, std::nullopt, /*ascending=*/true, ignoreCache,
+                        clearExistingItems, std::move(completion));
+}
+
+HttpTaskPtr MVHTTPClient::searchAtPath(const std::optional<std::string>& path, const std::string& query,
+                                       BrowseCompletion completion) {
+    // A search answer is a first page: it replaces what its channel listed.
+    return importingGet(path.value_or("search"), {{"query", query}}, /*ignoreCache=*/true, 0,
+                        /*clearExistingItems=*/true, std::move(completion));
+}
+
+HttpTaskPtr MVHTTPClient::getSuggestionsAtPath(const std::optional<std::string>& path,
+                                               const std::optional<std::string>& query, BrowseCompletion completion) {
+    if (!path) {
+        Platform::current().mainQueue().post([completion] {
+            if (completion) completion(makeError(kHTTPClientErrorDomain, 0), nullptr, nullptr);
+        });
+        return nullptr;
+    }
+    Json parameters = Json::object();
+    if (query) parameters["query"] = *query;
+    return importingGet(*path, std::move(parameters), /*ignoreCache=*/false, 0, /*clearExistingItems=*/true,
+                        std::move(completion));
+}
+
+HttpTaskPtr MVHTTPClient::importingGet(const std::string& path, Json parameters, bool ignoreCache,
+                                       std::optional<unsigned long> offset, bool clearExistingItems,
+                                       BrowseCompletion completion) {
     std::weak_ptr<MVHTTPClient> weak = weak_from_this();
     return getPath(
-        path.value_or("browse"), parameters, ignoreCache,
+        path, parameters, ignoreCache,
         [weak, offset, clearExistingItems, completion](const HttpTaskPtr&, const XMLDocumentPtr& document) {
             if (auto self = weak.lock())
                 self->handleXMLResponse(document, offset, clearExistingItems, completion);
@@ -428,12 +462,6 @@ HttpTaskPtr MVHTTPClient::browseToPath(const std::optional<std::string>& path, s
         onFailure([completion](ErrorPtr error, XMLDocumentPtr document) {
             if (completion) completion(error, nullptr, document);
         }));
-}
-
-HttpTaskPtr MVHTTPClient::browseToPath(const std::optional<std::string>& path, bool ignoreCache,
-                                       bool clearExistingItems, BrowseCompletion completion) {
-    return browseToPath(path, std::nullopt, std::nullopt, std::nullopt, /*ascending=*/true, ignoreCache,
-                        clearExistingItems, std::move(completion));
 }
 
 HttpTaskPtr MVHTTPClient::getItemWithGuid(const std::string& guid, bool ignoreCache, bool clearExistingItems,

@@ -115,6 +115,14 @@ class MVHTTPClient : public std::enable_shared_from_this<MVHTTPClient> {
                              bool ascending, bool ignoreCache, bool clearExistingItems, BrowseCompletion completion);
     HttpTaskPtr browseToPath(const std::optional<std::string>& path, bool ignoreCache, bool clearExistingItems,
                              BrowseCompletion completion);
+    /// A search: GET `path` ("search" when none) with "query", imported as its feed's channel (its items
+    /// replaced by the answer's, in order).
+    HttpTaskPtr searchAtPath(const std::optional<std::string>& path, const std::string& query,
+                             BrowseCompletion completion);
+    /// Suggestions for what is typed: GET `path` with "query" when there is one, imported as a search is.
+    /// Without a path nothing is sent: the completion gets error "MVHTTPClient" 0 at once, and no task.
+    HttpTaskPtr getSuggestionsAtPath(const std::optional<std::string>& path, const std::optional<std::string>& query,
+                                     BrowseCompletion completion);
     /// One title's page, "browse/<guid>".
     HttpTaskPtr getItemWithGuid(const std::string& guid, bool ignoreCache, bool clearExistingItems,
                                 BrowseCompletion completion);
@@ -215,6 +223,9 @@ class MVHTTPClient : public std::enable_shared_from_this<MVHTTPClient> {
                          const std::string& userName);
     void clearStoredCredentials();
     static void deleteStoredCredentials();
+    /// GET `path` and import the answer as a catalogue page at `offset`.
+    HttpTaskPtr importingGet(const std::string& path, Json parameters, bool ignoreCache,
+                             std::optional<unsigned long> offset, bool clearExistingItems, BrowseCompletion completion);
     /// A 401: forgets the stored credentials and asks for a new sign-in.
     static void authenticationFailed(const std::shared_ptr<MVHTTPClient>& client);
 
