@@ -181,6 +181,41 @@ TEST_F(MovraCliTest, OpenRoutesAsTheAppDoesAndPagesALongList) {
     EXPECT_EQ(movra({"open", "no-such-guid"}).exitCode, 1);
 }
 
+TEST_F(MovraCliTest, SeriesSearchAndSuggestionsAsTheScreensShowThem) {
+    signIn();
+    auto series = movra({"--json", "series", "series-coastline", "--season", "2"});
+    ASSERT_EQ(series.exitCode, 0) << series.err;
+    const Json shown = Json::parse(series.out);
+    ASSERT_EQ(shown["tabs"].size(), 3u);
+    EXPECT_EQ(shown["tabs"][1]["current"], true);
+    EXPECT_EQ(shown["season"], "Season 2");
+    EXPECT_FALSE(shown["episodes"].empty());
+
+    server_->requestLog().clear();
+    auto typed = movra({"--json", "suggest", "frost"});
+    ASSERT_EQ(typed.exitCode, 0) << typed.err;
+    const Json steps = Json::parse(typed.out)["steps"];
+    ASSERT_EQ(steps.size(), 5u);
+    EXPECT_EQ(steps[0]["state"], "idle") << "one character sends nothing";
+    EXPECT_EQ(steps[4]["items"][0]["guid"], "film-frost-line");
+    std::vector<std::string> queries;
+    for (const auto& entry : server_->requestLog().entries())
+        if (entry.path.ends_with("/suggestions")) queries.push_back(entry.queryValue("query").value_or(""));
+    EXPECT_EQ(queries, (std::vector<std::string>{"fr", "fro", "fros", "frost"}));
+
+    // Typed without its accent, a title is found; in the kids profile only kids titles are.
+    auto guidsOf = [](const Json& items) {
+        std::set<std::string> guids;
+        for (const auto& item : items) guids.insert(item.value("guid", ""));
+        return guids;
+    };
+    auto found = Json::parse(movra({"--json", "search", "lucia"}).out);
+    EXPECT_EQ(guidsOf(found["items"]), (std::set<std::string>{"film-letters-to-lucia", "film-lucias-kitchen"}));
+    ASSERT_EQ(movra({"profile", "kids"}).exitCode, 0);
+    auto kids = Json::parse(movra({"--json", "suggest", "lucia"}).out)["steps"];
+    EXPECT_EQ(guidsOf(kids.back()["items"]), std::set<std::string>{"film-lucias-kitchen"});
+}
+
 TEST_F(MovraCliTest, UsageErrorsAndRefusedPINsSendNothing) {
     signIn();
     const std::vector<CommandCase> refused = {
