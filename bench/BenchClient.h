@@ -15,7 +15,8 @@ struct BenchClient : BenchEmulator {
     static constexpr double kStepTimeoutSeconds = 30;
 
     /// `mediaDir` empty: an emulator without media.
-    BenchClient(const std::string& program, const std::string& mediaDir) : BenchEmulator(program, mediaDir) {
+    BenchClient(const std::string& program, const std::string& mediaDir, std::size_t generatedItems = 0)
+        : BenchEmulator(program, mediaDir, generatedItems) {
         movra::Configuration configuration;
         configuration.dataDirectory = directory + "/client";
         configuration.caFile = server->caFile();

@@ -14,12 +14,15 @@
 #include <string>
 
 struct BenchEmulator {
-    BenchEmulator(const std::string& program, const std::string& mediaDir) : program_(program) {
+    /// `generatedItems`: films the catalogue generates beside the sample ones.
+    BenchEmulator(const std::string& program, const std::string& mediaDir, std::size_t generatedItems = 0)
+        : program_(program) {
         std::string pattern = (std::filesystem::temp_directory_path() / "movra-bench-XXXXXX").string();
         directory = mkdtemp(pattern.data());
         movra::backend::BackendServer::Options options;
         options.dataDir = directory + "/emulator";
         options.mediaDir = mediaDir;
+        options.generatedItems = generatedItems;
         server = std::make_unique<movra::backend::BackendServer>(options);
         if (auto error = server->start()) die("emulator: " + *error);
         if (mediaDir.empty()) return;
