@@ -24,13 +24,23 @@ bool MVCatalogueImport::importPage(const XMLDocumentPtr& document, unsigned long
         });
         return true;
     }
+    // The channel as this import left it, read inside its transaction: a later import of the same channel
+    // (a newer search answer, say) may commit before the completion runs, and must not be taken for this one.
+    auto saved = std::make_shared<std::shared_ptr<MVChannel>>();
     store->saveInBackground(
-        [dictionary = std::move(*dictionary), offset, replacing](StoreContext& context) mutable {
-            return importChannel(context, std::move(dictionary), offset, replacing);
+        [dictionary = std::move(*dictionary), offset, replacing, guid, saved](StoreContext& context) mutable {
+            auto error = importChannel(context, std::move(dictionary), offset, replacing);
+            if (!error) *saved = context.fetchChannel(guid);
+            return error;
         },
-        [store, guid, completion](ErrorPtr error) {
-            auto* context = store->mainContext();
-            auto channel = context ? context->fetchChannel(guid) : nullptr;
+        // Held weakly: a completion dropped with a closed main queue must not end the store on its own writer.
+        [weakStore = std::weak_ptr<MVCoreDataService>(store), guid, saved, completion](ErrorPtr error) {
+            auto channel = error ? nullptr : *saved;
+            if (!channel) {
+                auto alive = weakStore.lock();
+                auto* context = alive ? alive->mainContext() : nullptr;
+                channel = context ? context->fetchChannel(guid) : nullptr;
+            }
             if (completion) completion(error, channel);
         });
     return true;

@@ -173,7 +173,10 @@ StoreContext* MVCoreDataService::mainContext() {
 }
 
 void MVCoreDataService::saveInBackground(SaveBlock block, std::function<void(ErrorPtr)> completion) {
-    queue_->async([writer = writer_, block = std::move(block), completion = std::move(completion)]() mutable {
+    // Taken here, on the caller's thread: the writer must not look the platform up, which may be gone (a
+    // world torn down with a save under way); a closed queue refuses the post instead.
+    const RunLoopHandle main = Platform::current().mainQueue().handle();
+    queue_->async([writer = writer_, main, block = std::move(block), completion = std::move(completion)]() mutable {
         ErrorPtr error;
         Json changes = Json::object();
         {
@@ -189,7 +192,7 @@ void MVCoreDataService::saveInBackground(SaveBlock block, std::function<void(Err
         }
         if (error) Log::error("Saving to the catalogue store failed: {}", error->summary());
         // The completion moves on whole, so that what it holds (the store, say) is released on the main queue.
-        Platform::current().mainQueue().post([error, changes = std::move(changes), completion = std::move(completion)] {
+        main.post([error, changes = std::move(changes), completion = std::move(completion)] {
             if (!error)
                 Platform::current().notificationCenter().post(StoreDidSaveNotification, nullptr, std::move(changes));
             if (completion) completion(error);
