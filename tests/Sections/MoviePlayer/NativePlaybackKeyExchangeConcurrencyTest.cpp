@@ -1,6 +1,7 @@
 // The key exchange as playback runs it: the engine hands the key URI to the delegate on the "DRM Queue",
 // which blocks there for its round trips while the main queue goes on; and a platform shut down while a key
 // request waits for its answer still comes to an end.
+#include "API/MVHTTPClient.h"
 #include "DRM/MVDRMQueue.h"
 #include "Sections/MoviePlayer/MVNativeVideoPlayer.h"
 #include "support/TemporaryDirectory.h"
