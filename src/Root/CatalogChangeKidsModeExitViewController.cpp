@@ -4,10 +4,10 @@ namespace movra {
 
 CatalogChangeKidsModeExitViewController::CatalogChangeKidsModeExitViewController(
     std::shared_ptr<const ProfileTheme> theme, std::weak_ptr<CatalogChangeKidsModeExitViewControllerDelegate> delegate)
-    : theme_(std::move(theme)), delegate_(std::move(delegate)) {}
+    : KidsModeExitViewController(std::move(theme), {}), delegate_(std::move(delegate)) {}
 
 std::string CatalogChangeKidsModeExitViewController::describe() const {
-    return "Kids-mode exit: this region's catalogue has no Family section";
+    return "Kids-mode exit: this region's catalogue has no Family section. " + KidsModeExitViewController::describe();
 }
 
 void CatalogChangeKidsModeExitViewController::finish() {

@@ -1,11 +1,11 @@
 // CatalogChangeKidsModeExitViewController: the start-up dialog that takes the user out of the kids profile
-// when the tenant no longer offers kids mode. Until it is completed it comes back at every start.
+// when the tenant no longer offers kids mode. It is the exit screen (the PIN, or the account password through
+// "Forgot PIN?"), without a way to stay in the kids profile. Until it is completed it comes back at every start.
 //
 // Thread contract: main queue only.
 #pragma once
 
-#include "Model/ProfileTheme.h"
-#include "Platform/ViewController.h"
+#include "Sections/KidsMode/KidsModeExitViewController.h"
 
 #include <memory>
 
@@ -21,7 +21,7 @@ class CatalogChangeKidsModeExitViewControllerDelegate {
         CatalogChangeKidsModeExitViewController& /*controller*/) {}
 };
 
-class CatalogChangeKidsModeExitViewController : public ViewController {
+class CatalogChangeKidsModeExitViewController : public KidsModeExitViewController {
   public:
     /// buildWithTheme:finishedDelegate:
     CatalogChangeKidsModeExitViewController(std::shared_ptr<const ProfileTheme> theme,
@@ -29,13 +29,14 @@ class CatalogChangeKidsModeExitViewController : public ViewController {
 
     std::string className() const override { return "CatalogChangeKidsModeExitViewController"; }
     std::string describe() const override;
-    const std::shared_ptr<const ProfileTheme>& theme() const { return theme_; }
 
     /// The exit is complete: tells the delegate.
     void finish();
 
+  protected:
+    void exitSucceeded() override { finish(); }
+
   private:
-    std::shared_ptr<const ProfileTheme> theme_;
     std::weak_ptr<CatalogChangeKidsModeExitViewControllerDelegate> delegate_;
 };
 

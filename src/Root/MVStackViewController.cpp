@@ -12,6 +12,7 @@
 #include "Root/MVFullScreenLoadingViewController.h"
 #include "Root/MVMenuViewController.h"
 #include "Root/MVNavigationController.h"
+#include "Sections/KidsMode/KidsModePrimerViewController.h"
 
 namespace movra {
 
@@ -262,6 +263,12 @@ void MVStackViewController::didSelectProfileWithViewController(ProfileSelectionV
     dismissViewController(/*animated=*/true, [weak] {
         if (auto self = weak.lock()) self->fullScreenModalDismissed();
     });
+}
+
+void MVStackViewController::showKidsModePrimerWithViewController(ProfileSelectionViewController& controller) {
+    auto selection = std::static_pointer_cast<ProfileSelectionViewController>(controller.shared_from_this());
+    controller.presentViewController(std::make_shared<KidsModePrimerViewController>(controller.theme(), selection),
+                                     /*animated=*/true);
 }
 
 void MVStackViewController::catalogChangeKidsModeExitViewControllerDidFinish(

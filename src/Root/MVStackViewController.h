@@ -92,6 +92,7 @@ class MVStackViewController : public ViewController,
     void viewDidDisappear(bool animated) override;
 
     void didSelectProfileWithViewController(ProfileSelectionViewController& controller, ProfileType type) override;
+    void showKidsModePrimerWithViewController(ProfileSelectionViewController& controller) override;
     void catalogChangeKidsModeExitViewControllerDidFinish(CatalogChangeKidsModeExitViewController& controller) override;
     void catalogChangeViewControllerDidFinish(CatalogChangeViewController& controller) override;
     void loginComplete(MVLoginViewController& controller) override;

@@ -4,6 +4,7 @@
 #include "Model/ProfileManager.h"
 #include "Platform/DeviceInfo.h"
 #include "Root/MainScreens.h"
+#include "Sections/KidsMode/KidsModePrimerViewController.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +86,27 @@ TEST(MVStackViewController, TheFirstListEndsTheInitialLoadAndStartsTheDialogsOnc
     EXPECT_EQ(presentedClass(*stack), "(none)");
     EXPECT_EQ(world.modalsDismissed, 1);
     EXPECT_EQ(world.menu()->lastSelectedItem()->title().value_or(""), "Kids Zone");
+}
+
+TEST(MVStackViewController, TheAdultChoiceWithoutAPINHasThePrimerFirst) {
+    MainScreens world({kFilms, kKids});
+    auto stack = world.start();
+    world.finishInitialLoad();
+    auto selection = std::dynamic_pointer_cast<ProfileSelectionViewController>(stack->presentedViewController());
+    ASSERT_TRUE(selection);
+    world.env.network->answerAll(test::xmlReply(200, "<result><status>Success</status><settings/></result>"));
+    selection->selectProfile(ProfileTypeAdult);
+    std::shared_ptr<KidsModePrimerViewController> primer;
+    ASSERT_TRUE(world.env.runUntil([&] {
+        primer = std::dynamic_pointer_cast<KidsModePrimerViewController>(selection->presentedViewController());
+        return primer != nullptr;
+    }));
+    EXPECT_TRUE(stack->isDisplayingFullScreenModal());
+
+    primer->maybeLater();
+    ASSERT_TRUE(world.env.runUntil([&] { return !stack->isDisplayingFullScreenModal(); }));
+    EXPECT_EQ(presentedClass(*stack), "(none)");
+    EXPECT_EQ(ProfileManager::activeProfile(), ProfileTypeAdult);
 }
 
 TEST(MVStackViewController, ChoosesTheStartupDialog) {

@@ -2,7 +2,11 @@
 
 #include "Model/MVDataManager.h"
 #include "Model/MVItem.h"
+#include "Model/ProfileManager.h"
 #include "Sections/Home/HorizontalScrollingShelfTableViewCell.h"
+#include "Sections/KidsMode/KidsModeExitViewController.h"
+#include "Sections/KidsMode/KidsModeSetPINViewController.h"
+#include "Sections/KidsMode/PINConfigurationErrorAlert.h"
 
 namespace movra {
 
@@ -38,6 +42,44 @@ void HorizontalScrollingShelvesTableViewController::viewDidLoad() {
 
 void HorizontalScrollingShelvesTableViewController::configureForKidsModeIfNeeded() {
     kidsMode_ = navigationParentItem() && navigationParentItem()->isKidsItem();
+}
+
+void HorizontalScrollingShelvesTableViewController::homeButtonTapped() {
+    if (ProfileManager::activeProfile() != ProfileTypeKids) return navigateHome();
+    if (readingKidsModeConfiguration_ || presentedViewController()) return;
+    readingKidsModeConfiguration_ = true;
+    std::weak_ptr<ViewController> weakScreen = weak_from_this();
+    ProfileManager::getKidsModeConfiguration([weakScreen](std::optional<KidsModeConfiguration> configuration,
+                                                          ErrorPtr error) {
+        if (auto screen = std::static_pointer_cast<HorizontalScrollingShelvesTableViewController>(weakScreen.lock()))
+            screen->presentKidsModeExit(configuration, error);
+    });
+}
+
+void HorizontalScrollingShelvesTableViewController::presentKidsModeExit(
+    const std::optional<KidsModeConfiguration>& configuration, const ErrorPtr& error) {
+    readingKidsModeConfiguration_ = false;
+    if (!configuration) return presentViewController(alertControllerWithPINConfigurationError(error, nullptr), true);
+    auto self = std::static_pointer_cast<HorizontalScrollingShelvesTableViewController>(shared_from_this());
+    auto theme = ProfileManager::themeForActiveProfile();
+    const bool makesPIN =
+        configuration->kidsModePIN().value_or("").empty() && !configuration->kidsModeIgnore().value_or(false);
+    ViewControllerPtr flow;
+    if (makesPIN)
+        flow = std::make_shared<KidsModeSetPINViewController>(theme, self);
+    else
+        flow = std::make_shared<KidsModeExitViewController>(theme, self);
+    presentViewController(flow, true);
+}
+
+void HorizontalScrollingShelvesTableViewController::didSucceedWithViewController(ViewController& /*flow*/) {
+    ProfileManager::setActiveProfile(ProfileTypeAdult);
+    dismissViewController(true);
+    navigateHome();
+}
+
+void HorizontalScrollingShelvesTableViewController::didCancelWithViewController(ViewController& /*flow*/) {
+    dismissViewController(true);
 }
 
 StoreContext::ItemQuery HorizontalScrollingShelvesTableViewController::storedItemsQuery() const {

@@ -1,11 +1,15 @@
 // HorizontalScrollingShelvesTableViewController: a shelves screen. A list screen whose stored items are not
 // rows but sorted into sections: the carousel at the top, then one horizontally scrolling row per shelf,
-// each row listing that shelf's own children.
+// each row listing that shelf's own children. In the kids profile its home button leaves the Family section
+// through the kids-mode PIN flows.
 //
 // Thread contract: main queue only.
 #pragma once
 
+#include "Foundation/Error.h"
+#include "Model/KidsModeConfiguration.h"
 #include "Root/MVBrowsingViewController.h"
+#include "Sections/KidsMode/KidsModeFinishedDelegate.h"
 
 #include <map>
 #include <string>
@@ -15,7 +19,7 @@ namespace movra {
 
 class HorizontalScrollingShelfTableViewCell;
 
-class HorizontalScrollingShelvesTableViewController : public MVBrowsingViewController {
+class HorizontalScrollingShelvesTableViewController : public MVBrowsingViewController, public KidsModeFinishedDelegate {
   public:
     /// What a section holds.
     enum class SectionKind { Carousel, RecommendedShelves, ContinueWatching, AgeRangeShelves, Shelves, Watchlist };
@@ -43,7 +47,16 @@ class HorizontalScrollingShelvesTableViewController : public MVBrowsingViewContr
     /// Remembers a row's horizontal offset (by its shelf's guid) for when the row reloads.
     void rememberScrollOffset(const std::string& shelfGuid, double offset) { scrollOffsets_[shelfGuid] = offset; }
 
+    /// The home button. In the kids profile it reads the kids-mode configuration and leaves through the exit
+    /// screen, or through the set-PIN screen while no PIN is stored and the set-up is on (the PIN is made on
+    /// the way out). Elsewhere it goes to the menu's home entry.
+    void homeButtonTapped();
+    bool isReadingKidsModeConfiguration() const { return readingKidsModeConfiguration_; }
+
     void viewDidLoad() override;
+    /// The PIN flow let the user out: the adult profile, and the menu's home entry.
+    void didSucceedWithViewController(ViewController& flow) override;
+    void didCancelWithViewController(ViewController& flow) override;
 
   protected:
     void configureForKidsModeIfNeeded();
@@ -62,6 +75,7 @@ class HorizontalScrollingShelvesTableViewController : public MVBrowsingViewContr
 
   private:
     void rowChanged(const std::string& shelfGuid);
+    void presentKidsModeExit(const std::optional<KidsModeConfiguration>& configuration, const ErrorPtr& error);
 
     std::optional<std::vector<ShelfSection>> sections_;
     std::vector<std::shared_ptr<MVItem>> specialShelfItems_;
@@ -69,6 +83,7 @@ class HorizontalScrollingShelvesTableViewController : public MVBrowsingViewContr
     bool showsLogo_ = true;
     std::map<std::string, std::shared_ptr<HorizontalScrollingShelfTableViewCell>> rows_;
     std::map<std::string, double> scrollOffsets_;
+    bool readingKidsModeConfiguration_ = false;
 };
 
 }  // namespace movra

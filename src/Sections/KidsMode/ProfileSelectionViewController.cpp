@@ -66,6 +66,15 @@ void ProfileSelectionViewController::kidsModePrimerDidFinish() {
     if (state_ == State::ShowingPrimer) finish(ProfileTypeAdult);
 }
 
+void ProfileSelectionViewController::didSucceedWithViewController(ViewController& /*primer*/) {
+    dismissViewController(true);
+    kidsModePrimerDidFinish();
+}
+
+void ProfileSelectionViewController::didCancelWithViewController(ViewController& primer) {
+    didSucceedWithViewController(primer);
+}
+
 void ProfileSelectionViewController::finish(ProfileType type) {
     state_ = State::Finished;
     MVTrackEvent("Home", "Home_ChooseProfile", ProfileManager::analyticsStringForActiveProfile(), 0);

@@ -12,6 +12,7 @@
 #include "Model/ProfileTheme.h"
 #include "Model/ProfileType.h"
 #include "Platform/ViewController.h"
+#include "Sections/KidsMode/KidsModeFinishedDelegate.h"
 
 #include <memory>
 #include <optional>
@@ -28,12 +29,12 @@ class ProfileSelectionViewControllerDelegate {
     /// kids section first for the kids profile.
     virtual void didSelectProfileWithViewController(ProfileSelectionViewController& /*controller*/,
                                                     ProfileType /*type*/) {}
-    /// The adult profile was picked and no PIN guards the kids profile: the owner shows the kids-mode
-    /// primer and calls kidsModePrimerDidFinish() when it is done.
+    /// The adult profile was picked and no PIN guards the kids profile: the owner presents the kids-mode
+    /// primer over the dialog, with the dialog as the primer's finished delegate.
     virtual void showKidsModePrimerWithViewController(ProfileSelectionViewController& /*controller*/) {}
 };
 
-class ProfileSelectionViewController : public ViewController {
+class ProfileSelectionViewController : public ViewController, public KidsModeFinishedDelegate {
   public:
     enum class State {
         Choosing,              // waiting for a pick (also after a failed configuration read)
@@ -57,6 +58,9 @@ class ProfileSelectionViewController : public ViewController {
     void selectProfile(ProfileType type);
     /// The kids-mode primer has ended, however the user left it: the adult choice completes.
     void kidsModePrimerDidFinish();
+    /// The primer presented over the dialog has ended: it goes, and the adult choice completes.
+    void didSucceedWithViewController(ViewController& primer) override;
+    void didCancelWithViewController(ViewController& primer) override;
 
     State state() const { return state_; }
     const std::shared_ptr<const ProfileTheme>& theme() const { return theme_; }
