@@ -58,7 +58,7 @@ ErrorPtr ClientSession::checkRegion() {
 }
 
 std::optional<int> ClientSession::start(bool requireSignIn) {
-    if (auto error = open()) {
+    if (auto error = installed_ ? nullptr : open()) {
         printFailure(options_, error->localizedDescription, error);
         return 2;
     }

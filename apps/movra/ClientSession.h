@@ -41,7 +41,7 @@ class ClientSession {
     /// signed in. On failure the shared client still exists, for the last host that answered, and the error
     /// says why the check failed.
     ErrorPtr checkRegion();
-    /// open(), the signed-in check when `requireSignIn`, and checkRegion(), each failure printed as the
+    /// open() unless it was, the signed-in check when `requireSignIn`, and checkRegion(), each failure printed as the
     /// commands print failures. The exit status of the failure, or nullopt when all went well.
     std::optional<int> start(bool requireSignIn);
     /// start() and then openStore(), its failure printed the same way.

@@ -1,7 +1,9 @@
 #include "movra/KidsConfigCommand.h"
 
 #include "Model/ProfileManager.h"
+#include "Sections/KidsMode/KidsModeSetPINViewController.h"
 #include "movra/ClientSession.h"
+#include "movra/KidsModeFlowWatch.h"
 #include "movra/Output.h"
 #include "movra/SecretInput.h"
 
@@ -22,6 +24,25 @@ void printConfiguration(const GlobalOptions& options, const KidsModeConfiguratio
     printResult(options, json, text);
 }
 
+/// Keys `pin` into the set-PIN screen, which sends it.
+int setPINThroughScreen(ClientSession& session, const GlobalOptions& options, const std::string& pin) {
+    auto watch = std::make_shared<KidsModeFlowWatch>();
+    auto screen = std::make_shared<KidsModeSetPINViewController>(ProfileManager::themeForActiveProfile(), watch);
+    screen->loadViewIfNeeded();
+    for (char digit : pin) screen->pinView().numberPad().tapDigit(digit);
+    if (!KidsModeFlowWatch::waitFor(session, *screen)) {
+        printFailure(options, "The kids-mode configuration request did not finish in time");
+        return 1;
+    }
+    if (!watch->succeeded()) {
+        printFailure(options,
+                     "The kids-mode configuration could not be written: " + KidsModeFlowWatch::alertMessage(*screen));
+        return 1;
+    }
+    printConfiguration(options, KidsModeConfiguration(false, pin), "Saved");
+    return 0;
+}
+
 }  // namespace
 
 int KidsConfigCommand::run(const GlobalOptions& options) const {
@@ -33,18 +54,20 @@ int KidsConfigCommand::run(const GlobalOptions& options) const {
             printFailure(options, problem);
             return 2;
         }
-    }
-    const bool writing = setPin || clearPin || ignore;
-    const KidsModeConfiguration configuration(ignore ? std::optional<bool>(*ignore == "true") : std::nullopt,
-                                              clearPin ? std::optional<std::string>("") : pin);
-    ErrorPtr invalid;
-    // A PIN that would be refused sends nothing at all, not even the region check.
-    if (pin && !KidsModeConfiguration::validatePIN(*pin, &invalid)) {
-        printFailure(options, "PIN validation error: " + invalid->localizedDescription, invalid);
-        return 2;
+        ErrorPtr invalid;
+        // A PIN that would be refused sends nothing at all, not even the region check.
+        if (!KidsModeConfiguration::validatePIN(*pin, &invalid)) {
+            printFailure(options, "PIN validation error: " + invalid->localizedDescription, invalid);
+            return 2;
+        }
     }
     ClientSession session(options);
     if (auto failed = session.start(/*requireSignIn=*/true)) return *failed;
+    if (pin) return setPINThroughScreen(session, options, *pin);
+
+    const bool writing = clearPin || ignore;
+    const KidsModeConfiguration configuration(ignore ? std::optional<bool>(*ignore == "true") : std::nullopt,
+                                              clearPin ? std::optional<std::string>("") : std::nullopt);
     bool done = false;
     ErrorPtr failure;
     std::optional<KidsModeConfiguration> read;

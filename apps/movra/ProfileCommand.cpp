@@ -1,13 +1,16 @@
 #include "movra/ProfileCommand.h"
 
 #include "Foundation/Localization.h"
+#include "Model/KidsModeConfiguration.h"
 #include "Model/MVRootMenuEntries.h"
 #include "Model/ProfileManager.h"
-#include "Platform/AlertController.h"
+#include "Sections/KidsMode/KidsModeExitViewController.h"
+#include "Sections/KidsMode/KidsModeForgotPINViewController.h"
 #include "Sections/KidsMode/ProfileSelectionViewController.h"
-#include "movra/ClientSession.h"
+#include "movra/KidsModeFlowWatch.h"
 #include "movra/Output.h"
 #include "movra/RootMenu.h"
+#include "movra/SecretInput.h"
 
 namespace movra::cli {
 
@@ -51,13 +54,9 @@ class PrimerWatch final : public ProfileSelectionViewControllerDelegate {
 
 int ProfileCommand::run(const GlobalOptions& options) const {
     ClientSession session(options);
-    if (profile.empty() || profile == "none") {
-        if (auto error = session.open()) {
-            printFailure(options, error->localizedDescription, error);
-            return 2;
-        }
-    } else if (auto failed = profile == "kids" ? session.startWithStore() : session.start(/*requireSignIn=*/true)) {
-        return *failed;
+    if (auto error = session.open()) {
+        printFailure(options, error->localizedDescription, error);
+        return 2;
     }
     const ProfileType current = ProfileManager::activeProfile();
     if (profile.empty()) {
@@ -67,12 +66,17 @@ int ProfileCommand::run(const GlobalOptions& options) const {
     const ProfileType wanted = profile == "kids"    ? ProfileTypeKids
                                : profile == "adult" ? ProfileTypeAdult
                                                     : ProfileTypeNone;
+    if (forgotPin && wanted != ProfileTypeAdult) {
+        printFailure(options, "--forgot-pin leaves the kids profile: use it with movra profile adult");
+        return 2;
+    }
     if (wanted == current) {
         printProfile(options);
         return 0;
     }
     if (current == ProfileTypeKids) {
-        printFailure(options, "Leaving the kids profile takes its PIN, and this command cannot ask for it yet");
+        if (wanted == ProfileTypeAdult) return leaveKidsProfile(session, options);
+        printFailure(options, "Leaving the kids profile takes its PIN: use movra profile adult");
         return 1;
     }
     if (wanted == ProfileTypeNone) {
@@ -80,6 +84,8 @@ int ProfileCommand::run(const GlobalOptions& options) const {
         printProfile(options);
         return 0;
     }
+    if (auto failed = wanted == ProfileTypeKids ? session.startWithStore() : session.start(/*requireSignIn=*/true))
+        return *failed;
     if (wanted == ProfileTypeKids) {
         // The service has a kids profile when its menu has a lockable (kids) section.
         auto [menu, failure] = loadRootMenuEntries(ClientSession::kAnswerTimeoutSeconds);
@@ -101,8 +107,8 @@ int ProfileCommand::run(const GlobalOptions& options) const {
         return 1;
     }
     if (screen->state() == State::Choosing) {
-        auto alert = std::dynamic_pointer_cast<AlertController>(screen->presentedViewController());
-        printFailure(options, "The kids-mode configuration could not be read: " + (alert ? alert->message() : ""));
+        printFailure(options,
+                     "The kids-mode configuration could not be read: " + KidsModeFlowWatch::alertMessage(*screen));
         return 1;
     }
     std::string note;
@@ -113,6 +119,53 @@ int ProfileCommand::run(const GlobalOptions& options) const {
     }
     printProfile(options, note);
     return 0;
+}
+
+int ProfileCommand::leaveKidsProfile(ClientSession& session, const GlobalOptions& options) const {
+    std::string problem;
+    const auto secret =
+        forgotPin ? SecretInput{"password", "--password-stdin", "MOVRA_PASSWORD"}.read(passwordFromStdin,
+                                                                                       "Account password: ", problem)
+                  : SecretInput{"PIN", "--pin-stdin", "MOVRA_PIN"}.read(pinFromStdin, "Kids-mode PIN: ", problem);
+    if (!secret) {
+        printFailure(options, problem);
+        return 2;
+    }
+    ErrorPtr invalid;
+    // What no PIN can be is refused before anything is sent.
+    if (!forgotPin && !KidsModeConfiguration::validatePIN(*secret, &invalid)) {
+        printFailure(options, "PIN validation error: " + invalid->localizedDescription, invalid);
+        return 2;
+    }
+    if (auto failed = session.start(/*requireSignIn=*/true)) return *failed;
+
+    auto watch = std::make_shared<KidsModeFlowWatch>();
+    auto exitScreen = std::make_shared<KidsModeExitViewController>(ProfileManager::themeForActiveProfile(), watch);
+    exitScreen->loadViewIfNeeded();
+    std::shared_ptr<KidsModeViewController> screen = exitScreen;
+    if (forgotPin) {
+        exitScreen->forgotPIN();
+        auto forgot = std::dynamic_pointer_cast<KidsModeForgotPINViewController>(exitScreen->presentedViewController());
+        forgot->submit(*secret);
+        screen = forgot;
+    } else {
+        for (char digit : *secret) exitScreen->pinView().numberPad().tapDigit(digit);
+    }
+    if (!KidsModeFlowWatch::waitFor(session, *screen)) {
+        printFailure(options, "Leaving the kids profile did not finish in time");
+        return 1;
+    }
+    if (watch->succeeded()) {
+        printProfile(options, forgotPin ? "Left the kids profile with the account password; the PIN is cleared"
+                                        : "Left the kids profile with the PIN");
+        return 0;
+    }
+    if (exitScreen->wrongAttempts() > 0) {
+        printFailure(options, "Wrong PIN: still in the kids profile");
+        return 1;
+    }
+    printFailure(options, "Still in the kids profile: " + KidsModeFlowWatch::alertMessage(*screen));
+    return 1;
 }
 
 }  // namespace movra::cli

@@ -150,18 +150,31 @@ int main(int argc, char** argv) {
     auto* profileCommand = app.add_subcommand("profile", "Show the active profile, or pick adult, kids or none");
     profileCommand->add_option("PROFILE", profile.profile, "The profile to pick")
         ->check(CLI::IsMember({"adult", "kids", "none"}));
+    auto* forgotPinFlag = profileCommand->add_flag(
+        "--forgot-pin", profile.forgotPin,
+        "Leave the kids profile with the account password instead of the PIN (this clears the PIN)");
+    profileCommand
+        ->add_flag("--pin-stdin", profile.pinFromStdin,
+                   "Read the PIN that leaves the kids profile from standard input (else MOVRA_PIN, else a prompt)")
+        ->excludes(forgotPinFlag);
+    profileCommand
+        ->add_flag("--password-stdin", profile.passwordFromStdin,
+                   "Read the account password from standard input (else MOVRA_PASSWORD, else a prompt)")
+        ->needs(forgotPinFlag);
     profileCommand->callback([&] { status = profile.run(options); });
 
     KidsConfigCommand kidsConfig;
     auto* kidsConfigCommand =
         app.add_subcommand("kids-config", "Show the kids-mode configuration, or write the parts given");
     auto* setPinFlag = kidsConfigCommand->add_flag(
-        "--set-pin", kidsConfig.setPin, "Set a four-digit PIN (from --pin-stdin, else MOVRA_PIN, else a prompt)");
+        "--set-pin", kidsConfig.setPin,
+        "Set a four-digit PIN, which turns the set-up on (from --pin-stdin, else MOVRA_PIN, else a prompt)");
     kidsConfigCommand->add_flag("--pin-stdin", kidsConfig.pinFromStdin, "Read the PIN from standard input")
         ->needs(setPinFlag);
     kidsConfigCommand->add_flag("--clear-pin", kidsConfig.clearPin, "Remove the PIN")->excludes(setPinFlag);
     kidsConfigCommand->add_option("--ignore", kidsConfig.ignore, "Turn the kids-mode set-up off (true) or on (false)")
-        ->check(CLI::IsMember({"true", "false"}));
+        ->check(CLI::IsMember({"true", "false"}))
+        ->excludes(setPinFlag);
     kidsConfigCommand->callback([&] { status = kidsConfig.run(options); });
 
     WatchlistCommand watchlist;

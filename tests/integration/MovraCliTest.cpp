@@ -260,6 +260,38 @@ TEST_F(MovraCliTest, ThePINIsReadLikeThePasswordAndNeverListed) {
     EXPECT_NE(Json::parse(cleared.out, nullptr, false)["settings"].value("kidsModePIN", "?"), "****") << cleared.out;
 }
 
+TEST_F(MovraCliTest, LeavingTheKidsProfileTakesThePINOrTheAccountPassword) {
+    signIn();
+    ASSERT_EQ(movra({"kids-config", "--set-pin", "--pin-stdin"}, "2468\n").exitCode, 0);
+    auto activeProfile = [this] {
+        return Json::parse(movra({"--json", "profile"}).out, nullptr, false).value("activeProfile", "");
+    };
+    ASSERT_EQ(movra({"profile", "kids"}).exitCode, 0);
+    ASSERT_EQ(activeProfile(), "kids");
+
+    const auto wrongPIN = movra({"profile", "adult", "--pin-stdin"}, "1357\n");
+    EXPECT_EQ(wrongPIN.exitCode, 1);
+    EXPECT_NE(wrongPIN.err.find("Wrong PIN: still in the kids profile"), std::string::npos) << wrongPIN.err;
+    EXPECT_EQ(activeProfile(), "kids");
+    const auto rightPIN = movra({"profile", "adult"}, {}, {"MOVRA_PIN=2468"});
+    EXPECT_EQ(rightPIN.exitCode, 0) << rightPIN.err;
+    EXPECT_EQ(activeProfile(), "adult");
+
+    ASSERT_EQ(movra({"profile", "kids"}).exitCode, 0);
+    const auto wrongPassword = movra({"profile", "adult", "--forgot-pin", "--password-stdin"}, "anna-tavik-1\n");
+    EXPECT_EQ(wrongPassword.exitCode, 1);
+    EXPECT_NE(wrongPassword.err.find("Incorrect Password. Note that passwords are case sensitive."), std::string::npos)
+        << wrongPassword.err;
+    EXPECT_EQ(activeProfile(), "kids");
+    EXPECT_EQ(annasSettings().value("kidsModePIN", ""), "2468");
+    const auto password =
+        movra({"profile", "adult", "--forgot-pin", "--password-stdin"}, std::string(kAnnasPassword) + "\n");
+    EXPECT_EQ(password.exitCode, 0) << password.err;
+    EXPECT_EQ(activeProfile(), "adult");
+    const auto config = movra({"kids-config"});
+    EXPECT_NE(config.out.find("PIN: none"), std::string::npos) << config.out;
+}
+
 TEST_F(MovraCliTest, AnUnreadableStoreIsMovedAsideAndTheCommandStillWorks) {
     // Which damage the store takes is the library's concern (UnreadableStoreTest); this is the program's.
     signIn();
