@@ -5,14 +5,11 @@
 //   answer with libxml2 and inserts its items into SQLite.
 // - Warm: the landing page opened again within the feeds' ttl: its sections and every shelf row's titles
 //   from the store, before any of the refreshes each visit makes has answered.
-#include "BenchClient.h"
+#include "BenchStoreClient.h"
 #include "Foundation/Strings.h"
 #include "MedianReporter.h"
 #include "Model/MVChannel.h"
-#include "Model/MVCoreDataService.h"
-#include "Model/MVDataManager.h"
 #include "Model/MVItem.h"
-#include "Model/MVRootMenuEntries.h"
 #include "Root/MVNavigationController.h"
 #include "Sections/Home/HorizontalScrollingShelfTableViewCell.h"
 #include "Sections/Home/LandingPageViewController.h"
@@ -29,34 +26,18 @@ namespace {
 
 using namespace movra;
 
-struct World : BenchClient {
-    World() : BenchClient("LandingPageBench", "") {
-        store = std::make_shared<MVCoreDataService>(directory + "/client");
-        if (auto error = store->setupStack()) die("store: " + error->summary());
-        MVCoreDataService::setRegistered(store);
-    }
-    ~World() { store->invalidateStack(); }
+struct World : BenchStoreClient {
+    World() : BenchStoreClient("LandingPageBench") {}
 
-    static bool wait(const std::function<bool()>& done) {
-        return Platform::current().mainQueue().runUntil(done, kStepTimeoutSeconds);
-    }
     void emptyStore() {
         bool done = false;
         store->saveInBackground([](StoreContext& context) { return context.deleteAll(); },
                                 [&](ErrorPtr) { done = true; });
         if (!wait([&] { return done; })) die("the store was not emptied");
     }
-    /// The menu (stored or fetched) with its special entries taken, and its landing entry.
+    /// The menu's landing entry.
     std::shared_ptr<MVItem> landingEntry() {
-        bool done = false;
-        std::shared_ptr<MVChannel> menu;
-        MVDataManager::loadRootMenuItemsWithCompletion([&](ErrorPtr, std::shared_ptr<MVChannel> channel) {
-            menu = channel;
-            done = true;
-        });
-        if (!wait([&] { return done; }) || !menu) die("no root menu");
-        MVRootMenuEntries::shared()->takeEntriesFromMenu(*menu);
-        for (const auto& item : menu->items())
+        for (const auto& item : rootMenu()->items())
             if (item->keywordsContain("landing")) return item;
         die("the menu has no landing entry");
     }
@@ -90,7 +71,6 @@ struct World : BenchClient {
         Platform::current().mainQueue().runUntil([] { return false; }, 0.05);
     }
 
-    std::shared_ptr<MVCoreDataService> store;
     std::shared_ptr<MVNavigationController> navigation;
 };
 

@@ -4,10 +4,8 @@
 //   libcurl, whose time is the emulator's (and the network's) share;
 // - the full search of the query;
 // - the screen reopened on the same query within the feed's ttl: its lists read back from the store.
-#include "BenchClient.h"
+#include "BenchStoreClient.h"
 #include "Model/MVChannel.h"
-#include "Model/MVCoreDataService.h"
-#include "Model/MVDataManager.h"
 #include "Model/MVItem.h"
 #include "Model/MVRootMenuEntries.h"
 #include "Model/MVSharedSearchCache.h"
@@ -41,26 +39,11 @@ Figures figures(std::vector<double> values) {
     return values.empty() ? Figures{} : Figures{values[values.size() / 2], values.back()};
 }
 
-struct World : BenchClient {
-    World() : BenchClient("SearchBench", "", kCatalogueSize) {
-        store = std::make_shared<MVCoreDataService>(directory + "/client");
-        if (auto error = store->setupStack()) die("store: " + error->summary());
-        MVCoreDataService::setRegistered(store);
-        bool done = false;
-        std::shared_ptr<MVChannel> menu;
-        MVDataManager::loadRootMenuItemsWithCompletion([&](ErrorPtr, std::shared_ptr<MVChannel> channel) {
-            menu = channel;
-            done = true;
-        });
-        if (!wait([&] { return done; }) || !menu) die("no root menu");
-        MVRootMenuEntries::shared()->takeEntriesFromMenu(*menu);
+struct World : BenchStoreClient {
+    World() : BenchStoreClient("SearchBench", kCatalogueSize) {
+        rootMenu();
         searchItem = MVRootMenuEntries::shared()->searchItem();
         if (!searchItem || !searchItem->suggestions()) die("the menu has no search entry");
-    }
-    ~World() { store->invalidateStack(); }
-
-    static bool wait(const std::function<bool()>& done) {
-        return Platform::current().mainQueue().runUntil(done, kStepTimeoutSeconds);
     }
     std::shared_ptr<MVSearchViewController> screen() const {
         auto search = std::make_shared<MVSearchViewController>(cache);
@@ -84,7 +67,6 @@ struct World : BenchClient {
         return {request.url, headers};
     }
 
-    std::shared_ptr<MVCoreDataService> store;
     std::shared_ptr<MVItem> searchItem;
     std::shared_ptr<MVSharedSearchCache> cache = std::make_shared<MVSharedSearchCache>();
 };

@@ -5,6 +5,7 @@
 #include "Model/MVItem.h"
 #include "Model/MVItemType.h"
 #include "Root/MVBrowsingViewController.h"
+#include "movra/Output.h"
 
 #include <algorithm>
 
@@ -55,9 +56,14 @@ std::shared_ptr<MVItem> fetchedItem(ClientSession& session, const std::string& t
 
 }  // namespace
 
-std::shared_ptr<MVItem> findCatalogueItem(ClientSession& session, const std::string& target, ErrorPtr& failure) {
+std::shared_ptr<MVItem> findCatalogueItemOrSay(ClientSession& session, const std::string& target) {
+    ErrorPtr failure;
     auto item = storedItem(target);
-    return item ? item : fetchedItem(session, target, failure);
+    if (!item) item = fetchedItem(session, target, failure);
+    if (!item)
+        printFailure(session.options(),
+                     "Nothing is known as " + target + (failure ? ": " + failure->summary() : std::string()), failure);
+    return item;
 }
 
 }  // namespace movra::cli

@@ -14,7 +14,7 @@ class MVItem;
 
 namespace movra::cli {
 
-/// nullptr when nothing is known by that name; `failure` then says why when the service was asked.
-std::shared_ptr<MVItem> findCatalogueItem(ClientSession& session, const std::string& target, ErrorPtr& failure);
+/// nullptr, once it has printed why, when nothing is known by that name.
+std::shared_ptr<MVItem> findCatalogueItemOrSay(ClientSession& session, const std::string& target);
 
 }  // namespace movra::cli

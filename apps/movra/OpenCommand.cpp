@@ -43,13 +43,8 @@ int OpenCommand::run(const GlobalOptions& options) const {
                      menuFailure);
         return 1;
     }
-    ErrorPtr failure;
-    auto item = findCatalogueItem(session, target, failure);
-    if (!item) {
-        printFailure(options, "Nothing is known as " + target + (failure ? ": " + failure->summary() : std::string()),
-                     failure);
-        return 1;
-    }
+    auto item = findCatalogueItemOrSay(session, target);
+    if (!item) return 1;
     // The menu's own entries open as a tap on their row does.
     const bool topLevel = std::any_of(menu->items().begin(), menu->items().end(),
                                       [&](const auto& entry) { return entry->guid() == item->guid(); });

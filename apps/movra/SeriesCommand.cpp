@@ -31,13 +31,8 @@ int SeriesCommand::run(const GlobalOptions& options) const {
     ClientSession session(options);
     if (auto failed = session.startWithStore()) return *failed;
     loadRootMenuEntries(ClientSession::kAnswerTimeoutSeconds);
-    ErrorPtr failure;
-    auto item = findCatalogueItem(session, target, failure);
-    if (!item) {
-        printFailure(options, "Nothing is known as " + target + (failure ? ": " + failure->summary() : std::string()),
-                     failure);
-        return 1;
-    }
+    auto item = findCatalogueItemOrSay(session, target);
+    if (!item) return 1;
     auto series =
         std::dynamic_pointer_cast<MVSeriesViewController>(MVRootViewController::viewControllerForCatalogItem(item));
     if (!series) {
