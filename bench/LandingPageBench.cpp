@@ -37,7 +37,8 @@ struct World : BenchStoreClient {
     }
     /// The menu's landing entry.
     std::shared_ptr<MVItem> landingEntry() {
-        for (const auto& item : rootMenu()->items())
+        const auto menu = rootMenu();
+        for (const auto& item : menu->items())
             if (item->keywordsContain("landing")) return item;
         die("the menu has no landing entry");
     }
