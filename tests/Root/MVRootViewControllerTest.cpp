@@ -91,38 +91,6 @@ TEST_F(MVRootViewControllerTest, RoutesEachItemToItsScreen) {
               "MVThumbnailCollectionViewController");
 }
 
-TEST_F(MVRootViewControllerTest, ListsTakeTheirConfigurationFromTheItem) {
-    auto list = [](const std::string& keywords, std::int32_t type = MVItemTypeFolder) {
-        return std::dynamic_pointer_cast<MVThumbnailTableViewController>(
-            MVRootViewController::viewControllerForCatalogItem(catalogueItem(type, keywords, "browse/x"), true));
-    };
-    auto watchlist = list("", MVItemTypeSaved);
-    ASSERT_TRUE(watchlist);
-    EXPECT_TRUE(watchlist->alwaysReload() && watchlist->isWatchlist() && watchlist->enableSwipeToDelete() &&
-                watchlist->showProgressIndicators());
-    EXPECT_EQ(watchlist->noDataText(), "Create your Watchlist by adding videos you want to watch later on.");
-    EXPECT_EQ(watchlist->browsePath(), "browse/x");
-    auto recent = list("recentlywatched");
-    ASSERT_TRUE(recent);
-    EXPECT_TRUE(recent->alwaysReload() && !recent->isWatchlist() && !recent->enableSwipeToDelete());
-    EXPECT_EQ(recent->noDataText(), "You haven't watched any videos yet.");
-
-    auto alphabetic = std::dynamic_pointer_cast<MVBrowsingViewController>(
-        MVRootViewController::viewControllerForCatalogItem(catalogueItem(MVItemTypeFolder, "Alphabetic")));
-    ASSERT_TRUE(alphabetic);
-    EXPECT_TRUE(alphabetic->showAlphabeticSectionHeaders());
-    EXPECT_EQ(alphabetic->sortKey(), "name");
-    EXPECT_EQ(alphabetic->noDataText(), MVBrowsingViewController::kDefaultNoDataText);
-
-    auto kids = catalogueItem(MVItemTypeFolder, "Landing, Kids");
-    auto shelves = std::dynamic_pointer_cast<HorizontalScrollingShelvesTableViewController>(
-        MVRootViewController::viewControllerForCatalogItem(kids, true));
-    ASSERT_TRUE(shelves);
-    EXPECT_EQ(shelves->theme()->name(), KidsModeTheme::shared()->name());
-    EXPECT_TRUE(shelves->showsLogoInTitle());
-    EXPECT_EQ(shelves->navigationParentItem(), kids);
-}
-
 TEST_F(MVRootViewControllerTest, NavigationPushesTheRoutedScreenAndSaysWhereFrom) {
     std::vector<bool> completions;
     auto done = [&](bool pushed) { completions.push_back(pushed); };
