@@ -14,12 +14,8 @@ namespace movra::cli {
 int HomeCommand::run(const GlobalOptions& options) const {
     ClientSession session(options);
     if (auto failed = session.startWithStore()) return *failed;
-    auto [menu, failure] = loadRootMenuEntries(ClientSession::kAnswerTimeoutSeconds);
-    if (!menu) {
-        printFailure(options, "The menu could not be loaded" + (failure ? ": " + failure->summary() : std::string()),
-                     failure);
-        return 1;
-    }
+    auto menu = loadRootMenuEntriesOrSay(options);
+    if (!menu) return 1;
     // The menu's home row: its first "landing" entry, else its first.
     std::shared_ptr<MVItem> home = menu->items().front();
     for (const auto& entry : menu->items())

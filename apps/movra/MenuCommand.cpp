@@ -13,12 +13,8 @@ namespace movra::cli {
 int MenuCommand::run(const GlobalOptions& options) const {
     ClientSession session(options);
     if (auto failed = session.startWithStore()) return *failed;
-    auto [menu, failure] = loadRootMenu(ClientSession::kAnswerTimeoutSeconds);
-    if (!menu) {
-        printFailure(options, "The menu could not be loaded" + (failure ? ": " + failure->summary() : std::string()),
-                     failure);
-        return 1;
-    }
+    auto menu = loadRootMenuEntriesOrSay(options);
+    if (!menu) return 1;
     // The side menu takes the channel as the main screens give it one, and selects its opening row.
     auto sideMenu = std::make_shared<MVMenuViewController>();
     sideMenu->loadViewIfNeeded();

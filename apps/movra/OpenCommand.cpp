@@ -36,13 +36,8 @@ int playTitle(const GlobalOptions& options, MVEpisodeViewController& title, MVNa
 int OpenCommand::run(const GlobalOptions& options) const {
     ClientSession session(options);
     if (auto failed = session.startWithStore()) return *failed;
-    auto [menu, menuFailure] = loadRootMenuEntries(ClientSession::kAnswerTimeoutSeconds);
-    if (!menu) {
-        printFailure(options,
-                     "The menu could not be loaded" + (menuFailure ? ": " + menuFailure->summary() : std::string()),
-                     menuFailure);
-        return 1;
-    }
+    auto menu = loadRootMenuEntriesOrSay(options);
+    if (!menu) return 1;
     auto item = findCatalogueItemOrSay(session, target);
     if (!item) return 1;
     // The menu's own entries open as a tap on their row does.

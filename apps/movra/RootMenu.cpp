@@ -31,6 +31,14 @@ RootMenu loadRootMenuEntries(double timeoutSeconds) {
     return loaded;
 }
 
+std::shared_ptr<MVChannel> loadRootMenuEntriesOrSay(const GlobalOptions& options) {
+    auto [menu, failure] = loadRootMenuEntries(ClientSession::kAnswerTimeoutSeconds);
+    if (!menu)
+        printFailure(options, "The menu could not be loaded" + (failure ? ": " + failure->summary() : std::string()),
+                     failure);
+    return menu;
+}
+
 std::shared_ptr<MVChannel> refreshSubscriberShelf(ClientSession& session, SubscriberShelf shelf) {
     const bool watchlist = shelf == SubscriberShelf::Watchlist;
     const std::string name = watchlist ? "watchlist" : "recently watched titles";

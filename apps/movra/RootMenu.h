@@ -26,6 +26,9 @@ RootMenu loadRootMenu(double timeoutSeconds);
 /// lockable kids section, search) taken into MVRootMenuEntries, as the main menu registers them.
 RootMenu loadRootMenuEntries(double timeoutSeconds);
 
+/// loadRootMenuEntries() with the commands' timeout; on failure prints why and answers nullptr.
+std::shared_ptr<MVChannel> loadRootMenuEntriesOrSay(const GlobalOptions& options);
+
 /// The subscriber's own shelves.
 enum class SubscriberShelf { Watchlist, ContinueWatching };
 /// The menu's entries loaded, then the shelf's first page fetched as its refresh rule says: the stored
